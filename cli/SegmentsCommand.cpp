@@ -1,0 +1,75 @@
+#include "cli/SegmentsCommand.h"
+
+#include <cstdio>
+#include <string>
+
+#include "cli/JsonText.h"
+#include "segment/HedThread.h"
+#include "util/TextHelpers.h"
+
+namespace {
+
+struct CSegmentsOptions {
+    bool json = false;
+    std::string file;
+};
+
+// Bytes the segment occupies in the file: two marker bytes and its data.
+int64_t SegmentSize(const CJpegSegment& segment) {
+    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
+}
+
+void PrintLines(const CHedThread& record) {
+    for (const CJpegSegment& segment : record.m_Obj) {
+        std::printf("%s\t%lld\t%s\n", segment.m_strCode.c_str(),
+                    static_cast<long long>(SegmentSize(segment)),
+                    HexToDisplayText(segment.m_strData).c_str());
+    }
+}
+
+void PrintJson(const CHedThread& record) {
+    std::string out = "{\"file\": " + JsonQuoted(record.m_strFileName) +
+                      ", \"length\": " + std::to_string(record.m_nThreadSize) +
+                      ", \"status\": " + std::to_string(record.m_nStatus) + ", \"segments\": [";
+    const char* separator = "";
+    for (const CJpegSegment& segment : record.m_Obj) {
+        out += separator;
+        out += "{\"code\": " + JsonQuoted(segment.m_strCode) +
+               ", \"size\": " + std::to_string(SegmentSize(segment)) +
+               ", \"text\": " + JsonQuoted(HexToDisplayText(segment.m_strData)) + "}";
+        separator = ", ";
+    }
+    out += "]}\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+}  // namespace
+
+int RunSegmentsCommand(const Arguments& arguments) {
+    CSegmentsOptions options;
+    for (const std::string& argument : arguments) {
+        if (argument == "--json") {
+            options.json = true;
+        } else if (argument.starts_with("-") || !options.file.empty()) {
+            return UsageError("segments: unexpected argument " + argument);
+        } else {
+            options.file = argument;
+        }
+    }
+    if (options.file.empty()) {
+        return UsageError("segments: no file given");
+    }
+    CHedThread record;
+    record.m_strFileName = options.file;
+    ScanJpegHeaders(record);
+    if (record.m_nStatus == kHedStatusCancelled) {
+        std::fprintf(stderr, "kestrin-cli: cannot read %s\n", options.file.c_str());
+        return kExitFileFailed;
+    }
+    if (options.json) {
+        PrintJson(record);
+    } else {
+        PrintLines(record);
+    }
+    return kExitSuccess;
+}

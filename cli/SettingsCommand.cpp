@@ -1,0 +1,72 @@
+#include "cli/SettingsCommand.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "app/SettingsStore.h"
+#include "app/SettingsText.h"
+
+namespace {
+
+const char* KeyOf(const settings::AnySetting& setting) {
+    return std::visit([](const auto* s) { return s->key; }, setting);
+}
+
+std::optional<settings::AnySetting> FindSetting(const std::string& key) {
+    for (const settings::AnySetting& setting : settings::kAllSettings) {
+        if (key == KeyOf(setting)) {
+            return setting;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string ValueText(const CSettingsStore& store, const settings::AnySetting& setting) {
+    if (const auto* number = std::get_if<const CIntSetting*>(&setting)) {
+        return std::to_string(store.Read(**number));
+    }
+    return store.Read(*std::get<const CTextSetting*>(setting));
+}
+
+int PrintAll(const CSettingsStore& store) {
+    for (const settings::AnySetting& setting : settings::kAllSettings) {
+        std::printf("%s=%s\n", KeyOf(setting), ValueText(store, setting).c_str());
+    }
+    return kExitSuccess;
+}
+
+int Store(CSettingsStore& store, const settings::AnySetting& setting, const std::string& value) {
+    if (const auto* number = std::get_if<const CIntSetting*>(&setting)) {
+        const std::optional<int> parsed = ParseStoredInt(value);
+        if (!parsed) {
+            return UsageError(std::string("settings: ") + (*number)->key +
+                              " takes a whole number, not \"" + value + "\"");
+        }
+        store.Write(**number, *parsed);
+    } else {
+        store.Write(*std::get<const CTextSetting*>(setting), value);
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int RunSettingsCommand(const Arguments& arguments, CSettingsStore& store) {
+    if (arguments.empty()) {
+        return PrintAll(store);
+    }
+    if (arguments.size() > 2) {
+        return UsageError("settings: too many arguments");
+    }
+    const std::optional<settings::AnySetting> setting = FindSetting(arguments[0]);
+    if (!setting) {
+        return UsageError("settings: unknown key " + arguments[0]);
+    }
+    if (arguments.size() == 1) {
+        std::printf("%s\n", ValueText(store, *setting).c_str());
+        return kExitSuccess;
+    }
+    return Store(store, *setting, arguments[1]);
+}

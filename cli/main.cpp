@@ -1,0 +1,48 @@
+// kestrin-cli: the command-line front end over the same core as the window.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "app/QtSettingsStore.h"
+#include "app/Version.h"
+#include "cli/CommandLine.h"
+#include "cli/SegmentsCommand.h"
+#include "cli/SettingsCommand.h"
+
+namespace {
+
+int Dispatch(const std::string& command, const Arguments& arguments) {
+    if (command == "--help" || command == "-h") {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitSuccess;
+    }
+    if (command == "--version") {
+        std::printf("%s %s\n", kProgramTitle, kProgramVersion);
+        return kExitSuccess;
+    }
+    if (command == "segments") {
+        return RunSegmentsCommand(arguments);
+    }
+    if (command == "settings") {
+        CQtSettingsStore store;
+        const int status = RunSettingsCommand(arguments, store);
+        store.Sync();
+        return status;
+    }
+    return UsageError("unknown command " + command);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return UsageError("no command given");
+    }
+    const Arguments arguments(argv + 2, argv + argc);
+    try {
+        return Dispatch(argv[1], arguments);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kestrin-cli: %s\n", error.what());
+        return kExitFileFailed;
+    }
+}

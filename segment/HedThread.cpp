@@ -1,0 +1,109 @@
+#include "segment/HedThread.h"
+
+#include <exception>
+#include <limits>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "app/SettingsStore.h"
+#include "segment/SegmentScanner.h"
+#include "util/FileBytes.h"
+
+namespace {
+
+// Nice steps that stand for the two raised and lowered thread priorities.
+constexpr int kPriorityNiceStep = 2;
+
+void Finish(CHedThread& record, int status) {
+    record.m_nStatus = status;
+    if (record.m_hOwner != nullptr) {
+        record.m_hOwner->OnHedFinished(status);
+    }
+}
+
+// Linux gives each thread its own nice value. Raising the priority needs a
+// privilege most users lack; the scan then simply runs at normal priority.
+void ApplyToCurrentThread(EThreadPriority priority) {
+    if (priority == EThreadPriority::Normal) {
+        return;
+    }
+    const auto thread = static_cast<id_t>(::gettid());
+    const int current = ::getpriority(PRIO_PROCESS, thread);
+    const int step = priority == EThreadPriority::Highest ? -kPriorityNiceStep : kPriorityNiceStep;
+    ::setpriority(PRIO_PROCESS, thread, current + step);
+}
+
+}  // namespace
+
+int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
+    record.m_nThreadSize = static_cast<int32_t>(length);
+    CSegmentScanner scanner(bytes, length, [&record](int percent) {
+        record.m_nPercent = percent;
+        if (record.m_hOwner != nullptr) {
+            record.m_hOwner->OnHedProgress(percent);
+        }
+        return record.m_bCancel.load() == 1;
+    });
+    const bool completed = scanner.Run();
+    record.m_Obj = scanner.Segments();
+    Finish(record, completed ? kHedStatusFinished : kHedStatusCancelled);
+    return completed ? 1 : 0;
+}
+
+int ScanJpegHeaders(CHedThread& record) {
+    ClearSegments(record.m_Obj);
+    const std::optional<uint64_t> length = FileLength(record.m_strFileName);
+    if (!length || *length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        Finish(record, kHedStatusCancelled);
+        return 0;
+    }
+    std::optional<ByteVector> bytes;
+    try {
+        bytes = ReadFileBytes(record.m_strFileName);
+    } catch (const std::exception&) {
+        // A read error or a file too large for memory: nothing was scanned.
+        bytes.reset();
+    }
+    if (!bytes) {
+        Finish(record, kHedStatusCancelled);
+        return 0;
+    }
+    if (bytes->empty()) {
+        Finish(record, kHedStatusEmptyFile);
+        return 1;
+    }
+    return ScanJpegBytes(record, bytes->data(), bytes->size());
+}
+
+EThreadPriority ThreadPriorityForCpu(int cpu) {
+    switch (cpu) {
+        case 0:
+            return EThreadPriority::Highest;
+        case 2:
+            return EThreadPriority::Lowest;
+        default:
+            return EThreadPriority::Normal;
+    }
+}
+
+CHedThreadRunner::~CHedThreadRunner() { Join(); }
+
+void CHedThreadRunner::Start(CHedThread& record, IHedOwner& owner, const std::string& path,
+                             const CSettingsStore& settings) {
+    Join();
+    record.m_hOwner = &owner;
+    record.m_bCancel = 0;
+    record.m_strFileName = path;
+    const EThreadPriority priority = ThreadPriorityForCpu(settings.Read(settings::kCpu));
+    m_thread = std::thread([&record, priority] {
+        ApplyToCurrentThread(priority);
+        ScanJpegHeaders(record);
+    });
+}
+
+void CHedThreadRunner::Join() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}

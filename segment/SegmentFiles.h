@@ -1,0 +1,24 @@
+// Conversions between a segment list, its hex text file and the binary file.
+// A list is never turned into bytes directly: it is written as hex text and
+// that text is converted back, exactly as the work files hold them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "segment/SegmentList.h"
+
+// Writes every segment's marker and data text, in order, with nothing between
+// them. Returns the file length in characters; 0 when the file cannot be
+// created. A failed write throws CFileException.
+int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path);
+
+// Turns a hex text file into the binary file (created anew). An odd last
+// character is dropped. False when either file cannot be opened, or when the
+// text holds a character that is not upper-case hex: the binary file then ends
+// with the bytes before the 200-character slice that held it. A failed write
+// throws CFileException.
+bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath);
+
+// Reads a binary file into its hex text. 1 done, 0 when it cannot be opened.
+int BinaryFileToHex(const std::string& path, std::string& hex);

@@ -1,0 +1,80 @@
+#include "segment/SegmentList.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/SettingsStore.h"
+
+namespace {
+
+const char kStartCode[] = "FFD8";
+const char kEndCode[] = "FFD9";
+const char kApp0Code[] = "FFE0";
+
+std::optional<std::string> FirstApp0Data(const CSegmentList& list) {
+    const auto found = std::find_if(list.begin(), list.end(), [](const CJpegSegment& segment) {
+        return segment.m_strCode == kApp0Code;
+    });
+    if (found == list.end()) {
+        return std::nullopt;
+    }
+    return found->m_strData;
+}
+
+size_t CountCode(const CSegmentList& list, const char* code) {
+    return static_cast<size_t>(std::count_if(
+        list.begin(), list.end(),
+        [code](const CJpegSegment& segment) { return segment.m_strCode == code; }));
+}
+
+}  // namespace
+
+void ClearSegments(CSegmentList& list) { list.clear(); }
+
+void AppendSegmentCopy(CSegmentList& list, const CJpegSegment& segment) { list.push_back(segment); }
+
+void CopySegments(const CSegmentList& source, CSegmentList& destination) {
+    destination = source;
+}
+
+bool HasEmbeddedImage(const CSegmentList& list) {
+    return CountCode(list, kStartCode) == 2 && CountCode(list, kEndCode) == 2;
+}
+
+int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination,
+                           const CSettingsStore& settings) {
+    ClearSegments(destination);
+    const int keepApp0 = settings.Read(settings::kFfe0);
+    const std::optional<std::string> app0Data =
+        keepApp0 != 0 ? FirstApp0Data(source) : std::nullopt;
+
+    auto segment = std::find_if(source.begin(), source.end(), [](const CJpegSegment& s) {
+        return s.m_strCode == kEndCode;
+    });
+    int endsSeen = 0;
+    for (; segment != source.end() && endsSeen < 2; ++segment) {
+        if (segment->m_strCode == kEndCode) {
+            ++endsSeen;
+        }
+        destination.push_back(*segment);
+    }
+    if (endsSeen < 2) {
+        return 0;
+    }
+    // The inner end marker's segment becomes the new start marker; bytes that
+    // followed the inner picture inside it go with it.
+    destination.front() = CJpegSegment{kStartCode, ""};
+    if (keepApp0 == 1 && app0Data) {
+        destination.insert(destination.begin() + 1, CJpegSegment{kApp0Code, *app0Data});
+    }
+    return 1;
+}
+
+int64_t SegmentBytes(const CSegmentList& list) {
+    int64_t characters = 0;
+    for (const CJpegSegment& segment : list) {
+        characters += 4 + static_cast<int64_t>(segment.m_strData.size());
+    }
+    return characters / 2;
+}

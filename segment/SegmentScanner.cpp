@@ -1,0 +1,145 @@
+#include "segment/SegmentScanner.h"
+
+#include <cstring>
+#include <utility>
+
+#include "hexcodec/Cipher.h"
+
+namespace {
+
+constexpr uint8_t kMarkerByte = 0xFF;
+constexpr uint8_t kStartOfImage = 0xD8;
+constexpr uint8_t kEndOfImage = 0xD9;
+constexpr uint64_t kProgressReports = 21;
+
+}  // namespace
+
+CSegmentScanner::CSegmentScanner(const uint8_t* bytes, size_t length,
+                                 ProgressCallback onProgress)
+    : m_pBytes(bytes),
+      m_nLength(length),
+      m_onProgress(std::move(onProgress)),
+      m_nStep(length / kProgressReports > 0 ? length / kProgressReports : 1) {}
+
+bool CSegmentScanner::Run() {
+    EStep step = EStep::Continue;
+    while (step == EStep::Continue && m_nPos < m_nLength) {
+        step = m_pBytes[m_nPos] == kMarkerByte ? TakeMarker() : TakeDataRun();
+    }
+    return step != EStep::Cancelled;
+}
+
+// Every byte taken at the top of the loop is one pass; a report is due at each
+// multiple of the step, with the share of bytes consumed up to that pass.
+bool CSegmentScanner::ReportPassesUpTo(uint64_t passes) {
+    const uint64_t firstPass = m_nPasses + 1;
+    uint64_t due = (firstPass + m_nStep - 1) / m_nStep * m_nStep;
+    for (; due <= passes; due += m_nStep) {
+        const uint64_t consumed = m_nPos + (due - m_nPasses);
+        const int percent = static_cast<int>(consumed * 100 / m_nLength);
+        if (m_onProgress && m_onProgress(percent)) {
+            m_nPasses = due;
+            return false;
+        }
+    }
+    m_nPasses = passes;
+    return true;
+}
+
+// Bytes other than FF go into the data of the segment being read.
+CSegmentScanner::EStep CSegmentScanner::TakeDataRun() {
+    const void* nextMarker = std::memchr(m_pBytes + m_nPos, kMarkerByte, m_nLength - m_nPos);
+    const size_t runEnd =
+        nextMarker != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(nextMarker) - m_pBytes)
+                              : m_nLength;
+    if (!ReportPassesUpTo(m_nPasses + (runEnd - m_nPos))) {
+        return EStep::Cancelled;
+    }
+    m_nPos = runEnd;
+    m_nDataEnd = runEnd;
+    if (m_nPos == m_nLength) {
+        // The file ends inside data: close it with an end marker of our own.
+        AppendPending();
+        AppendEmpty(CMarker{2, kMarkerByte, kEndOfImage});
+        return EStep::Stop;
+    }
+    return EStep::Continue;
+}
+
+CSegmentScanner::EStep CSegmentScanner::TakeMarker() {
+    if (!ReportPassesUpTo(m_nPasses + 1)) {
+        return EStep::Cancelled;
+    }
+    ++m_nPos;
+    if (m_nPos == m_nLength) {
+        // A lone FF as the last byte is dropped.
+        if (m_nStarts > 0) {
+            AppendPending();
+        }
+        return EStep::Stop;
+    }
+    CMarker token{2, kMarkerByte, m_pBytes[m_nPos++]};
+    if (token.second == kMarkerByte) {
+        TakeFillBytes(token);
+    }
+    return AfterMarker(token);
+}
+
+// Fill bytes: all but the last FF of a run belong to the data in front of it.
+// A run that reaches the end of the file leaves "FFFF" for exactly two FF bytes
+// and a lone "FF" for more.
+void CSegmentScanner::TakeFillBytes(CMarker& token) {
+    while (m_nPos < m_nLength) {
+        const uint8_t next = m_pBytes[m_nPos++];
+        ++m_nDataEnd;
+        if (next != kMarkerByte) {
+            token = CMarker{2, kMarkerByte, next};
+            return;
+        }
+        token = CMarker{1, kMarkerByte, 0};
+    }
+}
+
+CSegmentScanner::EStep CSegmentScanner::AfterMarker(const CMarker& token) {
+    if (m_nStarts > 0) {
+        AppendPending();
+    }
+    if (m_nPos == m_nLength) {
+        AppendEmpty(token);
+        return EStep::Stop;
+    }
+    if (token.Is(kStartOfImage)) {
+        ++m_nStarts;
+    }
+    if (m_nStarts > 0 && token.Is(kEndOfImage) && ++m_nEnds == m_nStarts) {
+        AppendEmpty(token);
+        return EStep::Stop;  // whatever follows the picture is not read
+    }
+    m_code = token;
+    m_nDataBegin = m_nPos;
+    m_nDataEnd = m_nPos;
+    return EStep::Continue;
+}
+
+void CSegmentScanner::AppendPending() {
+    m_found.push_back(CFoundSegment{m_code, static_cast<uint32_t>(m_nDataBegin),
+                                    static_cast<uint32_t>(m_nDataEnd)});
+}
+
+void CSegmentScanner::AppendEmpty(const CMarker& marker) {
+    m_found.push_back(CFoundSegment{marker, 0, 0});
+}
+
+CSegmentList CSegmentScanner::Segments() const {
+    const CCipher cipher;
+    CSegmentList segments;
+    segments.reserve(m_found.size());
+    for (const CFoundSegment& found : m_found) {
+        CJpegSegment& segment = segments.emplace_back();
+        const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
+        segment.m_strCode = cipher.Bin2CStringHex(markerBytes, found.marker.length);
+        segment.m_strData = cipher.Bin2CStringHex(m_pBytes + found.dataBegin,
+                                                  static_cast<int>(found.dataEnd - found.dataBegin));
+    }
+    return segments;
+}

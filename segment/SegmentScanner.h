@@ -1,0 +1,73 @@
+// The byte pattern that splits a JPEG file into marker segments.
+//
+// A marker is any FF byte followed by a byte other than FF, so stuffed bytes
+// (FF00) and restart markers split the entropy-coded data into segments too; the
+// length fields are never read. Of a run of n FF bytes in front of a marker,
+// n-1 stay at the end of the previous segment's data. Nothing before the first
+// FFD8 is kept, and the scan stops at the FFD9 that closes the first FFD8 (an
+// Exif thumbnail's FFD8/FFD9 pair nests inside). Every segment's data is one
+// contiguous run of the input, so the scanner records positions and builds the
+// hex texts once, at the end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "segment/SegmentList.h"
+
+class CSegmentScanner {
+public:
+    // Called at every length/21-th byte taken (at least every byte) with the
+    // share of the input consumed; a true answer stops the scan there.
+    using ProgressCallback = std::function<bool(int percent)>;
+
+    // bytes must stay valid while the scanner is used; length below 2^32.
+    CSegmentScanner(const uint8_t* bytes, size_t length, ProgressCallback onProgress);
+
+    // Runs the scan. True when it reached its end, false when the callback
+    // stopped it; either way Segments() gives what was found.
+    bool Run();
+
+    // Builds the hex texts of the segments found.
+    CSegmentList Segments() const;
+
+private:
+    // Up to two marker bytes: none for data ahead of any marker, one for the
+    // lone "FF" of a file ending in a long FF run, two otherwise.
+    struct CMarker {
+        uint8_t length = 0;
+        uint8_t first = 0;
+        uint8_t second = 0;
+        bool Is(uint8_t code) const { return length == 2 && first == 0xFF && second == code; }
+    };
+    struct CFoundSegment {
+        CMarker marker;
+        uint32_t dataBegin;
+        uint32_t dataEnd;
+    };
+
+    enum class EStep { Continue, Stop, Cancelled };
+
+    EStep TakeDataRun();
+    EStep TakeMarker();
+    void TakeFillBytes(CMarker& token);
+    EStep AfterMarker(const CMarker& token);
+    bool ReportPassesUpTo(uint64_t passes);
+    void AppendPending();
+    void AppendEmpty(const CMarker& marker);
+
+    const uint8_t* m_pBytes;
+    size_t m_nLength;
+    ProgressCallback m_onProgress;
+    uint64_t m_nStep;
+    uint64_t m_nPasses = 0;
+    size_t m_nPos = 0;
+    CMarker m_code;
+    size_t m_nDataBegin = 0;
+    size_t m_nDataEnd = 0;
+    int m_nStarts = 0;
+    int m_nEnds = 0;
+    std::vector<CFoundSegment> m_found;
+};

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <memory>
+#include <string>
+
+#include "app/MemorySettingsStore.h"
+#include "app/QtSettingsStore.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+enum class EStoreKind { Memory, Qt };
+
+class ASettingsStore : public ::testing::TestWithParam<EStoreKind> {
+protected:
+    void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(folder.Path().string()));
+        store = MakeStore();
+    }
+    std::unique_ptr<CSettingsStore> MakeStore() const {
+        if (GetParam() == EStoreKind::Memory) {
+            return std::make_unique<CMemorySettingsStore>();
+        }
+        return std::make_unique<CQtSettingsStore>();
+    }
+
+    CTempDir folder;
+    std::unique_ptr<CSettingsStore> store;
+};
+
+TEST_P(ASettingsStore, GivesEveryDefaultWhenNothingIsStored) {
+    EXPECT_EQ(store->Read(settings::kCpu), 1);
+    EXPECT_EQ(store->Read(settings::kJoukyuuEdit), 0);
+    EXPECT_EQ(store->Read(settings::kFfe0), 0);
+    EXPECT_EQ(store->Read(settings::kExpChk), 0);
+    EXPECT_EQ(store->Read(settings::kDelExif), 1);
+    EXPECT_EQ(store->Read(settings::kDamage), 0);
+    EXPECT_EQ(store->Read(settings::kFileName), "_kestrin100");
+    EXPECT_EQ(store->Read(settings::kExifName), "_kestrin100");
+    EXPECT_EQ(store->Read(settings::kSaveExif), 1);
+    EXPECT_EQ(store->Read(settings::kOverwrite), 0);
+    EXPECT_EQ(store->Read(settings::kFindPath), "");
+    EXPECT_EQ(store->Read(settings::kWindowIcon), 0);
+    EXPECT_EQ(store->Read(settings::kWindowMax), 0);
+}
+
+TEST_P(ASettingsStore, KeepsAStoredEmptyTextInsteadOfTheDefault) {
+    store->Write(settings::kFileName, "");
+    EXPECT_EQ(store->Read(settings::kFileName), "");
+    EXPECT_EQ(store->Read(settings::kExifName), "_kestrin100");
+}
+
+TEST_P(ASettingsStore, ReadsBackWhatWasWritten) {
+    store->Write(settings::kCpu, 2);
+    store->Write(settings::kDelExif, 0);
+    store->Write(settings::kExifName, "_バックアップ");
+    store->Write(settings::kWindowRect, "0010 0020 0800 0600");
+    EXPECT_EQ(store->Read(settings::kCpu), 2);
+    EXPECT_EQ(store->Read(settings::kDelExif), 0);
+    EXPECT_EQ(store->Read(settings::kExifName), "_バックアップ");
+    EXPECT_EQ(store->Read(settings::kWindowRect), "0010 0020 0800 0600");
+}
+
+TEST_P(ASettingsStore, GivesTheDefaultForAnIntegerStoredAsOtherText) {
+    store->WriteProfileString("Settings", "cpu", "fast");
+    EXPECT_EQ(store->Read(settings::kCpu), 1);
+    store->WriteProfileString("Settings", "cpu", "-2");
+    EXPECT_EQ(store->Read(settings::kCpu), -2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ASettingsStore,
+                         ::testing::Values(EStoreKind::Memory, EStoreKind::Qt));
+
+TEST(AQtSettingsStore, KeepsItsValuesAcrossInstancesUnderTheProgramsName) {
+    CTempDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder.Path().string()));
+    {
+        CQtSettingsStore store;
+        store.Write(settings::kOverwrite, 1);
+        store.Write(settings::kWindowMax, 1);
+        store.Sync();
+    }
+    EXPECT_EQ(CQtSettingsStore().Read(settings::kOverwrite), 1);
+    const std::string stored = ReadTextFile(folder.File("marvoke/KestrinJPEG.conf"));
+    EXPECT_NE(stored.find("[Settings]\noverwrite=1"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("[Window%20size]\nmax=1"), std::string::npos) << stored;
+}
+
+}  // namespace

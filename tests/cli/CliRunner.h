@@ -1,0 +1,15 @@
+// Runs the built kestrin-cli as a user would and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CCliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// environment: extra NAME=value entries for the child.
+CCliResult RunCli(const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment = {});

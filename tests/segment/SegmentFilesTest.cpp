@@ -1,0 +1,119 @@
+#include "segment/SegmentFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "segment/HedThread.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+class AHexWorkFile : public ::testing::Test {
+protected:
+    CTempDir folder;
+    std::string hexPath = folder.File("temphexa.pdt");
+    std::string binaryPath = folder.File("tempdata.jpg");
+
+    // Scans bytes, writes the list as hex text and turns that back into bytes.
+    std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& bytes) {
+        WriteFile(binaryPath, bytes);
+        CHedThread record;
+        record.m_strFileName = binaryPath;
+        EXPECT_EQ(ScanJpegHeaders(record), 1);
+        const int64_t written = WriteSegmentsHex(record.m_Obj, hexPath);
+        EXPECT_EQ(written, 2 * SegmentBytes(record.m_Obj));
+        EXPECT_TRUE(HexFileToBinary(hexPath, binaryPath));
+        return ReadFile(binaryPath);
+    }
+};
+
+TEST_F(AHexWorkFile, HoldsMarkersAndDataWithNothingBetweenThem) {
+    const CSegmentList list = {{"FFD8", ""}, {"FFE0", "00104A46"}, {"FFD9", ""}};
+    EXPECT_EQ(WriteSegmentsHex(list, hexPath), 20);
+    EXPECT_EQ(ReadTextFile(hexPath), "FFD8FFE000104A46FFD9");
+}
+
+TEST_F(AHexWorkFile, OfAnEmptyListIsEmptyAndSoIsItsBinary) {
+    EXPECT_EQ(WriteSegmentsHex({}, hexPath), 0);
+    EXPECT_TRUE(HexFileToBinary(hexPath, binaryPath));
+    EXPECT_TRUE(ReadFile(binaryPath).empty());
+}
+
+TEST_F(AHexWorkFile, ThatCannotBeCreatedGivesZero) {
+    EXPECT_EQ(WriteSegmentsHex({{"FFD8", ""}}, folder.File("no/such/folder.pdt")), 0);
+}
+
+TEST_F(AHexWorkFile, ConvertsWholeSlicesAndDropsAnOddLastCharacter) {
+    WriteTextFile(hexPath, std::string(200, 'A'));
+    EXPECT_TRUE(HexFileToBinary(hexPath, binaryPath));
+    EXPECT_EQ(ReadFile(binaryPath), std::vector<uint8_t>(100, 0xAA));
+    WriteTextFile(hexPath, std::string(403, 'B'));
+    EXPECT_TRUE(HexFileToBinary(hexPath, binaryPath));
+    EXPECT_EQ(ReadFile(binaryPath), std::vector<uint8_t>(201, 0xBB));
+}
+
+TEST_F(AHexWorkFile, WithAnInvalidCharacterStopsAtItsSliceAndSaysSo) {
+    WriteTextFile(hexPath, std::string(200, 'C') + "0g" + std::string(200, 'D'));
+    EXPECT_FALSE(HexFileToBinary(hexPath, binaryPath));
+    EXPECT_EQ(ReadFile(binaryPath), std::vector<uint8_t>(100, 0xCC));
+}
+
+TEST_F(AHexWorkFile, ThatIsMissingGivesNoBinaryAndFails) {
+    EXPECT_FALSE(HexFileToBinary(folder.File("missing.pdt"), binaryPath));
+}
+
+TEST_F(AHexWorkFile, ReadsABinaryFileAsHexText) {
+    WriteFile(binaryPath, {0xFF, 0xD8, 0xFF, 0xD9});
+    std::string hex;
+    EXPECT_EQ(BinaryFileToHex(binaryPath, hex), 1);
+    EXPECT_EQ(hex, "FFD8FFD9");
+    EXPECT_EQ(BinaryFileToHex(folder.File("missing.jpg"), hex), 0);
+}
+
+TEST_F(AHexWorkFile, GivesBackEveryGeneratedPictureByteForByte) {
+    std::vector<CJpegRecipe> recipes(7);
+    recipes[1].exifWithThumbnail = true;
+    recipes[1].comment = "made by a test";
+    recipes[2].restartRows = 1;
+    recipes[3].progressive = true;
+    recipes[4].grayscale = true;
+    recipes[5].jfif = false;
+    recipes[6].width = 640;
+    recipes[6].height = 480;
+    recipes[6].quality = 100;  // many stuffed FF00 pairs
+    for (size_t i = 0; i < recipes.size(); ++i) {
+        const std::vector<uint8_t> picture = MakeJpeg(recipes[i]);
+        EXPECT_EQ(RoundTrip(picture), picture) << "recipe " << i;
+    }
+}
+
+TEST_F(AHexWorkFile, CutsPreambleAndTrailerOfAGeneratedPicture) {
+    CJpegRecipe recipe;
+    const std::vector<uint8_t> picture = MakeJpeg(recipe);
+    recipe.preamble = std::vector<uint8_t>(128, 0x11);
+    recipe.trailer = {0xFF, 0xD8, 0x00, 0x01, 0xFF, 0xD9};
+    EXPECT_EQ(RoundTrip(MakeJpeg(recipe)), picture);
+}
+
+TEST_F(AHexWorkFile, GivesBackEverySamplePictureFromItsStartMarker) {
+    const auto samples = SampleJpegFiles();
+    if (samples.empty()) {
+        GTEST_SKIP() << "no shared sample folder beside this checkout";
+    }
+    for (const auto& sample : samples) {
+        const std::vector<uint8_t> original = ReadFile(sample.string());
+        const std::vector<uint8_t> result = RoundTrip(original);
+        const uint8_t startMarker[] = {0xFF, 0xD8};
+        const auto start = std::search(original.begin(), original.end(), startMarker,
+                                       startMarker + 2);
+        ASSERT_LE(result.size(), static_cast<size_t>(original.end() - start)) << sample;
+        EXPECT_TRUE(std::equal(result.begin(), result.end(), start)) << sample;
+    }
+}
+
+}  // namespace

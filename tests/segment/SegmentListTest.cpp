@@ -1,0 +1,93 @@
+#include "segment/SegmentList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MemorySettingsStore.h"
+
+namespace {
+
+CSegmentList ListOf(const std::vector<std::string>& codes) {
+    CSegmentList list;
+    for (const std::string& code : codes) {
+        const size_t colon = code.find(':');
+        list.push_back(colon == std::string::npos
+                           ? CJpegSegment{code, ""}
+                           : CJpegSegment{code.substr(0, colon), code.substr(colon + 1)});
+    }
+    return list;
+}
+
+std::vector<std::string> CodesOf(const CSegmentList& list) {
+    std::vector<std::string> codes;
+    for (const CJpegSegment& segment : list) {
+        codes.push_back(segment.m_strData.empty() ? segment.m_strCode
+                                                  : segment.m_strCode + ":" + segment.m_strData);
+    }
+    return codes;
+}
+
+// A camera file with proprietary data and a complete picture nested in front
+// of the real one.
+const std::vector<std::string> kNestedFile = {
+    "FFD8", "FFE0:0A", "FFE1:0B", "FFD8", "FFC4:01", "FFDA:02", "FFD9:EEEE",
+    "FFDB:03", "FFC0:04", "FFDA:05", "FF00:06", "FFD9"};
+
+class AProprietaryImage : public ::testing::Test {
+protected:
+    CMemorySettingsStore settings;
+    CSegmentList result{CJpegSegment{"STALE", ""}};
+};
+
+TEST_F(AProprietaryImage, IsCutAwayAndTheFirstApp0KeptWhenAsked) {
+    settings.Write(settings::kFfe0, 1);
+    EXPECT_EQ(RemoveProprietaryImage(ListOf(kNestedFile), result, settings), 1);
+    EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD8", "FFE0:0A", "FFDB:03", "FFC0:04",
+                                                         "FFDA:05", "FF00:06", "FFD9"}));
+}
+
+TEST_F(AProprietaryImage, IsCutAwayWithTheApp0ByDefault) {
+    EXPECT_EQ(RemoveProprietaryImage(ListOf(kNestedFile), result, settings), 1);
+    EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD8", "FFDB:03", "FFC0:04", "FFDA:05",
+                                                         "FF00:06", "FFD9"}));
+}
+
+TEST_F(AProprietaryImage, WithoutASecondEndMarkerLeavesTheTailUnchangedAndFails) {
+    settings.Write(settings::kFfe0, 1);
+    EXPECT_EQ(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A", "FFD9:77", "FFDB:03"}), result,
+                                     settings),
+              0);
+    EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD9:77", "FFDB:03"}));
+    EXPECT_EQ(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A"}), result, settings), 0);
+    EXPECT_TRUE(result.empty());
+}
+
+TEST(ASegmentList, HasAnEmbeddedImageOnlyWithExactlyTwoStartAndTwoEndMarkers) {
+    EXPECT_TRUE(HasEmbeddedImage(ListOf(kNestedFile)));
+    EXPECT_FALSE(HasEmbeddedImage(ListOf({"FFD8", "FFD8", "FFD9", "FFD9", "FFD9"})));
+    EXPECT_FALSE(HasEmbeddedImage(ListOf({"FFD8", "FFD9"})));
+    EXPECT_FALSE(HasEmbeddedImage(ListOf({"FFD8", "ffd8", "FFD9", "FFD9"})));
+}
+
+TEST(ASegmentList, CountsEveryMarkerAsTwoBytes) {
+    EXPECT_EQ(SegmentBytes(ListOf({"FFD8", "FFE0:" + std::string(10, 'A'), "FFD9"})), (12 + 10) / 2);
+    EXPECT_EQ(SegmentBytes(ListOf({":0102", "FF", "FFFF"})), 8);
+    EXPECT_EQ(SegmentBytes({}), 0);
+}
+
+TEST(ASegmentList, CopiesReplaceTheDestinationAndLeaveTheSourceAlone) {
+    const CSegmentList source = ListOf({"FFD8", "FFE1:0102", "FFD9"});
+    CSegmentList destination = ListOf({"FFFE:00"});
+    CopySegments(source, destination);
+    EXPECT_EQ(destination, source);
+    destination[1].m_strData = "FFFF";
+    EXPECT_EQ(source[1].m_strData, "0102");
+    AppendSegmentCopy(destination, source[0]);
+    EXPECT_EQ(destination.size(), 4u);
+    ClearSegments(destination);
+    EXPECT_TRUE(destination.empty());
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+// Camera-like JPEG files made by the tests themselves with the JPEG library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CJpegRecipe {
+    int width = 64;
+    int height = 48;
+    int quality = 90;
+    bool grayscale = false;
+    bool progressive = false;
+    // Restart markers every this many MCU rows; 0 for none.
+    int restartRows = 0;
+    bool jfif = true;
+    // A COM segment with this text when not empty.
+    std::string comment;
+    // An Exif APP1 segment with a small JPEG thumbnail inside.
+    bool exifWithThumbnail = false;
+    // Bytes in front of the start marker and behind the end marker.
+    std::vector<uint8_t> preamble;
+    std::vector<uint8_t> trailer;
+};
+
+std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe);
+
+// A complete Exif APP1 segment (marker included) whose IFD1 points to thumbnail.
+std::vector<uint8_t> MakeExifSegment(const std::vector<uint8_t>& thumbnail);

@@ -1,0 +1,21 @@
+// Small helpers for tests that write and read whole files and hex texts.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+std::vector<uint8_t> BytesFromHex(const std::string& hex);
+std::string HexFromBytes(const std::vector<uint8_t>& bytes);
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteTextFile(const std::string& path, const std::string& text);
+std::vector<uint8_t> ReadFile(const std::string& path);
+std::string ReadTextFile(const std::string& path);
+
+// The folder of shared sample files beside the checkout, or an empty path when
+// this checkout has none (tests then skip the part that needs it).
+std::filesystem::path SharedSamplesFolder();
+// Every *.jpg below the sample folder, sorted; empty without the folder.
+std::vector<std::filesystem::path> SampleJpegFiles();

@@ -1,0 +1,228 @@
+#include "util/FileHelpers.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "hexcodec/Cipher.h"
+#include "util/FileBytes.h"
+#include "util/FileError.h"
+
+namespace {
+
+constexpr size_t kCopyBlockBytes = 64 * 1024;
+constexpr size_t kHexPieceBytes = 32 * 1024;
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
+
+class CFileHandle {
+public:
+    explicit CFileHandle(int fd) : m_fd(fd) {}
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    ~CFileHandle() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+
+    // Closes at once; a failed close can be the first report of a lost write.
+    bool Close() { return ::close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd;
+};
+
+[[noreturn]] void ThrowFileError(const std::string& path) {
+    throw CFileException(std::strerror(errno), path);
+}
+
+bool IsFolder(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool IsSameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Checked by path before the destination is opened (it may be read-only) and
+// by descriptor afterwards (the path may have changed in between).
+bool IsSameFileAsPath(int fd, const std::string& path) {
+    struct stat a {};
+    struct stat b {};
+    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && IsSameIdentity(a, b);
+}
+
+bool IsSameFile(int first, int second) {
+    struct stat a {};
+    struct stat b {};
+    return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && IsSameIdentity(a, b);
+}
+
+void TruncateRegularFile(const CFileHandle& file, const std::string& path) {
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0) {
+        ThrowFileError(path);
+    }
+    if (S_ISREG(status.st_mode) && ::ftruncate(file.Get(), 0) != 0) {
+        ThrowFileError(path);
+    }
+}
+
+// Fewer bytes than asked only at the end of the file; 0 there.
+size_t ReadSome(const CFileHandle& file, char* buffer, size_t size, const std::string& path) {
+    for (;;) {
+        const ssize_t got = ::read(file.Get(), buffer, size);
+        if (got >= 0) {
+            return static_cast<size_t>(got);
+        }
+        if (errno != EINTR) {
+            ThrowFileError(path);
+        }
+    }
+}
+
+void WriteAll(const CFileHandle& file, const char* data, size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t written = ::write(file.Get(), data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0) {
+            ThrowFileError(path);
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+}
+
+void CopyBlocks(const CFileHandle& source, const std::string& sourcePath,
+                const CFileHandle& destination, const std::string& destinationPath) {
+    std::vector<char> block(kCopyBlockBytes);
+    for (;;) {
+        const size_t got = ReadSome(source, block.data(), block.size(), sourcePath);
+        if (got == 0) {
+            return;
+        }
+        WriteAll(destination, block.data(), got, destinationPath);
+    }
+}
+
+std::string HexTextOf(const ByteVector& bytes) {
+    const CCipher cipher;
+    std::string hex(2 * bytes.size() + 1, '\0');
+    for (size_t pos = 0; pos < bytes.size(); pos += kHexPieceBytes) {
+        const size_t pieceBytes = std::min(kHexPieceBytes, bytes.size() - pos);
+        cipher.Bin2CharHex(hex.data() + 2 * pos, bytes.data() + pos, static_cast<int>(pieceBytes));
+    }
+    hex.pop_back();
+    return hex;
+}
+
+void CloseWritten(CFileHandle& file, const std::string& path) {
+    if (!file.Close()) {
+        ThrowFileError(path);
+    }
+}
+
+// Collects the exit status so that the started program leaves no zombie behind.
+void ReapInBackground(pid_t child) {
+    std::thread([child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+}
+
+}  // namespace
+
+int CopyFileBlocks(const std::string& source, const std::string& destination) {
+    const CFileHandle input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!input.IsOpen() || IsFolder(input.Get())) {
+        return 0;
+    }
+    if (IsSameFileAsPath(input.Get(), destination)) {
+        return 1;
+    }
+    // Opened without truncation: only after the same-file test may it lose its bytes.
+    CFileHandle output(::open(destination.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, kNewFileMode));
+    if (!output.IsOpen()) {
+        return 0;
+    }
+    if (IsSameFile(input.Get(), output.Get())) {
+        return 1;
+    }
+    TruncateRegularFile(output, destination);
+    CopyBlocks(input, source, output, destination);
+    CloseWritten(output, destination);
+    return 1;
+}
+
+void BinaryFileToHexFile(const std::string& source, const std::string& destination) {
+    // Read first: source and destination may be the same file.
+    const std::optional<ByteVector> bytes = ReadFileBytes(source);
+    WriteWholeFile(destination, bytes ? HexTextOf(*bytes) : std::string());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    CFileHandle output(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode));
+    if (!output.IsOpen()) {
+        return false;
+    }
+    WriteAll(output, bytes.data(), bytes.size(), path);
+    CloseWritten(output, path);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    // O_NONBLOCK: opening a named pipe must not wait for a writer.
+    const CFileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    return file.IsOpen() && !IsFolder(file.Get());
+}
+
+std::string GetProgramFolder() {
+    std::error_code error;
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    const size_t slash = program.rfind('/');
+    if (error || slash == std::string::npos) {
+        return {};
+    }
+    return program.substr(0, slash + 1);
+}
+
+bool OpenWithAssociatedApp(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    // An absolute path cannot be mistaken for an option ("-x") or a URL ("http:x").
+    std::error_code error;
+    std::string absolute = std::filesystem::absolute(path, error).string();
+    if (error) {
+        return false;
+    }
+    std::string program = "xdg-open";
+    char* const arguments[] = {program.data(), absolute.data(), nullptr};
+    pid_t child = 0;
+    if (::posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ) != 0) {
+        return false;
+    }
+    ReapInBackground(child);
+    return true;
+}
+
+bool IsValidFileNamePart(const std::string& text) {
+    return text.find_first_of("\\/:,;*?\"<>|") == std::string::npos;
+}

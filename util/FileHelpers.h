@@ -1,0 +1,35 @@
+// Small file operations shared by the wizards, batches and tools. Plain
+// functions on paths; none keeps state and none shows a message.
+#pragma once
+
+#include <string>
+
+// Copies source onto destination. 1 when the copy ran, 0 when the source or
+// the destination cannot be opened; in that case the destination is left as
+// it was. When both name the same file (any spelling, hard links included)
+// nothing is written and the result is 1. A read or write error after both
+// were opened throws CFileException and may leave the destination partly written.
+int CopyFileBlocks(const std::string& source, const std::string& destination);
+
+// Writes the upper-case hex text of the source's bytes to destination: no
+// terminator, no line breaks. When the source cannot be read the destination
+// is still created empty, so an earlier result is never taken for this one.
+// A read or write error throws CFileException.
+void BinaryFileToHexFile(const std::string& source, const std::string& destination);
+
+// Creates path anew holding exactly bytes. False when it cannot be created;
+// a write error throws CFileException.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// True when path names something other than a folder that can be opened for reading.
+bool FileExists(const std::string& path);
+
+// The folder of the running program, ending with "/"; empty when unknown.
+std::string GetProgramFolder();
+
+// Starts xdg-open on the absolute form of path without waiting for it. True
+// when the program could be started; what it then does is not reported.
+bool OpenWithAssociatedApp(const std::string& path);
+
+// False when text holds one of \ / : , ; * ? " < > |; true otherwise, also when empty.
+bool IsValidFileNamePart(const std::string& text);

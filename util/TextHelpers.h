@@ -1,0 +1,44 @@
+// Conversions between numbers, hex text and readable text. Every text is a
+// UTF-8 std::string; hex text is upper-case ASCII, two characters per byte.
+#pragma once
+
+#include <string>
+
+// n as "%d".
+std::string FormatDecimal(int n);
+// x as "%.1f".
+std::string FormatOneDecimal(double x);
+
+// The leading decimal number of text after optional blanks and a sign; 0 when
+// there is none. A number beyond the range of long saturates at its limit.
+long ParseLong(const std::string& text);
+
+// n in upper-case hex, padded to 4 digits. More than 4 digits (a negative n
+// shows as its 32-bit pattern) shows "文字数が長すぎて対応しておりません" through
+// the message sink and comes back unpadded.
+std::string FormatHex4(int n);
+
+// The printable form of hex data: one character per byte, ASCII letters and
+// digits as themselves, every other byte as '.'. The result always holds
+// hex.size() / 2 characters: a trailing odd character is ignored, and a pair
+// that is not upper-case hex shows as '.'.
+std::string HexToDisplayText(const std::string& hex);
+
+// Upper-case hex text of the text's bytes.
+std::string TextToHex(const std::string& text);
+
+// True when every character is 0-9 or A-F (lower case fails); true when empty.
+bool IsHexText(const std::string& text);
+
+// text without its first n bytes. A text shorter than n yields the text
+// "文字列が短すぎます...StrRight" instead, which callers show as it is.
+// A negative n leaves the text unchanged.
+std::string DropLeft(const std::string& text, int n);
+
+// text without its last n bytes; unchanged when shorter than n or n < 0.
+std::string DropRight(const std::string& text, int n);
+
+// Splits a list-file line "code,description" at its first comma. True when
+// the part before the comma is not empty; on false first and rest are left
+// as they were (no comma, empty text, or a text that starts with a comma).
+bool SplitAtFirstComma(const std::string& text, std::string& first, std::string& rest);
