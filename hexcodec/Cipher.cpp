@@ -4,8 +4,13 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -35,7 +40,50 @@ constexpr std::array<std::array<char, 2>, 256> MakePairTable() {
 
 constexpr auto kPairTable = MakePairTable();
 
-bool IsUpperHexChar(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+// Encodes 16 bytes into 32 characters at once: every nibble becomes '0'+v,
+// plus 7 more when it is above 9, which lands on 'A'..'F'.
+#if defined(__SSE2__)
+size_t EncodeBlocks(char* out, const unsigned char* in, size_t n) {
+    const __m128i lowMask = _mm_set1_epi8(0x0F);
+    const __m128i zero = _mm_set1_epi8('0');
+    const __m128i nine = _mm_set1_epi8(9);
+    const __m128i letterGap = _mm_set1_epi8('A' - '0' - 10);
+    auto toChars = [&](__m128i nibbles) {
+        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, nine), letterGap);
+        return _mm_add_epi8(_mm_add_epi8(nibbles, zero), letters);
+    };
+    size_t done = 0;
+    for (; done + 16 <= n; done += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
+        const __m128i high = toChars(_mm_and_si128(_mm_srli_epi16(bytes, 4), lowMask));
+        const __m128i low = toChars(_mm_and_si128(bytes, lowMask));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done), _mm_unpacklo_epi8(high, low));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * done + 16),
+                         _mm_unpackhi_epi8(high, low));
+    }
+    return done;
+}
+#else
+size_t EncodeBlocks(char*, const unsigned char*, size_t) { return 0; }
+#endif
+
+constexpr uint8_t kNotADigit = 0xFF;
+
+// Value of each upper-case hex digit; every other character is kNotADigit.
+constexpr std::array<uint8_t, 256> MakeDigitTable() {
+    std::array<uint8_t, 256> table{};
+    for (unsigned c = 0; c < 256; ++c) {
+        table[c] = kNotADigit;
+    }
+    for (unsigned v = 0; v < 16; ++v) {
+        table[static_cast<unsigned char>(NibbleChar(v))] = static_cast<uint8_t>(v);
+    }
+    return table;
+}
+
+constexpr auto kDigitTable = MakeDigitTable();
+
+uint8_t DigitValue(char c) { return kDigitTable[static_cast<unsigned char>(c)]; }
 
 // The loose digit rule of the unchecked conversions: characters between '9'
 // and 'A' pass as the values c-55; anything above 15 is refused.
@@ -60,10 +108,11 @@ CCipher::CCipher() : m_nStatus(1) {}
 CCipher::~CCipher() = default;
 
 void CCipher::Bin2CharHex(char* out, const unsigned char* in, int n) const {
-    for (int i = 0; i < n; ++i) {
-        std::memcpy(out + 2 * static_cast<long>(i), kPairTable[in[i]].data(), 2);
+    const size_t count = n > 0 ? static_cast<size_t>(n) : 0;
+    for (size_t i = EncodeBlocks(out, in, count); i < count; ++i) {
+        std::memcpy(out + 2 * i, kPairTable[in[i]].data(), 2);
     }
-    out[2 * static_cast<long>(n > 0 ? n : 0)] = '\0';
+    out[2 * count] = '\0';
 }
 
 int CCipher::CharHex2Bin(unsigned char* out, const char* in) const {
@@ -77,20 +126,19 @@ int CCipher::CharHex2Bin(unsigned char* out, const char* in) const {
     if (fullLength > static_cast<size_t>(kMaxHexChars)) {
         errors |= kErrorTooLong;
     }
+    uint8_t allDigits = 0;
     for (int i = 0; i < length; ++i) {
-        if (!IsUpperHexChar(in[i])) {
-            errors |= kErrorBadChar;
-            break;
-        }
+        allDigits |= DigitValue(in[i]);
+    }
+    if (allDigits == kNotADigit) {
+        errors |= kErrorBadChar;
     }
     if (errors != 0) {
         return -errors;
     }
     const int count = length / 2;
     for (int i = 0; i < count; ++i) {
-        const int high = LooseDigitValue(static_cast<unsigned char>(in[2 * i]));
-        const int low = LooseDigitValue(static_cast<unsigned char>(in[2 * i + 1]));
-        out[i] = static_cast<unsigned char>(16 * high + low);
+        out[i] = static_cast<unsigned char>(16 * DigitValue(in[2 * i]) + DigitValue(in[2 * i + 1]));
     }
     out[count] = '\0';
     return count;

@@ -1,16 +1,14 @@
 #include "segment/SegmentFiles.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <limits>
-#include <memory>
 #include <optional>
 
 #include "hexcodec/Cipher.h"
 #include "util/FileBytes.h"
-#include "util/FileError.h"
+#include "util/FileHandle.h"
 
 namespace {
 
@@ -19,27 +17,7 @@ constexpr size_t kHexSlice = 200;
 // Characters read from the hex file at once: whole slices, so the result is
 // the same as reading one slice at a time.
 constexpr size_t kHexReadChunk = kHexSlice * 512;
-
-struct CFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
-
-CFilePtr OpenFile(const std::string& path, const char* mode) {
-    return CFilePtr(std::fopen(path.c_str(), mode));
-}
-
-void WriteAll(std::FILE* file, const char* data, size_t length, const std::string& path) {
-    if (length > 0 && std::fwrite(data, 1, length, file) != length) {
-        throw CFileException(std::strerror(errno), path);
-    }
-}
-
-void CloseChecked(CFilePtr file, const std::string& path) {
-    if (std::fclose(file.release()) != 0) {
-        throw CFileException(std::strerror(errno), path);
-    }
-}
+constexpr size_t kWriteChunk = 64 * 1024;
 
 // Converts whole slices of text into out; false at the first invalid slice.
 bool ConvertSlices(const CCipher& cipher, std::string& text, std::string& out) {
@@ -61,24 +39,38 @@ bool ConvertSlices(const CCipher& cipher, std::string& text, std::string& out) {
 }  // namespace
 
 int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path) {
-    CFilePtr file = OpenFile(path, "wb");
-    if (!file) {
+    CFileHandle file(path, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!file.IsOpen()) {
         return 0;
     }
+    // Small segments are gathered so that a list of stuffed bytes is not
+    // written a few characters at a time; large data goes out directly.
+    std::string pending;
     int64_t length = 0;
     for (const CJpegSegment& segment : list) {
-        WriteAll(file.get(), segment.m_strCode.data(), segment.m_strCode.size(), path);
-        WriteAll(file.get(), segment.m_strData.data(), segment.m_strData.size(), path);
+        pending += segment.m_strCode;
+        if (segment.m_strData.size() < kWriteChunk) {
+            pending += segment.m_strData;
+        } else {
+            file.WriteAll(pending.data(), pending.size());
+            file.WriteAll(segment.m_strData.data(), segment.m_strData.size());
+            pending.clear();
+        }
         length += static_cast<int64_t>(segment.m_strCode.size() + segment.m_strData.size());
+        if (pending.size() >= kWriteChunk) {
+            file.WriteAll(pending.data(), pending.size());
+            pending.clear();
+        }
     }
-    CloseChecked(std::move(file), path);
+    file.WriteAll(pending.data(), pending.size());
+    file.CloseChecked();
     return length;
 }
 
 bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath) {
-    CFilePtr binary = OpenFile(binaryPath, "wb");
-    CFilePtr hex = OpenFile(hexPath, "rb");
-    if (!binary || !hex) {
+    CFileHandle binary(binaryPath, O_WRONLY | O_CREAT | O_TRUNC);
+    const CFileHandle hex(hexPath, O_RDONLY);
+    if (!binary.IsOpen() || !hex.IsOpen()) {
         return false;
     }
     const CCipher cipher;
@@ -86,17 +78,14 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath) 
     std::string bytes;
     bool valid = true;
     for (size_t got = kHexReadChunk; valid && got == kHexReadChunk;) {
-        got = std::fread(text.data(), 1, kHexReadChunk, hex.get());
-        if (std::ferror(hex.get()) != 0) {
-            throw CFileException(std::strerror(errno), hexPath);
-        }
+        got = hex.ReadUpTo(text.data(), kHexReadChunk);
         text.resize(got - got % 2);
         bytes.clear();
         valid = ConvertSlices(cipher, text, bytes);
-        WriteAll(binary.get(), bytes.data(), bytes.size(), binaryPath);
+        binary.WriteAll(bytes.data(), bytes.size());
         text.resize(kHexReadChunk);
     }
-    CloseChecked(std::move(binary), binaryPath);
+    binary.CloseChecked();
     return valid;
 }
 

@@ -16,33 +16,12 @@
 #include "hexcodec/Cipher.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
+#include "util/FileHandle.h"
 
 namespace {
 
 constexpr size_t kCopyBlockBytes = 64 * 1024;
 constexpr size_t kHexPieceBytes = 32 * 1024;
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask
-
-class CFileHandle {
-public:
-    explicit CFileHandle(int fd) : m_fd(fd) {}
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    ~CFileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-
-    bool IsOpen() const { return m_fd >= 0; }
-    int Get() const { return m_fd; }
-
-    // Closes at once; a failed close can be the first report of a lost write.
-    bool Close() { return ::close(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd;
-};
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
     throw CFileException(std::strerror(errno), path);
@@ -71,52 +50,24 @@ bool IsSameFile(int first, int second) {
     return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && IsSameIdentity(a, b);
 }
 
-void TruncateRegularFile(const CFileHandle& file, const std::string& path) {
+void TruncateRegularFile(const CFileHandle& file) {
     struct stat status {};
     if (::fstat(file.Get(), &status) != 0) {
-        ThrowFileError(path);
+        ThrowFileError(file.Path());
     }
     if (S_ISREG(status.st_mode) && ::ftruncate(file.Get(), 0) != 0) {
-        ThrowFileError(path);
+        ThrowFileError(file.Path());
     }
 }
 
-// Fewer bytes than asked only at the end of the file; 0 there.
-size_t ReadSome(const CFileHandle& file, char* buffer, size_t size, const std::string& path) {
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), buffer, size);
-        if (got >= 0) {
-            return static_cast<size_t>(got);
-        }
-        if (errno != EINTR) {
-            ThrowFileError(path);
-        }
-    }
-}
-
-void WriteAll(const CFileHandle& file, const char* data, size_t size, const std::string& path) {
-    while (size > 0) {
-        const ssize_t written = ::write(file.Get(), data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            ThrowFileError(path);
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-}
-
-void CopyBlocks(const CFileHandle& source, const std::string& sourcePath,
-                const CFileHandle& destination, const std::string& destinationPath) {
+void CopyBlocks(const CFileHandle& source, const CFileHandle& destination) {
     std::vector<char> block(kCopyBlockBytes);
     for (;;) {
-        const size_t got = ReadSome(source, block.data(), block.size(), sourcePath);
-        if (got == 0) {
+        const size_t got = source.ReadUpTo(block.data(), block.size());
+        destination.WriteAll(block.data(), got);
+        if (got < block.size()) {
             return;
         }
-        WriteAll(destination, block.data(), got, destinationPath);
     }
 }
 
@@ -131,12 +82,6 @@ std::string HexTextOf(const ByteVector& bytes) {
     return hex;
 }
 
-void CloseWritten(CFileHandle& file, const std::string& path) {
-    if (!file.Close()) {
-        ThrowFileError(path);
-    }
-}
-
 // Collects the exit status so that the started program leaves no zombie behind.
 void ReapInBackground(pid_t child) {
     std::thread([child] {
@@ -149,7 +94,7 @@ void ReapInBackground(pid_t child) {
 }  // namespace
 
 int CopyFileBlocks(const std::string& source, const std::string& destination) {
-    const CFileHandle input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    const CFileHandle input(source, O_RDONLY);
     if (!input.IsOpen() || IsFolder(input.Get())) {
         return 0;
     }
@@ -157,16 +102,16 @@ int CopyFileBlocks(const std::string& source, const std::string& destination) {
         return 1;
     }
     // Opened without truncation: only after the same-file test may it lose its bytes.
-    CFileHandle output(::open(destination.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, kNewFileMode));
+    CFileHandle output(destination, O_WRONLY | O_CREAT);
     if (!output.IsOpen()) {
         return 0;
     }
     if (IsSameFile(input.Get(), output.Get())) {
         return 1;
     }
-    TruncateRegularFile(output, destination);
-    CopyBlocks(input, source, output, destination);
-    CloseWritten(output, destination);
+    TruncateRegularFile(output);
+    CopyBlocks(input, output);
+    output.CloseChecked();
     return 1;
 }
 
@@ -177,19 +122,18 @@ void BinaryFileToHexFile(const std::string& source, const std::string& destinati
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    CFileHandle output(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode));
+    CFileHandle output(path, O_WRONLY | O_CREAT | O_TRUNC);
     if (!output.IsOpen()) {
         return false;
     }
-    WriteAll(output, bytes.data(), bytes.size(), path);
-    CloseWritten(output, path);
+    output.WriteAll(bytes.data(), bytes.size());
+    output.CloseChecked();
     return true;
 }
 
 bool FileExists(const std::string& path) {
     // O_NONBLOCK: opening a named pipe must not wait for a writer.
-    const CFileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const CFileHandle file(path, O_RDONLY | O_NONBLOCK);
     return file.IsOpen() && !IsFolder(file.Get());
 }
 

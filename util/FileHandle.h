@@ -1,0 +1,30 @@
+// An open file descriptor that closes itself, with the reads and writes that
+// the file modules share. Failures after a successful open throw CFileException
+// naming the path.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class CFileHandle {
+public:
+    // Opens path with the open(2) flags; IsOpen() tells whether that worked.
+    CFileHandle(const std::string& path, int flags, unsigned mode = 0666);
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    ~CFileHandle();
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+    const std::string& Path() const { return m_strPath; }
+
+    // Reads until size bytes or the end of the file; the count read.
+    size_t ReadUpTo(void* buffer, size_t size) const;
+    void WriteAll(const void* data, size_t size) const;
+    // Closes at once; a failed close can be the first report of a lost write.
+    void CloseChecked();
+
+private:
+    int m_fd;
+    std::string m_strPath;
+};
