@@ -10,7 +10,8 @@ QString KeyPath(const std::string& section, const std::string& key) {
 
 }  // namespace
 
-CQtSettingsStore::CQtSettingsStore() : m_settings(QStringLiteral("marvoke"), QStringLiteral("KestrinJPEG")) {}
+CQtSettingsStore::CQtSettingsStore()
+    : m_settings(QStringLiteral("marvoke"), QStringLiteral("KestrinJPEG")) {}
 
 int CQtSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                     int defaultValue) const {

@@ -54,9 +54,8 @@ inline constexpr CIntSetting kWindowMax{kSectionWindowSize, "max", 0};
 using AnySetting = std::variant<const CIntSetting*, const CTextSetting*>;
 
 inline constexpr std::array<AnySetting, 14> kAllSettings{
-    &kCpu,      &kJoukyuuEdit, &kFfe0,     &kExpChk,     &kDelExif,
-    &kDamage,   &kFileName,    &kExifName, &kSaveExif,   &kOverwrite,
-    &kFindPath, &kWindowRect,  &kWindowIcon, &kWindowMax,
+    &kCpu,      &kJoukyuuEdit, &kFfe0,      &kExpChk,   &kDelExif,    &kDamage,     &kFileName,
+    &kExifName, &kSaveExif,    &kOverwrite, &kFindPath, &kWindowRect, &kWindowIcon, &kWindowMax,
 };
 
 }  // namespace settings

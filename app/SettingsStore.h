@@ -17,8 +17,7 @@ public:
     // A missing value gives the default; a stored empty text is a value.
     virtual std::string GetProfileString(const std::string& section, const std::string& key,
                                          const std::string& defaultValue) const = 0;
-    virtual void WriteProfileInt(const std::string& section, const std::string& key,
-                                 int value) = 0;
+    virtual void WriteProfileInt(const std::string& section, const std::string& key, int value) = 0;
     virtual void WriteProfileString(const std::string& section, const std::string& key,
                                     const std::string& value) = 0;
 

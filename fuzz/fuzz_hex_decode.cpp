@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned char loose[300];
     const int pairs = static_cast<int>(std::min<size_t>(size / 2, sizeof loose));
     cipher.HexCharToChar(loose, data, pairs);
-    cipher.PercentCharToChar(loose, data, static_cast<int>(std::min<size_t>(size / 3, sizeof loose)));
+    cipher.PercentCharToChar(loose, data,
+                             static_cast<int>(std::min<size_t>(size / 3, sizeof loose)));
     cipher.CStringHex2CString(text);
     return 0;
 }

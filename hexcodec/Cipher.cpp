@@ -20,11 +20,15 @@ constexpr int kErrorTooLong = 2;
 constexpr int kErrorBadChar = 4;
 constexpr char kVersionText[] = "暗号Dll Version1.3";
 
-void PrintToStandardError(const char* text) { std::fprintf(stderr, "%s\n", text); }
+void PrintToStandardError(const char* text) {
+    std::fprintf(stderr, "%s\n", text);
+}
 
 std::atomic<CCipher::MessageHandler> g_messageHandler{&PrintToStandardError};
 
-void ShowMessage(const char* text) { g_messageHandler.load()(text); }
+void ShowMessage(const char* text) {
+    g_messageHandler.load()(text);
+}
 
 constexpr char NibbleChar(unsigned v) {
     return static_cast<char>(v <= 9 ? '0' + v : 'A' + (v - 10));
@@ -64,7 +68,9 @@ size_t EncodeBlocks(char* out, const unsigned char* in, size_t n) {
     return done;
 }
 #else
-size_t EncodeBlocks(char*, const unsigned char*, size_t) { return 0; }
+size_t EncodeBlocks(char*, const unsigned char*, size_t) {
+    return 0;
+}
 #endif
 
 constexpr uint8_t kNotADigit = 0xFF;
@@ -83,7 +89,9 @@ constexpr std::array<uint8_t, 256> MakeDigitTable() {
 
 constexpr auto kDigitTable = MakeDigitTable();
 
-uint8_t DigitValue(char c) { return kDigitTable[static_cast<unsigned char>(c)]; }
+uint8_t DigitValue(char c) {
+    return kDigitTable[static_cast<unsigned char>(c)];
+}
 
 // The loose digit rule of the unchecked conversions: characters between '9'
 // and 'A' pass as the values c-55; anything above 15 is refused.
@@ -95,7 +103,9 @@ int LooseDigitValue(unsigned char c) {
     return v;
 }
 
-bool IsLooseDigit(int v) { return v >= 0 && v <= 15; }
+bool IsLooseDigit(int v) {
+    return v >= 0 && v <= 15;
+}
 
 }  // namespace
 
@@ -122,7 +132,7 @@ int CCipher::CharHex2Bin(unsigned char* out, const char* in) const {
         errors |= kErrorOddLength;
     }
     int length = static_cast<int>(fullLength < static_cast<size_t>(kMaxHexChars) ? fullLength
-                                                                                   : kMaxHexChars);
+                                                                                 : kMaxHexChars);
     if (fullLength > static_cast<size_t>(kMaxHexChars)) {
         errors |= kErrorTooLong;
     }
@@ -230,4 +240,6 @@ std::string CCipher::CStringHex2CString(const std::string& hex) const {
     return text;
 }
 
-void CCipher::GetVersion(char* out) const { std::memcpy(out, kVersionText, sizeof kVersionText); }
+void CCipher::GetVersion(char* out) const {
+    std::memcpy(out, kVersionText, sizeof kVersionText);
+}

@@ -1,10 +1,10 @@
 #include "segment/HedThread.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <exception>
 #include <limits>
 #include <optional>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "app/SettingsStore.h"
 #include "segment/SegmentScanner.h"
@@ -87,7 +87,9 @@ EThreadPriority ThreadPriorityForCpu(int cpu) {
     }
 }
 
-CHedThreadRunner::~CHedThreadRunner() { Join(); }
+CHedThreadRunner::~CHedThreadRunner() {
+    Join();
+}
 
 void CHedThreadRunner::Start(CHedThread& record, IHedOwner& owner, const std::string& path,
                              const CSettingsStore& settings) {

@@ -23,16 +23,20 @@ std::optional<std::string> FirstApp0Data(const CSegmentList& list) {
 }
 
 size_t CountCode(const CSegmentList& list, const char* code) {
-    return static_cast<size_t>(std::count_if(
-        list.begin(), list.end(),
-        [code](const CJpegSegment& segment) { return segment.m_strCode == code; }));
+    return static_cast<size_t>(
+        std::count_if(list.begin(), list.end(),
+                      [code](const CJpegSegment& segment) { return segment.m_strCode == code; }));
 }
 
 }  // namespace
 
-void ClearSegments(CSegmentList& list) { list.clear(); }
+void ClearSegments(CSegmentList& list) {
+    list.clear();
+}
 
-void AppendSegmentCopy(CSegmentList& list, const CJpegSegment& segment) { list.push_back(segment); }
+void AppendSegmentCopy(CSegmentList& list, const CJpegSegment& segment) {
+    list.push_back(segment);
+}
 
 void CopySegments(const CSegmentList& source, CSegmentList& destination) {
     destination = source;
@@ -49,9 +53,8 @@ int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination
     const std::optional<std::string> app0Data =
         keepApp0 != 0 ? FirstApp0Data(source) : std::nullopt;
 
-    auto segment = std::find_if(source.begin(), source.end(), [](const CJpegSegment& s) {
-        return s.m_strCode == kEndCode;
-    });
+    auto segment = std::find_if(source.begin(), source.end(),
+                                [](const CJpegSegment& s) { return s.m_strCode == kEndCode; });
     int endsSeen = 0;
     for (; segment != source.end() && endsSeen < 2; ++segment) {
         if (segment->m_strCode == kEndCode) {

@@ -14,8 +14,7 @@ constexpr uint64_t kProgressReports = 21;
 
 }  // namespace
 
-CSegmentScanner::CSegmentScanner(const uint8_t* bytes, size_t length,
-                                 ProgressCallback onProgress)
+CSegmentScanner::CSegmentScanner(const uint8_t* bytes, size_t length, ProgressCallback onProgress)
     : m_pBytes(bytes),
       m_nLength(length),
       m_onProgress(std::move(onProgress)),
@@ -50,8 +49,9 @@ bool CSegmentScanner::ReportPassesUpTo(uint64_t passes) {
 CSegmentScanner::EStep CSegmentScanner::TakeDataRun() {
     const void* nextMarker = std::memchr(m_pBytes + m_nPos, kMarkerByte, m_nLength - m_nPos);
     const size_t runEnd =
-        nextMarker != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(nextMarker) - m_pBytes)
-                              : m_nLength;
+        nextMarker != nullptr
+            ? static_cast<size_t>(static_cast<const uint8_t*>(nextMarker) - m_pBytes)
+            : m_nLength;
     if (!ReportPassesUpTo(m_nPasses + (runEnd - m_nPos))) {
         return EStep::Cancelled;
     }
@@ -138,8 +138,8 @@ CSegmentList CSegmentScanner::Segments() const {
         CJpegSegment& segment = segments.emplace_back();
         const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
         segment.m_strCode = cipher.Bin2CStringHex(markerBytes, found.marker.length);
-        segment.m_strData = cipher.Bin2CStringHex(m_pBytes + found.dataBegin,
-                                                  static_cast<int>(found.dataEnd - found.dataBegin));
+        segment.m_strData = cipher.Bin2CStringHex(
+            m_pBytes + found.dataBegin, static_cast<int>(found.dataEnd - found.dataBegin));
     }
     return segments;
 }

@@ -1,9 +1,9 @@
 #include "util/FileHandle.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "util/FileError.h"

@@ -8,13 +8,17 @@
 
 namespace {
 
-void PrintToStandardError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+void PrintToStandardError(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 std::mutex g_sinkMutex;
 MessageSink g_sink = PrintToStandardError;
 
 // The codec library reports through a plain function pointer; route it here.
-void ForwardCipherMessage(const char* text) { ShowMessage(text); }
+void ForwardCipherMessage(const char* text) {
+    ShowMessage(text);
+}
 
 }  // namespace
 

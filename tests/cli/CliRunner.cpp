@@ -54,8 +54,8 @@ CCliResult RunCli(const std::vector<std::string>& arguments,
     envp.push_back(nullptr);
 
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(),
-                                    envp.data());
+    const int spawned =
+        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program);

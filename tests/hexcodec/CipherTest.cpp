@@ -9,7 +9,9 @@
 namespace {
 
 std::vector<std::string> g_messages;
-void RecordMessage(const char* text) { g_messages.emplace_back(text); }
+void RecordMessage(const char* text) {
+    g_messages.emplace_back(text);
+}
 
 class ACipher : public ::testing::Test {
 protected:

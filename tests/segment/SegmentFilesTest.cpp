@@ -109,8 +109,8 @@ TEST_F(AHexWorkFile, GivesBackEverySamplePictureFromItsStartMarker) {
         const std::vector<uint8_t> original = ReadFile(sample.string());
         const std::vector<uint8_t> result = RoundTrip(original);
         const uint8_t startMarker[] = {0xFF, 0xD8};
-        const auto start = std::search(original.begin(), original.end(), startMarker,
-                                       startMarker + 2);
+        const auto start =
+            std::search(original.begin(), original.end(), startMarker, startMarker + 2);
         ASSERT_LE(result.size(), static_cast<size_t>(original.end() - start)) << sample;
         EXPECT_TRUE(std::equal(result.begin(), result.end(), start)) << sample;
     }

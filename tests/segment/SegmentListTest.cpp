@@ -31,9 +31,9 @@ std::vector<std::string> CodesOf(const CSegmentList& list) {
 
 // A camera file with proprietary data and a complete picture nested in front
 // of the real one.
-const std::vector<std::string> kNestedFile = {
-    "FFD8", "FFE0:0A", "FFE1:0B", "FFD8", "FFC4:01", "FFDA:02", "FFD9:EEEE",
-    "FFDB:03", "FFC0:04", "FFDA:05", "FF00:06", "FFD9"};
+const std::vector<std::string> kNestedFile = {"FFD8",    "FFE0:0A", "FFE1:0B",   "FFD8",
+                                              "FFC4:01", "FFDA:02", "FFD9:EEEE", "FFDB:03",
+                                              "FFC0:04", "FFDA:05", "FF00:06",   "FFD9"};
 
 class AProprietaryImage : public ::testing::Test {
 protected:
@@ -56,9 +56,9 @@ TEST_F(AProprietaryImage, IsCutAwayWithTheApp0ByDefault) {
 
 TEST_F(AProprietaryImage, WithoutASecondEndMarkerLeavesTheTailUnchangedAndFails) {
     settings.Write(settings::kFfe0, 1);
-    EXPECT_EQ(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A", "FFD9:77", "FFDB:03"}), result,
-                                     settings),
-              0);
+    EXPECT_EQ(
+        RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A", "FFD9:77", "FFDB:03"}), result, settings),
+        0);
     EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD9:77", "FFDB:03"}));
     EXPECT_EQ(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A"}), result, settings), 0);
     EXPECT_TRUE(result.empty());
@@ -72,7 +72,8 @@ TEST(ASegmentList, HasAnEmbeddedImageOnlyWithExactlyTwoStartAndTwoEndMarkers) {
 }
 
 TEST(ASegmentList, CountsEveryMarkerAsTwoBytes) {
-    EXPECT_EQ(SegmentBytes(ListOf({"FFD8", "FFE0:" + std::string(10, 'A'), "FFD9"})), (12 + 10) / 2);
+    EXPECT_EQ(SegmentBytes(ListOf({"FFD8", "FFE0:" + std::string(10, 'A'), "FFD9"})),
+              (12 + 10) / 2);
     EXPECT_EQ(SegmentBytes(ListOf({":0102", "FF", "FFFF"})), 8);
     EXPECT_EQ(SegmentBytes({}), 0);
 }

@@ -1,8 +1,8 @@
 #include "tests/support/JpegMaker.h"
 
+#include <jpeglib.h>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 
 namespace {
 
@@ -15,7 +15,8 @@ std::vector<uint8_t> Pixels(const CJpegRecipe& recipe, int components) {
         const int x = static_cast<int>(pixel % recipe.width);
         const int y = static_cast<int>(pixel / recipe.width);
         pixels[i] = static_cast<uint8_t>((x * 7 + y * 3 + static_cast<int>(i % components) * 50 +
-                                          static_cast<int>((noise >> 16) % 64)) & 0xFF);
+                                          static_cast<int>((noise >> 16) % 64)) &
+                                         0xFF);
     }
     return pixels;
 }
@@ -66,8 +67,7 @@ std::vector<uint8_t> Encode(const CJpegRecipe& recipe, const std::vector<uint8_t
                           static_cast<unsigned>(exif.size() - 4));
     }
     if (!recipe.comment.empty()) {
-        jpeg_write_marker(&cinfo, JPEG_COM,
-                          reinterpret_cast<const JOCTET*>(recipe.comment.data()),
+        jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(recipe.comment.data()),
                           static_cast<unsigned>(recipe.comment.size()));
     }
     std::vector<uint8_t> pixels = Pixels(recipe, components);
