@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <variant>
 
 struct CIntSetting {
@@ -57,5 +59,19 @@ inline constexpr std::array<AnySetting, 14> kAllSettings{
     &kCpu,      &kJoukyuuEdit, &kFfe0,      &kExpChk,   &kDelExif,    &kDamage,     &kFileName,
     &kExifName, &kSaveExif,    &kOverwrite, &kFindPath, &kWindowRect, &kWindowIcon, &kWindowMax,
 };
+
+inline const char* KeyOf(const AnySetting& setting) {
+    return std::visit([](const auto* s) { return s->key; }, setting);
+}
+
+// The setting stored under key (keys are unique across both sections).
+inline std::optional<AnySetting> FindSetting(const std::string& key) {
+    for (const AnySetting& setting : kAllSettings) {
+        if (key == KeyOf(setting)) {
+            return setting;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace settings

@@ -6,12 +6,25 @@ std::string UsageText() {
     return "Usage:\n"
            "  kestrin-cli --help                  show this text\n"
            "  kestrin-cli --version               show the program version\n"
+           "  kestrin-cli optimise [--jobs N] [-o key=value]... FILE...\n"
+           "                                      optimise JPEG files as the batch dialog does\n"
+           "  kestrin-cli exif backup [-o key=value]... FILE...\n"
+           "                                      save the Exif block of each file as a .exif "
+           "file\n"
+           "  kestrin-cli exif embed [-o key=value]... FILE...\n"
+           "                                      put each file's saved .exif block back\n"
+           "  kestrin-cli exif show [--json] FILE show the decoded Exif values of a file\n"
            "  kestrin-cli segments [--json] FILE  list the marker segments of a JPEG file\n"
+           "  kestrin-cli dates --set \"YYYY-MM-DD HH:MM\" FILE...\n"
+           "                                      set the times of files to one moment\n"
            "  kestrin-cli settings [KEY [VALUE]]  show every stored setting, one, or store one\n"
            "\n"
+           "-o key=value changes a setting for this run only (keys as `settings` lists them).\n"
+           "--jobs N optimises N files at once; the log still follows the order of the files.\n"
            "segments prints one line per segment: marker, size in bytes and the\n"
-           "printable form of its data, separated by tabs.\n"
-           "Exit status: 0 done, 1 a file could not be processed, 2 usage error.\n";
+           "printable form of its data, separated by tabs. exif show prints one line\n"
+           "per Exif value: tag, name and value, separated by tabs.\n"
+           "Exit status: 0 every file done, 1 a file failed or was skipped, 2 usage error.\n";
 }
 
 int UsageError(const std::string& problem) {

@@ -10,19 +10,6 @@
 
 namespace {
 
-const char* KeyOf(const settings::AnySetting& setting) {
-    return std::visit([](const auto* s) { return s->key; }, setting);
-}
-
-std::optional<settings::AnySetting> FindSetting(const std::string& key) {
-    for (const settings::AnySetting& setting : settings::kAllSettings) {
-        if (key == KeyOf(setting)) {
-            return setting;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string ValueText(const CSettingsStore& store, const settings::AnySetting& setting) {
     if (const auto* number = std::get_if<const CIntSetting*>(&setting)) {
         return std::to_string(store.Read(**number));
@@ -32,7 +19,7 @@ std::string ValueText(const CSettingsStore& store, const settings::AnySetting& s
 
 int PrintAll(const CSettingsStore& store) {
     for (const settings::AnySetting& setting : settings::kAllSettings) {
-        std::printf("%s=%s\n", KeyOf(setting), ValueText(store, setting).c_str());
+        std::printf("%s=%s\n", settings::KeyOf(setting), ValueText(store, setting).c_str());
     }
     return kExitSuccess;
 }
@@ -60,7 +47,7 @@ int RunSettingsCommand(const Arguments& arguments, CSettingsStore& store) {
     if (arguments.size() > 2) {
         return UsageError("settings: too many arguments");
     }
-    const std::optional<settings::AnySetting> setting = FindSetting(arguments[0]);
+    const std::optional<settings::AnySetting> setting = settings::FindSetting(arguments[0]);
     if (!setting) {
         return UsageError("settings: unknown key " + arguments[0]);
     }

@@ -6,6 +6,9 @@
 #include "app/QtSettingsStore.h"
 #include "app/Version.h"
 #include "cli/CommandLine.h"
+#include "cli/DatesCommand.h"
+#include "cli/ExifCommand.h"
+#include "cli/OptimiseCommand.h"
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
 
@@ -19,6 +22,15 @@ int Dispatch(const std::string& command, const Arguments& arguments) {
     if (command == "--version") {
         std::printf("%s %s\n", kProgramTitle, kProgramVersion);
         return kExitSuccess;
+    }
+    if (command == "exif") {
+        return RunExifCommand(arguments, CQtSettingsStore());
+    }
+    if (command == "optimise") {
+        return RunOptimiseCommand(arguments, CQtSettingsStore());
+    }
+    if (command == "dates") {
+        return RunDatesCommand(arguments, CQtSettingsStore());
     }
     if (command == "segments") {
         return RunSegmentsCommand(arguments);

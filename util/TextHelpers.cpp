@@ -131,3 +131,21 @@ bool SplitAtFirstComma(const std::string& text, std::string& first, std::string&
     rest = text.substr(comma + 1);
     return true;
 }
+
+std::string DropLastCharacters(const std::string& text, size_t count) {
+    size_t end = text.size();
+    for (size_t dropped = 0; dropped < count; ++dropped) {
+        if (end == 0) {
+            return text;
+        }
+        do {
+            --end;
+        } while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80);
+    }
+    return text.substr(0, end);
+}
+
+std::string BatchOutputName(const std::string& dropped, const std::string& suffix,
+                            const std::string& extension) {
+    return DropLastCharacters(dropped, 4) + suffix + extension;
+}

@@ -2,6 +2,7 @@
 // UTF-8 std::string; hex text is upper-case ASCII, two characters per byte.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // n as "%d".
@@ -42,3 +43,13 @@ std::string DropRight(const std::string& text, int n);
 // the part before the comma is not empty; on false first and rest are left
 // as they were (no comma, empty text, or a text that starts with a comma).
 bool SplitAtFirstComma(const std::string& text, std::string& first, std::string& rest);
+
+// text without its last count characters (UTF-8 code points, so a name stays
+// valid); a text with fewer characters stays whole. Output and backup names
+// are the dropped path without its four-character extension.
+std::string DropLastCharacters(const std::string& text, size_t count);
+
+// The name a batch writes for a dropped file: its path without the last four
+// characters, then suffix and extension ("a.jpg" gives "a_kestrin100.jpg").
+std::string BatchOutputName(const std::string& dropped, const std::string& suffix,
+                            const std::string& extension);

@@ -1,0 +1,111 @@
+#include "cli/BatchArguments.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <variant>
+
+#include "app/SettingsText.h"
+#include "util/FileHelpers.h"
+
+namespace {
+
+constexpr int kMaxJobs = 64;
+
+bool ApplyOverride(const std::string& assignment, CSettingsStore& settings,
+                   const std::string& command) {
+    const size_t equals = assignment.find('=');
+    const std::string key = assignment.substr(0, equals);
+    const std::optional<settings::AnySetting> setting = settings::FindSetting(key);
+    if (equals == std::string::npos || !setting) {
+        UsageError(command + ": -o takes key=value with a known key, not \"" + assignment + "\"");
+        return false;
+    }
+    const std::string value = assignment.substr(equals + 1);
+    if (const auto* number = std::get_if<const CIntSetting*>(&*setting)) {
+        const std::optional<int> parsed = ParseStoredInt(value);
+        if (!parsed) {
+            UsageError(command + ": " + key + " takes a whole number, not \"" + value + "\"");
+            return false;
+        }
+        settings.Write(**number, *parsed);
+    } else {
+        settings.Write(*std::get<const CTextSetting*>(*setting), value);
+    }
+    return true;
+}
+
+std::optional<int> ParseJobs(const std::string& text) {
+    int jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) {
+        return std::nullopt;
+    }
+    return jobs;
+}
+
+}  // namespace
+
+std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
+                                                   const std::string& command, bool allowJobs,
+                                                   const CSettingsStore& stored) {
+    CBatchArguments parsed;
+    parsed.settings = std::make_unique<COverlaySettingsStore>(stored);
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "-o" && hasValue) {
+            if (!ApplyOverride(arguments[++i], *parsed.settings, command)) {
+                return std::nullopt;
+            }
+        } else if (argument == "--jobs" && allowJobs && hasValue) {
+            const std::optional<int> jobs = ParseJobs(arguments[++i]);
+            if (!jobs) {
+                UsageError(command + ": --jobs takes a number from 1 to 64");
+                return std::nullopt;
+            }
+            parsed.jobs = *jobs;
+        } else if (argument.starts_with("-")) {
+            UsageError(command + ": unexpected argument " + argument);
+            return std::nullopt;
+        } else {
+            parsed.files.push_back(argument);
+        }
+    }
+    if (parsed.files.empty()) {
+        UsageError(command + ": no file given");
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+CScratchFolder::CScratchFolder() {
+    m_strPath = (std::filesystem::temp_directory_path() / "kestrin-cli-XXXXXX").string();
+    if (::mkdtemp(m_strPath.data()) == nullptr) {
+        throw std::runtime_error("cannot create a private folder in " +
+                                 std::filesystem::temp_directory_path().string());
+    }
+}
+
+CScratchFolder::~CScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_strPath, ignored);
+}
+
+CWorkFiles CScratchFolder::WorkFiles() const {
+    return MakeWorkFiles(GetProgramFolder(), m_strPath + "/");
+}
+
+std::string LogForTerminal(const std::string& log) {
+    std::string text;
+    text.reserve(log.size());
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i] == '\r' && i + 1 < log.size() && log[i + 1] == '\n') {
+            continue;
+        }
+        text += log[i];
+    }
+    return text;
+}

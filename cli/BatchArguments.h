@@ -1,0 +1,41 @@
+// The arguments the batch commands share: [--jobs N] [-o key=value]... FILE...
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/OverlaySettingsStore.h"
+#include "cli/CommandLine.h"
+#include "util/WorkFiles.h"
+
+struct CBatchArguments {
+    int jobs = 1;
+    std::vector<std::string> files;
+    // The stored settings with this run's overrides on top.
+    std::unique_ptr<COverlaySettingsStore> settings;
+};
+
+// Nothing after a usage error, which has then been reported.
+std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
+                                                   const std::string& command, bool allowJobs,
+                                                   const CSettingsStore& stored);
+
+// A private folder for one worker's scratch files, removed with them.
+class CScratchFolder {
+public:
+    CScratchFolder();
+    CScratchFolder(const CScratchFolder&) = delete;
+    CScratchFolder& operator=(const CScratchFolder&) = delete;
+    ~CScratchFolder();
+
+    // The list files from the program's folder, the scratch files in this one.
+    CWorkFiles WorkFiles() const;
+
+private:
+    std::string m_strPath;
+};
+
+// A log as the command line prints it: "\r\n" line ends become "\n".
+std::string LogForTerminal(const std::string& log);

@@ -1,0 +1,18 @@
+#include "dates/FileDateBatch.h"
+
+#include "app/SettingsStore.h"
+#include "util/ShellNotify.h"
+
+std::vector<std::string> CFileDateBatch::Apply(const std::vector<std::string>& paths,
+                                               const CFileTimes& moment) const {
+    std::vector<std::string> failed;
+    for (const std::string& path : paths) {
+        if (!ReadFileTimes(path) || !WriteFileTimes(path, moment)) {
+            failed.push_back(path);
+        }
+    }
+    if (m_settings.Read(settings::kExpChk) == 0) {
+        NotifyFileManager(EShellNotice::AssociationsChanged);
+    }
+    return failed;
+}

@@ -1,0 +1,23 @@
+// The file-date batch: gives every dropped file, of any type, one chosen moment
+// as its times, then tells the file manager unless the setting expchk is on.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dates/FileTimes.h"
+
+class CSettingsStore;
+
+class CFileDateBatch {
+public:
+    explicit CFileDateBatch(const CSettingsStore& settings) : m_settings(settings) {}
+
+    // Sets the times of every path to moment, in order; a file that cannot be
+    // changed does not stop the others. Returns the paths that failed.
+    std::vector<std::string> Apply(const std::vector<std::string>& paths,
+                                   const CFileTimes& moment) const;
+
+private:
+    const CSettingsStore& m_settings;
+};

@@ -1,0 +1,36 @@
+// The Exif backup batch: saves the Exif block of every dropped JPEG as a
+// .exif file beside it. The JPEG files are only read; the block is cut from a
+// work copy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "util/EngineListener.h"
+#include "util/WorkFiles.h"
+
+class CExifEngine;
+class CSettingsStore;
+
+class CExifBackupBatch {
+public:
+    CExifBackupBatch(const CWorkFiles& work, const CSettingsStore& settings, CExifEngine& exif,
+                     IEngineListener* listener = nullptr);
+
+    // Processes the dropped paths in order; every message goes to the log.
+    // Returns how many backups were written.
+    int ProcessDrop(const std::vector<std::string>& paths);
+
+    const std::string& Log() const { return m_strLog; }
+    void ClearLog();
+
+private:
+    bool BackUp(const std::string& path);
+    void Append(const std::string& text);
+
+    const CWorkFiles& m_work;
+    const CSettingsStore& m_settings;
+    CExifEngine& m_exif;
+    IEngineListener* m_pListener;
+    std::string m_strLog;
+};

@@ -1,0 +1,50 @@
+// The Exif block as bytes: finding the APP1 segment that carries it, cutting
+// it out of a file, and building the segment of a transplant. No file access
+// here, so every piece can be driven with hostile bytes directly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+using ByteVector = std::vector<uint8_t>;
+
+struct CExifCut {
+    // The whole APP1 segment, marker included.
+    ByteVector block;
+    // The file's first two bytes followed by everything after the segment.
+    ByteVector remainder;
+};
+
+// Cuts the first segment whose data starts "Exif\0\0" (searched at every
+// byte from 4 on) out of file. Nothing when there is none, when its length
+// is 0, or when it would run past the end of the file.
+std::optional<CExifCut> CutExifSegment(const ByteVector& file);
+
+// A .exif block split where its thumbnail starts (the first FF D8).
+struct CExifThumbnailSplit {
+    // From the signature up to the thumbnail: "Exif\0\0", TIFF header, IFDs.
+    ByteVector front;
+    // From FF D8 to the end of the segment as its length field gives it.
+    ByteVector thumbnail;
+};
+
+// Nothing when the block has no FF D8, a length of 0, or a thumbnail that
+// does not lie between the signature and the segment's end inside the file.
+std::optional<CExifThumbnailSplit> SplitAtThumbnail(const ByteVector& block);
+
+// The thumbnail an encoder made, as it goes into a segment: FF D8 followed
+// directly by its table and frame segments (application segments the
+// encoder put in front of them are dropped). Nothing when it does not start FF D8.
+std::optional<ByteVector> ThumbnailFromEncoded(const ByteVector& encoded);
+
+// The new APP1 segment: marker, length, front and thumbnail. The IFD1
+// thumbnail-length entry (tag 0202) inside front, when there is one, is set
+// to the thumbnail's length. Nothing when the segment would be longer than a
+// length field can say (65535 bytes).
+std::optional<ByteVector> BuildTransplantSegment(const CExifThumbnailSplit& parts,
+                                                 const ByteVector& thumbnail);
+
+// target's first two bytes, segment, then the rest of target.
+ByteVector InsertAfterStartMarker(const ByteVector& target, const ByteVector& segment);

@@ -1,0 +1,38 @@
+// The Exif embedding batch: every dropped JPEG is paired with the .exif file
+// of its backup name, and the block is embedded when the result still shows
+// the same picture. The result goes to the output name, or over the file
+// when the setting filename is empty.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "util/EngineListener.h"
+#include "util/WorkFiles.h"
+
+class CExifEngine;
+class CSettingsStore;
+
+class CExifEmbedBatch {
+public:
+    CExifEmbedBatch(const CWorkFiles& work, const CSettingsStore& settings, CExifEngine& exif,
+                    IEngineListener* listener = nullptr);
+
+    // Processes the dropped paths in order. Returns how many files were embedded.
+    int ProcessDrop(const std::vector<std::string>& paths);
+
+    const std::string& Log() const { return m_strLog; }
+    void ClearLog();
+
+private:
+    bool Embed(const std::string& path);
+    bool FindBlock(const std::string& path, const std::string& backup);
+    bool WriteOutput(const std::string& path);
+    void Append(const std::string& text);
+
+    const CWorkFiles& m_work;
+    const CSettingsStore& m_settings;
+    CExifEngine& m_exif;
+    IEngineListener* m_pListener;
+    std::string m_strLog;
+};

@@ -1,0 +1,165 @@
+#include "exif/ExifEngine.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "app/SettingsStore.h"
+#include "exif/ExifBlock.h"
+#include "exif/ExifDecoder.h"
+#include "exif/YBigNumber.h"
+#include "hexcodec/Cipher.h"
+#include "imaging/JpegCodec.h"
+#include "util/FileBytes.h"
+#include "util/FileHelpers.h"
+#include "util/SafeReplace.h"
+#include "util/TextHelpers.h"
+
+namespace {
+
+const char kSignatureHex[] = "457869660000";
+constexpr size_t kSignatureChars = 12;
+constexpr size_t kLengthChars = 4;
+// Two length bytes and six signature bytes are counted in the length but are
+// not part of the TIFF structure.
+constexpr int64_t kLengthOverheadChars = 16;
+// A thumbnail must fit in one segment of 64 KiB; a header asking for more
+// pixels than this is not a thumbnail, and decoding into it would only waste memory.
+constexpr int64_t kMaxThumbnailPixels = 1024 * 1024;
+
+std::string HexOf(const ByteVector& bytes) {
+    return CCipher().Bin2CStringHex(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+bool FitsHexConversion(const ByteVector& bytes) {
+    return bytes.size() <= static_cast<size_t>(std::numeric_limits<int>::max() / 2);
+}
+
+// The picture of target scaled to the size of the old thumbnail and encoded.
+std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail,
+                                        const std::string& targetPath, const CImageTools& tools) {
+    CImageBuffer thumbnail;
+    if (!PrepareImageFromJpegHeader(oldThumbnail.data(), oldThumbnail.size(), thumbnail) ||
+        int64_t{thumbnail.m_nWidth} * thumbnail.m_nHeight > kMaxThumbnailPixels) {
+        return std::nullopt;
+    }
+    CImageBuffer picture;
+    if (!DecodeJpegFile(targetPath, picture)) {
+        return std::nullopt;
+    }
+    tools.ScaleImage(picture, thumbnail);
+    const std::optional<ByteVector> encoded = EncodeJpegToMemory(thumbnail);
+    return encoded ? ThumbnailFromEncoded(*encoded) : std::nullopt;
+}
+
+}  // namespace
+
+CExifEngine::CExifEngine(const std::string& dictionaryPath, const std::string& pluginFolder)
+    : m_tools(pluginFolder) {
+    m_dictionary.Load(dictionaryPath);
+}
+
+std::optional<CExifLocation> CExifEngine::LocateExifHex(const std::string& hex) {
+    const size_t match = hex.find(kSignatureHex);
+    if (match == std::string::npos || match + kSignatureChars >= hex.size() ||
+        match < kLengthChars) {
+        return std::nullopt;
+    }
+    const std::string lengthField = hex.substr(match - kLengthChars, kLengthChars);
+    const int64_t tiffChars =
+        2 * int64_t{HexFieldToInt(lengthField.c_str())} - kLengthOverheadChars;
+    const size_t start = match + kSignatureChars;
+    if (tiffChars <= 0 || static_cast<uint64_t>(tiffChars) > hex.size() - start) {
+        return std::nullopt;
+    }
+    return CExifLocation{start, static_cast<size_t>(tiffChars)};
+}
+
+int CExifEngine::CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
+                               CExifCutSizes& sizes) const {
+    const std::optional<ByteVector> file = ReadFileBytes(sourcePath);
+    if (!file) {
+        return kExifFileNotOpened;
+    }
+    if (!WriteWholeFile(blockPath, {})) {
+        return kExifFileNotOpened;
+    }
+    const std::optional<CExifCut> cut = CutExifSegment(*file);
+    if (!cut) {
+        return kExifNotFound;
+    }
+    if (!WriteWholeFile(blockPath, std::string(cut->block.begin(), cut->block.end())) ||
+        !WriteWholeFile(sourcePath, std::string(cut->remainder.begin(), cut->remainder.end()))) {
+        return kExifFileNotOpened;
+    }
+    sizes.before = static_cast<int64_t>(file->size());
+    sizes.after = static_cast<int64_t>(cut->remainder.size());
+    return kExifDone;
+}
+
+int CExifEngine::InsertExifHex(const std::string& jpegHexPath,
+                               const std::string& blockHexPath) const {
+    const std::optional<ByteVector> jpeg = ReadFileBytes(jpegHexPath);
+    const std::optional<ByteVector> block = ReadFileBytes(blockHexPath);
+    if (!jpeg || !block) {
+        return kExifFileNotOpened;
+    }
+    std::string text = "FFD8";
+    text.append(block->begin(), block->end());
+    text.append(jpeg->begin() + static_cast<long>(std::min<size_t>(4, jpeg->size())), jpeg->end());
+    return WriteWholeFile(jpegHexPath, text) ? kExifDone : kExifFileNotOpened;
+}
+
+int CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
+                                             const std::string& targetPath) const {
+    const std::optional<ByteVector> block = ReadFileBytes(exifPath);
+    if (!block) {
+        return kExifFileNotOpened;
+    }
+    const std::optional<CExifThumbnailSplit> parts = SplitAtThumbnail(*block);
+    if (!parts) {
+        return kExifNotFound;
+    }
+    const std::optional<ByteVector> thumbnail =
+        MakeThumbnail(parts->thumbnail, targetPath, m_tools);
+    const std::optional<ByteVector> segment =
+        thumbnail ? BuildTransplantSegment(*parts, *thumbnail) : std::nullopt;
+    const std::optional<ByteVector> target = segment ? ReadFileBytes(targetPath) : std::nullopt;
+    if (!target) {
+        return kExifNotFound;
+    }
+    const ByteVector result = InsertAfterStartMarker(*target, *segment);
+    ReplaceFileSafely(targetPath, result.data(), result.size());
+    return kExifDone;
+}
+
+std::string CExifEngine::ExifBackupName(const std::string& jpegPath,
+                                        const CSettingsStore& settings) {
+    return BatchOutputName(jpegPath, settings.Read(settings::kExifName), ".exif");
+}
+
+int CExifEngine::DecodeExifHex(const std::string& tiffHex) {
+    return ::DecodeExifHex(tiffHex, tiffHex.size(), m_dictionary);
+}
+
+int CExifEngine::DecodeExifInHex(const std::string& fileHex) {
+    const std::optional<CExifLocation> location = LocateExifHex(fileHex);
+    if (!location) {
+        return 0;
+    }
+    return ::DecodeExifHex(fileHex.substr(location->start, location->length), location->length,
+                           m_dictionary);
+}
+
+int CExifEngine::ProbeExifFile(const std::string& path) {
+    const std::optional<ByteVector> file = ReadFileBytes(path);
+    if (!file) {
+        return kExifFileNotOpened;
+    }
+    if (!FitsHexConversion(*file)) {
+        return 0;
+    }
+    const std::string hex = HexOf(*file);
+    const int found = DecodeExifInHex(hex);
+    return found != 0 ? found : DecodeExifHex(hex);
+}

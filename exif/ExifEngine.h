@@ -1,0 +1,84 @@
+// The Exif engine: finds, cuts out, puts back and transplants the Exif block
+// (one APP1 segment whose data starts "Exif\0\0"), and decodes it into the tag
+// dictionary it owns. One engine per window or worker: decodes write into its
+// dictionary, so they must not overlap on one engine.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "exif/TagDictionary.h"
+#include "imaging/ImageTools.h"
+
+class CSettingsStore;
+
+// Results of the engine's file operations.
+inline constexpr int kExifNotFound = 0;
+inline constexpr int kExifDone = 1;
+inline constexpr int kExifFileNotOpened = 2;
+
+struct CExifLocation {
+    // Character position of the TIFF text in the hex text, and its length.
+    size_t start;
+    size_t length;
+};
+
+struct CExifCutSizes {
+    int64_t before = 0;
+    int64_t after = 0;
+};
+
+class CExifEngine {
+public:
+    // Loads the dictionary from dictionaryPath. The picture tools load the image
+    // plug-ins of pluginFolder; the window passes the current folder, the
+    // command line "" so that no code from the user's working folder is loaded.
+    explicit CExifEngine(const std::string& dictionaryPath, const std::string& pluginFolder = ".");
+
+    // Where the TIFF text of the first Exif block lies in the hex text of a
+    // whole file. The signature is searched at every character, so a match at
+    // an odd position counts. Nothing when there is no signature, when the
+    // length field would lie before the text, or when the block would run
+    // past the end of the text.
+    static std::optional<CExifLocation> LocateExifHex(const std::string& hex);
+
+    // Cuts the first Exif segment out of sourcePath (a work copy) into
+    // blockPath, together with everything between the start marker and it.
+    // kExifDone, kExifNotFound (blockPath is then empty and the source
+    // unchanged) or kExifFileNotOpened.
+    int CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
+                      CExifCutSizes& sizes) const;
+
+    // Rewrites the JPEG hex file as "FFD8", the block hex file's text, and the
+    // JPEG text after its first four characters. kExifDone or kExifFileNotOpened.
+    int InsertExifHex(const std::string& jpegHexPath, const std::string& blockHexPath) const;
+
+    // Puts the .exif block into targetPath right after its start marker, with
+    // a thumbnail made anew from the target's own picture at the old
+    // thumbnail's size; the thumbnail-length entry of IFD1 follows the new
+    // thumbnail. kExifDone; kExifNotFound when the block has no thumbnail, an
+    // unusable length, or would grow past 65535 bytes (the target is then left
+    // alone); kExifFileNotOpened when the .exif file cannot be opened. The
+    // target is replaced safely: written beside it and renamed over it.
+    int TransplantExifWithThumbnail(const std::string& exifPath,
+                                    const std::string& targetPath) const;
+
+    // The backup name of a JPEG: its path without the last four characters,
+    // the setting exifname, and ".exif".
+    static std::string ExifBackupName(const std::string& jpegPath, const CSettingsStore& settings);
+
+    int DecodeExifHex(const std::string& tiffHex);
+    int DecodeExifInHex(const std::string& fileHex);
+    // 1 the file carries a decodable Exif structure (the dictionary's data now
+    // describes it), 0 it does not, 2 it cannot be opened.
+    int ProbeExifFile(const std::string& path);
+
+    void LoadTagDictionary(const std::string& path) { m_dictionary.Load(path); }
+    CTagDictionary& Dictionary() { return m_dictionary; }
+    const CTagDictionary& Dictionary() const { return m_dictionary; }
+
+private:
+    CTagDictionary m_dictionary;
+    CImageTools m_tools;
+};

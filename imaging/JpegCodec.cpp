@@ -1,0 +1,555 @@
+// The codec wrapper on libjpeg. libjpeg reports a fatal error by calling the
+// error manager's error_exit, which must not return: ours jumps back to the
+// guard of the running operation, which then fails. The library therefore
+// never ends the process, and every libjpeg call runs inside such a guard.
+#include "imaging/JpegCodec.h"
+
+// jpeglib.h needs FILE and size_t declared before it.
+#include <cstdio>
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
+#include <algorithm>
+#include <csetjmp>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Larger pictures are refused before anything is allocated for them: a
+// header can claim 65500 x 65500 pixels in a few bytes.
+constexpr int64_t kMaxPictureBytes = int64_t{1} << 30;
+// Real progressive files have about ten scans; thousands of tiny scans are a
+// way of making one small file cost minutes of decoding.
+constexpr int kMaxScans = 1000;
+constexpr JDIMENSION kRowsPerRead = 16;
+constexpr int kEncodeQuality = 75;
+constexpr size_t kMinEncodeBuffer = 4096;
+
+struct CErrorTrap {
+    jpeg_error_mgr manager{};
+    std::jmp_buf jump{};
+    int warnings = 0;
+};
+
+CErrorTrap& TrapOf(j_common_ptr info) {
+    return *static_cast<CErrorTrap*>(info->client_data);
+}
+
+[[noreturn]] void JumpToGuard(j_common_ptr info) {
+    std::longjmp(TrapOf(info).jump, 1);
+}
+
+// Level -1 is a warning (mostly corrupt data the decoder stepped over); the
+// other levels are traces.
+void CountWarning(j_common_ptr info, int level) {
+    if (level < 0) {
+        ++TrapOf(info).warnings;
+    }
+}
+
+void StayQuiet(j_common_ptr) {}
+
+void StopEndlessScans(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        JumpToGuard(info);
+    }
+}
+
+void InstallTrap(j_common_ptr info, CErrorTrap& trap) {
+    info->err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = JumpToGuard;
+    trap.manager.emit_message = CountWarning;
+    trap.manager.output_message = StayQuiet;
+    info->client_data = &trap;
+}
+
+// Runs step and gives its result, or false when libjpeg failed inside it. The
+// jump skips step's frames: step must hold no object with a destructor and
+// must keep what it makes outside itself. Throwing out of step is fine, as
+// long as the throw does not start inside libjpeg.
+template <typename Step>
+[[gnu::noinline]] bool RunGuarded(CErrorTrap& trap, Step&& step) {
+    if (setjmp(trap.jump) != 0) {
+        return false;
+    }
+    return step();
+}
+
+class CDecompressor {
+public:
+    CDecompressor() {
+        InstallTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
+        m_progress.progress_monitor = StopEndlessScans;
+    }
+    ~CDecompressor() { jpeg_destroy_decompress(&m_info); }
+    CDecompressor(const CDecompressor&) = delete;
+    CDecompressor& operator=(const CDecompressor&) = delete;
+
+    // Inside a guard only.
+    void Create() {
+        jpeg_create_decompress(&m_info);
+        m_info.progress = &m_progress;
+    }
+    template <typename Step>
+    bool Run(Step&& step) {
+        return RunGuarded(m_trap, step);
+    }
+    jpeg_decompress_struct& Info() { return m_info; }
+    int Warnings() const { return m_trap.warnings; }
+
+private:
+    CErrorTrap m_trap;
+    jpeg_progress_mgr m_progress{};
+    jpeg_decompress_struct m_info{};
+};
+
+struct CFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
+
+// Where the decoder's input comes from: an open file or bytes in memory.
+struct CJpegInput {
+    std::FILE* file = nullptr;
+    const uint8_t* bytes = nullptr;
+    size_t length = 0;
+};
+
+// Inside a guard only.
+void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
+    if (input.file != nullptr) {
+        jpeg_stdio_src(info, input.file);
+    } else {
+        jpeg_mem_src(info, input.bytes, input.length);
+    }
+}
+
+bool IsFourChannel(const jpeg_decompress_struct& info) {
+    return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+}
+
+int64_t PackedBytes(const jpeg_decompress_struct& info) {
+    return int64_t{info.image_width} * info.image_height * 3;
+}
+
+// Inside a guard only. Reads the header and asks for blue-green-red, or CMYK
+// for a four-channel file (libjpeg turns YCCK into CMYK itself and cannot
+// turn CMYK into BGR). Other channel counts fail when decoding starts.
+void ReadHeader(CDecompressor& decoder, const CJpegInput& input) {
+    jpeg_decompress_struct& info = decoder.Info();
+    decoder.Create();
+    AttachInput(&info, input);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = IsFourChannel(info) ? JCS_CMYK : JCS_EXT_BGR;
+}
+
+// A four-channel pixel as blue-green-red. libjpeg hands CMYK (and YCCK, once
+// turned into CMYK) back as stored. A file with an Adobe marker stores the
+// inverted values (255 = no ink), any other file stores amounts of ink. With
+// c, m, y, k the "no ink" values: red = c * k / 255, green = m * k / 255,
+// blue = y * k / 255, rounded to the nearest integer.
+void ConvertFourChannelRow(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
+    const int flip = inverted ? 0 : 255;
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const int k = cmyk[3] ^ flip;
+        bgr[0] = static_cast<uint8_t>(((cmyk[2] ^ flip) * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>(((cmyk[1] ^ flip) * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>(((cmyk[0] ^ flip) * k + 127) / 255);
+    }
+}
+
+// Where the decoded blue-green-red rows go.
+class IRowSink {
+public:
+    virtual ~IRowSink() = default;
+    // Told the picture's size before any row; false refuses the picture. May
+    // throw std::bad_alloc.
+    virtual bool Begin(JDIMENSION width, JDIMENSION height) = 0;
+    // Where row first goes; the next rows follow at Stride() bytes, room for
+    // kRowsPerRead rows in all (or up to the last row).
+    virtual uint8_t* RowsFrom(JDIMENSION first) = 0;
+    virtual size_t Stride() const = 0;
+    // count rows from first were written; false stops the decode as failed.
+    virtual bool Took(JDIMENSION first, JDIMENSION count) = 0;
+};
+
+// Inside a guard only. One call of jpeg_read_scanlines; false when it gave
+// nothing or the sink refused the rows.
+bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourChannelRows) {
+    const JDIMENSION first = info.output_scanline;
+    const JDIMENSION wanted = std::min(kRowsPerRead, info.output_height - first);
+    uint8_t* target = sink.RowsFrom(first);
+    uint8_t* base = fourChannelRows != nullptr ? fourChannelRows : target;
+    const size_t stride =
+        fourChannelRows != nullptr ? size_t{info.output_width} * 4 : sink.Stride();
+    JSAMPROW rows[kRowsPerRead];
+    for (JDIMENSION i = 0; i < wanted; ++i) {
+        rows[i] = base + i * stride;
+    }
+    const JDIMENSION got = jpeg_read_scanlines(&info, rows, wanted);
+    if (fourChannelRows != nullptr) {
+        for (JDIMENSION i = 0; i < got; ++i) {
+            ConvertFourChannelRow(rows[i], target + i * sink.Stride(), info.output_width,
+                                  info.saw_Adobe_marker != FALSE);
+        }
+    }
+    return got > 0 && sink.Took(first, got);
+}
+
+// Decodes the whole picture of input into sink. Throws std::bad_alloc when
+// memory runs out.
+bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr) {
+    CDecompressor decoder;
+    std::vector<uint8_t> fourChannelRows;
+    const bool decoded = decoder.Run([&] {
+        jpeg_decompress_struct& info = decoder.Info();
+        ReadHeader(decoder, input);
+        if (PackedBytes(info) > kMaxPictureBytes ||
+            !sink.Begin(info.image_width, info.image_height)) {
+            return false;
+        }
+        if (IsFourChannel(info)) {
+            fourChannelRows.resize(size_t{info.image_width} * 4 * kRowsPerRead);
+        }
+        jpeg_start_decompress(&info);
+        uint8_t* scratch = fourChannelRows.empty() ? nullptr : fourChannelRows.data();
+        while (info.output_scanline < info.output_height) {
+            if (!ReadSomeRows(info, sink, scratch)) {
+                return false;
+            }
+        }
+        jpeg_finish_decompress(&info);
+        return true;
+    });
+    if (warnings != nullptr) {
+        *warnings = decoder.Warnings();
+    }
+    return decoded;
+}
+
+// Rows kept in one buffer, each padded to a multiple of alignment bytes.
+class CBufferSink : public IRowSink {
+public:
+    CBufferSink(std::vector<uint8_t>& bits, size_t alignment)
+        : m_bits(bits), m_alignment(alignment) {}
+    bool Begin(JDIMENSION width, JDIMENSION height) override {
+        m_width = static_cast<int32_t>(width);
+        m_height = static_cast<int32_t>(height);
+        m_stride = (size_t{width} * 3 + m_alignment - 1) / m_alignment * m_alignment;
+        m_bits.resize(m_stride * height);
+        return true;
+    }
+    uint8_t* RowsFrom(JDIMENSION first) override { return m_bits.data() + first * m_stride; }
+    size_t Stride() const override { return m_stride; }
+    bool Took(JDIMENSION, JDIMENSION) override { return true; }
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+
+private:
+    std::vector<uint8_t>& m_bits;
+    size_t m_alignment;
+    size_t m_stride = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+};
+
+// Compares each group of rows with the reference as soon as it is decoded, so
+// a verification never holds a second whole picture and stops at the first
+// difference.
+class CComparingSink : public IRowSink {
+public:
+    CComparingSink(const uint8_t* reference, int64_t referenceSize)
+        : m_reference(reference), m_referenceSize(referenceSize) {}
+    bool Begin(JDIMENSION width, JDIMENSION height) override {
+        m_stride = size_t{width} * 3;
+        if (static_cast<int64_t>(m_stride * height) != m_referenceSize) {
+            return false;
+        }
+        m_rows.resize(m_stride * kRowsPerRead);
+        return true;
+    }
+    uint8_t* RowsFrom(JDIMENSION) override { return m_rows.data(); }
+    size_t Stride() const override { return m_stride; }
+    bool Took(JDIMENSION first, JDIMENSION count) override {
+        return std::equal(m_rows.begin(), m_rows.begin() + count * m_stride,
+                          m_reference + first * m_stride);
+    }
+
+private:
+    const uint8_t* m_reference;
+    int64_t m_referenceSize;
+    size_t m_stride = 0;
+    std::vector<uint8_t> m_rows;
+};
+
+bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
+    try {
+        CPackedPicture fresh;
+        CBufferSink sink(fresh.m_pBits, 1);
+        int warnings = 0;
+        if (!DecodeInto(input, sink, &warnings)) {
+            return false;
+        }
+        fresh.m_nWidth = sink.Width();
+        fresh.m_nHeight = sink.Height();
+        fresh.m_nSize = static_cast<int64_t>(fresh.m_pBits.size());
+        fresh.m_nWarnings = warnings;
+        picture = std::move(fresh);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool DecodeFileToPacked(const std::string& path, CPackedPicture& picture) {
+    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    return DecodeToPacked({file.get()}, picture);
+}
+
+bool HasJpgName(const std::string& path) {
+    if (path.size() < 3) {
+        return false;
+    }
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return tail == "jpg";
+}
+
+size_t PaddedStride(int32_t width) {
+    return (size_t(width) * 3 + 3) / 4 * 4;
+}
+
+void StoreOwnForm(CImageBuffer& image, std::vector<uint8_t>&& bits, int32_t width, int32_t height) {
+    image.m_pBits = std::move(bits);
+    image.m_nWidth = width;
+    image.m_nHeight = height;
+    image.m_nSize = static_cast<int64_t>(image.m_pBits.size());
+    image.m_nBitCount = 24;
+    image.m_nPadBytes = static_cast<int32_t>(PaddedStride(width) - size_t(width) * 3);
+}
+
+// libjpeg output into a vector that grows as needed.
+struct CVectorDestination {
+    jpeg_destination_mgr manager{};
+    std::vector<uint8_t>* bytes = nullptr;
+};
+
+CVectorDestination& DestinationOf(j_compress_ptr info) {
+    return *reinterpret_cast<CVectorDestination*>(info->dest);
+}
+
+void ExposeFreeSpace(CVectorDestination& destination, size_t used) {
+    destination.manager.next_output_byte = destination.bytes->data() + used;
+    destination.manager.free_in_buffer = destination.bytes->size() - used;
+}
+
+void StartOutput(j_compress_ptr info) {
+    ExposeFreeSpace(DestinationOf(info), 0);
+}
+
+// Called with the whole buffer full. An exception must not cross libjpeg, so
+// a failed growth becomes libjpeg's own out-of-memory failure.
+boolean GrowOutput(j_compress_ptr info) {
+    CVectorDestination& destination = DestinationOf(info);
+    const size_t used = destination.bytes->size();
+    bool grown = true;
+    try {
+        destination.bytes->resize(used * 2);
+    } catch (const std::bad_alloc&) {
+        grown = false;
+    }
+    if (!grown) {
+        JumpToGuard(reinterpret_cast<j_common_ptr>(info));
+    }
+    ExposeFreeSpace(destination, used);
+    return TRUE;
+}
+
+void FinishOutput(j_compress_ptr info) {
+    CVectorDestination& destination = DestinationOf(info);
+    destination.bytes->resize(destination.bytes->size() - destination.manager.free_in_buffer);
+}
+
+class CCompressor {
+public:
+    explicit CCompressor(std::vector<uint8_t>& output) {
+        InstallTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
+        m_destination.bytes = &output;
+        m_destination.manager.init_destination = StartOutput;
+        m_destination.manager.empty_output_buffer = GrowOutput;
+        m_destination.manager.term_destination = FinishOutput;
+    }
+    ~CCompressor() { jpeg_destroy_compress(&m_info); }
+    CCompressor(const CCompressor&) = delete;
+    CCompressor& operator=(const CCompressor&) = delete;
+
+    // Inside a guard only.
+    void Create() {
+        jpeg_create_compress(&m_info);
+        m_info.dest = &m_destination.manager;
+    }
+    template <typename Step>
+    bool Run(Step&& step) {
+        return RunGuarded(m_trap, step);
+    }
+    jpeg_compress_struct& Info() { return m_info; }
+
+private:
+    CErrorTrap m_trap;
+    CVectorDestination m_destination;
+    jpeg_compress_struct m_info{};
+};
+
+// An own-form picture whose bits hold every row it claims, and that libjpeg
+// can take.
+bool IsEncodable(const CImageBuffer& image) {
+    if (image.IsPluginForm() || image.m_nWidth < 1 || image.m_nHeight < 1 ||
+        image.m_nWidth > JPEG_MAX_DIMENSION || image.m_nHeight > JPEG_MAX_DIMENSION ||
+        image.m_nPadBytes < 0) {
+        return false;
+    }
+    const int64_t stride = int64_t{image.m_nWidth} * 3 + image.m_nPadBytes;
+    return stride * image.m_nHeight <= static_cast<int64_t>(image.m_pBits.size());
+}
+
+// Inside a guard only.
+void WriteAllRows(jpeg_compress_struct& info, const CImageBuffer& image) {
+    const size_t stride = size_t(image.m_nWidth) * 3 + size_t(image.m_nPadBytes);
+    // libjpeg only reads the rows, but its row type is not const.
+    uint8_t* bits = const_cast<uint8_t*>(image.m_pBits.data());
+    JSAMPROW rows[kRowsPerRead];
+    while (info.next_scanline < info.image_height) {
+        const JDIMENSION first = info.next_scanline;
+        const JDIMENSION count = std::min(kRowsPerRead, info.image_height - first);
+        for (JDIMENSION i = 0; i < count; ++i) {
+            rows[i] = bits + (first + i) * stride;
+        }
+        jpeg_write_scanlines(&info, rows, count);
+    }
+}
+
+}  // namespace
+
+bool DecodeJpegFile(const std::string& path, CImageBuffer& image) {
+    ReleaseAll(image);
+    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    try {
+        std::vector<uint8_t> bits;
+        CBufferSink sink(bits, 4);
+        if (!DecodeInto({file.get()}, sink)) {
+            return false;
+        }
+        StoreOwnForm(image, std::move(bits), sink.Width(), sink.Height());
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool ReadJpegHeaderSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height) {
+    CDecompressor decoder;
+    const bool read = decoder.Run([&] {
+        ReadHeader(decoder, {nullptr, bytes, length});
+        return true;
+    });
+    if (read) {
+        width = static_cast<int32_t>(decoder.Info().image_width);
+        height = static_cast<int32_t>(decoder.Info().image_height);
+    }
+    return read;
+}
+
+bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffer& image) {
+    ReleaseAll(image);
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!ReadJpegHeaderSize(bytes, length, width, height) ||
+        int64_t{width} * height * 3 > kMaxPictureBytes) {
+        return false;
+    }
+    try {
+        StoreOwnForm(image, std::vector<uint8_t>(PaddedStride(width) * size_t(height)), width,
+                     height);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::optional<std::vector<uint8_t>> EncodeJpegToMemory(const CImageBuffer& image) {
+    if (!IsEncodable(image)) {
+        return std::nullopt;
+    }
+    try {
+        std::vector<uint8_t> output(std::max(kMinEncodeBuffer, image.m_pBits.size() / 4));
+        CCompressor encoder(output);
+        const bool encoded = encoder.Run([&] {
+            jpeg_compress_struct& info = encoder.Info();
+            encoder.Create();
+            info.image_width = static_cast<JDIMENSION>(image.m_nWidth);
+            info.image_height = static_cast<JDIMENSION>(image.m_nHeight);
+            info.input_components = 3;
+            info.in_color_space = JCS_EXT_BGR;
+            jpeg_set_defaults(&info);
+            jpeg_set_quality(&info, kEncodeQuality, TRUE);
+            info.write_JFIF_header = FALSE;
+            jpeg_start_compress(&info, TRUE);
+            WriteAllRows(info, image);
+            jpeg_finish_compress(&info);
+            return true;
+        });
+        if (!encoded) {
+            return std::nullopt;
+        }
+        return output;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture) {
+    return HasJpgName(path) && DecodeFileToPacked(path, picture);
+}
+
+bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {
+    return DecodeToPacked({nullptr, bytes, length}, picture);
+}
+
+bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
+                           IDocImageObserver& observer) {
+    observer.OnDocImage(kDocImageDropCache);
+    if (!DecodeFileToPacked(path, picture)) {
+        return false;
+    }
+    observer.OnDocImage(kDocImageStored);
+    return true;
+}
+
+bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
+                                const std::string& path, int* warnings) {
+    if (warnings != nullptr) {
+        *warnings = 0;
+    }
+    if (referenceSize < 1 || !HasJpgName(path)) {
+        return false;
+    }
+    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
+    }
+    try {
+        CComparingSink sink(reference, referenceSize);
+        return DecodeInto({file.get()}, sink, warnings);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}

@@ -1,0 +1,71 @@
+// Every JPEG decode and encode of the program. The packed picture that
+// DecodeJpegToPacked makes is the reference of every pixel-identity check:
+// removing marker segments must never change one byte of it.
+//
+// A decode succeeds when the library finishes the whole picture without a fatal
+// error. Warnings about corrupt data do not fail it (the decode is still
+// deterministic) but are counted. The library never ends the process.
+// Pictures whose packed pixels would pass 1 GiB, and files with more than 1000
+// scans, are refused before they cost that memory or time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "imaging/ImageBuffer.h"
+
+// Width x height x 3 bytes, blue-green-red, top row first, no padding.
+struct CPackedPicture {
+    std::vector<uint8_t> m_pBits;
+    int64_t m_nSize = 0;
+    int32_t m_nWidth = 1;
+    int32_t m_nHeight = 1;
+    // Corrupt-data warnings the decode of these pixels met.
+    int m_nWarnings = 0;
+};
+
+// Decodes path into image in own form, rows padded to four bytes.
+bool DecodeJpegFile(const std::string& path, CImageBuffer& image);
+
+// Reads only the header of the JPEG in bytes and gives image that picture's
+// size with room for its pixels (rows padded to four bytes, content undefined).
+bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffer& image);
+
+// The picture size that the header of the JPEG in bytes declares, without
+// allocating anything for the picture; false when the header is unreadable.
+bool ReadJpegHeaderSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height);
+
+// Encodes an own-form image at quality 75 with no JFIF segment: the result
+// starts FF D8 and the table and frame segments follow at once.
+std::optional<std::vector<uint8_t>> EncodeJpegToMemory(const CImageBuffer& image);
+
+// The dialogs' decode: false at once for a name not ending in "jpg" (any case).
+// On success picture is replaced; on failure it is left as it was.
+bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
+// The same decode of a JPEG already in memory, with no name to check.
+bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
+
+// Told before the document decodes a picture and after it stored one.
+inline constexpr int kDocImageDropCache = 300;
+inline constexpr int kDocImageStored = 200;
+class IDocImageObserver {
+public:
+    virtual ~IDocImageObserver() = default;
+    virtual void OnDocImage(int code) = 0;
+};
+
+// The document's decode: no name check; kDocImageDropCache before decoding,
+// kDocImageStored after picture was replaced. A failed decode leaves picture
+// as it was and sends nothing more.
+bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
+                           IDocImageObserver& observer);
+
+// True only when path passes the name check, decodes, and its pixels are the
+// referenceSize bytes of reference exactly (same size, every byte equal). A
+// referenceSize below 1 fails without opening the file. warnings, when given,
+// receives the decode's warning count.
+bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
+                                const std::string& path, int* warnings = nullptr);

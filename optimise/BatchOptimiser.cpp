@@ -1,0 +1,129 @@
+#include "optimise/BatchOptimiser.h"
+
+#include <utility>
+
+#include "app/SettingsStore.h"
+#include "util/FileHelpers.h"
+#include "util/ShellNotify.h"
+
+CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
+                                 std::vector<std::string> keptCodes, CExifEngine& exif,
+                                 IEngineListener* listener)
+    : m_work(work),
+      m_settings(settings),
+      m_keptCodes(std::move(keptCodes)),
+      m_exif(exif),
+      m_pListener(listener) {}
+
+bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
+    if (m_bScanning) {
+        return false;
+    }
+    m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+    return true;
+}
+
+bool CBatchOptimiser::PrepareNextScan() {
+    while (!m_queue.empty()) {
+        const std::string dropped = std::move(m_queue.front());
+        m_queue.pop_front();
+        if (PrepareFile(dropped)) {
+            m_bScanning = true;
+            if (m_pListener != nullptr) {
+                m_pListener->OnLogChanged();
+            }
+            return true;
+        }
+    }
+    if (m_settings.Read(settings::kExpChk) == 0) {
+        NotifyFileManager(EShellNotice::FolderUpdated);
+    }
+    return false;
+}
+
+// Everything before the scan: the reference picture, the work copy, the Exif
+// cut with its report and saving. False when this file ends here.
+bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
+    m_strDropped = dropped;
+    m_reference = CPackedPicture();
+    const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
+    if (checkPixels && !DecodeJpegToPacked(dropped, m_reference)) {
+        m_strLog += dropped + "は読み込めません...\r\n\r\n";
+        EndFile(EBatchFileOutcome::Skipped);
+        return false;
+    }
+    const std::optional<CFileTimes> times = ReadFileTimes(dropped);
+    if (CopyFileBlocks(dropped, m_work.m_strTempData) != 1) {
+        EndFile(EBatchFileOutcome::Skipped);
+        return false;
+    }
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_work, m_settings);
+    m_optimiser =
+        std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
+    m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
+    m_optimiser->SetSaving(m_saving.get());
+
+    CExifCutSizes sizes;
+    m_bExifCut =
+        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == kExifDone;
+    if (m_bExifCut) {
+        const int mode = m_settings.Read(settings::kDelExif) == 1 ? 0 : 1;
+        if (m_optimiser->ReportExifRemoval(dropped, mode, sizes.before, sizes.after, m_strLog) ==
+            0) {
+            EndFile(EBatchFileOutcome::Skipped);
+            return false;
+        }
+    }
+    ClearSegments(m_HedThread.m_Obj);
+    m_HedThread.m_strFileName = m_work.m_strTempData;
+    m_HedThread.m_bCancel = 0;
+    return true;
+}
+
+void CBatchOptimiser::FinishScan(int status) {
+    m_bScanning = false;
+    if (status == kHedStatusFinished) {
+        const EOptimiseResult result =
+            m_optimiser->OptimiseWorkFile(m_strDropped, m_HedThread, m_strLog);
+        m_nBytesBefore += m_HedThread.m_nThreadSize;
+        m_nBytesAfter += m_optimiser->ResultBytes();
+        const bool exifFreeSaved = m_bExifCut && !m_optimiser->ExifRemovalFailedCheck();
+        if (result == EOptimiseResult::Verified ||
+            (result == EOptimiseResult::NothingToRemove && exifFreeSaved)) {
+            EndFile(EBatchFileOutcome::Saved);
+        } else {
+            EndFile(result == EOptimiseResult::NothingToRemove ? EBatchFileOutcome::NothingToRemove
+                                                               : EBatchFileOutcome::Skipped);
+        }
+        return;
+    }
+    if (status == kHedStatusCancelled) {
+        m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
+        m_queue.clear();
+        ClearSegments(m_HedThread.m_Obj);
+    }
+    EndFile(EBatchFileOutcome::Skipped);
+}
+
+void CBatchOptimiser::EndFile(EBatchFileOutcome outcome) {
+    m_reference = CPackedPicture();
+    m_outcomes.push_back(outcome);
+    if (m_pListener != nullptr) {
+        m_pListener->OnLogChanged();
+        m_pListener->OnTotalsChanged();
+    }
+}
+
+void CBatchOptimiser::ClearLog() {
+    m_strLog.clear();
+    if (m_pListener != nullptr) {
+        m_pListener->OnLogChanged();
+    }
+}
+
+void CBatchOptimiser::RunQueue() {
+    while (PrepareNextScan()) {
+        ScanJpegHeaders(m_HedThread);
+        FinishScan(m_HedThread.m_nStatus);
+    }
+}

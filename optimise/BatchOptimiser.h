@@ -1,0 +1,83 @@
+// The batch optimiser: every dropped JPEG in turn through the optimisation,
+// each result saved under a new name (or over the file), each removed Exif
+// block backed up, with running byte totals and one growing log.
+//
+// The engine knows nothing of threads. Its driver repeats: PrepareNextScan()
+// (true when a file waits for its scan), run the scan of Record() — on the
+// scanner thread in the window, inline on the command line — then
+// FinishScan(status) while the scanner still waits. A false
+// PrepareNextScan() means the queue is empty and the batch is idle.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exif/ExifEngine.h"
+#include "imaging/JpegCodec.h"
+#include "optimise/BatchSaving.h"
+#include "optimise/Optimiser.h"
+#include "util/EngineListener.h"
+
+class CSettingsStore;
+
+// How the last file of the batch ended.
+enum class EBatchFileOutcome { Saved, NothingToRemove, Skipped };
+
+class CBatchOptimiser {
+public:
+    CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
+                    std::vector<std::string> keptCodes, CExifEngine& exif,
+                    IEngineListener* listener = nullptr);
+
+    // Appends the paths to the queue, in order. Refused (false) while a scan runs.
+    bool Drop(const std::vector<std::string>& paths);
+
+    // Takes files from the queue until one is ready for its scan (true), or the
+    // queue is empty (false; the file manager is told unless expchk is on).
+    bool PrepareNextScan();
+
+    // The scanner record of the file being scanned.
+    CHedThread& Record() { return m_HedThread; }
+    bool IsScanning() const { return m_bScanning; }
+
+    // The end of a scan: 200 optimises and saves, 300 (cancelled) ends the
+    // batch and empties the queue, 250 (empty file) goes on with the next file.
+    void FinishScan(int status);
+
+    // Runs the whole queue on this thread, scanning inline.
+    void RunQueue();
+
+    const std::string& Log() const { return m_strLog; }
+    // Empties the log; the totals stay.
+    void ClearLog();
+    int64_t BytesBefore() const { return m_nBytesBefore; }
+    int64_t BytesAfter() const { return m_nBytesAfter; }
+    // Outcome of every file taken from the queue, in order.
+    const std::vector<EBatchFileOutcome>& Outcomes() const { return m_outcomes; }
+
+private:
+    bool PrepareFile(const std::string& dropped);
+    void EndFile(EBatchFileOutcome outcome);
+
+    const CWorkFiles& m_work;
+    const CSettingsStore& m_settings;
+    std::vector<std::string> m_keptCodes;
+    CExifEngine& m_exif;
+    IEngineListener* m_pListener;
+    std::deque<std::string> m_queue;
+    std::string m_strDropped;
+    CPackedPicture m_reference;
+    std::unique_ptr<CBatchSaving> m_saving;
+    std::unique_ptr<COptimiser> m_optimiser;
+    bool m_bExifCut = false;
+    bool m_bScanning = false;
+    CHedThread m_HedThread;
+    std::string m_strLog;
+    int64_t m_nBytesBefore = 0;
+    int64_t m_nBytesAfter = 0;
+    std::vector<EBatchFileOutcome> m_outcomes;
+};

@@ -1,0 +1,84 @@
+#include "optimise/BatchSaving.h"
+
+#include "app/SettingsStore.h"
+#include "exif/ExifEngine.h"
+#include "util/FileHelpers.h"
+#include "util/MessageSink.h"
+#include "util/SafeReplace.h"
+#include "util/TextHelpers.h"
+
+namespace {
+
+const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+
+}  // namespace
+
+CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
+                           const CWorkFiles& work, const CSettingsStore& settings)
+    : m_strDropped(dropped),
+      m_times(times),
+      m_work(work),
+      m_settings(settings),
+      m_strOutput(BatchOutputName(dropped, settings.Read(settings::kFileName), ".jpg")),
+      m_strExifBackup(CExifEngine::ExifBackupName(dropped, settings)) {}
+
+bool CBatchSaving::SaveAfterExifRemoval(std::string& log) {
+    if (!SaveExifBlock(log) || !SaveOutput(log, false)) {
+        return false;
+    }
+    m_bExifStepWroteOutput = true;
+    return true;
+}
+
+bool CBatchSaving::SaveOptimised(std::string& log) {
+    return SaveOutput(log, m_bExifStepWroteOutput);
+}
+
+bool CBatchSaving::SaveExifBlock(std::string& log) {
+    if (m_settings.Read(settings::kSaveExif) != 1) {
+        log += "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n";
+        return true;
+    }
+    if (FileExists(m_strExifBackup)) {
+        if (m_settings.Read(settings::kOverwrite) == 0) {
+            log += m_strExifBackup + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n";
+            return false;
+        }
+        log += m_strExifBackup + "というﾌｧｲﾙは存在します。上書きします。\r\n";
+    }
+    if (!Copy(m_work.m_strExifDat, m_strExifBackup)) {
+        return false;
+    }
+    log += m_strExifBackup + "へExif情報を保存しました。\r\n";
+    return true;
+}
+
+bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput) {
+    if (m_settings.Read(settings::kFileName).empty()) {
+        if (!Copy(m_work.m_strTempData, m_strDropped)) {
+            return false;
+        }
+        if (m_times) {
+            WriteFileTimes(m_strDropped, *m_times);
+        }
+        log += m_strOutput + "へ上書きしました。\r\n\r\n";
+        return true;
+    }
+    if (FileExists(m_strOutput) && !mayReplaceOutput) {
+        log += m_strOutput + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n";
+        return false;
+    }
+    if (!Copy(m_work.m_strTempData, m_strOutput)) {
+        return false;
+    }
+    log += m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
+    return true;
+}
+
+bool CBatchSaving::Copy(const std::string& source, const std::string& destination) {
+    if (CopyFileSafely(source, destination)) {
+        return true;
+    }
+    ShowMessage(kCopyFailed);
+    return false;
+}

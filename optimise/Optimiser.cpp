@@ -1,0 +1,127 @@
+#include "optimise/Optimiser.h"
+
+#include "app/SettingsStore.h"
+#include "imaging/JpegCodec.h"
+#include "optimise/SegmentFilter.h"
+#include "segment/SegmentFiles.h"
+
+namespace {
+
+std::string Number(int64_t value) {
+    return std::to_string(value);
+}
+
+std::string SizesLine(int64_t before, int64_t after) {
+    return Number(before) + " ﾊﾞｲﾄが " + Number(after) + " ﾊﾞｲﾄになりました...\r\n";
+}
+
+}  // namespace
+
+COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettingsStore& settings,
+                       const std::vector<std::string>& keptCodes)
+    : m_form(form), m_work(work), m_settings(settings), m_keptCodes(keptCodes) {}
+
+// The wizard always compares pixels; the batch only checks that the result
+// decodes when the setting damage lets damaged pictures through.
+bool COptimiser::VerifyWorkCopy() const {
+    if (IsBatch() && m_settings.Read(settings::kDamage) != 0) {
+        CPackedPicture decoded;
+        return DecodeJpegToPacked(m_work.m_strTempData, decoded);
+    }
+    return m_pReference != nullptr &&
+           VerifyJpegAgainstReference(m_pReference->m_pBits.data(), m_pReference->m_nSize,
+                                      m_work.m_strTempData);
+}
+
+int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,
+                                  std::string& log) {
+    const char* lineEnd = IsBatch() ? "\r\n" : "\r\n\r\n";
+    m_bExifCheckFailed = false;
+    log += name + "の調査を完了しました。\r\n";
+    if (mode == 1) {
+        log += "Exif情報を見つけました!\r\n";
+        log += "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。終了します。\r\n";
+        if (IsBatch()) {
+            log += "\r\n";
+        }
+        // The file is left as it is, as the log says; the batch goes on with the next one.
+        return 0;
+    }
+    log += IsBatch() ? "Exif情報を見つけたので削除しました。\r\n" : "Exif情報を削除しました。\r\n";
+    log += SizesLine(before, after);
+    log += Number(before - after) + " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。" +
+           lineEnd;
+    log += "続いてJPEGの検査を行います...\r\n";
+    if (!VerifyWorkCopy()) {
+        log += name +
+               "はExif情報を正常に削除できませんでした。\r\n\r\n"
+               "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n";
+        m_bExifCheckFailed = true;
+        return IsBatch() ? 1 : 0;
+    }
+    log += std::string("Exif情報を削除したJPEGは処理前と同様に表示されます。") + lineEnd;
+    if (IsBatch() && m_pSaving != nullptr) {
+        return m_pSaving->SaveAfterExifRemoval(log) ? 1 : 0;
+    }
+    return 1;
+}
+
+void COptimiser::RemoveProprietaryData(std::string& log) {
+    if (!HasEmbeddedImage(o_CodeJpg)) {
+        log += "不明な独自情報は見つかりませんでした...\r\n";
+        return;
+    }
+    log += "不明な独自情報を見つけました...\r\n";
+    if (RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings) == 1) {
+        log += "不明な独自情報の削除に成功しました。\r\n";
+        CopySegments(o_BackupJpg, o_CodeJpg);
+    } else {
+        log += "不明な独自情報の削除に失敗しました。なぜ？\r\n";
+    }
+}
+
+EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread& record,
+                                             std::string& log) {
+    CopySegments(record.m_Obj, o_CodeJpg);
+    CopySegments(o_CodeJpg, o_BackupJpg);
+    ClearSegments(record.m_Obj);
+    log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
+    RemoveProprietaryData(log);
+    const std::string filterLog = FilterSegments(o_CodeJpg, o_BackupJpg, m_keptCodes, m_settings);
+    WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
+    log += filterLog;
+    log += IsBatch() ? "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n"
+                     : "不必要なJPEGﾍｯﾀﾞ情報削除を完了しました。\r\n";
+    const int64_t before = record.m_nThreadSize;
+    const int64_t after = SegmentBytes(o_BackupJpg);
+    log += SizesLine(before, after);
+    if (before == after) {
+        log += IsBatch()
+                   ? "このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。"
+                     "終了します。\r\n\r\n"
+                   : "このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。\r\n";
+        return EOptimiseResult::NothingToRemove;
+    }
+    log += Number(before - after) +
+           " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。" +
+           (IsBatch() ? "\r\n" : "\r\n\r\n");
+    log += "続いて最適化したJPEGの検査を行います...\r\n";
+    if (!HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) || !VerifyWorkCopy()) {
+        log += IsBatch() ? name + "は正常に最適化できませんでした。終了します。\r\n\r\n"
+                         : name +
+                               "は正常に最適化できませんでした。\r\n\r\n"
+                               "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n";
+        return EOptimiseResult::VerificationFailed;
+    }
+    if (!IsBatch()) {
+        log +=
+            "最適化したJPEGは処理前と同様に表示されます。\r\n\r\n"
+            "念のため、「修正結果を確認」のﾎﾞﾀﾝを押して、ｲﾒｰｼﾞの確認をおすすめします。\r\n";
+        return EOptimiseResult::Verified;
+    }
+    log += "最適化したJPEGは処理前と同様に表示されます。\r\n";
+    if (m_pSaving != nullptr && !m_pSaving->SaveOptimised(log)) {
+        return EOptimiseResult::SaveStopped;
+    }
+    return EOptimiseResult::Verified;
+}

@@ -1,0 +1,136 @@
+// kestrin-cli exif show, run as a user would, with the dictionary shipped beside it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/cli/CliRunner.h"
+#include "tests/exif/TiffWriter.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+constexpr uint16_t kMake = 0x010F;
+constexpr uint16_t kModel = 0x0110;
+constexpr uint16_t kExposureTime = 0x829A;
+constexpr uint16_t kFNumber = 0x829D;
+
+// A small picture with an Exif segment holding tiff right after its start marker.
+std::vector<uint8_t> JpegWithExif(const std::vector<uint8_t>& tiff) {
+    std::vector<uint8_t> jpeg = MakeJpeg(CJpegRecipe{});
+    const size_t length = 2 + 6 + tiff.size();
+    std::vector<uint8_t> segment = {0xFF,
+                                    0xE1,
+                                    static_cast<uint8_t>(length >> 8),
+                                    static_cast<uint8_t>(length),
+                                    'E',
+                                    'x',
+                                    'i',
+                                    'f',
+                                    0,
+                                    0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+}
+
+std::vector<uint8_t> MakeOnlyTiff() {
+    return CTiffWriter(EByteOrder::Intel).Ascii(EIfd::Ifd0, kMake, "ABCDE").Build();
+}
+
+class TheExifShowCommand : public ::testing::Test {
+protected:
+    CTempDir folder;
+    std::string path = folder.File("picture.jpg");
+};
+
+TEST_F(TheExifShowCommand, PrintsTagNameAndValueOfEveryDecodedEntryInDictionaryOrder) {
+    CTiffWriter writer(EByteOrder::Motorola);
+    writer.Ascii(EIfd::Ifd0, kMake, "ABCDE")
+        .Ascii(EIfd::Ifd0, kModel, "XY 1")
+        .Rational(EIfd::Exif, kFNumber, 28, 10)
+        .Rational(EIfd::Exif, kExposureTime, 1, 160);
+    WriteFile(path, JpegWithExif(writer.Build()));
+    const CCliResult result = RunCli({"exif", "show", path});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "010F\tメーカー名\tABCDE.\n"
+              "0110\t機種名\tXY.1.\n"
+              "8769\tExif IFD の位置\t50\n"
+              "829A\t露出時間\t1/160\n"
+              "829D\tF 値\tF2.8\n");
+}
+
+TEST_F(TheExifShowCommand, PrintsOneJsonObjectWithNameAndDetail) {
+    WriteFile(path, JpegWithExif(MakeOnlyTiff()));
+    const CCliResult result = RunCli({"exif", "show", "--json", path});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "{\"file\": \"" + path +
+                              "\", \"result\": 1, \"tags\": [{\"tag\": \"010F\", \"name\": "
+                              "\"メーカー名\", \"detail\": \"撮影に使った機器のメーカー名です。\", "
+                              "\"data\": \"ABCDE.\"}]}\n");
+}
+
+TEST_F(TheExifShowCommand, AcceptsAFileThatIsABareTiffStructure) {
+    WriteFile(path, MakeOnlyTiff());
+    const CCliResult result = RunCli({"exif", "show", path});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "010F\tメーカー名\tABCDE.\n");
+}
+
+struct CFailureCase {
+    const char* name;
+    bool writeJpeg;
+    int result;
+};
+
+TEST_F(TheExifShowCommand, FailsWithTheProbeResultForAFileWithoutExif) {
+    const std::vector<CFailureCase> cases = {{"picture without Exif", true, 0},
+                                             {"missing file", false, 2}};
+    for (const CFailureCase& c : cases) {
+        std::filesystem::remove(path);
+        if (c.writeJpeg) {
+            WriteFile(path, MakeJpeg(CJpegRecipe{}));
+        }
+        const CCliResult lines = RunCli({"exif", "show", path});
+        EXPECT_EQ(lines.exitCode, 1) << c.name;
+        EXPECT_EQ(lines.out, "") << c.name;
+        EXPECT_NE(lines.err, "") << c.name;
+        const CCliResult json = RunCli({"exif", "show", "--json", path});
+        EXPECT_EQ(json.exitCode, 1) << c.name;
+        EXPECT_EQ(json.out, "{\"file\": \"" + path + "\", \"result\": " + std::to_string(c.result) +
+                                ", \"tags\": []}\n")
+            << c.name;
+    }
+}
+
+TEST_F(TheExifShowCommand, ShowsTheValuesOfEverySharedCameraFile) {
+    const std::filesystem::path samples = SharedSamplesFolder() / "camera";
+    if (SharedSamplesFolder().empty() || !std::filesystem::is_directory(samples)) {
+        GTEST_SKIP() << "no shared camera samples beside the checkout";
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+        const CCliResult result = RunCli({"exif", "show", entry.path().string()});
+        EXPECT_EQ(result.exitCode, 0) << entry.path() << result.err;
+        EXPECT_NE(result.out.find("\n8769\t"), std::string::npos) << entry.path();
+    }
+}
+
+TEST(TheExifCommand, RefusesAMisusedCommandLineWithStatus2) {
+    const std::vector<std::vector<std::string>> cases = {{"exif"},
+                                                         {"exif", "list", "a.jpg"},
+                                                         {"exif", "show"},
+                                                         {"exif", "show", "--xml", "a.jpg"},
+                                                         {"exif", "show", "a.jpg", "b.jpg"}};
+    for (const std::vector<std::string>& arguments : cases) {
+        const CCliResult result = RunCli(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.back();
+        EXPECT_EQ(result.out, "") << arguments.back();
+        EXPECT_NE(result.err, "") << arguments.back();
+    }
+}
+
+}  // namespace

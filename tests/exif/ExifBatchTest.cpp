@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/MemorySettingsStore.h"
+#include "dates/FileTimes.h"
+#include "exif/ExifBackupBatch.h"
+#include "exif/ExifBlock.h"
+#include "exif/ExifEmbedBatch.h"
+#include "exif/ExifEmbedding.h"
+#include "exif/ExifEngine.h"
+#include "imaging/JpegCodec.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+#include "util/FileHelpers.h"
+
+namespace {
+
+class CCountingListener : public IEngineListener {
+public:
+    void OnLogChanged() override { ++logChanges; }
+    int logChanges = 0;
+};
+
+class AnExifBatch : public ::testing::Test {
+protected:
+    AnExifBatch() {
+        std::filesystem::create_directory(folder.Path() / "work");
+        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
+        WriteTextFile(work.m_strExifInf, "0112,Orientation,how the picture stands\r\n");
+        exif = std::make_unique<CExifEngine>(work.m_strExifInf);
+    }
+
+    std::string CameraPicture(const std::string& name) {
+        CJpegRecipe recipe;
+        recipe.exifWithThumbnail = true;
+        const std::string path = folder.File(name);
+        WriteFile(path, MakeJpeg(recipe));
+        return path;
+    }
+    std::string PlainPicture(const std::string& name) {
+        const std::string path = folder.File(name);
+        WriteFile(path, MakeJpeg(CJpegRecipe{}));
+        return path;
+    }
+
+    CTempDir folder;
+    CWorkFiles work;
+    CMemorySettingsStore settings;
+    std::unique_ptr<CExifEngine> exif;
+    CCountingListener listener;
+};
+
+TEST_F(AnExifBatch, BacksUpEachBlockOnceAndNeverReplacesItWithoutOverwrite) {
+    const std::string camera = CameraPicture("a.jpg");
+    const ByteVector original = ReadFile(camera);
+    const std::string backup = folder.File("a_kestrin100.exif");
+    CExifBackupBatch batch(work, settings, *exif, &listener);
+    EXPECT_EQ(batch.ProcessDrop({camera}), 1);
+    EXPECT_EQ(ReadFile(backup), CutExifSegment(original)->block);
+    EXPECT_EQ(batch.ProcessDrop({camera}), 0);
+    EXPECT_EQ(batch.Log(), camera + "の調査を完了しました。\r\n" + backup +
+                               "へExif情報を保存しました。\r\n\r\n" + camera +
+                               "の調査を完了しました。\r\n" + backup +
+                               "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n");
+    EXPECT_EQ(ReadFile(camera), original) << "the JPEG is only read";
+    EXPECT_EQ(listener.logChanges, 4);
+}
+
+TEST_F(AnExifBatch, ReportsFilesWithoutExifAndFilesThatDoNotDecode) {
+    const std::string plain = PlainPicture("b.jpg");
+    const std::string notJpegName = PlainPicture("c.jpeg");
+    CExifBackupBatch batch(work, settings, *exif);
+    batch.ProcessDrop({plain, notJpegName});
+    EXPECT_EQ(batch.Log(), plain + "にExif情報は見つかりません。\r\n\r\n" + notJpegName +
+                               "は読み込めません...\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("b_kestrin100.exif")));
+    batch.ClearLog();
+    settings.Write(settings::kDamage, 1);
+    batch.ProcessDrop({CameraPicture("d.jpeg")});
+    EXPECT_TRUE(std::filesystem::exists(folder.File("d._kestrin100.exif")))
+        << "exactly four characters make way for the suffix";
+}
+
+TEST_F(AnExifBatch, EmbedsASavedBlockIntoACopyThatShowsTheSamePicture) {
+    const std::string camera = CameraPicture("e.jpg");
+    CExifBackupBatch(work, settings, *exif).ProcessDrop({camera});
+    const ByteVector block = ReadFile(folder.File("e_kestrin100.exif"));
+    // The picture lost its Exif block in another program.
+    const std::string edited = folder.File("e.jpg");
+    WriteFile(edited, CutExifSegment(ReadFile(camera))->remainder);
+
+    CExifEmbedBatch batch(work, settings, *exif);
+    EXPECT_EQ(batch.ProcessDrop({edited}), 1);
+    const std::string output = folder.File("e_kestrin100.jpg");
+    EXPECT_EQ(batch.Log(),
+              folder.File("e_kestrin100.exif") + "を見つけました。\r\n" + output +
+                  "へ正常にｺﾋﾟｰしました。\r\nExif情報の埋め込みに成功しました。\r\n\r\n");
+    const ByteVector result = ReadFile(output);
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), result.begin() + 2))
+        << "the block follows the start marker at once";
+    CPackedPicture reference;
+    ASSERT_TRUE(DecodeJpegToPacked(edited, reference));
+    EXPECT_TRUE(VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, output));
+    EXPECT_EQ(exif->ProbeExifFile(output), 1);
+
+    batch.ClearLog();
+    batch.ProcessDrop({edited});
+    EXPECT_EQ(batch.Log(), folder.File("e_kestrin100.exif") + "を見つけました。\r\n" + output +
+                               "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
+}
+
+TEST_F(AnExifBatch, ReplacesTheFileItselfWithAnEmptyNameAndKeepsItsTimes) {
+    settings.Write(settings::kFileName, "");
+    const std::string camera = CameraPicture("f.jpg");
+    CExifBackupBatch(work, settings, *exif).ProcessDrop({camera});
+    WriteFile(camera, CutExifSegment(ReadFile(camera))->remainder);
+    const CFileTimes old = *TimesAtLocalMoment(2002, 3, 4, 5, 6);
+    WriteFileTimes(camera, old);
+    CExifEmbedBatch batch(work, settings, *exif);
+    EXPECT_EQ(batch.ProcessDrop({camera}), 1);
+    EXPECT_EQ(exif->ProbeExifFile(camera), 1);
+    EXPECT_EQ(ReadFileTimes(camera)->modification.tv_sec, old.modification.tv_sec);
+    EXPECT_NE(batch.Log().find(camera + "へ上書きしました。\r\n"), std::string::npos);
+}
+
+TEST_F(AnExifBatch, DoesNotEmbedWhereThereIsNothingToEmbedOrAlreadyABlock) {
+    const std::string camera = CameraPicture("g.jpg");
+    const std::string plain = PlainPicture("h.jpg");
+    const std::string empty = PlainPicture("i.jpg");
+    WriteTextFile(folder.File("i_kestrin100.exif"), "no exif in here");
+    CExifEmbedBatch batch(work, settings, *exif);
+    EXPECT_EQ(batch.ProcessDrop({camera, plain, empty}), 0);
+    EXPECT_EQ(batch.Log(),
+              camera + "は、すでにExif情報が埋め込まれています。\r\n\r\n" +
+                  folder.File("h_kestrin100.exif") +
+                  "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n" +
+                  folder.File("i_kestrin100.exif") +
+                  "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n");
+}
+
+TEST_F(AnExifBatch, WizardEmbeddingRefusesAFileWithoutExifAndVerifiesTheResult) {
+    const std::string camera = CameraPicture("j.jpg");
+    CExifBackupBatch(work, settings, *exif).ProcessDrop({camera});
+    const std::string edited = folder.File("j2.jpg");
+    WriteFile(edited, CutExifSegment(ReadFile(camera))->remainder);
+    CPackedPicture reference;
+    ASSERT_TRUE(DecodeJpegToPacked(edited, reference));
+    BinaryFileToHexFile(edited, work.m_strTempHexa);
+
+    EXPECT_EQ(EmbedExifIntoWorkCopy(*exif, work, edited, reference), EEmbedResult::NoExifFound);
+    EXPECT_EQ(EmbedFailureMessage(EEmbedResult::NoExifFound),
+              "このﾌｧｲﾙにはExif情報が検出されません。他のﾌｧｲﾙを指定して下さい。");
+    EXPECT_EQ(EmbedExifIntoWorkCopy(*exif, work, folder.File("j_kestrin100.exif"), reference),
+              EEmbedResult::Embedded);
+    EXPECT_EQ(exif->ProbeExifFile(work.m_strTempData), 1);
+
+    CJpegRecipe other;
+    other.width = 32;
+    WriteFile(folder.File("other.jpg"), MakeJpeg(other));
+    CPackedPicture otherPicture;
+    ASSERT_TRUE(DecodeJpegToPacked(folder.File("other.jpg"), otherPicture));
+    BinaryFileToHexFile(edited, work.m_strTempHexa);
+    EXPECT_EQ(EmbedExifIntoWorkCopy(*exif, work, folder.File("j_kestrin100.exif"), otherPicture),
+              EEmbedResult::PictureChanged);
+}
+
+}  // namespace

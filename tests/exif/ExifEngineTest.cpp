@@ -1,0 +1,242 @@
+#include "exif/ExifEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/MemorySettingsStore.h"
+#include "exif/ExifBlock.h"
+#include "imaging/JpegCodec.h"
+#include "segment/SegmentFiles.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+#include "util/FileHelpers.h"
+
+namespace {
+
+class AnExifEngine : public ::testing::Test {
+protected:
+    AnExifEngine() {
+        WriteTextFile(folder.File("exif_inf.pdt"), "0112,Orientation,how the picture stands\r\n");
+        engine = std::make_unique<CExifEngine>(folder.File("exif_inf.pdt"));
+    }
+
+    std::string Data(const std::string& tag) const {
+        std::string data;
+        engine->Dictionary().LookupData(tag, data);
+        return data;
+    }
+
+    static ByteVector CameraFile() {
+        CJpegRecipe recipe;
+        recipe.exifWithThumbnail = true;
+        recipe.comment = "camera";
+        return MakeJpeg(recipe);
+    }
+
+    CTempDir folder;
+    std::unique_ptr<CExifEngine> engine;
+    std::string work = folder.File("tempdata.jpg");
+    std::string block = folder.File("exif_dat.pdt");
+};
+
+TEST_F(AnExifEngine, CutsTheBlockOutOfAWorkCopy) {
+    const ByteVector original = CameraFile();
+    WriteFile(work, original);
+    CExifCutSizes sizes;
+    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), kExifDone);
+    const ByteVector blockBytes = ReadFile(block);
+    const ByteVector rest = ReadFile(work);
+    EXPECT_EQ(HexFromBytes({blockBytes.begin(), blockBytes.begin() + 2}), "FFE1");
+    EXPECT_EQ(sizes.before, static_cast<int64_t>(original.size()));
+    EXPECT_EQ(sizes.after, static_cast<int64_t>(rest.size()));
+    EXPECT_EQ(engine->ProbeExifFile(work), 0);
+}
+
+TEST_F(AnExifEngine, LeavesAnEmptyBlockFileAndTheSourceAloneWithoutABlock) {
+    const ByteVector plain = MakeJpeg(CJpegRecipe{});
+    WriteFile(work, plain);
+    WriteTextFile(block, "stale");
+    CExifCutSizes sizes;
+    EXPECT_EQ(engine->CutExifToFile(work, block, sizes), kExifNotFound);
+    EXPECT_TRUE(ReadFile(block).empty());
+    EXPECT_EQ(ReadFile(work), plain);
+    EXPECT_EQ(engine->CutExifToFile(folder.File("missing.jpg"), block, sizes), kExifFileNotOpened);
+}
+
+TEST_F(AnExifEngine, PutsACutBlockBackSoThatItDecodesTheSame) {
+    WriteFile(work, CameraFile());
+    ASSERT_EQ(engine->ProbeExifFile(work), 1);
+    const std::string before = Data("0112");
+    EXPECT_EQ(before, "1");
+    CExifCutSizes sizes;
+    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), kExifDone);
+
+    BinaryFileToHexFile(work, folder.File("temphexa.pdt"));
+    BinaryFileToHexFile(block, folder.File("block.pdt"));
+    ASSERT_EQ(engine->InsertExifHex(folder.File("temphexa.pdt"), folder.File("block.pdt")),
+              kExifDone);
+    ASSERT_TRUE(HexFileToBinary(folder.File("temphexa.pdt"), work));
+    EXPECT_EQ(engine->ProbeExifFile(work), 1);
+    EXPECT_EQ(Data("0112"), before);
+}
+
+TEST_F(AnExifEngine, InsertsAnEmptyBlockAsAFreshStartMarkerOnly) {
+    WriteTextFile(folder.File("j.pdt"), "0000FFE0AB");
+    WriteTextFile(folder.File("b.pdt"), "");
+    EXPECT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("b.pdt")), kExifDone);
+    EXPECT_EQ(ReadTextFile(folder.File("j.pdt")), "FFD8FFE0AB");
+    EXPECT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("none.pdt")),
+              kExifFileNotOpened);
+}
+
+TEST_F(AnExifEngine, TransplantsABlockWithAThumbnailOfTheTargetsOwnPicture) {
+    const std::string exifPath = folder.File("camera.exif");
+    const std::optional<CExifCut> cut = CutExifSegment(CameraFile());
+    ASSERT_TRUE(cut);
+    WriteFile(exifPath, cut->block);
+    const std::string target = folder.File("pc.jpg");
+    CJpegRecipe pcRecipe;
+    pcRecipe.width = 200;
+    pcRecipe.height = 150;
+    WriteFile(target, MakeJpeg(pcRecipe));
+    CPackedPicture before;
+    ASSERT_TRUE(DecodeJpegToPacked(target, before));
+
+    ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifDone);
+    const ByteVector result = ReadFile(target);
+    EXPECT_EQ(HexFromBytes({result.begin(), result.begin() + 4}), "FFD8FFE1");
+    EXPECT_TRUE(VerifyJpegAgainstReference(before.m_pBits.data(), before.m_nSize, target))
+        << "the picture itself is unchanged";
+
+    const std::optional<CExifCut> transplanted = CutExifSegment(result);
+    ASSERT_TRUE(transplanted);
+    const std::optional<CExifThumbnailSplit> split = SplitAtThumbnail(transplanted->block);
+    ASSERT_TRUE(split);
+    CImageBuffer thumbnail;
+    ASSERT_TRUE(
+        PrepareImageFromJpegHeader(split->thumbnail.data(), split->thumbnail.size(), thumbnail));
+    EXPECT_EQ(thumbnail.m_nWidth, 16);
+    EXPECT_EQ(thumbnail.m_nHeight, 12);
+    WriteFile(folder.File("thumb.jpg"), split->thumbnail);
+    CPackedPicture decoded;
+    EXPECT_TRUE(DecodeJpegToPacked(folder.File("thumb.jpg"), decoded));
+}
+
+TEST_F(AnExifEngine, RefusesATransplantThatWouldOverflowTheSegmentAndKeepsTheTarget) {
+    // A grey thumbnail in a segment of the greatest length: the colour one
+    // made anew is larger and cannot fit.
+    CJpegRecipe grey;
+    grey.width = 16;
+    grey.height = 12;
+    grey.grayscale = true;
+    grey.jfif = false;
+    grey.quality = 50;
+    ByteVector block = MakeExifSegment(MakeJpeg(grey));
+    block.insert(block.begin() + 20, 0xFFFF + 2 - block.size(), 0);
+    block[2] = 0xFF;
+    block[3] = 0xFF;
+    const std::string exifPath = folder.File("big.exif");
+    WriteFile(exifPath, block);
+    const std::string target = folder.File("pc.jpg");
+    const ByteVector original = MakeJpeg(CJpegRecipe{});
+    WriteFile(target, original);
+    EXPECT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifNotFound);
+    EXPECT_EQ(ReadFile(target), original);
+    EXPECT_EQ(engine->TransplantExifWithThumbnail(folder.File("none.exif"), target),
+              kExifFileNotOpened);
+}
+
+TEST_F(AnExifEngine, TransplantsEachCameraSampleBlockAtItsThumbnailsSize) {
+    size_t transplanted = 0;
+    for (const auto& sample : SampleJpegFiles()) {
+        if (sample.parent_path().filename() != "camera") {
+            continue;
+        }
+        const std::optional<CExifCut> cut = CutExifSegment(ReadFile(sample.string()));
+        const std::optional<CExifThumbnailSplit> split =
+            cut ? SplitAtThumbnail(cut->block) : std::nullopt;
+        if (!split) {
+            continue;
+        }
+        CImageBuffer oldThumbnail;
+        if (!PrepareImageFromJpegHeader(split->thumbnail.data(), split->thumbnail.size(),
+                                        oldThumbnail)) {
+            continue;
+        }
+        const std::string exifPath = folder.File("sample.exif");
+        WriteFile(exifPath, cut->block);
+        const std::string target = folder.File("target.jpg");
+        WriteFile(target, MakeJpeg(CJpegRecipe{}));
+        ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifDone) << sample;
+        const auto newSplit = SplitAtThumbnail(CutExifSegment(ReadFile(target))->block);
+        ASSERT_TRUE(newSplit) << sample;
+        CImageBuffer newThumbnail;
+        ASSERT_TRUE(PrepareImageFromJpegHeader(newSplit->thumbnail.data(),
+                                               newSplit->thumbnail.size(), newThumbnail));
+        EXPECT_EQ(newThumbnail.m_nWidth, oldThumbnail.m_nWidth) << sample;
+        EXPECT_EQ(newThumbnail.m_nHeight, oldThumbnail.m_nHeight) << sample;
+        ++transplanted;
+    }
+    if (transplanted == 0) {
+        GTEST_SKIP() << "no camera samples with a thumbnail beside this checkout";
+    }
+}
+
+struct CBackupNameCase {
+    const char* path;
+    const char* exifName;
+    const char* expected;
+};
+
+class ABackupName : public ::testing::TestWithParam<CBackupNameCase> {};
+
+TEST_P(ABackupName, DropsExactlyFourCharactersAndAddsTheSetting) {
+    CMemorySettingsStore settings;
+    if (GetParam().exifName != nullptr) {
+        settings.Write(settings::kExifName, GetParam().exifName);
+    }
+    EXPECT_EQ(CExifEngine::ExifBackupName(GetParam().path, settings), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ABackupName,
+    ::testing::Values(CBackupNameCase{"/photo/a.jpg", nullptr, "/photo/a_kestrin100.exif"},
+                      CBackupNameCase{"/photo/a.jpg", "", "/photo/a.exif"},
+                      CBackupNameCase{"abc", nullptr, "abc_kestrin100.exif"},
+                      CBackupNameCase{"pic.jpeg", nullptr, "pic._kestrin100.exif"},
+                      CBackupNameCase{"写真.jpg", "_控え", "写真_控え.exif"},
+                      CBackupNameCase{"写真", nullptr, "写真_kestrin100.exif"}));
+
+struct CLocateCase {
+    const char* name;
+    std::string hex;
+    bool found;
+    size_t start;
+    size_t length;
+};
+
+class ALocatedBlock : public ::testing::TestWithParam<CLocateCase> {};
+
+TEST_P(ALocatedBlock, LiesWhollyInsideTheText) {
+    const std::optional<CExifLocation> location = CExifEngine::LocateExifHex(GetParam().hex);
+    ASSERT_EQ(location.has_value(), GetParam().found);
+    if (location) {
+        EXPECT_EQ(location->start, GetParam().start);
+        EXPECT_EQ(location->length, GetParam().length);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ALocatedBlock,
+    ::testing::Values(CLocateCase{"Aligned", "FFD8FFE1000A457869660000AABBCCDD", true, 24, 4},
+                      CLocateCase{"OddPosition", "0FFD8FFE1000A457869660000AABBCCDD", true, 25, 4},
+                      CLocateCase{"PastTheEnd", "FFD8FFE10010457869660000AABBCCDD", false, 0, 0},
+                      CLocateCase{"NothingInside", "FFD8FFE10008457869660000AABB", false, 0, 0},
+                      CLocateCase{"BeforeTheText", "000457869660000AABBCCDD", false, 0, 0},
+                      CLocateCase{"NoSignature", "FFD8FFE1000A4578696600", false, 0, 0},
+                      CLocateCase{"SignatureAtTheEnd", "FFD8FFE1000A457869660000", false, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,259 @@
+#include "optimise/BatchOptimiser.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/MemorySettingsStore.h"
+#include "exif/ExifBlock.h"
+#include "segment/KeptHeaderList.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+#include "util/MessageSink.h"
+#include "util/ShellNotify.h"
+
+namespace {
+
+std::vector<std::string> DefaultCodes() {
+    std::vector<std::string> codes;
+    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
+        codes.push_back(row.m_strCode);
+    }
+    return codes;
+}
+
+CJpegRecipe CameraRecipe() {
+    CJpegRecipe recipe;
+    recipe.exifWithThumbnail = true;
+    recipe.comment = "Camera 1";
+    recipe.trailer = {0x00, 0x11, 0x22};
+    return recipe;
+}
+
+class ABatchOptimiser : public ::testing::Test {
+protected:
+    ABatchOptimiser() {
+        std::filesystem::create_directory(folder.Path() / "work");
+        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
+        previousSink =
+            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+    }
+    ~ABatchOptimiser() override { SetMessageSink(previousSink); }
+
+    std::string Picture(const std::string& name, const CJpegRecipe& recipe) {
+        const std::string path = folder.File(name);
+        WriteFile(path, MakeJpeg(recipe));
+        return path;
+    }
+
+    CBatchOptimiser& Run(const std::vector<std::string>& paths) {
+        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultCodes(), exif);
+        batch->Drop(paths);
+        batch->RunQueue();
+        return *batch;
+    }
+
+    // Decodes both files and compares their pixels.
+    static bool SamePicture(const std::string& a, const std::string& b) {
+        CPackedPicture reference;
+        return DecodeJpegToPacked(a, reference) &&
+               VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, b);
+    }
+
+    CTempDir folder;
+    CWorkFiles work;
+    CMemorySettingsStore settings;
+    CExifEngine exif{"/nonexistent/exif_inf.pdt"};
+    std::unique_ptr<CBatchOptimiser> batch;
+    std::vector<std::string> messages;
+    MessageSink previousSink;
+};
+
+TEST_F(ABatchOptimiser, SavesTheExifBlockAndTheOptimisedPictureWithTheFullLog) {
+    const std::string dropped = Picture("a.jpg", CameraRecipe());
+    const ByteVector original = ReadFile(dropped);
+    const std::optional<CExifCut> cut = CutExifSegment(original);
+    ASSERT_TRUE(cut);
+    const std::string exifName = folder.File("a_kestrin100.exif");
+    const std::string output = folder.File("a_kestrin100.jpg");
+    const int64_t afterCut = static_cast<int64_t>(cut->remainder.size());
+    const int64_t commentBytes = 2 + 2 + 8;
+    const int64_t trailerBytes = 3;
+    const int64_t optimised = afterCut - commentBytes - trailerBytes;
+
+    CBatchOptimiser& result = Run({dropped});
+    EXPECT_EQ(result.Log(), dropped +
+                                "の調査を完了しました。\r\n"
+                                "Exif情報を見つけたので削除しました。\r\n" +
+                                std::to_string(original.size()) + " ﾊﾞｲﾄが " +
+                                std::to_string(afterCut) + " ﾊﾞｲﾄになりました...\r\n" +
+                                std::to_string(original.size() - afterCut) +
+                                " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
+                                "続いてJPEGの検査を行います...\r\n"
+                                "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n" +
+                                exifName + "へExif情報を保存しました。\r\n" + output +
+                                "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n" + dropped +
+                                "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
+                                "不明な独自情報は見つかりませんでした...\r\n"
+                                "ﾍｯﾀﾞ FFFE の次の情報を削除... ..Camera.1\r\n"
+                                "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" +
+                                std::to_string(afterCut) + " ﾊﾞｲﾄが " + std::to_string(optimised) +
+                                " ﾊﾞｲﾄになりました...\r\n" + std::to_string(afterCut - optimised) +
+                                " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
+                                "続いて最適化したJPEGの検査を行います...\r\n"
+                                "最適化したJPEGは処理前と同様に表示されます。\r\n" +
+                                output + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n");
+    EXPECT_EQ(ReadFile(exifName), cut->block) << "the backup is the APP1 segment byte for byte";
+    EXPECT_EQ(static_cast<int64_t>(ReadFile(output).size()), optimised);
+    EXPECT_TRUE(SamePicture(dropped, output));
+    EXPECT_EQ(ReadFile(dropped), original) << "the dropped file is only read";
+    EXPECT_EQ(result.BytesBefore(), afterCut);
+    EXPECT_EQ(result.BytesAfter(), optimised);
+    EXPECT_EQ(result.Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Saved});
+}
+
+TEST_F(ABatchOptimiser, WithAnEmptyNameReplacesTheFileAndKeepsItsTimes) {
+    settings.Write(settings::kFileName, "");
+    const std::string dropped = Picture("b.jpg", CameraRecipe());
+    const ByteVector original = ReadFile(dropped);
+    CFileTimes old = *TimesAtLocalMoment(2001, 2, 3, 4, 5);
+    WriteFileTimes(dropped, old);
+    Run({dropped});
+    EXPECT_LT(ReadFile(dropped).size(), original.size());
+    const std::string copy = folder.File("original.jpg");
+    WriteFile(copy, original);
+    EXPECT_TRUE(SamePicture(copy, dropped));
+    EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
+    EXPECT_NE(batch->Log().find(dropped + "へ上書きしました。\r\n\r\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("b_kestrin100.jpg")));
+}
+
+TEST_F(ABatchOptimiser, LeavesTheFileAndItsTimesWhenTheReplacementCannotBeWritten) {
+    settings.Write(settings::kFileName, "");
+    settings.Write(settings::kSaveExif, 0);
+    // The temporary file beside it would need a name longer than the file system allows.
+    const std::string dropped = Picture(std::string(240, 'n') + ".jpg", CameraRecipe());
+    const ByteVector original = ReadFile(dropped);
+    CFileTimes old = *TimesAtLocalMoment(2001, 2, 3, 4, 5);
+    WriteFileTimes(dropped, old);
+    Run({dropped});
+    EXPECT_EQ(ReadFile(dropped), original);
+    EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい"});
+    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Skipped});
+}
+
+TEST_F(ABatchOptimiser, NeverReplacesAnExistingBackupWithoutOverwrite) {
+    const std::string dropped = Picture("c.jpg", CameraRecipe());
+    const std::string exifName = folder.File("c_kestrin100.exif");
+    WriteTextFile(exifName, "an older backup");
+    Run({dropped});
+    EXPECT_EQ(ReadTextFile(exifName), "an older backup");
+    EXPECT_NE(batch->Log().find(exifName + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("c_kestrin100.jpg")));
+    EXPECT_EQ(batch->BytesBefore(), 0) << "the file was not scanned";
+
+    settings.Write(settings::kOverwrite, 1);
+    Run({dropped});
+    EXPECT_EQ(ReadFile(exifName), CutExifSegment(ReadFile(dropped))->block);
+    EXPECT_NE(batch->Log().find(exifName + "というﾌｧｲﾙは存在します。上書きします。\r\n"),
+              std::string::npos);
+}
+
+TEST_F(ABatchOptimiser, SavesNoBackupWhenTheSettingSaysSo) {
+    settings.Write(settings::kSaveExif, 0);
+    settings.Write(settings::kExifName, "_copy");
+    const std::string dropped = Picture("d.jpg", CameraRecipe());
+    Run({dropped});
+    EXPECT_NE(batch->Log().find("ｼｽﾃﾑの設定でExif情報は保存しません。\r\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("d_copy.exif")));
+    EXPECT_TRUE(SamePicture(dropped, folder.File("d_kestrin100.jpg")));
+}
+
+TEST_F(ABatchOptimiser, LeavesAFileWithExifAloneWhenDeletingExifIsForbidden) {
+    settings.Write(settings::kDelExif, 0);
+    const std::string dropped = Picture("e.jpg", CameraRecipe());
+    Run({dropped});
+    EXPECT_EQ(batch->Log(), dropped +
+                                "の調査を完了しました。\r\nExif情報を見つけました!\r\n"
+                                "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。"
+                                "終了します。\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("e_kestrin100.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("e_kestrin100.exif")));
+}
+
+TEST_F(ABatchOptimiser, ReportsAnExistingOutputAndStillCountsTheFile) {
+    CJpegRecipe recipe;
+    recipe.comment = "no exif here";
+    const std::string dropped = Picture("f.jpg", recipe);
+    WriteTextFile(folder.File("f_kestrin100.jpg"), "someone else's file");
+    Run({dropped});
+    EXPECT_NE(batch->Log().find(folder.File("f_kestrin100.jpg") +
+                                "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadTextFile(folder.File("f_kestrin100.jpg")), "someone else's file");
+    EXPECT_GT(batch->BytesBefore(), batch->BytesAfter());
+}
+
+TEST_F(ABatchOptimiser, SkipsAnUnreadableFileUnlessDamageIsAllowed) {
+    const std::string broken = folder.File("broken.jpg");
+    WriteFile(broken, BytesFromHex("FFD8FFE000040000FFD9"));
+    Run({broken});
+    EXPECT_EQ(batch->Log(), broken + "は読み込めません...\r\n\r\n");
+    settings.Write(settings::kDamage, 1);
+    Run({broken});
+    EXPECT_NE(batch->Log().find(broken + "の調査を開始します。"), std::string::npos);
+}
+
+TEST_F(ABatchOptimiser, FindsNothingToRemoveInAMinimalFile) {
+    CJpegRecipe recipe;
+    recipe.jfif = false;
+    const std::string dropped = Picture("g.jpg", recipe);
+    Run({dropped});
+    EXPECT_NE(
+        batch->Log().find("このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。"
+                          "終了します。\r\n\r\n"),
+        std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("g_kestrin100.jpg")));
+    EXPECT_EQ(batch->Outcomes(),
+              std::vector<EBatchFileOutcome>{EBatchFileOutcome::NothingToRemove});
+}
+
+TEST_F(ABatchOptimiser, ProcessesDroppedFilesInOrderAndTellsTheFileManagerAtTheEnd) {
+    const std::string first = Picture("h1.jpg", CameraRecipe());
+    const std::string second = Picture("h2.jpg", CameraRecipe());
+    const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);
+    Run({first, second});
+    EXPECT_LT(batch->Log().find(first + "の調査を開始"),
+              batch->Log().find(second + "の調査を開始"));
+    EXPECT_EQ(FileManagerNoticeCount(EShellNotice::FolderUpdated), notices + 1);
+    settings.Write(settings::kExpChk, 1);
+    Run({});
+    EXPECT_EQ(FileManagerNoticeCount(EShellNotice::FolderUpdated), notices + 1);
+}
+
+TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
+    const std::string a = Picture("i1.jpg", CameraRecipe());
+    const std::string b = Picture("i2.jpg", CameraRecipe());
+    const std::string c = Picture("i3.jpg", CameraRecipe());
+    CBatchOptimiser optimiser(work, settings, DefaultCodes(), exif);
+    optimiser.Drop({a, b, c});
+    ASSERT_TRUE(optimiser.PrepareNextScan());
+    ScanJpegHeaders(optimiser.Record());
+    optimiser.FinishScan(optimiser.Record().m_nStatus);
+    ASSERT_TRUE(optimiser.PrepareNextScan());
+    EXPECT_FALSE(optimiser.Drop({a})) << "no drop while a scan runs";
+    optimiser.Record().m_bCancel = 1;
+    ScanJpegHeaders(optimiser.Record());
+    optimiser.FinishScan(optimiser.Record().m_nStatus);
+    EXPECT_FALSE(optimiser.PrepareNextScan());
+    EXPECT_TRUE(std::filesystem::exists(folder.File("i1_kestrin100.jpg")));
+    EXPECT_EQ(optimiser.Log().find(c), std::string::npos) << "the third file was not touched";
+    EXPECT_NE(optimiser.Log().find("ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n"),
+              std::string::npos);
+}
+
+}  // namespace

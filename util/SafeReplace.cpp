@@ -1,0 +1,95 @@
+#include "util/SafeReplace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "util/FileBytes.h"
+#include "util/FileError.h"
+#include "util/FileHandle.h"
+
+namespace {
+
+constexpr mode_t kNewFileMode = 0644;
+
+[[noreturn]] void ThrowFileError(const std::string& path) {
+    throw CFileException(std::strerror(errno), path);
+}
+
+// A new, uniquely named file beside path, removed again unless it was renamed
+// over the original.
+class CTemporaryBeside {
+public:
+    explicit CTemporaryBeside(const std::string& path) : m_strPath(path + ".kestrin-XXXXXX") {
+        const int fd = ::mkstemp(m_strPath.data());
+        if (fd < 0) {
+            ThrowFileError(path);
+        }
+        ::close(fd);
+        m_file = std::make_unique<CFileHandle>(m_strPath, O_WRONLY);
+        if (!m_file->IsOpen()) {
+            ThrowFileError(m_strPath);
+        }
+    }
+    CTemporaryBeside(const CTemporaryBeside&) = delete;
+    CTemporaryBeside& operator=(const CTemporaryBeside&) = delete;
+    ~CTemporaryBeside() {
+        m_file.reset();
+        if (!m_bRenamed) {
+            ::unlink(m_strPath.c_str());
+        }
+    }
+
+    CFileHandle& File() { return *m_file; }
+
+    void FlushAndClose(mode_t mode) {
+        if (::fchmod(m_file->Get(), mode) != 0 || ::fsync(m_file->Get()) != 0) {
+            ThrowFileError(m_strPath);
+        }
+        m_file->CloseChecked();
+    }
+
+    void RenameOver(const std::string& path) {
+        if (::rename(m_strPath.c_str(), path.c_str()) != 0) {
+            ThrowFileError(path);
+        }
+        m_bRenamed = true;
+    }
+
+private:
+    std::string m_strPath;
+    std::unique_ptr<CFileHandle> m_file;
+    bool m_bRenamed = false;
+};
+
+mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : kNewFileMode;
+}
+
+}  // namespace
+
+void ReplaceFileSafely(const std::string& path, const void* data, size_t size) {
+    CTemporaryBeside temporary(path);
+    temporary.File().WriteAll(data, size);
+    temporary.FlushAndClose(ModeOf(path));
+    temporary.RenameOver(path);
+}
+
+bool CopyFileSafely(const std::string& source, const std::string& destination) {
+    try {
+        const std::optional<ByteVector> bytes = ReadFileBytes(source);
+        if (!bytes) {
+            return false;
+        }
+        ReplaceFileSafely(destination, bytes->data(), bytes->size());
+        return true;
+    } catch (const CFileException&) {
+        return false;
+    }
+}

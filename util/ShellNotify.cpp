@@ -1,0 +1,22 @@
+#include "util/ShellNotify.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<int> g_folderUpdated{0};
+std::atomic<int> g_associationsChanged{0};
+
+std::atomic<int>& CounterOf(EShellNotice notice) {
+    return notice == EShellNotice::FolderUpdated ? g_folderUpdated : g_associationsChanged;
+}
+
+}  // namespace
+
+void NotifyFileManager(EShellNotice notice) {
+    ++CounterOf(notice);
+}
+
+int FileManagerNoticeCount(EShellNotice notice) {
+    return CounterOf(notice).load();
+}
