@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "imaging/JpegCodec.h"
+#include "util/MemoryTuning.h"
 
 namespace {
 
@@ -110,6 +111,8 @@ BENCHMARK(BM_VerifyJpegAgainstReference)->Unit(benchmark::kMillisecond)->UseReal
 }  // namespace
 
 int main(int argc, char** argv) {
+    // As the programs do: freed picture memory is reused, not handed back.
+    KeepFreedMemoryForPictures();
     if (argc == 3 && std::strcmp(argv[1], "--make") == 0) {
         MakePicture(argv[2]);
         return 0;

@@ -11,6 +11,7 @@
 #include "cli/OptimiseCommand.h"
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
+#include "util/MemoryTuning.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return UsageError("no command given");
     }
+    KeepFreedMemoryForPictures();
     const Arguments arguments(argv + 2, argv + argc);
     try {
         return Dispatch(argv[1], arguments);
