@@ -11,8 +11,6 @@ std::vector<std::string> CFileDateBatch::Apply(const std::vector<std::string>& p
             failed.push_back(path);
         }
     }
-    if (m_settings.Read(settings::kExpChk) == 0) {
-        NotifyFileManager(EShellNotice::AssociationsChanged);
-    }
+    NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);
     return failed;
 }

@@ -9,13 +9,11 @@
 
 CExifBackupBatch::CExifBackupBatch(const CWorkFiles& work, const CSettingsStore& settings,
                                    CExifEngine& exif, IEngineListener* listener)
-    : m_work(work), m_settings(settings), m_exif(exif), m_pListener(listener) {}
+    : m_work(work), m_settings(settings), m_exif(exif), m_log(listener) {}
 
 int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths) {
     if (paths.empty()) {
-        if (m_settings.Read(settings::kExpChk) == 0) {
-            NotifyFileManager(EShellNotice::AssociationsChanged);
-        }
+        NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);
         return 0;
     }
     int written = 0;
@@ -29,7 +27,7 @@ bool CExifBackupBatch::BackUp(const std::string& path) {
     if (m_settings.Read(settings::kDamage) == 0) {
         CPackedPicture picture;
         if (!DecodeJpegToPacked(path, picture)) {
-            Append(path + "は読み込めません...\r\n\r\n");
+            m_log.Append(path + "は読み込めません...\r\n\r\n");
             return false;
         }
     }
@@ -38,35 +36,21 @@ bool CExifBackupBatch::BackUp(const std::string& path) {
     }
     CExifCutSizes sizes;
     if (m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) != kExifDone) {
-        Append(path + "にExif情報は見つかりません。\r\n\r\n");
+        m_log.Append(path + "にExif情報は見つかりません。\r\n\r\n");
         return false;
     }
-    Append(path + "の調査を完了しました。\r\n");
+    m_log.Append(path + "の調査を完了しました。\r\n");
     const std::string backup = CExifEngine::ExifBackupName(path, m_settings);
     if (FileExists(backup)) {
         if (m_settings.Read(settings::kOverwrite) == 0) {
-            Append(backup + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n");
+            m_log.Append(backup + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n");
             return false;
         }
-        Append(backup + "というﾌｧｲﾙは存在します。上書きします。\r\n");
+        m_log.Append(backup + "というﾌｧｲﾙは存在します。上書きします。\r\n");
     }
     if (!CopyFileSafely(m_work.m_strExifDat, backup)) {
         return false;
     }
-    Append(backup + "へExif情報を保存しました。\r\n\r\n");
+    m_log.Append(backup + "へExif情報を保存しました。\r\n\r\n");
     return true;
-}
-
-void CExifBackupBatch::Append(const std::string& text) {
-    m_strLog += text;
-    if (m_pListener != nullptr) {
-        m_pListener->OnLogChanged();
-    }
-}
-
-void CExifBackupBatch::ClearLog() {
-    m_strLog.clear();
-    if (m_pListener != nullptr) {
-        m_pListener->OnLogChanged();
-    }
 }

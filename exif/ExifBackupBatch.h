@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "util/EngineListener.h"
+#include "util/BatchLog.h"
 #include "util/WorkFiles.h"
 
 class CExifEngine;
@@ -21,16 +21,14 @@ public:
     // Returns how many backups were written.
     int ProcessDrop(const std::vector<std::string>& paths);
 
-    const std::string& Log() const { return m_strLog; }
-    void ClearLog();
+    const std::string& Log() const { return m_log.Text(); }
+    void ClearLog() { m_log.Clear(); }
 
 private:
     bool BackUp(const std::string& path);
-    void Append(const std::string& text);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     CExifEngine& m_exif;
-    IEngineListener* m_pListener;
-    std::string m_strLog;
+    CBatchLog m_log;
 };

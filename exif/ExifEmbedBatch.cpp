@@ -14,13 +14,11 @@
 
 CExifEmbedBatch::CExifEmbedBatch(const CWorkFiles& work, const CSettingsStore& settings,
                                  CExifEngine& exif, IEngineListener* listener)
-    : m_work(work), m_settings(settings), m_exif(exif), m_pListener(listener) {}
+    : m_work(work), m_settings(settings), m_exif(exif), m_log(listener) {}
 
 int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths) {
     if (paths.empty()) {
-        if (m_settings.Read(settings::kExpChk) == 0) {
-            NotifyFileManager(EShellNotice::AssociationsChanged);
-        }
+        NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);
         return 0;
     }
     int embedded = 0;
@@ -33,19 +31,20 @@ int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths) {
 // The .exif file must exist and carry an Exif structure.
 bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& backup) {
     if (m_exif.ProbeExifFile(path) == kExifDone) {
-        Append(path + "は、すでにExif情報が埋め込まれています。\r\n\r\n");
+        m_log.Append(path + "は、すでにExif情報が埋め込まれています。\r\n\r\n");
         return false;
     }
     switch (m_exif.ProbeExifFile(backup)) {
         case kExifDone:
-            Append(backup + "を見つけました。\r\n");
+            m_log.Append(backup + "を見つけました。\r\n");
             return true;
         case kExifFileNotOpened:
-            Append(backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
+            m_log.Append(backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
             return false;
         default:
-            Append(backup +
-                   "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n");
+            m_log.Append(
+                backup +
+                "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n");
             return false;
     }
 }
@@ -54,7 +53,7 @@ bool CExifEmbedBatch::Embed(const std::string& path) {
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
     CPackedPicture reference;
     if (checkPixels && !DecodeJpegToPacked(path, reference)) {
-        Append(path + "は読み込めません...\r\n\r\n");
+        m_log.Append(path + "は読み込めません...\r\n\r\n");
         return false;
     }
     const std::string backup = CExifEngine::ExifBackupName(path, m_settings);
@@ -63,7 +62,7 @@ bool CExifEmbedBatch::Embed(const std::string& path) {
     }
     BinaryFileToHexFile(path, m_work.m_strTempHexa);
     if (InsertBlockIntoWorkText(m_exif, m_work, backup) != EEmbedResult::Embedded) {
-        Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
+        m_log.Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
         return false;
     }
     CPackedPicture decoded;
@@ -72,13 +71,13 @@ bool CExifEmbedBatch::Embed(const std::string& path) {
                                                         m_work.m_strTempData)
                            : DecodeJpegToPacked(m_work.m_strTempData, decoded);
     if (!shows) {
-        Append(EmbedFailureMessage(EEmbedResult::PictureChanged) + "\r\n\r\n");
+        m_log.Append(EmbedFailureMessage(EEmbedResult::PictureChanged) + "\r\n\r\n");
         return false;
     }
     if (!WriteOutput(path)) {
         return false;
     }
-    Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
+    m_log.Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
     return true;
 }
 
@@ -88,37 +87,23 @@ bool CExifEmbedBatch::WriteOutput(const std::string& path) {
     if (fileName.empty()) {
         const std::optional<CFileTimes> times = ReadFileTimes(path);
         if (!CopyFileSafely(m_work.m_strTempData, output)) {
-            Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
+            m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
             return false;
         }
         if (times) {
             WriteFileTimes(output, *times);
         }
-        Append(output + "へ上書きしました。\r\n");
+        m_log.Append(output + "へ上書きしました。\r\n");
         return true;
     }
     if (FileExists(output)) {
-        Append(output + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
+        m_log.Append(output + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
         return false;
     }
     if (!CopyFileSafely(m_work.m_strTempData, output)) {
-        Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
+        m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
         return false;
     }
-    Append(output + "へ正常にｺﾋﾟｰしました。\r\n");
+    m_log.Append(output + "へ正常にｺﾋﾟｰしました。\r\n");
     return true;
-}
-
-void CExifEmbedBatch::Append(const std::string& text) {
-    m_strLog += text;
-    if (m_pListener != nullptr) {
-        m_pListener->OnLogChanged();
-    }
-}
-
-void CExifEmbedBatch::ClearLog() {
-    m_strLog.clear();
-    if (m_pListener != nullptr) {
-        m_pListener->OnLogChanged();
-    }
 }

@@ -35,9 +35,7 @@ bool CBatchOptimiser::PrepareNextScan() {
             return true;
         }
     }
-    if (m_settings.Read(settings::kExpChk) == 0) {
-        NotifyFileManager(EShellNotice::FolderUpdated);
-    }
+    NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
     return false;
 }
 

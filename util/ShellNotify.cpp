@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "app/SettingsStore.h"
+
 namespace {
 
 std::atomic<int> g_folderUpdated{0};
@@ -19,4 +21,10 @@ void NotifyFileManager(EShellNotice notice) {
 
 int FileManagerNoticeCount(EShellNotice notice) {
     return CounterOf(notice).load();
+}
+
+void NotifyFileManagerUnlessOff(const CSettingsStore& settings, EShellNotice notice) {
+    if (settings.Read(settings::kExpChk) == 0) {
+        NotifyFileManager(notice);
+    }
 }

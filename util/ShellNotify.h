@@ -7,5 +7,9 @@ enum class EShellNotice { FolderUpdated, AssociationsChanged };
 
 void NotifyFileManager(EShellNotice notice);
 
+class CSettingsStore;
+// Notifies unless the setting expchk turns notices off.
+void NotifyFileManagerUnlessOff(const CSettingsStore& settings, EShellNotice notice);
+
 // How many notices of this kind were given since the program started.
 int FileManagerNoticeCount(EShellNotice notice);
