@@ -50,6 +50,8 @@ bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& back
 }
 
 bool CExifEmbedBatch::Embed(const std::string& path) {
+    // Before anything reads the file: reading it may move its access time.
+    const std::optional<CFileTimes> times = ReadFileTimes(path);
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
     CPackedPicture reference;
     if (checkPixels && !DecodeJpegToPacked(path, reference)) {
@@ -66,26 +68,23 @@ bool CExifEmbedBatch::Embed(const std::string& path) {
         return false;
     }
     CPackedPicture decoded;
-    const bool shows = checkPixels
-                           ? VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize,
-                                                        m_work.m_strTempData)
-                           : DecodeJpegToPacked(m_work.m_strTempData, decoded);
+    const bool shows = checkPixels ? ShowsSamePicture(reference, m_work.m_strTempData)
+                                   : DecodeJpegToPacked(m_work.m_strTempData, decoded);
     if (!shows) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::PictureChanged) + "\r\n\r\n");
         return false;
     }
-    if (!WriteOutput(path)) {
+    if (!WriteOutput(path, times)) {
         return false;
     }
     m_log.Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
     return true;
 }
 
-bool CExifEmbedBatch::WriteOutput(const std::string& path) {
+bool CExifEmbedBatch::WriteOutput(const std::string& path, const std::optional<CFileTimes>& times) {
     const std::string fileName = m_settings.Read(settings::kFileName);
     const std::string output = BatchOutputName(path, fileName, ".jpg");
     if (fileName.empty()) {
-        const std::optional<CFileTimes> times = ReadFileTimes(path);
         if (!CopyFileSafely(m_work.m_strTempData, output)) {
             m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
             return false;

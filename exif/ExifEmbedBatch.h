@@ -4,9 +4,11 @@
 // when the setting filename is empty.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "dates/FileTimes.h"
 #include "util/BatchLog.h"
 #include "util/WorkFiles.h"
 
@@ -27,7 +29,8 @@ public:
 private:
     bool Embed(const std::string& path);
     bool FindBlock(const std::string& path, const std::string& backup);
-    bool WriteOutput(const std::string& path);
+    // times: the file's times before the batch read it, given back after an overwrite.
+    bool WriteOutput(const std::string& path, const std::optional<CFileTimes>& times);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;

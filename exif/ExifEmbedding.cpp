@@ -24,10 +24,8 @@ EEmbedResult EmbedExifIntoWorkCopy(CExifEngine& exif, const CWorkFiles& work,
     if (inserted != EEmbedResult::Embedded) {
         return inserted;
     }
-    return VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize,
-                                      work.m_strTempData)
-               ? EEmbedResult::Embedded
-               : EEmbedResult::PictureChanged;
+    return ShowsSamePicture(reference, work.m_strTempData) ? EEmbedResult::Embedded
+                                                           : EEmbedResult::PictureChanged;
 }
 
 std::string EmbedFailureMessage(EEmbedResult result) {

@@ -553,3 +553,10 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
         return false;
     }
 }
+
+bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path) {
+    int warnings = 0;
+    return VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, path,
+                                      &warnings) &&
+           warnings <= reference.m_nWarnings;
+}

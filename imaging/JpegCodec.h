@@ -69,3 +69,9 @@ bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
 // receives the decode's warning count.
 bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
                                 const std::string& path, int* warnings = nullptr);
+
+// The check every change of a file passes before it replaces anything: path
+// shows exactly the pixels of reference, and its decode meets no more
+// corrupt-data warnings than the reference's did. Bytes a decoder has to step
+// over are not part of the picture, even when the pixels come out the same.
+bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path);

@@ -44,13 +44,14 @@ bool CBatchOptimiser::PrepareNextScan() {
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
     m_reference = CPackedPicture();
+    // Before anything reads the file: reading it may move its access time.
+    const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
     if (checkPixels && !DecodeJpegToPacked(dropped, m_reference)) {
         m_strLog += dropped + "は読み込めません...\r\n\r\n";
         EndFile(EBatchFileOutcome::Skipped);
         return false;
     }
-    const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     if (CopyFileBlocks(dropped, m_work.m_strTempData) != 1) {
         EndFile(EBatchFileOutcome::Skipped);
         return false;

@@ -28,9 +28,7 @@ bool COptimiser::VerifyWorkCopy() const {
         CPackedPicture decoded;
         return DecodeJpegToPacked(m_work.m_strTempData, decoded);
     }
-    return m_pReference != nullptr &&
-           VerifyJpegAgainstReference(m_pReference->m_pBits.data(), m_pReference->m_nSize,
-                                      m_work.m_strTempData);
+    return m_pReference != nullptr && ShowsSamePicture(*m_pReference, m_work.m_strTempData);
 }
 
 int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,

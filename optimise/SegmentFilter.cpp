@@ -14,6 +14,15 @@ bool IsKept(const std::vector<std::string>& keptCodes, const std::string& code) 
     return std::find(keptCodes.begin(), keptCodes.end(), code) != keptCodes.end();
 }
 
+// Stuffed bytes, TEM and restart markers only occur inside entropy-coded data.
+// Right after a dropped segment such a "marker" is a piece of that segment's
+// payload (an ICC profile often holds FF 00) and goes with it; kept, it would
+// leave a stray piece of the profile in front of the picture's tables.
+bool IsEntropyPiece(const std::string& code) {
+    return code == "FF00" || code == "FF01" ||
+           (code.size() == 4 && code.compare(0, 3, "FFD") == 0 && code[3] >= '0' && code[3] <= '7');
+}
+
 std::string DroppedLine(const CJpegSegment& segment) {
     return "ﾍｯﾀﾞ " + segment.m_strCode + " の次の情報を削除... " +
            HexToDisplayText(segment.m_strData) + "\r\n";
@@ -27,9 +36,12 @@ std::string FilterSegments(const CSegmentList& source, CSegmentList& destination
     ClearSegments(destination);
     bool keepFirstApp0 = settings.Read(settings::kFfe0) != 0;
     std::string log;
+    bool previousDropped = false;
     for (size_t i = 0; i < source.size(); ++i) {
         const CJpegSegment& segment = source[i];
-        if (IsKept(keptCodes, segment.m_strCode)) {
+        const bool pieceOfDropped = previousDropped && IsEntropyPiece(segment.m_strCode);
+        previousDropped = false;
+        if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
             if (segment.m_strCode == kEndCode) {
                 destination.push_back(CJpegSegment{segment.m_strCode, ""});
                 if (i + 1 < source.size()) {
@@ -43,6 +55,7 @@ std::string FilterSegments(const CSegmentList& source, CSegmentList& destination
             keepFirstApp0 = false;
         } else {
             log += DroppedLine(segment);
+            previousDropped = true;
         }
     }
     return log +

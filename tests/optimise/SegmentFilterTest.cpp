@@ -54,6 +54,19 @@ TEST_F(ASegmentFilter, DropsEverythingAfterAKeptEndMarkerAndSaysSo) {
     EXPECT_EQ(CodesOf(result), "FFD8 FFD9 ");
 }
 
+TEST_F(ASegmentFilter, DropsMarkerLikePiecesOfADroppedSegmentButKeepsThoseOfAScan) {
+    // An ICC profile holding FF 00 and FF D3 looks to the scanner like an
+    // APP2 segment followed by a stuffed byte and a restart marker.
+    const CSegmentList source = {{"FFD8", ""},   {"FFE2", "0010"}, {"FF00", "0102"},
+                                 {"FFD3", "03"}, {"FFDB", "0043"}, {"FFDA", "0C"},
+                                 {"FF00", "04"}, {"FFD0", "05"},   {"FFD9", ""}};
+    EXPECT_EQ(Filter(source, DefaultCodes()),
+              "ﾍｯﾀﾞ FFE2 の次の情報を削除... ..\r\n"
+              "ﾍｯﾀﾞ FF00 の次の情報を削除... ..\r\n"
+              "ﾍｯﾀﾞ FFD3 の次の情報を削除... .\r\n");
+    EXPECT_EQ(CodesOf(result), "FFD8 FFDB:0043 FFDA:0C FF00:04 FFD0:05 FFD9 ");
+}
+
 TEST_F(ASegmentFilter, KeepsOnlyTheFirstApp0WhenAsked) {
     settings.Write(settings::kFfe0, 1);
     const CSegmentList source = {{"FFD8", ""}, {"FFE0", "01"}, {"FFE0", "02"}, {"FFD9", ""}};

@@ -1,0 +1,203 @@
+#include "tests/support/CameraFiles.h"
+
+#include <jpeglib.h>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+// bytes: 1 to 4.
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) {
+        out.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+void PutText(std::vector<uint8_t>& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+// The start marker must come first: every splice goes right behind it.
+void RequireStartMarker(const std::vector<uint8_t>& jpeg) {
+    if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) {
+        throw std::invalid_argument("not a JPEG that starts with FF D8");
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> BytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+std::vector<uint8_t> MakeSegment(uint8_t code, const std::vector<uint8_t>& payload) {
+    if (payload.size() > 0xFFFD) {
+        throw std::invalid_argument("segment payload too long for its length field");
+    }
+    std::vector<uint8_t> segment = {0xFF, code};
+    PutBigEndian(segment, static_cast<uint32_t>(payload.size() + 2), 2);
+    segment.insert(segment.end(), payload.begin(), payload.end());
+    return segment;
+}
+
+std::vector<uint8_t> MakeJfifSegment() {
+    std::vector<uint8_t> payload = BytesOf(std::string("JFIF", 5));
+    for (uint8_t b : {1, 1, 0, 0, 1, 0, 1, 0, 0}) {
+        payload.push_back(b);
+    }
+    return MakeSegment(0xE0, payload);
+}
+
+std::vector<uint8_t> MakeJfxxSegment() {
+    std::vector<uint8_t> payload = BytesOf(std::string("JFXX", 5));
+    for (uint8_t b : {0x13, 1, 1, 0x20, 0x30, 0x40}) {
+        payload.push_back(b);
+    }
+    return MakeSegment(0xE0, payload);
+}
+
+std::vector<uint8_t> MakeCameraExifSegment() {
+    CJpegRecipe thumbnail;
+    thumbnail.width = 16;
+    thumbnail.height = 12;
+    thumbnail.jfif = false;
+    return MakeExifSegment(MakeJpeg(thumbnail));
+}
+
+std::vector<uint8_t> MakeXmpSegment() {
+    std::vector<uint8_t> payload = BytesOf(std::string("http://ns.adobe.com/xap/1.0/", 29));
+    PutText(payload,
+            "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>"
+            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
+            "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+            "<rdf:Description rdf:about=\"\" xmlns:exif=\"http://ns.adobe.com/exif/1.0/\" "
+            "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"3\" "
+            "exif:DateTimeOriginal=\"2019-04-01T10:20:30\"/>"
+            "</rdf:RDF></x:xmpmeta><?xpacket end=\"w\"?>");
+    return MakeSegment(0xE1, payload);
+}
+
+std::vector<uint8_t> IccProfileWithFfBytes() {
+    std::vector<uint8_t> body;
+    PutText(body, "lcms");
+    PutBigEndian(body, 0x02100000, 4);  // version 2.1
+    PutText(body, "mntrRGB XYZ ");
+    for (uint32_t part : {2019u, 4u, 1u, 10u, 20u, 30u}) {
+        PutBigEndian(body, part, 2);
+    }
+    PutText(body, "acspAPPL");
+    PutBigEndian(body, 0, 4);           // flags
+    PutBigEndian(body, 0xFFFFFFFF, 4);  // device maker: unknown, an FF run
+    PutText(body, "MODL");
+    body.insert(body.end(), 8, 0);      // device model attributes
+    PutBigEndian(body, 0x0000F6D6, 4);  // D50 illuminant
+    PutBigEndian(body, 0x00010000, 4);
+    PutBigEndian(body, 0x0000D32D, 4);
+    PutText(body, "lcms");
+    body.resize(128 - 4, 0);
+    body.insert(body.begin(), {0, 0, 0, 0});
+    // One tag: a red tone curve whose entries hold FF bytes.
+    PutBigEndian(body, 1, 4);
+    PutText(body, "rTRC");
+    PutBigEndian(body, 144, 4);
+    PutBigEndian(body, 12 + 2 * 5, 4);
+    PutText(body, "curv");
+    PutBigEndian(body, 0, 4);
+    PutBigEndian(body, 5, 4);
+    for (uint32_t entry : {0x0000u, 0x3F80u, 0x7FFFu, 0xFF80u, 0xFFFFu}) {
+        PutBigEndian(body, entry, 2);
+    }
+    const uint32_t size = static_cast<uint32_t>(body.size());
+    for (int i = 0; i < 4; ++i) {
+        body[static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (8 * (3 - i)));
+    }
+    return body;
+}
+
+std::vector<uint8_t> MakeIccSegment(const std::vector<uint8_t>& profile) {
+    std::vector<uint8_t> payload = BytesOf(std::string("ICC_PROFILE", 12));
+    payload.push_back(1);
+    payload.push_back(1);
+    payload.insert(payload.end(), profile.begin(), profile.end());
+    return MakeSegment(0xE2, payload);
+}
+
+std::vector<uint8_t> MakeAdobeSegment(uint8_t transform) {
+    std::vector<uint8_t> payload = BytesOf("Adobe");
+    PutBigEndian(payload, 100, 2);
+    PutBigEndian(payload, 0, 2);
+    PutBigEndian(payload, 0, 2);
+    payload.push_back(transform);
+    return MakeSegment(0xEE, payload);
+}
+
+std::vector<uint8_t> MakeCommentSegment(const std::string& text) {
+    return MakeSegment(0xFE, BytesOf(text));
+}
+
+std::vector<uint8_t> InsertAfterStart(const std::vector<uint8_t>& jpeg,
+                                      const std::vector<std::vector<uint8_t>>& segments) {
+    RequireStartMarker(jpeg);
+    std::vector<uint8_t> file(jpeg.begin(), jpeg.begin() + 2);
+    for (const std::vector<uint8_t>& segment : segments) {
+        file.insert(file.end(), segment.begin(), segment.end());
+    }
+    file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
+    return file;
+}
+
+std::vector<uint8_t> NestPictureInFront(const std::vector<uint8_t>& jpeg,
+                                        const std::vector<uint8_t>& nested, uint8_t wrapperCode) {
+    RequireStartMarker(nested);
+    if (wrapperCode == 0) {
+        return InsertAfterStart(jpeg, {nested});
+    }
+    return InsertAfterStart(jpeg, {MakeSegment(wrapperCode, nested)});
+}
+
+std::vector<uint8_t> Concatenate(std::vector<uint8_t> front, const std::vector<uint8_t>& back) {
+    front.insert(front.end(), back.begin(), back.end());
+    return front;
+}
+
+std::vector<uint8_t> MakeUntransformedRgbPicture(int width, int height) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr error{};
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, JCS_RGB);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    // The library would mark the file itself (an Adobe segment and the ids
+    // 'R', 'G', 'B'); plain ids leave the Adobe segment as the only clue.
+    cinfo.write_Adobe_marker = FALSE;
+    cinfo.write_JFIF_header = FALSE;
+    for (int i = 0; i < 3; ++i) {
+        cinfo.comp_info[i].component_id = i + 1;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = static_cast<int>(cinfo.next_scanline);
+        for (int x = 0; x < width; ++x) {
+            row[static_cast<size_t>(x) * 3 + 0] = static_cast<uint8_t>(255 * x / width);
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<uint8_t>(255 * y / height);
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<uint8_t>((x * y) & 0xFF);
+        }
+        JSAMPROW rowPointer = row.data();
+        jpeg_write_scanlines(&cinfo, &rowPointer, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::vector<uint8_t> result(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return result;
+}
