@@ -1,0 +1,108 @@
+#include "app/QuorvelApp.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+
+#include "app/QuorvelDoc.h"
+#include "app/ResourceIds.h"
+#include "app/Version.h"
+#include "app/ui/AboutDlg.h"
+#include "app/ui/CommandGuard.h"
+#include "app/ui/MainFrame.h"
+#include "util/FileHelpers.h"
+#include "util/MemoryTuning.h"
+#include "util/WorkFiles.h"
+
+namespace {
+
+constexpr const char* kHelpFile = "help/index.html";
+constexpr const char* kCannotOpen = "ﾌｧｲﾙを開けません";
+
+}  // namespace
+
+CQuorvelApp::CQuorvelApp(const std::string& programFolder)
+    : m_strProgramFolder(programFolder), m_scratch(programFolder), m_recentFiles(kRecentFileCount) {
+    m_previousSink = SetMessageSink([this](const std::string& text) { ShowMessageBox(text); });
+    KeepFreedMemoryForPictures();
+}
+
+CQuorvelApp::~CQuorvelApp() {
+    SetMessageSink(m_previousSink);
+    m_pFrame.reset();
+    m_pDoc.reset();
+    m_settings.Sync();
+}
+
+bool CQuorvelApp::InitInstance(const QStringList& arguments) {
+    const CWorkFiles files = MakeWorkFiles(m_strProgramFolder, m_scratch.Folder());
+    m_pDoc = std::make_unique<CQuorvelDoc>(files, m_settings);
+    m_pFrame = std::make_unique<CMainFrame>(m_settings, *m_pDoc, m_strProgramFolder + kHelpFile);
+    ConnectCommands();
+    if (arguments.size() > 1 && !OpenDocumentFile(arguments[1].toStdString())) {
+        return false;
+    }
+    m_pFrame->ActivateFrame();
+    return true;
+}
+
+bool CQuorvelApp::OpenDocumentFile(const std::string& path) {
+    if (!FileExists(path)) {
+        ShowMessage(path + "\r\n" + kCannotOpen);
+        return false;
+    }
+    m_pDoc->DecodeForDisplay(path);
+    m_pDoc->SetPathName(path);
+    return true;
+}
+
+void CQuorvelApp::ConnectCommands() {
+    connect(m_pDoc.get(), &CQuorvelDoc::PathNameSet, &m_recentFiles, &CRecentFileList::Add);
+    connect(&m_recentFiles, &CRecentFileList::Changed, m_pFrame.get(),
+            [this] { m_pFrame->SetRecentFiles(m_recentFiles.Paths()); });
+    m_pFrame->SetRecentFiles(m_recentFiles.Paths());
+    connect(m_pFrame->Action(ID_FILE_OPEN), &QAction::triggered, this,
+            [this] { RunGuarded([this] { OnFileOpen(); }); });
+    connect(m_pFrame->Action(ID_APP_ABOUT), &QAction::triggered, this, [this] { OnAppAbout(); });
+    connect(m_pFrame.get(), &CMainFrame::RecentFileChosen, this,
+            [this](int index) { RunGuarded([this, index] { OnRecentFile(index); }); });
+}
+
+void CQuorvelApp::OnFileOpen() {
+    const QString path =
+        QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("開く"), QString(),
+                                     QStringLiteral("jpgﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"));
+    if (!path.isEmpty()) {
+        OpenDocumentFile(path.toStdString());
+    }
+}
+
+void CQuorvelApp::OnRecentFile(int index) {
+    const QStringList& paths = m_recentFiles.Paths();
+    if (index >= paths.size()) {
+        return;
+    }
+    // A recent file that is gone leaves the list, as the framework does.
+    if (!OpenDocumentFile(paths[index].toStdString())) {
+        m_recentFiles.Remove(index);
+    }
+}
+
+void CQuorvelApp::OnAppAbout() {
+    CAboutDlg dialog(m_pFrame.get());
+    dialog.exec();
+}
+
+void CQuorvelApp::ShowMessageBox(const std::string& text) {
+    // A worker thread's message waits until the window thread has shown it.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { ShowMessageBox(text); }, Qt::BlockingQueuedConnection);
+        return;
+    }
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kProgramTitle), shown, QMessageBox::Ok,
+                    m_pFrame.get());
+    box.exec();
+}

@@ -1,0 +1,77 @@
+// The one document of the window program: the picture on display, the file it
+// came from, the work files, the kept-header list and the Exif engine. Views
+// register with it and hear about every decode through CDocImageEvent.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dates/FileTimes.h"
+#include "exif/ExifEngine.h"
+#include "imaging/JpegCodec.h"
+#include "util/WorkFiles.h"
+
+class CSettingsStore;
+class QWidget;
+
+// What the document knows of its file besides the name.
+struct CFileStatus {
+    CFileTimes m_times;
+    int64_t m_nSize = 0;
+};
+
+class CQuorvelDoc : public QObject, private IDocImageObserver {
+    Q_OBJECT
+
+public:
+    // Loads the kept-header list (creating an empty list file when missing)
+    // and the Exif dictionary from the list files of files.
+    CQuorvelDoc(const CWorkFiles& files, CSettingsStore& settings, QObject* parent = nullptr);
+    // Deletes the three scratch files, each only when it can be opened.
+    ~CQuorvelDoc() override;
+
+    void AddView(QObject* view);
+
+    // Decodes path for display, telling the views before and after. A failed
+    // decode keeps the previous picture. Shows the wait cursor meanwhile.
+    bool DecodeForDisplay(const std::string& path);
+    // Makes path (as an absolute path) the document's file and reads its status.
+    void SetPathName(const std::string& path);
+
+    // Width and height both other than 1.
+    bool IsLoaded() const;
+    const CPackedPicture& Picture() const { return m_picture; }
+    const std::string& PathName() const { return m_strPathName; }
+    const std::optional<CFileStatus>& Status() const { return m_status; }
+    const CWorkFiles& WorkFiles() const { return m_workFiles; }
+    const std::vector<std::string>& KeptHeaderCodes() const { return m_keptHeaderCodes; }
+    CExifEngine& ExifEngine() { return m_exifEngine; }
+
+    void OnKeptHeaderSettings(QWidget* parent);
+    void OnSystemSettings(QWidget* parent);
+    void OnHomePage();
+
+signals:
+    // The picture or the file name changed.
+    void Changed();
+    // A file became the document's file; it belongs on the recent-file list.
+    void PathNameSet(const QString& path);
+
+private:
+    void OnDocImage(int code) override;
+    void DeleteScratchFiles() const;
+
+    CWorkFiles m_workFiles;
+    CSettingsStore& m_settings;
+    CExifEngine m_exifEngine;
+    std::vector<std::string> m_keptHeaderCodes;
+    CPackedPicture m_picture;
+    std::string m_strPathName;
+    std::optional<CFileStatus> m_status;
+    QList<QPointer<QObject>> m_views;
+};

@@ -1,0 +1,23 @@
+// kestrin: the window program.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/QuorvelApp.h"
+#include "app/Version.h"
+#include "util/FileHelpers.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    try {
+        CQuorvelApp app(GetProgramFolder());
+        if (!app.InitInstance(QApplication::arguments())) {
+            return 1;
+        }
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QString::fromLatin1(kProgramTitle),
+                              QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,20 @@
+// The version dialog (resource 100): the program's title and version.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class CAboutDlg;
+}
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+private:
+    std::unique_ptr<Ui::CAboutDlg> m_ui;
+};

@@ -1,0 +1,202 @@
+#include "app/ui/QuorvelView.h"
+
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+#include <cstring>
+#include <filesystem>
+
+#include "app/DocImageEvent.h"
+#include "app/QuorvelDoc.h"
+#include "app/ui/CommandGuard.h"
+#include "util/MessageSink.h"
+#include "util/SafeReplace.h"
+
+namespace {
+
+// Local files among the dropped URLs, in their order.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            files.append(url.toLocalFile());
+        }
+    }
+    return files;
+}
+
+void FreePaddedBits(void* bits) {
+    delete[] static_cast<uint8_t*>(bits);
+}
+
+}  // namespace
+
+int64_t RenderRowBytes(int32_t width) {
+    return int64_t{width} * 3 + width % 4;
+}
+
+QImage PaddedPictureImage(const CPackedPicture& picture) {
+    const int32_t width = picture.m_nWidth;
+    const int32_t height = picture.m_nHeight;
+    const auto packedRow = static_cast<size_t>(width) * 3;
+    if (picture.m_pBits.size() < packedRow * static_cast<size_t>(height)) {
+        return {};
+    }
+    const int64_t rowBytes = RenderRowBytes(width);
+    if (width % 4 == 0) {
+        // Packed rows already end on four-byte boundaries: use them in place.
+        return QImage(picture.m_pBits.data(), width, height, rowBytes, QImage::Format_BGR888);
+    }
+    auto* bits = new uint8_t[static_cast<size_t>(rowBytes * height)];
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = bits + y * rowBytes;
+        std::memcpy(row, picture.m_pBits.data() + y * packedRow, packedRow);
+        std::memset(row + packedRow, 0, static_cast<size_t>(rowBytes) - packedRow);
+    }
+    return QImage(bits, width, height, rowBytes, QImage::Format_BGR888, FreePaddedBits, bits);
+}
+
+CQuorvelView::CQuorvelView(CQuorvelDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(document) {
+    m_doc.AddView(this);
+}
+
+void CQuorvelView::OnInitialUpdate() {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    SetScrollSizes();
+    Render();
+}
+
+void CQuorvelView::customEvent(QEvent* event) {
+    if (event->type() != CDocImageEvent::EventType()) {
+        QAbstractScrollArea::customEvent(event);
+        return;
+    }
+    const int code = static_cast<CDocImageEvent*>(event)->Code();
+    if (code == kDocImageDropCache) {
+        m_pixOffscreen = QPixmap();
+        viewport()->update();
+    } else if (code == kDocImageStored) {
+        Render();
+        SetScrollSizes();
+    }
+}
+
+void CQuorvelView::Render() {
+    // Converted straight into the off-screen copy; a picture without pixels
+    // leaves it white.
+    const CPackedPicture& picture = m_doc.Picture();
+    const QImage image = PaddedPictureImage(picture);
+    if (image.isNull()) {
+        m_pixOffscreen = QPixmap(picture.m_nWidth, picture.m_nHeight);
+        m_pixOffscreen.fill(Qt::white);
+    } else {
+        m_pixOffscreen = QPixmap::fromImage(image);
+    }
+    viewport()->update();
+}
+
+void CQuorvelView::SetScrollSizes() {
+    const CPackedPicture& picture = m_doc.Picture();
+    m_sizeTotal = QSize(picture.m_nWidth, picture.m_nHeight);
+    horizontalScrollBar()->setPageStep(picture.m_nWidth / 2);
+    verticalScrollBar()->setPageStep(picture.m_nHeight / 2);
+    horizontalScrollBar()->setSingleStep(picture.m_nWidth / 50);
+    verticalScrollBar()->setSingleStep(picture.m_nHeight / 50);
+    UpdateScrollRanges();
+}
+
+void CQuorvelView::UpdateScrollRanges() {
+    const QSize visible = viewport()->size();
+    horizontalScrollBar()->setRange(0, qMax(0, m_sizeTotal.width() - visible.width()));
+    verticalScrollBar()->setRange(0, qMax(0, m_sizeTotal.height() - visible.height()));
+}
+
+void CQuorvelView::paintEvent(QPaintEvent* event) {
+    if (m_pixOffscreen.isNull()) {
+        return;
+    }
+    QPainter painter(viewport());
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QRect target = event->rect();
+    painter.drawPixmap(target, m_pixOffscreen, target.translated(offset));
+}
+
+void CQuorvelView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRanges();
+}
+
+void CQuorvelView::scrollContentsBy(int /*dx*/, int /*dy*/) {
+    viewport()->update();
+}
+
+void CQuorvelView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CQuorvelView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CQuorvelView::dropEvent(QDropEvent* event) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        return;
+    }
+    const std::string first = files.first().toStdString();
+    RunGuarded([this, &first] {
+        m_doc.DecodeForDisplay(first);
+        m_doc.SetPathName(first);
+    });
+    event->acceptProposedAction();
+}
+
+void CQuorvelView::OnEditCopy() {
+    // Qt opens, empties and closes the clipboard itself and reports none of
+    // those steps; what it can tell is whether the picture arrived.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setImage(PaddedPictureImage(m_doc.Picture()).convertToFormat(QImage::Format_RGB32));
+    const QMimeData* held = clipboard->mimeData();
+    if (held == nullptr || !held->hasImage()) {
+        ShowMessage("ｸﾘｯﾌﾟﾎﾞｰﾄﾞ張り付けｴﾗｰ");
+    }
+}
+
+void CQuorvelView::OnFileSaveAs() {
+    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"), QString(),
+                       QStringLiteral("JPEGﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("jpg"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    SaveCopyAs(dialog.selectedFiles().first().toStdString());
+}
+
+bool CQuorvelView::SaveCopyAs(const std::string& path) {
+    // Written beside the target and renamed over it, so a failed copy leaves
+    // an existing file whole; the file itself as target is left untouched.
+    std::error_code error;
+    const bool sameFile = std::filesystem::equivalent(m_doc.PathName(), path, error);
+    if (!sameFile && !CopyFileSafely(m_doc.PathName(), path)) {
+        return false;
+    }
+    m_doc.DecodeForDisplay(path);
+    m_doc.SetPathName(path);
+    return true;
+}

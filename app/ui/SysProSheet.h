@@ -1,0 +1,35 @@
+// The system settings sheet: the ten user settings on two pages, read when
+// it opens and written together on OK. Cancel writes nothing.
+#pragma once
+
+#include <QDialog>
+
+#include "app/SystemSettingsModel.h"
+
+class CSettingsStore;
+class CDlgSysLevel;
+class CDlgSysExif;
+class QTabWidget;
+
+class CSysProSeet : public QDialog {
+    Q_OBJECT
+
+public:
+    // Reads the settings from settings, which must outlive the sheet.
+    explicit CSysProSeet(CSettingsStore& settings, QWidget* parent = nullptr);
+
+    // Writes all ten settings once the batch page, if it is the one showing,
+    // lets itself be left.
+    void accept() override;
+
+private:
+    void OnPageChanged(int index);
+
+    CSettingsStore& m_settings;
+    CSystemSettingsModel m_model;
+    QTabWidget* m_pTabs = nullptr;
+    CDlgSysLevel* m_pLevelPage = nullptr;
+    CDlgSysExif* m_pExifPage = nullptr;
+    // The page showing before the current change, to check the one being left.
+    int m_nShownPage = 0;
+};

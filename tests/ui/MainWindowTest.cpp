@@ -1,0 +1,194 @@
+// The main window driven through its real widgets: opening, dropping,
+// rendering, scrolling, enabling, copying and the stored placement.
+#include <sys/stat.h>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QScrollBar>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "app/QuorvelApp.h"
+#include "app/QuorvelDoc.h"
+#include "app/ResourceIds.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/QuorvelView.h"
+#include "tests/ui/UiTestSupport.h"
+
+class AMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CTestSettingsLocation> m_settings;
+    std::unique_ptr<CTempDir> m_folder;
+    std::vector<std::string> m_messages;
+
+    std::string ProgramFolder() const { return m_folder->Path().string() + "/"; }
+
+    std::string MakePicture(const std::string& name, int width, int height) const {
+        const std::string path = m_folder->File(name);
+        WriteJpegOfSize(path, width, height);
+        return path;
+    }
+
+    std::unique_ptr<CQuorvelApp> Start(const QStringList& arguments = {"kestrin"}) {
+        auto app = std::make_unique<CQuorvelApp>(ProgramFolder());
+        SetMessageSink([this](const std::string& text) { m_messages.push_back(text); });
+        if (!app->InitInstance(arguments)) {
+            return nullptr;
+        }
+        return app;
+    }
+
+    static bool IsEnabled(const CQuorvelApp& app, int id) {
+        return app.MainFrame().Action(id)->isEnabled();
+    }
+
+private slots:
+    void init() {
+        m_settings = std::make_unique<CTestSettingsLocation>();
+        m_folder = std::make_unique<CTempDir>();
+        m_messages.clear();
+    }
+
+    void cleanup() {
+        m_folder.reset();
+        m_settings.reset();
+    }
+
+    void showsTheFileNamedOnTheCommandLineAtOnce() {
+        const std::string path = MakePicture("camera.jpg", 64, 48);
+        const auto app = Start({"kestrin", QString::fromStdString(path)});
+        QVERIFY(app);
+        QCOMPARE(app->Document().PathName(), path);
+        QCOMPARE(app->Document().Picture().m_nWidth, 64);
+        QCOMPARE(app->Document().Picture().m_nHeight, 48);
+        QVERIFY(app->MainFrame().isVisible());
+        QVERIFY(app->MainFrame().View().HasOffscreenCopy());
+        QVERIFY(app->MainFrame().windowTitle().startsWith(QStringLiteral("camera.jpg")));
+        QCOMPARE(app->RecentFiles().Paths(), QStringList{QString::fromStdString(path)});
+    }
+
+    void opensOnlyTheFirstOfThreeDroppedFiles() {
+        const std::string first = MakePicture("first.jpg", 40, 30);
+        const std::string second = MakePicture("second.jpg", 50, 20);
+        const std::string third = MakePicture("third.jpg", 60, 10);
+        const auto app = Start();
+        DropFiles(*app->MainFrame().View().viewport(),
+                  {QString::fromStdString(first), QString::fromStdString(second),
+                   QString::fromStdString(third)});
+        QCOMPARE(app->Document().PathName(), first);
+        QCOMPARE(app->Document().Picture().m_nWidth, 40);
+        QCOMPARE(app->RecentFiles().Paths(), QStringList{QString::fromStdString(first)});
+    }
+
+    void rendersRowsPaddedByTheWidthModFour_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("rowBytes");
+        QTest::newRow("400 wide") << 400 << 1200;
+        QTest::newRow("401 wide") << 401 << 1204;
+        QTest::newRow("403 wide") << 403 << 1212;
+    }
+
+    void rendersRowsPaddedByTheWidthModFour() {
+        QFETCH(int, width);
+        QFETCH(int, rowBytes);
+        QCOMPARE(RenderRowBytes(width), rowBytes);
+        CPackedPicture picture;
+        picture.m_nWidth = width;
+        picture.m_nHeight = 2;
+        for (int i = 0; i < width * 2 * 3; ++i) {
+            picture.m_pBits.push_back(static_cast<uint8_t>(i * 7));
+        }
+        const QImage image = PaddedPictureImage(picture);
+        QCOMPARE(image.bytesPerLine(), rowBytes);
+        const uint8_t* last = picture.m_pBits.data() + (width * 2 - 1) * 3;
+        QCOMPARE(image.pixel(width - 1, 1), qRgb(last[2], last[1], last[0]));
+    }
+
+    void scrollsHalfAPageAndAFiftiethALine() {
+        const std::string path = MakePicture("wide.jpg", 1000, 600);
+        const auto app = Start({"kestrin", QString::fromStdString(path)});
+        app->MainFrame().resize(500, 400);
+        CQuorvelView& view = app->MainFrame().View();
+        QCOMPARE(view.horizontalScrollBar()->pageStep(), 500);
+        QCOMPARE(view.verticalScrollBar()->pageStep(), 300);
+        QCOMPARE(view.horizontalScrollBar()->singleStep(), 20);
+        QCOMPARE(view.verticalScrollBar()->singleStep(), 12);
+        QCOMPARE(view.horizontalScrollBar()->maximum(), 1000 - view.viewport()->width());
+    }
+
+    void enablesCopyAndSaveAsOnlyForALoadedPicture() {
+        const std::string thin = MakePicture("thin.jpg", 1, 40);
+        const std::string normal = MakePicture("normal.jpg", 64, 48);
+        const auto app = Start();
+        QVERIFY(!IsEnabled(*app, ID_EDIT_COPY));
+        QVERIFY(!IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        QVERIFY(app->OpenDocumentFile(thin));
+        QCOMPARE(app->Document().Picture().m_nHeight, 40);
+        QVERIFY(!IsEnabled(*app, ID_EDIT_COPY));
+        QVERIFY(!IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        QVERIFY(app->OpenDocumentFile(normal));
+        QVERIFY(IsEnabled(*app, ID_EDIT_COPY));
+        QVERIFY(IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+    }
+
+    void copiesExactlyThePictureToTheClipboard() {
+        const std::string path = MakePicture("odd.jpg", 37, 23);
+        const auto app = Start({"kestrin", QString::fromStdString(path)});
+        app->MainFrame().Action(ID_EDIT_COPY)->trigger();
+        const QImage copied = QGuiApplication::clipboard()->image();
+        const CPackedPicture& picture = app->Document().Picture();
+        QCOMPARE(copied.size(), QSize(37, 23));
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                const uint8_t* bgr = picture.m_pBits.data() + (y * 37 + x) * 3;
+                QCOMPARE(copied.pixel(x, y), qRgb(bgr[2], bgr[1], bgr[0]));
+            }
+        }
+        QVERIFY(m_messages.empty());
+    }
+
+    void savesAnExactCopyThatBecomesTheDocumentAndLeavesTheFileItselfAlone() {
+        const std::string path = MakePicture("original.jpg", 64, 48);
+        const std::string copy = m_folder->File("copy.jpg");
+        WriteTextFile(copy, "an older file of that name");
+        const auto app = Start({"kestrin", QString::fromStdString(path)});
+        QVERIFY(app->MainFrame().View().SaveCopyAs(copy));
+        QCOMPARE(ReadFile(copy), ReadFile(path));
+        QCOMPARE(app->Document().PathName(), copy);
+        QCOMPARE(app->RecentFiles().Paths().first(), QString::fromStdString(copy));
+        const auto inode = [](const std::string& file) {
+            struct stat status {};
+            ::stat(file.c_str(), &status);
+            return status.st_ino;
+        };
+        const auto before = inode(copy);
+        QVERIFY(app->MainFrame().View().SaveCopyAs(copy));
+        QCOMPARE(inode(copy), before);
+    }
+
+    void restoresAndStoresThePlacementAsFourDigitNumbers() {
+        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", "0100 0050 0900 0650");
+        auto app = Start();
+        QCOMPARE(app->MainFrame().geometry(), QRect(100, 50, 800, 600));
+        app->MainFrame().setGeometry(120, 70, 640, 480);
+        app->MainFrame().showMaximized();
+        app.reset();
+        QSettings stored("marvoke", "KestrinJPEG");
+        QCOMPARE(stored.value("Window size/Rect").toString(),
+                 QStringLiteral("0120 0070 0760 0550"));
+        QCOMPARE(stored.value("Window size/max").toInt(), 1);
+        QCOMPARE(stored.value("Window size/icon").toInt(), 0);
+    }
+
+    void opensAtTheDefaultPlaceWhenTheStoredRectIsOnNoScreen() {
+        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", "9000 9000 9800 9600");
+        const auto app = Start();
+        QVERIFY(
+            QGuiApplication::primaryScreen()->geometry().intersects(app->MainFrame().geometry()));
+    }
+};
+
+QTEST_MAIN(AMainWindow)
+#include "MainWindowTest.moc"
