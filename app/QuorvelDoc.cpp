@@ -9,9 +9,11 @@
 
 #include "app/DocImageEvent.h"
 #include "app/ui/SysProSheet.h"
+#include "exif/ui/ExifViewDlg.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/ui/KeptHeaderDlg.h"
 #include "util/FileHelpers.h"
+#include "util/MessageSink.h"
 
 namespace {
 
@@ -96,6 +98,17 @@ void CQuorvelDoc::OnKeptHeaderSettings(QWidget* parent) {
 void CQuorvelDoc::OnSystemSettings(QWidget* parent) {
     CSysProSeet sheet(m_settings, parent);
     sheet.exec();
+}
+
+void CQuorvelDoc::OnExifDisplay(QWidget* parent) {
+    if (!IsLoaded()) {
+        ShowMessage("ﾌｧｲﾙが開かれていません");
+        return;
+    }
+    CExifViewDlg dialog(parent);
+    if (dialog.ShowFile(m_exifEngine, m_strPathName)) {
+        dialog.exec();
+    }
 }
 
 void CQuorvelDoc::OnHomePage() {

@@ -51,9 +51,12 @@ public:
     const CWorkFiles& WorkFiles() const { return m_workFiles; }
     const std::vector<std::string>& KeptHeaderCodes() const { return m_keptHeaderCodes; }
     CExifEngine& ExifEngine() { return m_exifEngine; }
+    const CSettingsStore& Settings() const { return m_settings; }
 
     void OnKeptHeaderSettings(QWidget* parent);
     void OnSystemSettings(QWidget* parent);
+    // Shows the Exif values of the document's file; refused while no picture is loaded.
+    void OnExifDisplay(QWidget* parent);
     void OnHomePage();
 
 signals:

@@ -103,6 +103,9 @@ void CMainFrame::ConnectCommands() {
     ConnectCommand(ID_FILE_SAVE_AS_JPEG, [this] { m_pView->OnFileSaveAs(); });
     ConnectCommand(ID_EDIT_COPY, [this] { m_pView->OnEditCopy(); });
     ConnectCommand(ID_APP_EXIT, [this] { close(); });
+    ConnectCommand(ID_BATCH_EXIF_BACKUP, [this] { m_pView->OnBatchExifBackup(); });
+    ConnectCommand(ID_BATCH_EXIF_EMBED, [this] { m_pView->OnBatchExifEmbed(); });
+    ConnectCommand(ID_EXIF_DISPLAY, [this] { m_doc.OnExifDisplay(this); });
     ConnectCommand(ID_KEPT_HEADERS, [this] { m_doc.OnKeptHeaderSettings(this); });
     ConnectCommand(ID_SYSTEM_SETTINGS, [this] { m_doc.OnSystemSettings(this); });
     ConnectCommand(ID_HELP_CONTENTS, [this] { OnHelpContents(); });

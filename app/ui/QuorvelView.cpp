@@ -15,10 +15,24 @@
 #include "app/DocImageEvent.h"
 #include "app/QuorvelDoc.h"
 #include "app/ui/CommandGuard.h"
+#include "exif/ui/BatchExifBackupDlg.h"
+#include "exif/ui/BatchExifEmbedDlg.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
 
 namespace {
+
+// Shows the batch dialog held in dialog, created first when there is none yet.
+template <typename Dialog>
+void ShowBatchDialog(Dialog*& dialog, CQuorvelDoc& document, QWidget* owner) {
+    if (dialog == nullptr) {
+        dialog =
+            new Dialog(document.WorkFiles(), document.Settings(), document.ExifEngine(), owner);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
 
 // Local files among the dropped URLs, in their order.
 QStringList DroppedFiles(const QMimeData* data) {
@@ -199,4 +213,12 @@ bool CQuorvelView::SaveCopyAs(const std::string& path) {
     m_doc.DecodeForDisplay(path);
     m_doc.SetPathName(path);
     return true;
+}
+
+void CQuorvelView::OnBatchExifBackup() {
+    ShowBatchDialog(m_pExifBackupDlg, m_doc, this);
+}
+
+void CQuorvelView::OnBatchExifEmbed() {
+    ShowBatchDialog(m_pExifEmbedDlg, m_doc, this);
 }

@@ -12,6 +12,8 @@
 
 #include "imaging/JpegCodec.h"
 
+class CBatchExifBackupDlg;
+class CBatchExifEmbedDlg;
 class CQuorvelDoc;
 
 // Bytes per rendered row: three per pixel plus width mod 4 bytes of padding,
@@ -34,6 +36,10 @@ public:
 
     void OnEditCopy();
     void OnFileSaveAs();
+    // Show the batch dialog, created on first use; it keeps its contents
+    // until the view goes.
+    void OnBatchExifBackup();
+    void OnBatchExifEmbed();
     // Copies the document's file to path and makes the copy the document's
     // file. False, and nothing else done, when the copy fails.
     bool SaveCopyAs(const std::string& path);
@@ -58,4 +64,7 @@ private:
     // Null while there is no off-screen copy.
     QPixmap m_pixOffscreen;
     QSize m_sizeTotal;
+    // Null until first shown; children of the view.
+    CBatchExifBackupDlg* m_pExifBackupDlg = nullptr;
+    CBatchExifEmbedDlg* m_pExifEmbedDlg = nullptr;
 };

@@ -1,0 +1,37 @@
+// What the two Exif batch dialogs share: files dropped on the dialog go to
+// the batch, whose log the read-only box shows scrolled to its end after
+// every change; one button empties the log, the other hides the dialog,
+// which keeps its contents for the next time it is shown.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "util/EngineListener.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+class CBatchLogDlg : public QDialog, protected IEngineListener {
+public:
+    explicit CBatchLogDlg(QWidget* parent);
+
+protected:
+    // Called by the dialog once its widgets exist.
+    void Attach(QPlainTextEdit& log, QPushButton& clearLog, QPushButton& close);
+
+    // The batch the dialog shows.
+    virtual void ProcessDrop(const std::vector<std::string>& paths) = 0;
+    virtual const std::string& BatchLog() const = 0;
+    virtual void ClearBatchLog() = 0;
+
+    void OnLogChanged() override;
+
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QPlainTextEdit* m_pLog = nullptr;
+};
