@@ -112,3 +112,11 @@ const std::vector<CKeptHeaderRow>& DefaultKeptHeaderRows() {
     };
     return rows;
 }
+
+std::vector<std::string> DefaultKeptHeaderCodes() {
+    std::vector<std::string> codes;
+    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
+        codes.push_back(row.m_strCode);
+    }
+    return codes;
+}

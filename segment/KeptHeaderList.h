@@ -57,3 +57,5 @@ std::vector<std::string> LoadKeptHeaderCodes(const std::string& path);
 
 // The 34 rows of the marker catalogue that a reset writes, in file order.
 const std::vector<CKeptHeaderRow>& DefaultKeptHeaderRows();
+// Only their codes, as the kept list holds them after a reset.
+std::vector<std::string> DefaultKeptHeaderCodes();

@@ -15,14 +15,6 @@
 
 namespace {
 
-std::vector<std::string> DefaultCodes() {
-    std::vector<std::string> codes;
-    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
-        codes.push_back(row.m_strCode);
-    }
-    return codes;
-}
-
 CJpegRecipe CameraRecipe() {
     CJpegRecipe recipe;
     recipe.exifWithThumbnail = true;
@@ -48,7 +40,7 @@ protected:
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultCodes(), exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultKeptHeaderCodes(), exif);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;
@@ -239,7 +231,7 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     const std::string a = Picture("i1.jpg", CameraRecipe());
     const std::string b = Picture("i2.jpg", CameraRecipe());
     const std::string c = Picture("i3.jpg", CameraRecipe());
-    CBatchOptimiser optimiser(work, settings, DefaultCodes(), exif);
+    CBatchOptimiser optimiser(work, settings, DefaultKeptHeaderCodes(), exif);
     optimiser.Drop({a, b, c});
     ASSERT_TRUE(optimiser.PrepareNextScan());
     ScanJpegHeaders(optimiser.Record());

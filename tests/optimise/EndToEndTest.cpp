@@ -21,14 +21,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::vector<std::string> DefaultCodes() {
-    std::vector<std::string> codes;
-    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
-        codes.push_back(row.m_strCode);
-    }
-    return codes;
-}
-
 std::string Number(int64_t value) {
     return std::to_string(value);
 }
@@ -306,7 +298,7 @@ protected:
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultCodes(), exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultKeptHeaderCodes(), exif);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;

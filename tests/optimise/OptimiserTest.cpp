@@ -19,9 +19,6 @@ namespace {
 class AWizardOptimisation : public ::testing::Test {
 protected:
     AWizardOptimisation() {
-        for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
-            kept.push_back(row.m_strCode);
-        }
         work = MakeWorkFiles(folder.File(""), folder.File(""));
         CJpegRecipe recipe;
         recipe.exifWithThumbnail = true;
@@ -33,7 +30,7 @@ protected:
     CTempDir folder;
     CWorkFiles work;
     CMemorySettingsStore settings;
-    std::vector<std::string> kept;
+    std::vector<std::string> kept = DefaultKeptHeaderCodes();
     CPackedPicture reference;
     COptimiser optimiser{EOptimiseForm::Wizard, work, settings, kept};
 };

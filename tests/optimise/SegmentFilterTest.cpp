@@ -7,14 +7,6 @@
 
 namespace {
 
-std::vector<std::string> DefaultCodes() {
-    std::vector<std::string> codes;
-    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
-        codes.push_back(row.m_strCode);
-    }
-    return codes;
-}
-
 std::string CodesOf(const CSegmentList& list) {
     std::string codes;
     for (const CJpegSegment& segment : list) {
@@ -41,7 +33,7 @@ TEST_F(ASegmentFilter, KeepsThePictureAndLogsEveryDroppedSegmentInPrintableForm)
     const CSegmentList source = {
         {"FFD8", ""},     {"FFE0", "00104A464946"}, {"FFFE", "0007414243"}, {"FFDB", "0043"},
         {"FFDA", "0C01"}, {"FF00", "12"},           {"FFD9", "AABBCC"}};
-    EXPECT_EQ(Filter(source, DefaultCodes()),
+    EXPECT_EQ(Filter(source, DefaultKeptHeaderCodes()),
               "ﾍｯﾀﾞ FFE0 の次の情報を削除... ..JFIF\r\n"
               "ﾍｯﾀﾞ FFFE の次の情報を削除... ..ABC\r\n");
     EXPECT_EQ(CodesOf(result), "FFD8 FFDB:0043 FFDA:0C01 FF00:12 FFD9 ")
@@ -50,7 +42,8 @@ TEST_F(ASegmentFilter, KeepsThePictureAndLogsEveryDroppedSegmentInPrintableForm)
 
 TEST_F(ASegmentFilter, DropsEverythingAfterAKeptEndMarkerAndSaysSo) {
     const CSegmentList source = {{"FFD8", ""}, {"FFD9", ""}, {"FFD8", ""}, {"FFD9", ""}};
-    EXPECT_EQ(Filter(source, DefaultCodes()), "JPEG終了ﾍｯﾀﾞFFD9以降のすべての情報を削除\r\n");
+    EXPECT_EQ(Filter(source, DefaultKeptHeaderCodes()),
+              "JPEG終了ﾍｯﾀﾞFFD9以降のすべての情報を削除\r\n");
     EXPECT_EQ(CodesOf(result), "FFD8 FFD9 ");
 }
 
@@ -60,7 +53,7 @@ TEST_F(ASegmentFilter, DropsMarkerLikePiecesOfADroppedSegmentButKeepsThoseOfASca
     const CSegmentList source = {{"FFD8", ""},   {"FFE2", "0010"}, {"FF00", "0102"},
                                  {"FFD3", "03"}, {"FFDB", "0043"}, {"FFDA", "0C"},
                                  {"FF00", "04"}, {"FFD0", "05"},   {"FFD9", ""}};
-    EXPECT_EQ(Filter(source, DefaultCodes()),
+    EXPECT_EQ(Filter(source, DefaultKeptHeaderCodes()),
               "ﾍｯﾀﾞ FFE2 の次の情報を削除... ..\r\n"
               "ﾍｯﾀﾞ FF00 の次の情報を削除... ..\r\n"
               "ﾍｯﾀﾞ FFD3 の次の情報を削除... .\r\n");
@@ -70,12 +63,12 @@ TEST_F(ASegmentFilter, DropsMarkerLikePiecesOfADroppedSegmentButKeepsThoseOfASca
 TEST_F(ASegmentFilter, KeepsOnlyTheFirstApp0WhenAsked) {
     settings.Write(settings::kFfe0, 1);
     const CSegmentList source = {{"FFD8", ""}, {"FFE0", "01"}, {"FFE0", "02"}, {"FFD9", ""}};
-    EXPECT_EQ(Filter(source, DefaultCodes()), "ﾍｯﾀﾞ FFE0 の次の情報を削除... .\r\n");
+    EXPECT_EQ(Filter(source, DefaultKeptHeaderCodes()), "ﾍｯﾀﾞ FFE0 の次の情報を削除... .\r\n");
     EXPECT_EQ(CodesOf(result), "FFD8 FFE0:01 FFD9 ");
 }
 
 TEST_F(ASegmentFilter, WithoutAKeptEndMarkerRemovesItAndWarns) {
-    std::vector<std::string> kept = DefaultCodes();
+    std::vector<std::string> kept = DefaultKeptHeaderCodes();
     std::erase(kept, "FFD9");
     const CSegmentList source = {{"FFD8", ""}, {"FFD9", ""}};
     EXPECT_EQ(Filter(source, kept),

@@ -31,14 +31,6 @@ const char kDropped[] = "<dir>/a.jpg";
 const char kOutput[] = "<dir>/a_kestrin100.jpg";
 const char kExifName[] = "<dir>/a_kestrin100.exif";
 
-std::vector<std::string> DefaultCodes() {
-    std::vector<std::string> codes;
-    for (const CKeptHeaderRow& row : DefaultKeptHeaderRows()) {
-        codes.push_back(row.m_strCode);
-    }
-    return codes;
-}
-
 CFileTimes OldTimes() {
     return *TimesAtLocalMoment(2001, 2, 3, 4, 5);
 }
@@ -296,7 +288,7 @@ protected:
         }
         EXPECT_TRUE(WriteFileTimes(dropped, OldTimes()));
         CExifEngine exif("/nonexistent/exif_inf.pdt", "");
-        CBatchOptimiser batch(work, settings, DefaultCodes(), exif);
+        CBatchOptimiser batch(work, settings, DefaultKeptHeaderCodes(), exif);
         const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);
         batch.Drop({dropped});
         if (scannerNices != nullptr) {
