@@ -1,0 +1,293 @@
+// Writes a folder of camera-sized JPEG files for optimise_vs_tools.sh: a
+// handful of distinct originals (sizes from 2 to 12 megapixels, landscape and
+// portrait, quality 85 to 95, each with an Exif block carrying a thumbnail;
+// some with a comment, an ICC-like APP2, restart markers, progressive scans or
+// bytes after the end marker), then copies of them up to the count asked for.
+// Copies keep making the workload fast; the programs timed do not cache.
+//
+//   make_workload FOLDER [COUNT] [--exif-from DIR]
+//
+// COUNT defaults to 800. With --exif-from, the Exif blocks are taken from the
+// JPEG files in DIR (real cameras' blocks, in turn); otherwise, or when DIR
+// has none, a small made block with a thumbnail is used.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+struct COriginal {
+    int width;
+    int height;
+    int quality;
+    bool jfif;
+    bool progressive;
+    int restartRows;  // 0: no restart markers
+    bool comment;
+    bool icc;
+    size_t trailer;  // bytes after the end marker
+};
+
+constexpr std::array<COriginal, 8> kOriginals{{
+    {4000, 3000, 92, false, false, 0, true, false, 0},
+    {3000, 4000, 90, false, false, 0, false, true, 0},
+    {3264, 2448, 95, false, false, 1, false, false, 6000},
+    {2448, 3264, 88, true, true, 0, true, false, 0},
+    {2592, 1944, 85, false, false, 0, true, true, 0},
+    {1920, 1080, 90, true, true, 0, false, false, 32},
+    {4000, 3000, 87, false, true, 2, false, true, 0},
+    {1080, 1920, 93, false, false, 4, true, false, 0},
+}};
+
+constexpr int kDefaultCount = 800;
+constexpr int kThumbnailWidth = 160;
+constexpr int kThumbnailHeight = 120;
+constexpr uint32_t kIccHeaderBytes = 128;
+constexpr uint32_t kIccCurvePoints = 1024;
+constexpr uint8_t kApp1 = 0xE1;
+
+// Gradients, a coarse pattern and fine grain, different for every seed: a
+// file about as dense as a camera's (3 to 4 bits a pixel at quality 90).
+void FillRow(int y, int width, uint32_t seed, uint32_t& noise, Bytes& row) {
+    for (int x = 0; x < width; ++x) {
+        noise = noise * 1103515245 + 12345;
+        const int grain = static_cast<int>((noise >> 16) % 21) - 10;
+        const int pattern = (((x + static_cast<int>(seed)) / 7) ^ (y / 5)) & 31;
+        for (int c = 0; c < 3; ++c) {
+            const int gradient =
+                (x * (c + 1) / 29 + y * (3 - c) / 19 + static_cast<int>(seed)) % 200;
+            const int chroma = static_cast<int>((noise >> (8 + 4 * c)) & 7) - 3;
+            row[static_cast<size_t>(x) * 3 + c] =
+                static_cast<uint8_t>(std::clamp(gradient + pattern + grain + chroma, 0, 255));
+        }
+    }
+}
+
+struct CMarker {
+    int code;
+    Bytes data;
+};
+
+// Our own pictures only: the library's default handler, which ends the
+// program with its message on a failure, is all this tool needs.
+Bytes Encode(const COriginal& original, uint32_t seed, const std::vector<CMarker>& markers) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(original.width);
+    info.image_height = static_cast<JDIMENSION>(original.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, original.quality, TRUE);
+    info.write_JFIF_header = original.jfif ? TRUE : FALSE;
+    info.restart_in_rows = original.restartRows;
+    if (original.progressive) {
+        jpeg_simple_progression(&info);
+    }
+    jpeg_start_compress(&info, TRUE);
+    for (const CMarker& marker : markers) {
+        jpeg_write_marker(&info, marker.code, marker.data.data(),
+                          static_cast<unsigned>(marker.data.size()));
+    }
+    Bytes row(static_cast<size_t>(original.width) * 3);
+    uint32_t noise = seed * 2654435761u;
+    while (info.next_scanline < info.image_height) {
+        FillRow(static_cast<int>(info.next_scanline), original.width, seed, noise, row);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes file(buffer, buffer + size);
+    std::free(buffer);
+    return file;
+}
+
+void PutLittle(Bytes& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+void PutEntry(Bytes& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+    PutLittle(out, tag, 2);
+    PutLittle(out, type, 2);
+    PutLittle(out, count, 4);
+    PutLittle(out, value, 4);
+}
+
+// An APP1 payload: "Exif", then a little-endian TIFF block whose IFD0 holds
+// the orientation and whose IFD1 points to a JPEG thumbnail.
+Bytes MakeExifPayload() {
+    const Bytes thumbnail =
+        Encode({kThumbnailWidth, kThumbnailHeight, 80, false, false, 0, false, false, 0}, 7, {});
+    Bytes out = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2A, 0};
+    PutLittle(out, 8, 4);
+    PutLittle(out, 1, 2);
+    PutEntry(out, 0x0112, 3, 1, 1);
+    const uint32_t ifd1 = 8 + 2 + 12 + 4;
+    PutLittle(out, ifd1, 4);
+    PutLittle(out, 2, 2);
+    PutEntry(out, 0x0201, 4, 1, ifd1 + 2 + 2 * 12 + 4);
+    PutEntry(out, 0x0202, 4, 1, static_cast<uint32_t>(thumbnail.size()));
+    PutLittle(out, 0, 4);
+    out.insert(out.end(), thumbnail.begin(), thumbnail.end());
+    return out;
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The payload of the first Exif APP1 among the header segments of file.
+Bytes FindExifPayload(const Bytes& file) {
+    size_t at = 2;
+    while (at + 4 <= file.size() && file[at] == 0xFF && file[at + 1] != 0xDA) {
+        const size_t length = size_t{file[at + 2]} << 8 | file[at + 3];
+        if (length < 2 || at + 2 + length > file.size()) {
+            break;
+        }
+        const uint8_t* data = file.data() + at + 4;
+        if (file[at + 1] == kApp1 && length >= 8 && std::memcmp(data, "Exif\0\0", 6) == 0) {
+            return Bytes(data, data + length - 2);
+        }
+        at += 2 + length;
+    }
+    return {};
+}
+
+std::vector<Bytes> CollectExifPayloads(const char* folder) {
+    std::vector<Bytes> found;
+    if (folder != nullptr && fs::is_directory(folder)) {
+        std::vector<fs::path> files;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) {
+            Bytes payload = FindExifPayload(ReadFile(file));
+            if (!payload.empty()) {
+                found.push_back(std::move(payload));
+            }
+        }
+    }
+    if (found.empty()) {
+        found.push_back(MakeExifPayload());
+    }
+    return found;
+}
+
+void PutBig(Bytes& out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) {
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+}
+
+// An APP2 holding a whole small colour profile: the header, a table of one
+// tag and that tag's 16-bit tone curve, whose values hold FF bytes as real
+// profiles do.
+Bytes MakeIccPayload() {
+    Bytes profile;
+    const uint32_t curveBytes = 12 + 2 * kIccCurvePoints;
+    const uint32_t curveAt = kIccHeaderBytes + 4 + 12;
+    PutBig(profile, curveAt + curveBytes, 4);
+    profile.resize(kIccHeaderBytes, 0);
+    std::memcpy(profile.data() + 12, "mntrRGB XYZ ", 12);
+    std::memcpy(profile.data() + 36, "acsp", 4);
+    PutBig(profile, 1, 4);
+    profile.insert(profile.end(), {'r', 'T', 'R', 'C'});
+    PutBig(profile, curveAt, 4);
+    PutBig(profile, curveBytes, 4);
+    profile.insert(profile.end(), {'c', 'u', 'r', 'v', 0, 0, 0, 0});
+    PutBig(profile, kIccCurvePoints, 4);
+    for (uint32_t i = 0; i < kIccCurvePoints; ++i) {
+        const double level = std::pow(i / double{kIccCurvePoints - 1}, 2.2);
+        PutBig(profile, static_cast<uint32_t>(level * 65535.0 + 0.5), 2);
+    }
+    Bytes out = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
+    out.insert(out.end(), profile.begin(), profile.end());
+    return out;
+}
+
+Bytes MakeOriginal(size_t index, const Bytes& exif) {
+    const COriginal& original = kOriginals[index];
+    std::vector<CMarker> markers{{JPEG_APP0 + 1, exif}};
+    if (original.icc) {
+        markers.push_back({JPEG_APP0 + 2, MakeIccPayload()});
+    }
+    if (original.comment) {
+        const std::string text = "workload picture " + std::to_string(index);
+        markers.push_back({JPEG_COM, Bytes(text.begin(), text.end())});
+    }
+    Bytes file = Encode(original, static_cast<uint32_t>(index * 53 + 1), markers);
+    for (size_t i = 0; i < original.trailer; ++i) {
+        file.push_back(static_cast<uint8_t>(i * 13));
+    }
+    return file;
+}
+
+int Usage() {
+    std::fputs("usage: make_workload FOLDER [COUNT] [--exif-from DIR]\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* folder = nullptr;
+    const char* exifFrom = nullptr;
+    int count = kDefaultCount;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--exif-from") == 0 && i + 1 < argc) {
+            exifFrom = argv[++i];
+        } else if (folder == nullptr) {
+            folder = argv[i];
+        } else {
+            count = std::atoi(argv[i]);
+        }
+    }
+    if (folder == nullptr || count < 1) {
+        return Usage();
+    }
+    fs::create_directories(folder);
+    const std::vector<Bytes> exif = CollectExifPayloads(exifFrom);
+    std::vector<fs::path> originals;
+    for (size_t i = 0; i < kOriginals.size() && static_cast<int>(i) < count; ++i) {
+        originals.push_back(fs::path(folder) / ("original-" + std::to_string(i) + ".jpg"));
+        const Bytes file = MakeOriginal(i, exif[i % exif.size()]);
+        std::ofstream(originals.back(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()),
+                   static_cast<std::streamsize>(file.size()));
+    }
+    // The copies cycle through the originals, so any count has a fair mix.
+    for (int i = static_cast<int>(originals.size()); i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "copy-%05d.jpg", i);
+        fs::copy_file(originals[static_cast<size_t>(i) % originals.size()], fs::path(folder) / name,
+                      fs::copy_options::overwrite_existing);
+    }
+    std::printf("%d files in %s (%zu distinct, %zu Exif blocks)\n", count, folder, originals.size(),
+                exif.size());
+    return 0;
+}
