@@ -18,25 +18,6 @@ constexpr uint16_t kModel = 0x0110;
 constexpr uint16_t kExposureTime = 0x829A;
 constexpr uint16_t kFNumber = 0x829D;
 
-// A small picture with an Exif segment holding tiff right after its start marker.
-std::vector<uint8_t> JpegWithExif(const std::vector<uint8_t>& tiff) {
-    std::vector<uint8_t> jpeg = MakeJpeg(CJpegRecipe{});
-    const size_t length = 2 + 6 + tiff.size();
-    std::vector<uint8_t> segment = {0xFF,
-                                    0xE1,
-                                    static_cast<uint8_t>(length >> 8),
-                                    static_cast<uint8_t>(length),
-                                    'E',
-                                    'x',
-                                    'i',
-                                    'f',
-                                    0,
-                                    0};
-    segment.insert(segment.end(), tiff.begin(), tiff.end());
-    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
-    return jpeg;
-}
-
 std::vector<uint8_t> MakeOnlyTiff() {
     return CTiffWriter(EByteOrder::Intel).Ascii(EIfd::Ifd0, kMake, "ABCDE").Build();
 }
@@ -53,7 +34,7 @@ TEST_F(TheExifShowCommand, PrintsTagNameAndValueOfEveryDecodedEntryInDictionaryO
         .Ascii(EIfd::Ifd0, kModel, "XY 1")
         .Rational(EIfd::Exif, kFNumber, 28, 10)
         .Rational(EIfd::Exif, kExposureTime, 1, 160);
-    WriteFile(path, JpegWithExif(writer.Build()));
+    WriteFile(path, MakeJpegWithTiff(writer.Build()));
     const CCliResult result = RunCli({"exif", "show", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
@@ -65,7 +46,7 @@ TEST_F(TheExifShowCommand, PrintsTagNameAndValueOfEveryDecodedEntryInDictionaryO
 }
 
 TEST_F(TheExifShowCommand, PrintsOneJsonObjectWithNameAndDetail) {
-    WriteFile(path, JpegWithExif(MakeOnlyTiff()));
+    WriteFile(path, MakeJpegWithTiff(MakeOnlyTiff()));
     const CCliResult result = RunCli({"exif", "show", "--json", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "{\"file\": \"" + path +

@@ -124,3 +124,16 @@ std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe) {
     file.insert(file.end(), recipe.trailer.begin(), recipe.trailer.end());
     return file;
 }
+
+std::vector<uint8_t> MakeJpegWithTiff(const std::vector<uint8_t>& tiff) {
+    const size_t length = 2 + 6 + tiff.size();
+    std::vector<uint8_t> segment = {0xFF, 0xE1, static_cast<uint8_t>(length >> 8),
+                                    static_cast<uint8_t>(length & 0xFF)};
+    for (char c : {'E', 'x', 'i', 'f', '\0', '\0'}) {
+        segment.push_back(static_cast<uint8_t>(c));
+    }
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    std::vector<uint8_t> jpeg = MakeJpeg(CJpegRecipe{});
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+}

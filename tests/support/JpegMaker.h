@@ -25,5 +25,8 @@ struct CJpegRecipe {
 
 std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe);
 
+// A small picture with an Exif segment holding tiff right after its start marker.
+std::vector<uint8_t> MakeJpegWithTiff(const std::vector<uint8_t>& tiff);
+
 // A complete Exif APP1 segment (marker included) whose IFD1 points to thumbnail.
 std::vector<uint8_t> MakeExifSegment(const std::vector<uint8_t>& thumbnail);

@@ -47,21 +47,7 @@ private:
             tiff.insert(tiff.end(), {tag, 0x01, 3, 0, 1, 0, 0, 0, 1, 0, 0, 0});
         }
         tiff.insert(tiff.end(), {0x13, 0x02, 3, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
-        const size_t length = 2 + 6 + tiff.size();
-        std::vector<uint8_t> segment = {0xFF,
-                                        0xE1,
-                                        static_cast<uint8_t>(length >> 8),
-                                        static_cast<uint8_t>(length),
-                                        'E',
-                                        'x',
-                                        'i',
-                                        'f',
-                                        0,
-                                        0};
-        segment.insert(segment.end(), tiff.begin(), tiff.end());
-        std::vector<uint8_t> file = MakeJpeg(CJpegRecipe{});
-        file.insert(file.begin() + 2, segment.begin(), segment.end());
-        WriteFile(File(name), file);
+        WriteFile(File(name), MakeJpegWithTiff(tiff));
         return File(name);
     }
 
