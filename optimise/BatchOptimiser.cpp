@@ -7,11 +7,11 @@
 #include "util/ShellNotify.h"
 
 CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
-                                 std::vector<std::string> keptCodes, CExifEngine& exif,
+                                 const std::vector<std::string>& keptCodes, CExifEngine& exif,
                                  IEngineListener* listener)
     : m_work(work),
       m_settings(settings),
-      m_keptCodes(std::move(keptCodes)),
+      m_keptCodes(keptCodes),
       m_exif(exif),
       m_pListener(listener) {}
 
@@ -24,19 +24,28 @@ bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
 }
 
 bool CBatchOptimiser::PrepareNextScan() {
-    while (!m_queue.empty()) {
-        const std::string dropped = std::move(m_queue.front());
-        m_queue.pop_front();
-        if (PrepareFile(dropped)) {
-            m_bScanning = true;
-            if (m_pListener != nullptr) {
-                m_pListener->OnLogChanged();
-            }
-            return true;
-        }
+    EPrepareResult result = EPrepareResult::Skipped;
+    while (result == EPrepareResult::Skipped) {
+        result = PrepareNextFile();
     }
-    NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
-    return false;
+    return result == EPrepareResult::ReadyToScan;
+}
+
+EPrepareResult CBatchOptimiser::PrepareNextFile() {
+    if (m_queue.empty()) {
+        NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
+        return EPrepareResult::QueueEmpty;
+    }
+    const std::string dropped = std::move(m_queue.front());
+    m_queue.pop_front();
+    if (!PrepareFile(dropped)) {
+        return EPrepareResult::Skipped;
+    }
+    m_bScanning = true;
+    if (m_pListener != nullptr) {
+        m_pListener->OnLogChanged();
+    }
+    return EPrepareResult::ReadyToScan;
 }
 
 // Everything before the scan: the reference picture, the work copy, the Exif

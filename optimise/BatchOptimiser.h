@@ -6,7 +6,9 @@
 // (true when a file waits for its scan), run the scan of Record() — on the
 // scanner thread in the window, inline on the command line — then
 // FinishScan(status) while the scanner still waits. A false
-// PrepareNextScan() means the queue is empty and the batch is idle.
+// PrepareNextScan() means the queue is empty and the batch is idle. A window
+// takes one file at a time with PrepareNextFile() instead, so that a run of
+// skipped files never holds its interface thread for long.
 #pragma once
 
 #include <cstdint>
@@ -27,11 +29,18 @@ class CSettingsStore;
 // How the last file of the batch ended.
 enum class EBatchFileOutcome { Saved, NothingToRemove, Skipped };
 
+enum class EPrepareResult { ReadyToScan, Skipped, QueueEmpty };
+
 class CBatchOptimiser {
 public:
+    // keptCodes is read for every file, so a list changed meanwhile counts
+    // from the next file on; it must outlive the batch.
     CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
-                    std::vector<std::string> keptCodes, CExifEngine& exif,
+                    const std::vector<std::string>& keptCodes, CExifEngine& exif,
                     IEngineListener* listener = nullptr);
+    CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
+                    std::vector<std::string>&& keptCodes, CExifEngine& exif,
+                    IEngineListener* listener = nullptr) = delete;
 
     // Appends the paths to the queue, in order. Refused (false) while a scan runs.
     bool Drop(const std::vector<std::string>& paths);
@@ -39,6 +48,9 @@ public:
     // Takes files from the queue until one is ready for its scan (true), or the
     // queue is empty (false; the file manager is told unless expchk is on).
     bool PrepareNextScan();
+    // Takes at most one file from the queue: ready for its scan, ended before
+    // it (logged), or nothing left (the file manager is told as above).
+    EPrepareResult PrepareNextFile();
 
     // The scanner record of the file being scanned.
     CHedThread& Record() { return m_HedThread; }
@@ -65,7 +77,7 @@ private:
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
-    std::vector<std::string> m_keptCodes;
+    const std::vector<std::string>& m_keptCodes;
     CExifEngine& m_exif;
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;

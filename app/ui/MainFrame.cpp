@@ -103,8 +103,11 @@ void CMainFrame::ConnectCommands() {
     ConnectCommand(ID_FILE_SAVE_AS_JPEG, [this] { m_pView->OnFileSaveAs(); });
     ConnectCommand(ID_EDIT_COPY, [this] { m_pView->OnEditCopy(); });
     ConnectCommand(ID_APP_EXIT, [this] { close(); });
+    ConnectCommand(ID_BATCH_OPTIMISE, [this] { m_pView->OnBatchOptimise(); });
     ConnectCommand(ID_BATCH_EXIF_BACKUP, [this] { m_pView->OnBatchExifBackup(); });
     ConnectCommand(ID_BATCH_EXIF_EMBED, [this] { m_pView->OnBatchExifEmbed(); });
+    ConnectCommand(ID_BATCH_DATES, [this] { m_pView->OnBatchFileDates(); });
+    ConnectCommand(ID_FILE_DATES, [this] { m_pView->OnFileDates(); });
     ConnectCommand(ID_EXIF_DISPLAY, [this] { m_doc.OnExifDisplay(this); });
     ConnectCommand(ID_KEPT_HEADERS, [this] { m_doc.OnKeptHeaderSettings(this); });
     ConnectCommand(ID_SYSTEM_SETTINGS, [this] { m_doc.OnSystemSettings(this); });
@@ -140,6 +143,7 @@ void CMainFrame::UpdateActions() {
     const bool loaded = m_doc.IsLoaded();
     Action(ID_EDIT_COPY)->setEnabled(loaded);
     Action(ID_FILE_SAVE_AS_JPEG)->setEnabled(loaded);
+    Action(ID_FILE_DATES)->setEnabled(loaded);
     Action(ID_FILE_MRU_FILE1)->setEnabled(!m_recentFiles.isEmpty());
     Action(ID_VIEW_TOOLBAR)->setChecked(!m_pToolBar->isHidden());
     Action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());

@@ -23,10 +23,15 @@ const CMenuCommand kCommands[] = {
     {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)", "表示中の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします", "Ctrl+C", false},
     {ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰの表示/非表示を切り替えます", nullptr, true},
     {ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます", nullptr, true},
+    {ID_BATCH_OPTIMISE, "連続最適化(&R)", "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙを最適化します", nullptr, false},
     {ID_BATCH_EXIF_BACKUP, "連続Exif情報ﾊﾞｯｸｱｯﾌﾟ(&V)", "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙのExif情報をﾊﾞｯｸｱｯﾌﾟします",
      nullptr, false},
     {ID_BATCH_EXIF_EMBED, "連続Exif情報埋め込み(&E)",
      "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙにﾊﾞｯｸｱｯﾌﾟしたExif情報を埋め込みます", nullptr, false},
+    {ID_BATCH_DATES, "日付連続処理(&S)", "ﾄﾞﾗｯｸﾞしたﾌｧｲﾙの作成日・更新日・ｱｸｾｽ日を連続で変更します",
+     nullptr, false},
+    {ID_FILE_DATES, "JPEG日付の変更(&D)", "表示中のﾌｧｲﾙの作成日・更新日・ｱｸｾｽ日を変更します",
+     nullptr, false},
     {ID_EXIF_DISPLAY, "Exif情報の表示(&E)", "表示中のﾌｧｲﾙのExif情報を表示します", nullptr, false},
     {ID_KEPT_HEADERS, "変更しないJPEGﾍｯﾀﾞの設定(&J)", "最適化で削除しないJPEGﾍｯﾀﾞを設定します",
      nullptr, false},
@@ -89,8 +94,9 @@ void BuildMainMenu(QMenuBar& menuBar, const CommandActions& actions) {
     AddActions(*menuBar.addMenu(QStringLiteral("表示(&V)")), actions,
                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
     AddActions(*menuBar.addMenu(QStringLiteral("連続処理(&R)")), actions,
-               {ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED});
-    AddActions(*menuBar.addMenu(QStringLiteral("ﾂｰﾙ(&T)")), actions, {ID_EXIF_DISPLAY});
+               {ID_BATCH_OPTIMISE, ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED, ID_BATCH_DATES});
+    AddActions(*menuBar.addMenu(QStringLiteral("ﾂｰﾙ(&T)")), actions,
+               {ID_EXIF_DISPLAY, ID_FILE_DATES});
     AddActions(*menuBar.addMenu(QStringLiteral("設定(&S)")), actions,
                {ID_KEPT_HEADERS, ID_SYSTEM_SETTINGS});
     AddActions(*menuBar.addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)")), actions,

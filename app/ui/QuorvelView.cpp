@@ -8,44 +8,34 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QUrl>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "app/DocImageEvent.h"
 #include "app/QuorvelDoc.h"
 #include "app/ui/CommandGuard.h"
+#include "app/ui/DroppedFiles.h"
+#include "dates/ui/BatchFileDateDlg.h"
+#include "dates/ui/FileDateDlg.h"
 #include "exif/ui/BatchExifBackupDlg.h"
 #include "exif/ui/BatchExifEmbedDlg.h"
+#include "optimise/ui/BatchOptimiseDlg.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
 
 namespace {
 
-// Shows the batch dialog held in dialog, created first when there is none yet.
-template <typename Dialog>
-void ShowBatchDialog(Dialog*& dialog, CQuorvelDoc& document, QWidget* owner) {
+// Shows the batch dialog held in dialog, created first from arguments and
+// owner when there is none yet.
+template <typename Dialog, typename... Arguments>
+void ShowBatchDialog(Dialog*& dialog, QWidget* owner, Arguments&&... arguments) {
     if (dialog == nullptr) {
-        dialog =
-            new Dialog(document.WorkFiles(), document.Settings(), document.ExifEngine(), owner);
+        dialog = new Dialog(std::forward<Arguments>(arguments)..., owner);
     }
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
-}
-
-// Local files among the dropped URLs, in their order.
-QStringList DroppedFiles(const QMimeData* data) {
-    QStringList files;
-    if (data == nullptr) {
-        return files;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            files.append(url.toLocalFile());
-        }
-    }
-    return files;
 }
 
 void FreePaddedBits(void* bits) {
@@ -156,23 +146,19 @@ void CQuorvelView::scrollContentsBy(int /*dx*/, int /*dy*/) {
 }
 
 void CQuorvelView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
+    AcceptFileDrag(event);
 }
 
 void CQuorvelView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
+    AcceptFileDrag(event);
 }
 
 void CQuorvelView::dropEvent(QDropEvent* event) {
-    const QStringList files = DroppedFiles(event->mimeData());
-    if (files.isEmpty()) {
+    const std::vector<std::string> files = DroppedPaths(event->mimeData());
+    if (files.empty()) {
         return;
     }
-    const std::string first = files.first().toStdString();
+    const std::string& first = files.front();
     RunGuarded([this, &first] {
         m_doc.DecodeForDisplay(first);
         m_doc.SetPathName(first);
@@ -215,10 +201,27 @@ bool CQuorvelView::SaveCopyAs(const std::string& path) {
     return true;
 }
 
+void CQuorvelView::OnBatchOptimise() {
+    ShowBatchDialog(m_pOptimiseDlg, this, m_doc.WorkFiles(), m_doc.Settings(),
+                    m_doc.KeptHeaderCodes(), m_doc.ExifEngine());
+}
+
 void CQuorvelView::OnBatchExifBackup() {
-    ShowBatchDialog(m_pExifBackupDlg, m_doc, this);
+    ShowBatchDialog(m_pExifBackupDlg, this, m_doc.WorkFiles(), m_doc.Settings(),
+                    m_doc.ExifEngine());
 }
 
 void CQuorvelView::OnBatchExifEmbed() {
-    ShowBatchDialog(m_pExifEmbedDlg, m_doc, this);
+    ShowBatchDialog(m_pExifEmbedDlg, this, m_doc.WorkFiles(), m_doc.Settings(), m_doc.ExifEngine());
+}
+
+void CQuorvelView::OnBatchFileDates() {
+    ShowBatchDialog(m_pFileDatesDlg, this, m_doc.Settings());
+}
+
+void CQuorvelView::OnFileDates() {
+    // The command is only enabled while a picture is shown; a path is there then.
+    if (!m_doc.PathName().empty()) {
+        ChangeFileDates(m_doc.PathName(), this);
+    }
 }

@@ -14,6 +14,8 @@
 
 class CBatchExifBackupDlg;
 class CBatchExifEmbedDlg;
+class CBatchFileDateDlg;
+class CBatchOptimiseDlg;
 class CQuorvelDoc;
 
 // Bytes per rendered row: three per pixel plus width mod 4 bytes of padding,
@@ -38,8 +40,12 @@ public:
     void OnFileSaveAs();
     // Show the batch dialog, created on first use; it keeps its contents
     // until the view goes.
+    void OnBatchOptimise();
     void OnBatchExifBackup();
     void OnBatchExifEmbed();
+    void OnBatchFileDates();
+    // The dates of the document's file, picked in a modal dialog.
+    void OnFileDates();
     // Copies the document's file to path and makes the copy the document's
     // file. False, and nothing else done, when the copy fails.
     bool SaveCopyAs(const std::string& path);
@@ -67,4 +73,6 @@ private:
     // Null until first shown; children of the view.
     CBatchExifBackupDlg* m_pExifBackupDlg = nullptr;
     CBatchExifEmbedDlg* m_pExifEmbedDlg = nullptr;
+    CBatchOptimiseDlg* m_pOptimiseDlg = nullptr;
+    CBatchFileDateDlg* m_pFileDatesDlg = nullptr;
 };

@@ -40,7 +40,7 @@ protected:
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultKeptHeaderCodes(), exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;
@@ -57,6 +57,7 @@ protected:
     CWorkFiles work;
     CMemorySettingsStore settings;
     CExifEngine exif{"/nonexistent/exif_inf.pdt"};
+    const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
     std::vector<std::string> messages;
     MessageSink previousSink;
@@ -231,7 +232,7 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     const std::string a = Picture("i1.jpg", CameraRecipe());
     const std::string b = Picture("i2.jpg", CameraRecipe());
     const std::string c = Picture("i3.jpg", CameraRecipe());
-    CBatchOptimiser optimiser(work, settings, DefaultKeptHeaderCodes(), exif);
+    CBatchOptimiser optimiser(work, settings, keptCodes, exif);
     optimiser.Drop({a, b, c});
     ASSERT_TRUE(optimiser.PrepareNextScan());
     ScanJpegHeaders(optimiser.Record());

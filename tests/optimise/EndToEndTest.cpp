@@ -298,7 +298,7 @@ protected:
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, DefaultKeptHeaderCodes(), exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;
@@ -321,6 +321,7 @@ protected:
     CWorkFiles work;
     CMemorySettingsStore settings;
     CExifEngine exif{"/nonexistent/exif_inf.pdt", ""};
+    const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
     std::vector<std::string> messages;
     MessageSink previousSink;

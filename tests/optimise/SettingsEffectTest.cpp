@@ -288,7 +288,8 @@ protected:
         }
         EXPECT_TRUE(WriteFileTimes(dropped, OldTimes()));
         CExifEngine exif("/nonexistent/exif_inf.pdt", "");
-        CBatchOptimiser batch(work, settings, DefaultKeptHeaderCodes(), exif);
+        const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
+        CBatchOptimiser batch(work, settings, keptCodes, exif);
         const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);
         batch.Drop({dropped});
         if (scannerNices != nullptr) {

@@ -102,7 +102,8 @@ private slots:
     void commandsSitInTheMenuBar() {
         const auto app = Start();
         QVERIFY(app);
-        for (const int id : {ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED, ID_EXIF_DISPLAY}) {
+        for (const int id : {ID_BATCH_OPTIMISE, ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED,
+                             ID_BATCH_DATES, ID_EXIF_DISPLAY, ID_FILE_DATES}) {
             QAction* action = app->MainFrame().Action(id);
             QVERIFY(action != nullptr);
             bool inMenu = false;

@@ -118,19 +118,24 @@ private slots:
         QCOMPARE(view.horizontalScrollBar()->maximum(), 1000 - view.viewport()->width());
     }
 
-    void enablesCopyAndSaveAsOnlyForALoadedPicture() {
+    void enablesCopySaveAsAndDatesOnlyForALoadedPicture() {
         const std::string thin = MakePicture("thin.jpg", 1, 40);
         const std::string normal = MakePicture("normal.jpg", 64, 48);
         const auto app = Start();
-        QVERIFY(!IsEnabled(*app, ID_EDIT_COPY));
-        QVERIFY(!IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        const auto enabled = [&app](bool expected) {
+            for (const int id : {ID_EDIT_COPY, ID_FILE_SAVE_AS_JPEG, ID_FILE_DATES}) {
+                if (IsEnabled(*app, id) != expected) {
+                    return false;
+                }
+            }
+            return IsEnabled(*app, ID_BATCH_OPTIMISE) && IsEnabled(*app, ID_BATCH_DATES);
+        };
+        QVERIFY(enabled(false));
         QVERIFY(app->OpenDocumentFile(thin));
         QCOMPARE(app->Document().Picture().m_nHeight, 40);
-        QVERIFY(!IsEnabled(*app, ID_EDIT_COPY));
-        QVERIFY(!IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        QVERIFY(enabled(false));
         QVERIFY(app->OpenDocumentFile(normal));
-        QVERIFY(IsEnabled(*app, ID_EDIT_COPY));
-        QVERIFY(IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        QVERIFY(enabled(true));
     }
 
     void copiesExactlyThePictureToTheClipboard() {

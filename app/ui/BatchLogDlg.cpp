@@ -1,42 +1,15 @@
-#include "exif/ui/BatchLogDlg.h"
+#include "app/ui/BatchLogDlg.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QUrl>
 
 #include "app/ui/CommandGuard.h"
-
-namespace {
-
-// Local files among the dropped URLs, in their order.
-std::vector<std::string> DroppedPaths(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (data == nullptr) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            paths.push_back(url.toLocalFile().toStdString());
-        }
-    }
-    return paths;
-}
-
-// The wait cursor for as long as it lives.
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
-
-}  // namespace
+#include "app/ui/DroppedFiles.h"
+#include "util/MessageSink.h"
 
 CBatchLogDlg::CBatchLogDlg(QWidget* parent) : QDialog(parent) {
     setAcceptDrops(true);
@@ -48,7 +21,7 @@ void CBatchLogDlg::Attach(QPlainTextEdit& log, QPushButton& clearLog, QPushButto
     m_pLog->setAcceptDrops(false);
     m_pLog->viewport()->setAcceptDrops(false);
     connect(&clearLog, &QPushButton::clicked, this, [this] { ClearBatchLog(); });
-    connect(&close, &QPushButton::clicked, this, &QDialog::hide);
+    connect(&close, &QPushButton::clicked, this, &CBatchLogDlg::reject);
 }
 
 void CBatchLogDlg::OnLogChanged() {
@@ -59,15 +32,11 @@ void CBatchLogDlg::OnLogChanged() {
 }
 
 void CBatchLogDlg::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedPaths(event->mimeData()).empty()) {
-        event->acceptProposedAction();
-    }
+    AcceptFileDrag(event);
 }
 
 void CBatchLogDlg::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedPaths(event->mimeData()).empty()) {
-        event->acceptProposedAction();
-    }
+    AcceptFileDrag(event);
 }
 
 void CBatchLogDlg::dropEvent(QDropEvent* event) {
@@ -75,7 +44,24 @@ void CBatchLogDlg::dropEvent(QDropEvent* event) {
     if (paths.empty()) {
         return;
     }
+    if (!MayInterrupt()) {
+        return;
+    }
     event->acceptProposedAction();
     const CWaitCursor wait;
     RunGuarded([this, &paths] { ProcessDrop(paths); });
+}
+
+void CBatchLogDlg::reject() {
+    if (MayInterrupt()) {
+        hide();
+    }
+}
+
+bool CBatchLogDlg::MayInterrupt() const {
+    if (!IsBusy()) {
+        return true;
+    }
+    ShowMessage("計算中です！");
+    return false;
 }

@@ -1,0 +1,76 @@
+#include "dates/ui/BatchFileDateDlg.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+
+#include "app/ui/CommandGuard.h"
+#include "app/ui/DroppedFiles.h"
+#include "ui_BatchFileDateDlg.h"
+#include "util/MessageSink.h"
+
+namespace {
+
+std::string FailureMessage(const std::vector<std::string>& failed) {
+    std::string text = "次のﾌｧｲﾙの日付は変更できませんでした。";
+    for (const std::string& path : failed) {
+        text += "\n" + path;
+    }
+    return text;
+}
+
+}  // namespace
+
+CBatchFileDateDlg::CBatchFileDateDlg(const CSettingsStore& settings, QWidget* parent)
+    : CDateTimeDlg(parent), m_ui(std::make_unique<Ui::CBatchFileDateDlg>()), m_batch(settings) {
+    m_ui->setupUi(this);
+    Attach({*m_ui->IDC_1000, *m_ui->IDC_1009, *m_ui->IDC_1010, *m_ui->IDC_1011, *m_ui->IDC_1066,
+            *m_ui->IDC_1067},
+           QDateTime::currentDateTime());
+    connect(m_ui->IDC_2, &QPushButton::clicked, this, &QDialog::hide);
+    setAcceptDrops(true);
+    // A path dropped on a field would otherwise become its text instead of a file to change.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        edit->setAcceptDrops(false);
+    }
+}
+
+CBatchFileDateDlg::~CBatchFileDateDlg() = default;
+
+void CBatchFileDateDlg::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptFileDrag(event);
+}
+
+void CBatchFileDateDlg::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptFileDrag(event);
+}
+
+void CBatchFileDateDlg::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    RunGuarded([this, &paths] { ApplyTo(paths); });
+}
+
+void CBatchFileDateDlg::ApplyTo(const std::vector<std::string>& paths) {
+    const std::optional<CLocalMoment> moment = TakeFields();
+    if (!moment) {
+        return;
+    }
+    const std::optional<CFileTimes> times = moment->Times();
+    if (!times) {
+        ShowMessage(FailureMessage(paths));
+        return;
+    }
+    std::vector<std::string> failed;
+    {
+        const CWaitCursor wait;
+        failed = m_batch.Apply(paths, *times);
+    }
+    if (!failed.empty()) {
+        ShowMessage(FailureMessage(failed));
+    }
+}

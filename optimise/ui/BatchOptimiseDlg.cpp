@@ -1,0 +1,57 @@
+#include "optimise/ui/BatchOptimiseDlg.h"
+
+#include "app/ui/CommandGuard.h"
+#include "ui_BatchOptimiseDlg.h"
+
+CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStore& settings,
+                                     const std::vector<std::string>& keptCodes, CExifEngine& exif,
+                                     QWidget* parent)
+    : CBatchLogDlg(parent),
+      m_ui(std::make_unique<Ui::CBatchOptimiseDlg>()),
+      m_work(work),
+      m_settings(settings),
+      m_batch(work, settings, keptCodes, exif, this),
+      m_scan([this](int status) { OnScanFinished(status); }) {
+    m_ui->setupUi(this);
+    Attach(*m_ui->IDC_1024, *m_ui->IDC_1057, *m_ui->IDC_2);
+}
+
+CBatchOptimiseDlg::~CBatchOptimiseDlg() = default;
+
+void CBatchOptimiseDlg::ProcessDrop(const std::vector<std::string>& paths) {
+    m_batch.Drop(paths);
+    StartNextFile();
+}
+
+void CBatchOptimiseDlg::StartNextFile() {
+    m_bNextFilePending = false;
+    EPrepareResult prepared = EPrepareResult::Skipped;
+    RunGuarded([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
+    if (prepared == EPrepareResult::ReadyToScan) {
+        CHedThread& record = m_batch.Record();
+        m_scan.Start(record, m_work.m_strTempData, m_settings,
+                     std::make_unique<CBatchProgressDlg>(record, this));
+    } else if (prepared == EPrepareResult::Skipped) {
+        PostNextFile();
+    }
+}
+
+void CBatchOptimiseDlg::PostNextFile() {
+    m_bNextFilePending = true;
+    QMetaObject::invokeMethod(
+        this, [this] { StartNextFile(); }, Qt::QueuedConnection);
+}
+
+void CBatchOptimiseDlg::OnScanFinished(int status) {
+    RunGuarded([this, status] { m_batch.FinishScan(status); });
+    // A cancel ends the batch; every other end goes on with the next file,
+    // once the scanner that is waiting for this handler has ended.
+    if (status != kHedStatusCancelled) {
+        PostNextFile();
+    }
+}
+
+void CBatchOptimiseDlg::OnTotalsChanged() {
+    m_ui->IDC_1043->setText(QString::number(m_batch.BytesBefore()));
+    m_ui->IDC_1044->setText(QString::number(m_batch.BytesAfter()));
+}

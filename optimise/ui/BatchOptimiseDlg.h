@@ -1,0 +1,50 @@
+// The "連続JPEGﾍｯﾀﾞｰ最適化" dialog (resource 203): a modeless window that hands
+// the files dropped on it to a CBatchOptimiser, runs each file's scan on the
+// scanner thread with a progress window, and shows the log and the totals.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ui/BatchLogDlg.h"
+#include "optimise/BatchOptimiser.h"
+#include "segment/ui/HedScan.h"
+
+namespace Ui {
+class CBatchOptimiseDlg;
+}
+
+class CBatchOptimiseDlg : public CBatchLogDlg {
+    Q_OBJECT
+
+public:
+    // The batch works with these, which outlive the dialog.
+    CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStore& settings,
+                      const std::vector<std::string>& keptCodes, CExifEngine& exif,
+                      QWidget* parent = nullptr);
+    ~CBatchOptimiseDlg() override;
+
+    bool IsBusy() const override { return m_scan.IsRunning() || m_bNextFilePending; }
+
+protected:
+    void ProcessDrop(const std::vector<std::string>& paths) override;
+    const std::string& BatchLog() const override { return m_batch.Log(); }
+    void ClearBatchLog() override { m_batch.ClearLog(); }
+    void OnTotalsChanged() override;
+
+private:
+    // Takes one file from the queue; a file ended before its scan leaves the
+    // next one for a later turn of the event loop, so the window keeps drawing.
+    void StartNextFile();
+    void PostNextFile();
+    void OnScanFinished(int status);
+
+    std::unique_ptr<Ui::CBatchOptimiseDlg> m_ui;
+    const CWorkFiles& m_work;
+    const CSettingsStore& m_settings;
+    CBatchOptimiser m_batch;
+    bool m_bNextFilePending = false;
+    // After the batch, so it goes first: its thread writes the batch's record.
+    CHedScan m_scan;
+};

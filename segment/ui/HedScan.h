@@ -1,0 +1,55 @@
+// A window's scanner: one scan at a time on the scanner thread, with its
+// progress dialog. The scanner's two notifications come back as the events
+// WM_HED_PROGRESS and WM_HED_FINISHED on the interface thread. The finish is
+// handled while the scanner waits, so the finish handler may use the record;
+// it must not start the next scan itself (the scanner has not ended yet) but
+// post that for later.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "segment/HedThread.h"
+#include "segment/ui/ProgressDlg.h"
+
+class CSettingsStore;
+struct CHedHandshake;
+
+class CHedScan : public QObject, private IHedOwner {
+    Q_OBJECT
+
+public:
+    using FinishHandler = std::function<void(int status)>;
+
+    explicit CHedScan(FinishHandler onFinished, QObject* parent = nullptr);
+    // A running scan is cancelled and its thread waited for.
+    ~CHedScan() override;
+    CHedScan(const CHedScan&) = delete;
+    CHedScan& operator=(const CHedScan&) = delete;
+
+    // Shows progress, its Cancel button enabled, and scans path into record
+    // with the priority of the setting cpu. Never while IsRunning().
+    void Start(CHedThread& record, const std::string& path, const CSettingsStore& settings,
+               std::unique_ptr<CProgressDlg> progress);
+    // True from Start until the finish handler has run.
+    bool IsRunning() const { return m_bRunning; }
+    // The progress dialog of the running scan, or null.
+    CProgressDlg* Progress() const { return m_pProgress.get(); }
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    void OnHedProgress(int percent) override;
+    void OnHedFinished(int status) override;
+    void HandleFinished(int status);
+
+    FinishHandler m_onFinished;
+    std::shared_ptr<CHedHandshake> m_pHandshake;
+    std::unique_ptr<CProgressDlg> m_pProgress;
+    bool m_bRunning = false;
+    CHedThread* m_pRecord = nullptr;
+    CHedThreadRunner m_runner;
+};

@@ -1,0 +1,49 @@
+#include "segment/ui/ProgressDlg.h"
+
+#include <QStyle>
+
+#include "segment/ui/SegmentIds.h"
+#include "ui_ProgressDlg.h"
+
+CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CProgressDlg>()), m_record(record) {
+    m_ui->setupUi(this);
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    m_ui->iconProgram->setPixmap(
+        style()->standardIcon(QStyle::SP_DesktopIcon).pixmap(iconSize, iconSize));
+    m_ui->iconWork->setPixmap(
+        style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(iconSize, iconSize));
+    m_ui->IDC_1000->setRange(0, 100);
+    m_ui->IDC_1004->setText(QStringLiteral("0％　終了しました..."));
+    connect(m_ui->IDC_2, &QPushButton::clicked, this, [this] { m_record.m_bCancel = 1; });
+}
+
+CProgressDlg::~CProgressDlg() = default;
+
+void CProgressDlg::SetFirstLine(const QString& text) {
+    m_ui->IDC_1003->setText(text);
+}
+
+void CProgressDlg::EnableCancel(bool enabled) {
+    m_ui->IDC_2->setEnabled(enabled);
+}
+
+void CProgressDlg::ShowPercent(int percent) {
+    if (percent > 80) {
+        EnableCancel(false);
+    }
+    m_ui->IDC_1000->setValue(percent);
+    m_ui->IDC_1004->setText(QStringLiteral("%1％　終了しました...").arg(percent));
+    update();
+}
+
+void CProgressDlg::reject() {
+    if (m_ui->IDC_2->isEnabled()) {
+        m_ui->IDC_2->click();
+    }
+}
+
+CBatchProgressDlg::CBatchProgressDlg(CHedThread& record, QWidget* parent)
+    : CProgressDlg(record, parent) {
+    setObjectName(QStringLiteral("IDD_%1").arg(segment_ids::IDD_BATCH_PROGRESS));
+}
