@@ -219,6 +219,18 @@ private slots:
         QVERIFY(dialog->findChild<QDialog*>(QStringLiteral("IDD_204")) == nullptr);
     }
 
+    void quittingDuringAScanCancelsItAndLeavesTheFileAlone() {
+        auto app = Start();
+        CBatchLogDlg* dialog = OpenDialog(*app);
+        const std::string large = LargePicture("large.jpg", 48 << 20);
+        const std::vector<uint8_t> before = ReadFile(large);
+        Drop(*dialog, {large});
+        QVERIFY(dialog->IsBusy());
+        app.reset();
+        QCOMPARE(ReadFile(large), before);
+        QVERIFY(!std::filesystem::exists(File("large_kestrin100.jpg")));
+    }
+
     void progressWindowGreysCancelPastEightyPercent() {
         CHedThread record;
         CBatchProgressDlg progress(record, nullptr);
