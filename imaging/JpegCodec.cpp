@@ -284,6 +284,16 @@ private:
     std::vector<uint8_t> m_rows;
 };
 
+bool CompareWithReference(const CJpegInput& input, const uint8_t* reference, int64_t referenceSize,
+                          int* warnings) {
+    try {
+        CComparingSink sink(reference, referenceSize);
+        return DecodeInto(input, sink, warnings);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
     try {
         CPackedPicture fresh;
@@ -546,17 +556,20 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
     if (!file) {
         return false;
     }
-    try {
-        CComparingSink sink(reference, referenceSize);
-        return DecodeInto({file.get()}, sink, warnings);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return CompareWithReference({file.get()}, reference, referenceSize, warnings);
 }
 
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path) {
     int warnings = 0;
     return VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, path,
                                       &warnings) &&
+           warnings <= reference.m_nWarnings;
+}
+
+bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length) {
+    int warnings = 0;
+    return reference.m_nSize >= 1 &&
+           CompareWithReference({nullptr, bytes, length}, reference.m_pBits.data(),
+                                reference.m_nSize, &warnings) &&
            warnings <= reference.m_nWarnings;
 }

@@ -75,3 +75,5 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
 // corrupt-data warnings than the reference's did. Bytes a decoder has to step
 // over are not part of the picture, even when the pixels come out the same.
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path);
+// The same check of a JPEG already in memory, with no name to check.
+bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length);

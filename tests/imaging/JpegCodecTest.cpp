@@ -506,6 +506,38 @@ TEST_F(AVerification, FailsForAFileThatDoesNotDecode) {
                                             folder.File("missing.jpg")));
 }
 
+// The batch checks its result in memory before writing it anywhere: that
+// check must pass and fail exactly where the check of the written file does.
+TEST_F(AVerification, InMemoryAgreesWithTheCheckOfTheWrittenFile) {
+    std::vector<uint8_t> changedByte = original;
+    changedByte[LastScanStart(original) + 40] ^= 0x01;
+    std::vector<uint8_t> truncated = original;
+    truncated.resize(original.size() * 2 / 3);
+    CJpegRecipe otherSize = recipe;
+    otherSize.height = 40;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool passes;
+    } cases[] = {
+        {"unchanged", original, true},
+        {"without comment", WithoutSegments(original, [](uint8_t m) { return m == 0xFE; }), true},
+        {"one entropy byte changed", changedByte, false},
+        {"other size", MakeJpeg(otherSize), false},
+        {"cut short: warnings the reference had not", truncated, false},
+        {"no picture", {0xFF, 0xD8, 0xFF, 0xD9}, false},
+        {"empty", {}, false},
+    };
+    for (const auto& row : cases) {
+        EXPECT_EQ(ShowsSamePicture(reference, Write(row.bytes, "changed.jpg")), row.passes)
+            << row.name;
+        EXPECT_EQ(ShowsSamePicture(reference, row.bytes.data(), row.bytes.size()), row.passes)
+            << row.name;
+    }
+    EXPECT_FALSE(ShowsSamePicture(CPackedPicture(), original.data(), original.size()))
+        << "an empty reference";
+}
+
 // Every sample that decodes verifies against its own decode, also with its
 // comments and its APP1 to APP13 segments removed.
 TEST(TheSampleFiles, VerifyAgainstTheirOwnDecode) {
