@@ -43,6 +43,8 @@ bool COptimiser::MakeAndVerifyResult() {
         return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) && VerifyWorkCopy();
     }
     std::optional<ByteVector> bytes = SegmentsToBytes(o_BackupJpg);
+    // The list is twice the size of its bytes; the check ahead needs the memory.
+    CSegmentList().swap(o_BackupJpg);
     if (!bytes) {
         return false;
     }
@@ -122,9 +124,10 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
     ClearSegments(record.m_Obj);
     log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
     RemoveProprietaryData(log);
-    const std::string filterLog = FilterSegments(o_CodeJpg, o_BackupJpg, m_keptCodes, m_settings);
-    // The scan's list is not needed again; the check ahead needs the memory.
-    CSegmentList().swap(o_CodeJpg);
+    // The scan's list is not needed again: the filter takes its segments over.
+    const std::string filterLog =
+        FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes, m_settings);
+    ClearSegments(o_CodeJpg);
     if (!IsBatch()) {
         WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
     }
@@ -133,6 +136,7 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
                      : "不必要なJPEGﾍｯﾀﾞ情報削除を完了しました。\r\n";
     const int64_t before = record.m_nThreadSize;
     const int64_t after = SegmentBytes(o_BackupJpg);
+    m_nResultBytes = after;
     log += SizesLine(before, after);
     if (before == after) {
         log += IsBatch()

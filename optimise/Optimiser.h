@@ -76,10 +76,11 @@ public:
     // batch's is OptimisedBytes(), checked but not yet saved anywhere.
     EOptimiseResult OptimiseWorkFile(const std::string& name, CHedThread& record, std::string& log);
 
-    // The optimised list and its size in bytes.
+    // The optimised list and its size in bytes. The batch lets go of the list
+    // once it made its bytes: they are all it checks and saves.
     const CSegmentList& Result() const { return o_BackupJpg; }
-    int64_t ResultBytes() const { return SegmentBytes(o_BackupJpg); }
-    // Batch form: the bytes of Result() once OptimiseWorkFile made them.
+    int64_t ResultBytes() const { return m_nResultBytes; }
+    // Batch form: the bytes of the optimised list once OptimiseWorkFile made them.
     const ByteVector& OptimisedBytes() const { return m_optimised; }
 
 private:
@@ -97,5 +98,6 @@ private:
     bool m_bExifCheckFailed = false;
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;
+    int64_t m_nResultBytes = 0;
     ByteVector m_optimised;
 };
