@@ -43,11 +43,15 @@ bool CBatchOptimiser::PrepareNextScan() {
 // cut with its report and saving. False when this file ends here.
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
-    m_reference = CPackedPicture();
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
-    if (checkPixels && !DecodeJpegToPacked(dropped, m_reference)) {
+    if (!checkPixels) {
+        m_reference = CPackedPicture();
+    }
+    // The reference reuses the previous file's picture memory: the allocator
+    // would keep it anyway, but in pieces that pictures of other sizes fit badly.
+    if (checkPixels && !DecodeJpegToPackedInPlace(dropped, m_reference)) {
         m_strLog += dropped + "は読み込めません...\r\n\r\n";
         EndFile(EBatchFileOutcome::Skipped);
         return false;
@@ -137,8 +141,7 @@ void CBatchOptimiser::FinishOptimisation() {
 }
 
 void CBatchOptimiser::EndFile(EBatchFileOutcome outcome) {
-    // The picture and the lists of this file are not needed for the next one.
-    m_reference = CPackedPicture();
+    // The lists of this file are not needed for the next one.
     m_optimiser.reset();
     m_saving.reset();
     m_bExifCheckPending = false;
