@@ -238,7 +238,13 @@ public:
         m_width = static_cast<int32_t>(width);
         m_height = static_cast<int32_t>(height);
         m_stride = (size_t{width} * 3 + m_alignment - 1) / m_alignment * m_alignment;
-        m_bits.resize(m_stride * height);
+        const size_t bytes = m_stride * height;
+        if (bytes > m_bits.capacity()) {
+            // Growing would copy the old pixels, which are overwritten anyway.
+            m_bits.clear();
+            m_bits.shrink_to_fit();
+        }
+        m_bits.resize(bytes);
         return true;
     }
     uint8_t* RowsFrom(JDIMENSION first) override { return m_bits.data() + first * m_stride; }
@@ -284,6 +290,16 @@ private:
     std::vector<uint8_t> m_rows;
 };
 
+bool CompareWithReference(const CJpegInput& input, const uint8_t* reference, int64_t referenceSize,
+                          int* warnings) {
+    try {
+        CComparingSink sink(reference, referenceSize);
+        return DecodeInto(input, sink, warnings);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
     try {
         CPackedPicture fresh;
@@ -301,6 +317,30 @@ bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+void EmptyKeepingMemory(CPackedPicture& picture) {
+    std::vector<uint8_t> memory = std::move(picture.m_pBits);
+    memory.clear();
+    picture = CPackedPicture();
+    picture.m_pBits = std::move(memory);
+}
+
+bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture) {
+    int warnings = 0;
+    try {
+        CBufferSink sink(picture.m_pBits, 1);
+        if (DecodeInto(input, sink, &warnings)) {
+            picture.m_nWidth = sink.Width();
+            picture.m_nHeight = sink.Height();
+            picture.m_nSize = static_cast<int64_t>(picture.m_pBits.size());
+            picture.m_nWarnings = warnings;
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    EmptyKeepingMemory(picture);
+    return false;
 }
 
 bool DecodeFileToPacked(const std::string& path, CPackedPicture& picture) {
@@ -520,6 +560,15 @@ bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture) {
     return HasJpgName(path) && DecodeFileToPacked(path, picture);
 }
 
+bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture) {
+    const CFilePtr file(HasJpgName(path) ? std::fopen(path.c_str(), "rb") : nullptr);
+    if (!file) {
+        EmptyKeepingMemory(picture);
+        return false;
+    }
+    return DecodeInPlace({file.get()}, picture);
+}
+
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {
     return DecodeToPacked({nullptr, bytes, length}, picture);
 }
@@ -546,17 +595,20 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
     if (!file) {
         return false;
     }
-    try {
-        CComparingSink sink(reference, referenceSize);
-        return DecodeInto({file.get()}, sink, warnings);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return CompareWithReference({file.get()}, reference, referenceSize, warnings);
 }
 
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path) {
     int warnings = 0;
     return VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, path,
                                       &warnings) &&
+           warnings <= reference.m_nWarnings;
+}
+
+bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length) {
+    int warnings = 0;
+    return reference.m_nSize >= 1 &&
+           CompareWithReference({nullptr, bytes, length}, reference.m_pBits.data(),
+                                reference.m_nSize, &warnings) &&
            warnings <= reference.m_nWarnings;
 }

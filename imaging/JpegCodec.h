@@ -45,6 +45,11 @@ std::optional<std::vector<uint8_t>> EncodeJpegToMemory(const CImageBuffer& image
 // The dialogs' decode: false at once for a name not ending in "jpg" (any case).
 // On success picture is replaced; on failure it is left as it was.
 bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
+// The same decode into the memory picture holds, for a caller that decodes
+// one picture after another: a picture no larger than the one before takes
+// no new memory, and only the bytes beyond the one before are cleared first.
+// On failure picture is empty and keeps its memory.
+bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture);
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
 
@@ -75,3 +80,5 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
 // corrupt-data warnings than the reference's did. Bytes a decoder has to step
 // over are not part of the picture, even when the pixels come out the same.
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path);
+// The same check of a JPEG already in memory, with no name to check.
+bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length);

@@ -33,6 +33,8 @@ bool CBatchOptimiser::PrepareNextScan() {
 
 EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
+        // Kept from file to file for its memory; an idle window holds none.
+        m_reference = CPackedPicture();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
     }
@@ -52,11 +54,15 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
 // cut with its report and saving. False when this file ends here.
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
-    m_reference = CPackedPicture();
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
-    if (checkPixels && !DecodeJpegToPacked(dropped, m_reference)) {
+    if (!checkPixels) {
+        m_reference = CPackedPicture();
+    }
+    // The reference reuses the previous file's picture memory: the allocator
+    // would keep it anyway, but in pieces that pictures of other sizes fit badly.
+    if (checkPixels && !DecodeJpegToPackedInPlace(dropped, m_reference)) {
         m_strLog += dropped + "は読み込めません...\r\n\r\n";
         EndFile(EBatchFileOutcome::Skipped);
         return false;
@@ -74,10 +80,19 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     CExifCutSizes sizes;
     m_bExifCut =
         m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == kExifDone;
+    m_bExifCheckPending = false;
     if (m_bExifCut) {
         const int mode = m_settings.Read(settings::kDelExif) == 1 ? 0 : 1;
-        if (m_optimiser->ReportExifRemoval(dropped, mode, sizes.before, sizes.after, m_strLog) ==
-            0) {
+        // The check of the Exif-free copy waits for the optimised result: when
+        // that passes the same check, the copy is neither decoded nor written.
+        // A stop that existing files decide now still follows the check.
+        m_bExifCheckPending = mode == 0 && !m_saving->StopsAfterExifRemoval();
+        const int goOn =
+            m_bExifCheckPending
+                ? m_optimiser->AnnounceExifCheck(dropped, mode, sizes.before, sizes.after, m_strLog)
+                : m_optimiser->ReportExifRemoval(dropped, mode, sizes.before, sizes.after,
+                                                 m_strLog);
+        if (goOn == 0) {
             EndFile(EBatchFileOutcome::Skipped);
             return false;
         }
@@ -91,30 +106,57 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
 void CBatchOptimiser::FinishScan(int status) {
     m_bScanning = false;
     if (status == kHedStatusFinished) {
-        const EOptimiseResult result =
-            m_optimiser->OptimiseWorkFile(m_strDropped, m_HedThread, m_strLog);
-        m_nBytesBefore += m_HedThread.m_nThreadSize;
-        m_nBytesAfter += m_optimiser->ResultBytes();
-        const bool exifFreeSaved = m_bExifCut && !m_optimiser->ExifRemovalFailedCheck();
-        if (result == EOptimiseResult::Verified ||
-            (result == EOptimiseResult::NothingToRemove && exifFreeSaved)) {
-            EndFile(EBatchFileOutcome::Saved);
-        } else {
-            EndFile(result == EOptimiseResult::NothingToRemove ? EBatchFileOutcome::NothingToRemove
-                                                               : EBatchFileOutcome::Skipped);
-        }
+        FinishOptimisation();
         return;
+    }
+    if (m_bExifCheckPending) {
+        m_optimiser->CheckExifRemoval(m_strDropped, nullptr, m_strLog);
     }
     if (status == kHedStatusCancelled) {
         m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
         m_queue.clear();
         ClearSegments(m_HedThread.m_Obj);
+        m_reference = CPackedPicture();
     }
     EndFile(EBatchFileOutcome::Skipped);
 }
 
+void CBatchOptimiser::FinishOptimisation() {
+    // The optimisation's lines follow those of the Exif removal, which may
+    // only end once the optimised result is known.
+    std::string optimiseLog;
+    EOptimiseResult result = m_optimiser->OptimiseWorkFile(m_strDropped, m_HedThread, optimiseLog);
+    if (m_bExifCheckPending) {
+        const ByteVector* checked =
+            result == EOptimiseResult::Verified ? &m_optimiser->OptimisedBytes() : nullptr;
+        if (m_optimiser->CheckExifRemoval(m_strDropped, checked, m_strLog) == 0) {
+            // Stopped as it would have before the scan: nothing counted.
+            EndFile(EBatchFileOutcome::Skipped);
+            return;
+        }
+    }
+    m_strLog += optimiseLog;
+    if (result == EOptimiseResult::Verified &&
+        !m_saving->SaveOptimised(m_optimiser->OptimisedBytes(), m_strLog)) {
+        result = EOptimiseResult::SaveStopped;
+    }
+    m_nBytesBefore += m_HedThread.m_nThreadSize;
+    m_nBytesAfter += m_optimiser->ResultBytes();
+    const bool exifFreeSaved = m_bExifCut && !m_optimiser->ExifRemovalFailedCheck();
+    if (result == EOptimiseResult::Verified ||
+        (result == EOptimiseResult::NothingToRemove && exifFreeSaved)) {
+        EndFile(EBatchFileOutcome::Saved);
+    } else {
+        EndFile(result == EOptimiseResult::NothingToRemove ? EBatchFileOutcome::NothingToRemove
+                                                           : EBatchFileOutcome::Skipped);
+    }
+}
+
 void CBatchOptimiser::EndFile(EBatchFileOutcome outcome) {
-    m_reference = CPackedPicture();
+    // The lists of this file are not needed for the next one.
+    m_optimiser.reset();
+    m_saving.reset();
+    m_bExifCheckPending = false;
     m_outcomes.push_back(outcome);
     if (m_pListener != nullptr) {
         m_pListener->OnLogChanged();

@@ -73,6 +73,7 @@ public:
 
 private:
     bool PrepareFile(const std::string& dropped);
+    void FinishOptimisation();
     void EndFile(EBatchFileOutcome outcome);
 
     const CWorkFiles& m_work;
@@ -86,6 +87,8 @@ private:
     std::unique_ptr<CBatchSaving> m_saving;
     std::unique_ptr<COptimiser> m_optimiser;
     bool m_bExifCut = false;
+    // The Exif-free copy's check and saving wait for the optimised result.
+    bool m_bExifCheckPending = false;
     bool m_bScanning = false;
     CHedThread m_HedThread;
     std::string m_strLog;

@@ -22,16 +22,30 @@ CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFile
       m_strOutput(BatchOutputName(dropped, settings.Read(settings::kFileName), ".jpg")),
       m_strExifBackup(CExifEngine::ExifBackupName(dropped, settings)) {}
 
-bool CBatchSaving::SaveAfterExifRemoval(std::string& log) {
-    if (!SaveExifBlock(log) || !SaveOutput(log, false)) {
+bool CBatchSaving::StopsAfterExifRemoval() const {
+    const bool backupStops = m_settings.Read(settings::kSaveExif) == 1 &&
+                             m_settings.Read(settings::kOverwrite) == 0 &&
+                             FileExists(m_strExifBackup);
+    const bool outputStops =
+        !m_settings.Read(settings::kFileName).empty() && FileExists(m_strOutput);
+    return backupStops || outputStops;
+}
+
+bool CBatchSaving::SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) {
+    if (!SaveExifBlock(log) || !SaveOutput(log, false, optimised)) {
         return false;
     }
     m_bExifStepWroteOutput = true;
+    m_bOutputHoldsOptimised = optimised != nullptr;
     return true;
 }
 
-bool CBatchSaving::SaveOptimised(std::string& log) {
-    return SaveOutput(log, m_bExifStepWroteOutput);
+bool CBatchSaving::SaveOptimised(const ByteVector& bytes, std::string& log) {
+    if (m_bOutputHoldsOptimised) {
+        log += SavedLine();
+        return true;
+    }
+    return SaveOutput(log, m_bExifStepWroteOutput, &bytes);
 }
 
 bool CBatchSaving::SaveExifBlock(std::string& log) {
@@ -53,30 +67,39 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
     return true;
 }
 
-bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput) {
-    if (m_settings.Read(settings::kFileName).empty()) {
-        if (!Copy(m_work.m_strTempData, m_strDropped)) {
-            return false;
-        }
-        if (m_times) {
-            WriteFileTimes(m_strDropped, *m_times);
-        }
-        log += m_strOutput + "へ上書きしました。\r\n\r\n";
-        return true;
-    }
-    if (FileExists(m_strOutput) && !mayReplaceOutput) {
+bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content) {
+    const bool overDropped = m_settings.Read(settings::kFileName).empty();
+    if (!overDropped && FileExists(m_strOutput) && !mayReplaceOutput) {
         log += m_strOutput + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n";
         return false;
     }
-    if (!Copy(m_work.m_strTempData, m_strOutput)) {
+    const std::string& target = overDropped ? m_strDropped : m_strOutput;
+    if (content != nullptr ? !Write(*content, target) : !Copy(m_work.m_strTempData, target)) {
         return false;
     }
-    log += m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
+    if (overDropped && m_times) {
+        WriteFileTimes(m_strDropped, *m_times);
+    }
+    log += SavedLine();
     return true;
+}
+
+std::string CBatchSaving::SavedLine() const {
+    return m_settings.Read(settings::kFileName).empty()
+               ? m_strOutput + "へ上書きしました。\r\n\r\n"
+               : m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
 }
 
 bool CBatchSaving::Copy(const std::string& source, const std::string& destination) {
     if (CopyFileSafely(source, destination)) {
+        return true;
+    }
+    ShowMessage(kCopyFailed);
+    return false;
+}
+
+bool CBatchSaving::Write(const ByteVector& content, const std::string& destination) {
+    if (WriteFileSafely(destination, content.data(), content.size())) {
         return true;
     }
     ShowMessage(kCopyFailed);

@@ -19,17 +19,24 @@ public:
     CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
                  const CWorkFiles& work, const CSettingsStore& settings);
 
-    bool SaveAfterExifRemoval(std::string& log) override;
-    bool SaveOptimised(std::string& log) override;
+    // True when SaveAfterExifRemoval would stop without writing anything
+    // because of files that exist now: a backup or an output it may not replace.
+    bool StopsAfterExifRemoval() const;
+    bool SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) override;
+    // After the optimised bytes were checked. False when saving stopped.
+    bool SaveOptimised(const ByteVector& bytes, std::string& log);
 
     const std::string& OutputName() const { return m_strOutput; }
     const std::string& ExifName() const { return m_strExifBackup; }
 
 private:
     bool SaveExifBlock(std::string& log);
-    // afterExifCut: O was written by this file's own Exif step and may be replaced.
-    bool SaveOutput(std::string& log, bool mayReplaceOutput);
+    // mayReplaceOutput: O was written by this file's own Exif step. content:
+    // the bytes to save, or nothing for the work copy.
+    bool SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content);
     bool Copy(const std::string& source, const std::string& destination);
+    bool Write(const ByteVector& content, const std::string& destination);
+    std::string SavedLine() const;
 
     std::string m_strDropped;
     std::optional<CFileTimes> m_times;
@@ -38,4 +45,6 @@ private:
     std::string m_strOutput;
     std::string m_strExifBackup;
     bool m_bExifStepWroteOutput = false;
+    // The Exif step already saved the optimised bytes as the result.
+    bool m_bOutputHoldsOptimised = false;
 };

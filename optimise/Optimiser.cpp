@@ -1,5 +1,8 @@
 #include "optimise/Optimiser.h"
 
+#include <optional>
+#include <utility>
+
 #include "app/SettingsStore.h"
 #include "imaging/JpegCodec.h"
 #include "optimise/SegmentFilter.h"
@@ -31,9 +34,39 @@ bool COptimiser::VerifyWorkCopy() const {
     return m_pReference != nullptr && ShowsSamePicture(*m_pReference, m_work.m_strTempData);
 }
 
+// The wizard's result goes through the hex work file into the work copy,
+// where its later steps expect it. The batch checks the bytes in memory and
+// leaves the work copy as the Exif-free copy: its saving writes the result
+// once, where it belongs, and still has that copy should the result fail.
+bool COptimiser::MakeAndVerifyResult() {
+    if (!IsBatch()) {
+        return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) && VerifyWorkCopy();
+    }
+    std::optional<ByteVector> bytes = SegmentsToBytes(o_BackupJpg);
+    // The list is twice the size of its bytes; the check ahead needs the memory.
+    CSegmentList().swap(o_BackupJpg);
+    if (!bytes) {
+        return false;
+    }
+    m_optimised = std::move(*bytes);
+    if (m_settings.Read(settings::kDamage) != 0) {
+        CPackedPicture decoded;
+        return DecodeJpegBytesToPacked(m_optimised.data(), m_optimised.size(), decoded);
+    }
+    return m_pReference != nullptr &&
+           ShowsSamePicture(*m_pReference, m_optimised.data(), m_optimised.size());
+}
+
 int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,
                                   std::string& log) {
-    const char* lineEnd = IsBatch() ? "\r\n" : "\r\n\r\n";
+    if (AnnounceExifCheck(name, mode, before, after, log) == 0) {
+        return 0;
+    }
+    return CheckExifRemoval(name, nullptr, log);
+}
+
+int COptimiser::AnnounceExifCheck(const std::string& name, int mode, int64_t before, int64_t after,
+                                  std::string& log) {
     m_bExifCheckFailed = false;
     log += name + "の調査を完了しました。\r\n";
     if (mode == 1) {
@@ -48,9 +81,16 @@ int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t bef
     log += IsBatch() ? "Exif情報を見つけたので削除しました。\r\n" : "Exif情報を削除しました。\r\n";
     log += SizesLine(before, after);
     log += Number(before - after) + " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。" +
-           lineEnd;
+           (IsBatch() ? "\r\n" : "\r\n\r\n");
     log += "続いてJPEGの検査を行います...\r\n";
-    if (!VerifyWorkCopy()) {
+    return 1;
+}
+
+int COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+                                 std::string& log) {
+    const char* lineEnd = IsBatch() ? "\r\n" : "\r\n\r\n";
+    m_bExifCheckFailed = false;
+    if (checkedOptimised == nullptr && !VerifyWorkCopy()) {
         log += name +
                "はExif情報を正常に削除できませんでした。\r\n\r\n"
                "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n";
@@ -59,7 +99,7 @@ int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t bef
     }
     log += std::string("Exif情報を削除したJPEGは処理前と同様に表示されます。") + lineEnd;
     if (IsBatch() && m_pSaving != nullptr) {
-        return m_pSaving->SaveAfterExifRemoval(log) ? 1 : 0;
+        return m_pSaving->SaveAfterExifRemoval(checkedOptimised, log) ? 1 : 0;
     }
     return 1;
 }
@@ -72,7 +112,7 @@ void COptimiser::RemoveProprietaryData(std::string& log) {
     log += "不明な独自情報を見つけました...\r\n";
     if (RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings) == 1) {
         log += "不明な独自情報の削除に成功しました。\r\n";
-        CopySegments(o_BackupJpg, o_CodeJpg);
+        o_CodeJpg.swap(o_BackupJpg);
     } else {
         log += "不明な独自情報の削除に失敗しました。なぜ？\r\n";
     }
@@ -80,18 +120,23 @@ void COptimiser::RemoveProprietaryData(std::string& log) {
 
 EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread& record,
                                              std::string& log) {
-    CopySegments(record.m_Obj, o_CodeJpg);
-    CopySegments(o_CodeJpg, o_BackupJpg);
+    o_CodeJpg = std::move(record.m_Obj);
     ClearSegments(record.m_Obj);
     log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
     RemoveProprietaryData(log);
-    const std::string filterLog = FilterSegments(o_CodeJpg, o_BackupJpg, m_keptCodes, m_settings);
-    WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
+    // The scan's list is not needed again: the filter takes its segments over.
+    const std::string filterLog =
+        FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes, m_settings);
+    ClearSegments(o_CodeJpg);
+    if (!IsBatch()) {
+        WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
+    }
     log += filterLog;
     log += IsBatch() ? "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n"
                      : "不必要なJPEGﾍｯﾀﾞ情報削除を完了しました。\r\n";
     const int64_t before = record.m_nThreadSize;
     const int64_t after = SegmentBytes(o_BackupJpg);
+    m_nResultBytes = after;
     log += SizesLine(before, after);
     if (before == after) {
         log += IsBatch()
@@ -104,7 +149,7 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
            " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。" +
            (IsBatch() ? "\r\n" : "\r\n\r\n");
     log += "続いて最適化したJPEGの検査を行います...\r\n";
-    if (!HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) || !VerifyWorkCopy()) {
+    if (!MakeAndVerifyResult()) {
         log += IsBatch() ? name + "は正常に最適化できませんでした。終了します。\r\n\r\n"
                          : name +
                                "は正常に最適化できませんでした。\r\n\r\n"
@@ -118,8 +163,5 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
         return EOptimiseResult::Verified;
     }
     log += "最適化したJPEGは処理前と同様に表示されます。\r\n";
-    if (m_pSaving != nullptr && !m_pSaving->SaveOptimised(log)) {
-        return EOptimiseResult::SaveStopped;
-    }
     return EOptimiseResult::Verified;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "segment/HedThread.h"
+#include "util/FileBytes.h"
 #include "util/WorkFiles.h"
 
 class CSettingsStore;
@@ -29,15 +30,15 @@ enum class EOptimiseResult {
     SaveStopped,
 };
 
-// The batch's saving rules, called at the two points where the batch writes.
+// The batch's saving rule for the end of the Exif removal.
 class IBatchSaving {
 public:
     virtual ~IBatchSaving() = default;
-    // After the Exif block was removed and the work copy verified: the .exif
-    // backup and the Exif-free result. False stops the work on this file.
-    virtual bool SaveAfterExifRemoval(std::string& log) = 0;
-    // After the optimised work copy was verified. False when saving stopped.
-    virtual bool SaveOptimised(std::string& log) = 0;
+    // After the Exif block was removed and the result checked: the .exif
+    // backup and the result, which is the Exif-free work copy or, when given,
+    // the optimised bytes made from it that passed the check in its place.
+    // False stops the work on this file.
+    virtual bool SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) = 0;
 };
 
 class COptimiser {
@@ -53,22 +54,39 @@ public:
     // Logs the Exif removal under name and verifies the work copy. Mode 0: the
     // block was removed; mode 1: the setting del_exif forbids removing it.
     // 1 when the optimisation goes on, 0 when it stops for this file.
+    // The same as AnnounceExifCheck followed by CheckExifRemoval(name, nullptr, log).
     int ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,
                           std::string& log);
+    // The first part of ReportExifRemoval: the lines up to the announcement of
+    // the check. 0 for mode 1 (the file stops here), 1 for mode 0.
+    int AnnounceExifCheck(const std::string& name, int mode, int64_t before, int64_t after,
+                          std::string& log);
+    // The rest of ReportExifRemoval: the check of the Exif-free work copy, its
+    // outcome and, in the batch, the saving. Batch form only: given the
+    // optimised bytes that were made from that copy and passed the check, the
+    // copy is not decoded again, as it would show the same picture; those
+    // bytes are saved in its place.
+    int CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+                         std::string& log);
     // True when the last ReportExifRemoval stopped because the check failed.
     bool ExifRemovalFailedCheck() const { return m_bExifCheckFailed; }
 
     // Works on the scan in record (it ended with status 200), appends to log
-    // and empties record.m_Obj.
+    // and empties record.m_Obj. The wizard's result is the work copy; the
+    // batch's is OptimisedBytes(), checked but not yet saved anywhere.
     EOptimiseResult OptimiseWorkFile(const std::string& name, CHedThread& record, std::string& log);
 
-    // The optimised list and its size in bytes.
+    // The optimised list and its size in bytes. The batch lets go of the list
+    // once it made its bytes: they are all it checks and saves.
     const CSegmentList& Result() const { return o_BackupJpg; }
-    int64_t ResultBytes() const { return SegmentBytes(o_BackupJpg); }
+    int64_t ResultBytes() const { return m_nResultBytes; }
+    // Batch form: the bytes of the optimised list once OptimiseWorkFile made them.
+    const ByteVector& OptimisedBytes() const { return m_optimised; }
 
 private:
     bool IsBatch() const { return m_form == EOptimiseForm::Batch; }
     bool VerifyWorkCopy() const;
+    bool MakeAndVerifyResult();
     void RemoveProprietaryData(std::string& log);
 
     EOptimiseForm m_form;
@@ -80,4 +98,6 @@ private:
     bool m_bExifCheckFailed = false;
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;
+    int64_t m_nResultBytes = 0;
+    ByteVector m_optimised;
 };

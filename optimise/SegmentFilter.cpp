@@ -1,6 +1,7 @@
 #include "optimise/SegmentFilter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/SettingsStore.h"
 #include "util/TextHelpers.h"
@@ -30,7 +31,7 @@ std::string DroppedLine(const CJpegSegment& segment) {
 
 }  // namespace
 
-std::string FilterSegments(const CSegmentList& source, CSegmentList& destination,
+std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
                            const CSettingsStore& settings) {
     ClearSegments(destination);
@@ -38,7 +39,7 @@ std::string FilterSegments(const CSegmentList& source, CSegmentList& destination
     std::string log;
     bool previousDropped = false;
     for (size_t i = 0; i < source.size(); ++i) {
-        const CJpegSegment& segment = source[i];
+        CJpegSegment& segment = source[i];
         const bool pieceOfDropped = previousDropped && IsEntropyPiece(segment.m_strCode);
         previousDropped = false;
         if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
@@ -49,9 +50,9 @@ std::string FilterSegments(const CSegmentList& source, CSegmentList& destination
                 }
                 return log;
             }
-            destination.push_back(segment);
+            destination.push_back(std::move(segment));
         } else if (keepFirstApp0 && segment.m_strCode == kApp0Code) {
-            destination.push_back(segment);
+            destination.push_back(std::move(segment));
             keepFirstApp0 = false;
         } else {
             log += DroppedLine(segment);

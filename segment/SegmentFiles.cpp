@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -87,6 +88,48 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath) 
     }
     binary.CloseChecked();
     return valid;
+}
+
+std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
+    size_t characters = 0;
+    for (const CJpegSegment& segment : list) {
+        characters += segment.m_strCode.size() + segment.m_strData.size();
+    }
+    ByteVector bytes;
+    bytes.reserve(characters / 2);
+    // The texts are cut into slices as the whole file's text would be, so a
+    // slice may span the end of one segment and the start of the next.
+    const CCipher cipher;
+    char slice[kHexSlice + 1];
+    unsigned char converted[kHexSlice / 2 + 1];
+    size_t filled = 0;
+    const auto convert = [&]() {
+        slice[filled - filled % 2] = '\0';
+        const int count = cipher.CharHex2Bin(converted, slice);
+        filled = 0;
+        if (count < 0) {
+            return false;
+        }
+        bytes.insert(bytes.end(), converted, converted + count);
+        return true;
+    };
+    for (const CJpegSegment& segment : list) {
+        for (const std::string* text : {&segment.m_strCode, &segment.m_strData}) {
+            for (size_t pos = 0; pos < text->size();) {
+                const size_t taken = std::min(kHexSlice - filled, text->size() - pos);
+                std::memcpy(slice + filled, text->data() + pos, taken);
+                filled += taken;
+                pos += taken;
+                if (filled == kHexSlice && !convert()) {
+                    return std::nullopt;
+                }
+            }
+        }
+    }
+    if (filled > 0 && !convert()) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 int BinaryFileToHex(const std::string& path, std::string& hex) {

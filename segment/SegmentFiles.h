@@ -1,12 +1,14 @@
 // Conversions between a segment list, its hex text file and the binary file.
-// A list is never turned into bytes directly: it is written as hex text and
-// that text is converted back, exactly as the work files hold them.
+// A list is turned into bytes only by the rules of the hex text file, so the
+// bytes are the same whether the text went through the work file or not.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "segment/SegmentList.h"
+#include "util/FileBytes.h"
 
 // Writes every segment's marker and data text, in order, with nothing between
 // them. Returns the file length in characters; 0 when the file cannot be
@@ -19,6 +21,10 @@ int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path);
 // with the bytes before the 200-character slice that held it. A failed write
 // throws CFileException.
 bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath);
+
+// The bytes HexFileToBinary makes of the file WriteSegmentsHex writes for
+// list, without the two files: nothing where it would fail.
+std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list);
 
 // Reads a binary file into its hex text. 1 done, 0 when it cannot be opened.
 int BinaryFileToHex(const std::string& path, std::string& hex);

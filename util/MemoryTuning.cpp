@@ -9,10 +9,16 @@ namespace {
 constexpr int kLargestReusedBlock = 256 * 1024 * 1024;
 // Free memory at the top of the heap is kept up to this much.
 constexpr int kKeptFreeMemory = 512 * 1024 * 1024;
+// The kept memory belongs to the arena that freed it. With an arena per
+// thread, every worker of the command line would keep room for its own
+// largest pictures that no other worker can use; one arena lets each reuse
+// what the others freed.
+constexpr int kArenas = 1;
 
 }  // namespace
 
 void KeepFreedMemoryForPictures() {
     mallopt(M_MMAP_THRESHOLD, kLargestReusedBlock);
     mallopt(M_TRIM_THRESHOLD, kKeptFreeMemory);
+    mallopt(M_ARENA_MAX, kArenas);
 }

@@ -81,6 +81,15 @@ void ReplaceFileSafely(const std::string& path, const void* data, size_t size) {
     temporary.RenameOver(path);
 }
 
+bool WriteFileSafely(const std::string& path, const void* data, size_t size) {
+    try {
+        ReplaceFileSafely(path, data, size);
+        return true;
+    } catch (const CFileException&) {
+        return false;
+    }
+}
+
 bool CopyFileSafely(const std::string& source, const std::string& destination) {
     try {
         const std::optional<ByteVector> bytes = ReadFileBytes(source);

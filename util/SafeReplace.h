@@ -12,6 +12,9 @@
 // original is then unchanged and the temporary file is removed.
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size);
 
+// ReplaceFileSafely, false instead of the exception: path is then as it was.
+bool WriteFileSafely(const std::string& path, const void* data, size_t size);
+
 // Copies source over destination through ReplaceFileSafely. False when the
 // source cannot be read or the replacement fails; destination is then as it was.
 bool CopyFileSafely(const std::string& source, const std::string& destination);

@@ -138,6 +138,31 @@ TEST_F(ABatchOptimiser, LeavesTheFileAndItsTimesWhenTheReplacementCannotBeWritte
     EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Skipped});
 }
 
+// The result is written after the scan; a failed write must still end the
+// file as a failed save of the Exif-free copy did: its log stops there and
+// the file counts in no total.
+TEST_F(ABatchOptimiser, EndsTheLogAndCountsNothingWhenTheResultCannotBeWritten) {
+    settings.Write(settings::kFileName, "");
+    settings.Write(settings::kSaveExif, 0);
+    const std::string dropped = Picture(std::string(240, 'm') + ".jpg", CameraRecipe());
+    const ByteVector original = ReadFile(dropped);
+    const int64_t afterCut = static_cast<int64_t>(CutExifSegment(original)->remainder.size());
+    const int64_t size = static_cast<int64_t>(original.size());
+    Run({dropped});
+    EXPECT_EQ(batch->Log(), dropped +
+                                "の調査を完了しました。\r\n"
+                                "Exif情報を見つけたので削除しました。\r\n" +
+                                std::to_string(size) + " ﾊﾞｲﾄが " + std::to_string(afterCut) +
+                                " ﾊﾞｲﾄになりました...\r\n" + std::to_string(size - afterCut) +
+                                " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
+                                "続いてJPEGの検査を行います...\r\n"
+                                "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n"
+                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n");
+    EXPECT_EQ(batch->BytesBefore(), 0);
+    EXPECT_EQ(batch->BytesAfter(), 0);
+    EXPECT_EQ(ReadFile(dropped), original);
+}
+
 TEST_F(ABatchOptimiser, NeverReplacesAnExistingBackupWithoutOverwrite) {
     const std::string dropped = Picture("c.jpg", CameraRecipe());
     const std::string exifName = folder.File("c_kestrin100.exif");

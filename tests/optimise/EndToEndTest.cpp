@@ -452,6 +452,103 @@ INSTANTIATE_TEST_SUITE_P(WhetherWrittenBesideOrOver, AFileWhoseAdobeSegmentMatte
                              return std::string(info.param.name);
                          });
 
+// With an Exif segment in front, the Exif-free copy is saved only when the
+// optimised result cannot be, and only after its own pixel check: behind the
+// Exif segment the Adobe segment stays in the copy (checked, written, then
+// the result is refused); in front of it the Exif cut takes it too (the copy
+// is refused and nothing is written).
+struct CExifAdobeCase {
+    const char* name;
+    const char* fileNameSetting;
+    bool adobeInFrontOfExif;
+};
+
+void PrintTo(const CExifAdobeCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class AnExifFileWhoseAdobeSegmentMatters : public ABatchOverCameraFiles,
+                                           public ::testing::WithParamInterface<CExifAdobeCase> {};
+
+TEST_P(AnExifFileWhoseAdobeSegmentMatters, HasItsExifFreeCopyCheckedBeforeItIsWritten) {
+    const CExifAdobeCase& row = GetParam();
+    const bool overDropped = std::string(row.fileNameSetting).empty();
+    settings.Write(settings::kFileName, row.fileNameSetting);
+    const Bytes picture = MakeUntransformedRgbPicture(48, 32);
+    const Bytes exifSegment = MakeCameraExifSegment();
+    const Bytes adobe = MakeAdobeSegment(0);
+    const Bytes file = row.adobeInFrontOfExif ? InsertAfterStart(picture, {adobe, exifSegment})
+                                              : InsertAfterStart(picture, {exifSegment, adobe});
+    const Bytes exifFree = row.adobeInFrontOfExif ? picture : InsertAfterStart(picture, {adobe});
+    const std::string dropped = Place("rgb.jpg", file);
+    const std::string output = overDropped ? dropped : folder.File("rgb_kestrin100.jpg");
+    const std::string exifName = folder.File("rgb_kestrin100.exif");
+    const CFileTimes old = *TimesAtLocalMoment(2003, 4, 5, 6, 7);
+    ASSERT_TRUE(WriteFileTimes(dropped, old));
+
+    Run({dropped});
+
+    const int64_t size = static_cast<int64_t>(file.size());
+    const int64_t afterCut = static_cast<int64_t>(exifFree.size());
+    const int64_t optimised = static_cast<int64_t>(picture.size());
+    std::string log = dropped +
+                      "の調査を完了しました。\r\nExif情報を見つけたので削除しました。\r\n" +
+                      SizesLine(size, afterCut) + Number(size - afterCut) +
+                      " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
+                      "続いてJPEGの検査を行います...\r\n";
+    if (row.adobeInFrontOfExif) {
+        log += dropped +
+               "はExif情報を正常に削除できませんでした。\r\n\r\n"
+               "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n";
+    } else {
+        log += "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n" + exifName +
+               "へExif情報を保存しました。\r\n" + output +
+               (overDropped ? "へ上書きしました。\r\n\r\n"
+                            : "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n");
+    }
+    log += dropped +
+           "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
+           "不明な独自情報は見つかりませんでした...\r\n";
+    if (row.adobeInFrontOfExif) {
+        log += "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" + SizesLine(afterCut, optimised) +
+               "このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。"
+               "終了します。\r\n\r\n";
+    } else {
+        log += DroppedLines(adobe).front() + "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" +
+               SizesLine(afterCut, optimised) + Number(afterCut - optimised) +
+               " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
+               "続いて最適化したJPEGの検査を行います...\r\n" +
+               dropped + "は正常に最適化できませんでした。終了します。\r\n\r\n";
+    }
+    EXPECT_EQ(batch->Log(), log);
+    if (row.adobeInFrontOfExif) {
+        EXPECT_EQ(ReadFile(dropped), file);
+        EXPECT_FALSE(std::filesystem::exists(folder.File("rgb_kestrin100.jpg")));
+        EXPECT_FALSE(std::filesystem::exists(exifName));
+    } else {
+        EXPECT_EQ(ReadFile(output), exifFree) << "the checked Exif-free copy, not the result";
+        EXPECT_TRUE(ShowsThePictureOf(output, Place("source.jpg", file)));
+        EXPECT_EQ(ReadFile(exifName), exifSegment);
+    }
+    EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
+    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{
+                                     row.adobeInFrontOfExif ? EBatchFileOutcome::NothingToRemove
+                                                            : EBatchFileOutcome::Skipped});
+    EXPECT_EQ(batch->BytesBefore(), afterCut);
+    EXPECT_EQ(batch->BytesAfter(), optimised);
+    EXPECT_TRUE(messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WhereTheAdobeSegmentStandsAndWhereTheResultGoes, AnExifFileWhoseAdobeSegmentMatters,
+    ::testing::Values(CExifAdobeCase{"BehindExifBesideTheFile", "_kestrin100", false},
+                      CExifAdobeCase{"BehindExifOverTheFile", "", false},
+                      CExifAdobeCase{"InFrontOfExifBesideTheFile", "_kestrin100", true},
+                      CExifAdobeCase{"InFrontOfExifOverTheFile", "", true}),
+    [](const ::testing::TestParamInfo<CExifAdobeCase>& info) {
+        return std::string(info.param.name);
+    });
+
 // Profile bytes that read as a marker the kept list holds: the scanner cuts
 // the profile there and the filter keeps that piece, so part of the profile
 // would stay in front of the picture's tables. A decoder steps over such

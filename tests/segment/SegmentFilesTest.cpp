@@ -116,4 +116,39 @@ TEST_F(AHexWorkFile, GivesBackEverySamplePictureFromItsStartMarker) {
     }
 }
 
+// The batch turns its list into bytes in memory; any difference from the
+// work-file round trip would put other bytes in the user's folder than the
+// ones the rules describe.
+TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
+    const std::string longData(450, 'E');
+    std::vector<CSegmentList> lists = {
+        {},
+        {{"FFD8", ""}, {"FFE0", "00104A46"}, {"FFD9", ""}},
+        {{"FFD8", longData}, {"FF", "7"}, {"FFDA", longData + "1"}},
+        {{"FFD8", std::string(199, '1')}, {"FFD9", "2"}},
+        {{"FFD8", std::string(190, '3')}, {"FFE1", "0g"}, {"FFD9", ""}},
+        {{"FFD8", std::string(410, '4')}, {"FFE1", "ab"}},
+    };
+    for (const bool progressive : {false, true}) {
+        CJpegRecipe recipe;
+        recipe.exifWithThumbnail = true;
+        recipe.progressive = progressive;
+        recipe.quality = 100;
+        WriteFile(binaryPath, MakeJpeg(recipe));
+        CHedThread record;
+        record.m_strFileName = binaryPath;
+        ASSERT_EQ(ScanJpegHeaders(record), 1);
+        lists.push_back(record.m_Obj);
+    }
+    for (size_t i = 0; i < lists.size(); ++i) {
+        WriteSegmentsHex(lists[i], hexPath);
+        const bool converted = HexFileToBinary(hexPath, binaryPath);
+        const std::optional<ByteVector> bytes = SegmentsToBytes(lists[i]);
+        ASSERT_EQ(bytes.has_value(), converted) << "list " << i;
+        if (converted) {
+            EXPECT_EQ(*bytes, ReadFile(binaryPath)) << "list " << i;
+        }
+    }
+}
+
 }  // namespace
