@@ -20,13 +20,16 @@ CBatchOptimiseDlg::~CBatchOptimiseDlg() = default;
 
 void CBatchOptimiseDlg::ProcessDrop(const std::vector<std::string>& paths) {
     m_batch.Drop(paths);
+    m_bStartingNextFile = true;
     StartNextFile();
 }
 
 void CBatchOptimiseDlg::StartNextFile() {
-    m_bNextFilePending = false;
     EPrepareResult prepared = EPrepareResult::Skipped;
+    // Busy until here: a message shown while the file is prepared runs the
+    // event loop, and a drop taken then would start a second file.
     RunGuarded([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
+    m_bStartingNextFile = false;
     if (prepared == EPrepareResult::ReadyToScan) {
         CHedThread& record = m_batch.Record();
         m_scan.Start(record, m_work.m_strTempData, m_settings,
@@ -37,7 +40,7 @@ void CBatchOptimiseDlg::StartNextFile() {
 }
 
 void CBatchOptimiseDlg::PostNextFile() {
-    m_bNextFilePending = true;
+    m_bStartingNextFile = true;
     QMetaObject::invokeMethod(
         this, [this] { StartNextFile(); }, Qt::QueuedConnection);
 }

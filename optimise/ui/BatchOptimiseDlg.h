@@ -25,7 +25,7 @@ public:
                       QWidget* parent = nullptr);
     ~CBatchOptimiseDlg() override;
 
-    bool IsBusy() const override { return m_scan.IsRunning() || m_bNextFilePending; }
+    bool IsBusy() const override { return m_scan.IsRunning() || m_bStartingNextFile; }
 
 protected:
     void ProcessDrop(const std::vector<std::string>& paths) override;
@@ -44,7 +44,8 @@ private:
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     CBatchOptimiser m_batch;
-    bool m_bNextFilePending = false;
+    // From the drop or the end of a file until the next file's scan runs.
+    bool m_bStartingNextFile = false;
     // After the batch, so it goes first: its thread writes the batch's record.
     CHedScan m_scan;
 };
