@@ -71,11 +71,9 @@ class ABatchOptimiseDialog : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CTestSettingsLocation> m_settings;
-    std::unique_ptr<CTempDir> m_folder;
-    std::vector<std::string> m_messages;
+    CWindowTestPlace m_place;
 
-    std::string File(const std::string& name) const { return m_folder->File(name); }
+    std::string File(const std::string& name) const { return m_place.File(name); }
 
     std::string CameraPicture(const std::string& name) const {
         CJpegRecipe recipe;
@@ -103,12 +101,7 @@ private:
     std::unique_ptr<CQuorvelApp> Start() {
         CKeptHeaderList kept;
         kept.ResetToDefaults(File("nok_code.pdt"));
-        auto app = std::make_unique<CQuorvelApp>(m_folder->Path().string() + "/");
-        SetMessageSink([this](const std::string& text) { m_messages.push_back(text); });
-        if (!app->InitInstance({"kestrin"})) {
-            return nullptr;
-        }
-        return app;
+        return m_place.StartProgram();
     }
 
     static CBatchLogDlg* OpenDialog(const CQuorvelApp& app) {
@@ -136,16 +129,9 @@ private:
     static bool Idle(const CBatchLogDlg& dialog) { return !dialog.IsBusy(); }
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<CTestSettingsLocation>();
-        m_folder = std::make_unique<CTempDir>();
-        m_messages.clear();
-    }
+    void init() { m_place.Renew(); }
 
-    void cleanup() {
-        m_folder.reset();
-        m_settings.reset();
-    }
+    void cleanup() { m_place.Release(); }
 
     void processesDropsInOrderAndRefusesToBeInterruptedWhileScanning() {
         const auto app = Start();
@@ -162,7 +148,7 @@ private slots:
         Drop(*dialog, {CameraPicture("late.jpg")});
         FindControl<QPushButton>(*dialog, kClose)->click();
         dialog->close();
-        QCOMPARE(m_messages, (std::vector<std::string>(3, "計算中です！")));
+        QCOMPARE(m_place.messages, (std::vector<std::string>(3, "計算中です！")));
         QVERIFY(dialog->isVisible());
 
         QTRY_VERIFY_WITH_TIMEOUT(Idle(*dialog), kTimeoutMs);

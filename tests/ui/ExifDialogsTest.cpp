@@ -27,11 +27,9 @@ class AnExifDialog : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CTestSettingsLocation> m_settings;
-    std::unique_ptr<CTempDir> m_folder;
-    std::vector<std::string> m_messages;
+    CWindowTestPlace m_place;
 
-    std::string File(const std::string& name) const { return m_folder->File(name); }
+    std::string File(const std::string& name) const { return m_place.File(name); }
 
     std::string CameraPicture(const std::string& name) const {
         CJpegRecipe recipe;
@@ -58,12 +56,7 @@ private:
                       "0128,Unit,the unit of the resolution\r\n"
                       "9999,Absent,a tag no file here carries\r\n"
                       "0213,Bytes,where colour samples sit\r\n");
-        auto app = std::make_unique<CQuorvelApp>(m_folder->Path().string() + "/");
-        SetMessageSink([this](const std::string& text) { m_messages.push_back(text); });
-        if (!app->InitInstance(arguments)) {
-            return nullptr;
-        }
-        return app;
+        return m_place.StartProgram(arguments);
     }
 
     // Runs the menu command and returns the batch dialog it shows.
@@ -88,16 +81,9 @@ private:
     }
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<CTestSettingsLocation>();
-        m_folder = std::make_unique<CTempDir>();
-        m_messages.clear();
-    }
+    void init() { m_place.Renew(); }
 
-    void cleanup() {
-        m_folder.reset();
-        m_settings.reset();
-    }
+    void cleanup() { m_place.Release(); }
 
     void commandsSitInTheMenuBar() {
         const auto app = Start();
@@ -199,13 +185,13 @@ private slots:
         QCOMPARE(firstClick, (QStringList{"Bytes", "Orientation", "Unit"}));
         QCOMPARE(secondClick, (QStringList{"Unit", "Orientation", "Bytes"}));
         QCOMPARE(listPlace, QRect(0, 40, clientSize.width(), clientSize.height() - 40));
-        QVERIFY(m_messages.empty());
+        QVERIFY(m_place.messages.empty());
     }
 
     void exifDisplayRefusesWithoutAFileOrWithoutExif() {
         WriteFile(File("plain.jpg"), MakeJpeg(CJpegRecipe{}));
         for (const bool withFile : {false, true}) {
-            m_messages.clear();
+            m_place.messages.clear();
             const auto app =
                 withFile ? Start({"kestrin", QString::fromStdString(File("plain.jpg"))}) : Start();
             bool dialogShown = false;
@@ -221,8 +207,9 @@ private slots:
             closer.start(0);
             app->MainFrame().Action(ID_EXIF_DISPLAY)->trigger();
             QVERIFY(!dialogShown);
-            QCOMPARE(m_messages, std::vector<std::string>{withFile ? "Exif情報は検出されません"
-                                                                   : "ﾌｧｲﾙが開かれていません"});
+            QCOMPARE(m_place.messages,
+                     std::vector<std::string>{withFile ? "Exif情報は検出されません"
+                                                       : "ﾌｧｲﾙが開かれていません"});
         }
     }
 };

@@ -19,25 +19,16 @@ class AMainWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CTestSettingsLocation> m_settings;
-    std::unique_ptr<CTempDir> m_folder;
-    std::vector<std::string> m_messages;
-
-    std::string ProgramFolder() const { return m_folder->Path().string() + "/"; }
+    CWindowTestPlace m_place;
 
     std::string MakePicture(const std::string& name, int width, int height) const {
-        const std::string path = m_folder->File(name);
+        const std::string path = m_place.File(name);
         WriteJpegOfSize(path, width, height);
         return path;
     }
 
     std::unique_ptr<CQuorvelApp> Start(const QStringList& arguments = {"kestrin"}) {
-        auto app = std::make_unique<CQuorvelApp>(ProgramFolder());
-        SetMessageSink([this](const std::string& text) { m_messages.push_back(text); });
-        if (!app->InitInstance(arguments)) {
-            return nullptr;
-        }
-        return app;
+        return m_place.StartProgram(arguments);
     }
 
     static bool IsEnabled(const CQuorvelApp& app, int id) {
@@ -45,16 +36,9 @@ private:
     }
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<CTestSettingsLocation>();
-        m_folder = std::make_unique<CTempDir>();
-        m_messages.clear();
-    }
+    void init() { m_place.Renew(); }
 
-    void cleanup() {
-        m_folder.reset();
-        m_settings.reset();
-    }
+    void cleanup() { m_place.Release(); }
 
     void showsTheFileNamedOnTheCommandLineAtOnce() {
         const std::string path = MakePicture("camera.jpg", 64, 48);
@@ -151,12 +135,12 @@ private slots:
                 QCOMPARE(copied.pixel(x, y), qRgb(bgr[2], bgr[1], bgr[0]));
             }
         }
-        QVERIFY(m_messages.empty());
+        QVERIFY(m_place.messages.empty());
     }
 
     void savesAnExactCopyThatBecomesTheDocumentAndLeavesTheFileItselfAlone() {
         const std::string path = MakePicture("original.jpg", 64, 48);
-        const std::string copy = m_folder->File("copy.jpg");
+        const std::string copy = m_place.File("copy.jpg");
         WriteTextFile(copy, "an older file of that name");
         const auto app = Start({"kestrin", QString::fromStdString(path)});
         QVERIFY(app->MainFrame().View().SaveCopyAs(copy));

@@ -10,11 +10,16 @@
 #include <QStringList>
 #include <QUrl>
 #include <QWidget>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "app/QuorvelApp.h"
 
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/MessageSink.h"
 
 // Points every QSettings of the process at a fresh, empty folder while it lives.
 class CTestSettingsLocation {
@@ -26,6 +31,42 @@ public:
 
 private:
     CTempDir m_folder;
+};
+
+// What each test function of a window test starts from: a private settings
+// location, an empty program folder and no messages. Renew it in init() and
+// release it in cleanup().
+class CWindowTestPlace {
+public:
+    void Renew() {
+        m_settings = std::make_unique<CTestSettingsLocation>();
+        m_folder = std::make_unique<CTempDir>();
+        messages.clear();
+    }
+    void Release() {
+        m_folder.reset();
+        m_settings.reset();
+    }
+
+    std::string ProgramFolder() const { return m_folder->Path().string() + "/"; }
+    std::string File(const std::string& name) const { return m_folder->File(name); }
+
+    // Starts the window program from the program folder, its messages
+    // collected in messages; null when it does not start.
+    std::unique_ptr<CQuorvelApp> StartProgram(const QStringList& arguments = {"kestrin"}) {
+        auto app = std::make_unique<CQuorvelApp>(ProgramFolder());
+        SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+        if (!app->InitInstance(arguments)) {
+            return nullptr;
+        }
+        return app;
+    }
+
+    std::vector<std::string> messages;
+
+private:
+    std::unique_ptr<CTestSettingsLocation> m_settings;
+    std::unique_ptr<CTempDir> m_folder;
 };
 
 inline void WriteJpegOfSize(const std::string& path, int width, int height) {
