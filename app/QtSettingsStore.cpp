@@ -1,6 +1,6 @@
 #include "app/QtSettingsStore.h"
 
-#include "app/SettingsText.h"
+#include "settings/SettingsText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QSettings>
 #include <mutex>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 class CQtSettingsStore : public CSettingsStore {
 public:

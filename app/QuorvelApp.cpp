@@ -8,11 +8,11 @@
 #include "app/ResourceIds.h"
 #include "app/Version.h"
 #include "app/ui/AboutDlg.h"
-#include "app/ui/CommandGuard.h"
 #include "app/ui/MainFrame.h"
 #include "util/FileHelpers.h"
 #include "util/MemoryTuning.h"
 #include "util/WorkFiles.h"
+#include "widgets/CommandGuard.h"
 
 namespace {
 

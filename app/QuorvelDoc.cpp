@@ -2,22 +2,15 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QUrl>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/DocImageEvent.h"
-#include "app/ui/SysProSheet.h"
-#include "exif/ui/ExifViewDlg.h"
 #include "segment/KeptHeaderList.h"
-#include "segment/ui/KeptHeaderDlg.h"
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 
 namespace {
-
-constexpr const char* kHomePage = "https://example.com/kestrinjpeg/";
 
 // The wait cursor for as long as it lives.
 class CWaitCursor {
@@ -88,31 +81,8 @@ bool CQuorvelDoc::IsLoaded() const {
     return m_picture.m_nWidth != 1 && m_picture.m_nHeight != 1;
 }
 
-void CQuorvelDoc::OnKeptHeaderSettings(QWidget* parent) {
-    CKeptHeaderDlg dialog(m_workFiles.m_strNokCode, parent);
-    dialog.exec();
-    // Also after Cancel: the dialog's reset rewrites the file at once.
+void CQuorvelDoc::ReloadKeptHeaderCodes() {
     m_keptHeaderCodes = LoadKeptHeaderCodes(m_workFiles.m_strNokCode);
-}
-
-void CQuorvelDoc::OnSystemSettings(QWidget* parent) {
-    CSysProSeet sheet(m_settings, parent);
-    sheet.exec();
-}
-
-void CQuorvelDoc::OnExifDisplay(QWidget* parent) {
-    if (!IsLoaded()) {
-        ShowMessage("ﾌｧｲﾙが開かれていません");
-        return;
-    }
-    CExifViewDlg dialog(parent);
-    if (dialog.ShowFile(m_exifEngine, m_strPathName)) {
-        dialog.exec();
-    }
-}
-
-void CQuorvelDoc::OnHomePage() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
 }
 
 void CQuorvelDoc::OnDocImage(int code) {

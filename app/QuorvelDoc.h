@@ -17,7 +17,6 @@
 #include "util/WorkFiles.h"
 
 class CSettingsStore;
-class QWidget;
 
 // What the document knows of its file besides the name.
 struct CFileStatus {
@@ -51,13 +50,9 @@ public:
     const CWorkFiles& WorkFiles() const { return m_workFiles; }
     const std::vector<std::string>& KeptHeaderCodes() const { return m_keptHeaderCodes; }
     CExifEngine& ExifEngine() { return m_exifEngine; }
-    const CSettingsStore& Settings() const { return m_settings; }
-
-    void OnKeptHeaderSettings(QWidget* parent);
-    void OnSystemSettings(QWidget* parent);
-    // Shows the Exif values of the document's file; refused while no picture is loaded.
-    void OnExifDisplay(QWidget* parent);
-    void OnHomePage();
+    CSettingsStore& Settings() const { return m_settings; }
+    // Reads the kept-header list file again, after its dialog changed it.
+    void ReloadKeptHeaderCodes();
 
 signals:
     // The picture or the file name changed.

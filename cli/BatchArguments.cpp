@@ -7,7 +7,7 @@
 #include <system_error>
 #include <variant>
 
-#include "app/SettingsText.h"
+#include "settings/SettingsText.h"
 #include "util/FileHelpers.h"
 
 namespace {

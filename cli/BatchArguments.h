@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/OverlaySettingsStore.h"
 #include "cli/CommandLine.h"
+#include "settings/OverlaySettingsStore.h"
 #include "util/WorkFiles.h"
 
 struct CBatchArguments {

@@ -5,8 +5,8 @@
 #include <string>
 #include <variant>
 
-#include "app/SettingsStore.h"
-#include "app/SettingsText.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "dates/FileDateBatch.h"
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "util/ShellNotify.h"
 
 std::vector<std::string> CFileDateBatch::Apply(const std::vector<std::string>& paths,

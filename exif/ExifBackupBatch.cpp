@@ -1,8 +1,8 @@
 #include "exif/ExifBackupBatch.h"
 
-#include "app/SettingsStore.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
+#include "settings/SettingsStore.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"

@@ -2,11 +2,11 @@
 
 #include <optional>
 
-#include "app/SettingsStore.h"
 #include "dates/FileTimes.h"
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
+#include "settings/SettingsStore.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"

@@ -4,12 +4,12 @@
 #include <limits>
 #include <optional>
 
-#include "app/SettingsStore.h"
 #include "exif/ExifBlock.h"
 #include "exif/ExifDecoder.h"
 #include "exif/YBigNumber.h"
 #include "hexcodec/Cipher.h"
 #include "imaging/JpegCodec.h"
+#include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
 

@@ -1,7 +1,7 @@
 #include "optimise/BatchSaving.h"
 
-#include "app/SettingsStore.h"
 #include "exif/ExifEngine.h"
+#include "settings/SettingsStore.h"
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"

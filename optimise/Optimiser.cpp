@@ -3,10 +3,10 @@
 #include <optional>
 #include <utility>
 
-#include "app/SettingsStore.h"
 #include "imaging/JpegCodec.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

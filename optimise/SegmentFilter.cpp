@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "util/TextHelpers.h"
 
 namespace {

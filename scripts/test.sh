@@ -10,6 +10,9 @@ jobs=$(nproc)
 
 scripts/install-deps.sh
 
+echo "== layers"
+scripts/check-layers.sh
+
 echo "== unit tests"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --parallel "$jobs"

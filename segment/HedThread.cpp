@@ -6,8 +6,8 @@
 #include <limits>
 #include <optional>
 
-#include "app/SettingsStore.h"
 #include "segment/SegmentScanner.h"
+#include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
 
 namespace {

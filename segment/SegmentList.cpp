@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

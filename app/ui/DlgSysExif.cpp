@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "app/SystemSettingsModel.h"
+#include "settings/SystemSettingsModel.h"
 #include "ui_DlgSysExif.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/ui/DlgSysLevel.h"
 
-#include "app/SystemSettingsModel.h"
+#include "settings/SystemSettingsModel.h"
 #include "ui_DlgSysLevel.h"
 
 namespace {

@@ -13,13 +13,18 @@
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
 #include "app/Version.h"
-#include "app/ui/CommandGuard.h"
 #include "app/ui/QuorvelView.h"
+#include "app/ui/SysProSheet.h"
 #include "app/ui/ToolBarIcons.h"
+#include "exif/ui/ExifViewDlg.h"
+#include "segment/ui/KeptHeaderDlg.h"
+#include "util/MessageSink.h"
+#include "widgets/CommandGuard.h"
 
 namespace {
 
 constexpr int kPaneWidths[] = {300, 150};
+constexpr const char* kHomePage = "https://example.com/kestrinjpeg/";
 constexpr const char* kIdleText = "ﾚﾃﾞｨ";
 // The document's name while no file is open.
 constexpr const char* kUntitled = "新規ﾌｧｲﾙ";
@@ -108,12 +113,12 @@ void CMainFrame::ConnectCommands() {
     ConnectCommand(ID_BATCH_EXIF_EMBED, [this] { m_pView->OnBatchExifEmbed(); });
     ConnectCommand(ID_BATCH_DATES, [this] { m_pView->OnBatchFileDates(); });
     ConnectCommand(ID_FILE_DATES, [this] { m_pView->OnFileDates(); });
-    ConnectCommand(ID_EXIF_DISPLAY, [this] { m_doc.OnExifDisplay(this); });
-    ConnectCommand(ID_KEPT_HEADERS, [this] { m_doc.OnKeptHeaderSettings(this); });
-    ConnectCommand(ID_SYSTEM_SETTINGS, [this] { m_doc.OnSystemSettings(this); });
+    ConnectCommand(ID_EXIF_DISPLAY, [this] { OnExifDisplay(); });
+    ConnectCommand(ID_KEPT_HEADERS, [this] { OnKeptHeaderSettings(); });
+    ConnectCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });
     ConnectCommand(ID_HELP_CONTENTS, [this] { OnHelpContents(); });
     ConnectCommand(ID_HELP_SEARCH, [this] { OnHelpSearch(); });
-    ConnectCommand(ID_HOME_PAGE, [this] { m_doc.OnHomePage(); });
+    ConnectCommand(ID_HOME_PAGE, [this] { OnHomePage(); });
     connect(Action(ID_VIEW_TOOLBAR), &QAction::triggered, m_pToolBar, &QToolBar::setVisible);
     connect(Action(ID_VIEW_STATUS_BAR), &QAction::triggered, this, [this](bool shown) {
         statusBar()->setVisible(shown);
@@ -180,4 +185,31 @@ void CMainFrame::OnHelpSearch() {
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile));
     url.setFragment(QStringLiteral("keywords"));
     QDesktopServices::openUrl(url);
+}
+
+void CMainFrame::OnHomePage() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+}
+
+void CMainFrame::OnExifDisplay() {
+    if (!m_doc.IsLoaded()) {
+        ShowMessage("ﾌｧｲﾙが開かれていません");
+        return;
+    }
+    CExifViewDlg dialog(this);
+    if (dialog.ShowFile(m_doc.ExifEngine(), m_doc.PathName())) {
+        dialog.exec();
+    }
+}
+
+void CMainFrame::OnKeptHeaderSettings() {
+    CKeptHeaderDlg dialog(m_doc.WorkFiles().m_strNokCode, this);
+    dialog.exec();
+    // Also after Cancel: the dialog's reset rewrites the file at once.
+    m_doc.ReloadKeptHeaderCodes();
+}
+
+void CMainFrame::OnSystemSettings() {
+    CSysProSeet sheet(m_doc.Settings(), this);
+    sheet.exec();
 }

@@ -45,6 +45,11 @@ private:
     void OnDocumentChanged();
     void OnHelpContents();
     void OnHelpSearch();
+    void OnHomePage();
+    // Shows the Exif values of the document's file; refused while no picture is loaded.
+    void OnExifDisplay();
+    void OnKeptHeaderSettings();
+    void OnSystemSettings();
 
     CQuorvelDoc& m_doc;
     std::string m_strHelpFile;

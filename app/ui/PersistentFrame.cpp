@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -14,8 +14,6 @@
 
 #include "app/DocImageEvent.h"
 #include "app/QuorvelDoc.h"
-#include "app/ui/CommandGuard.h"
-#include "app/ui/DroppedFiles.h"
 #include "dates/ui/BatchFileDateDlg.h"
 #include "dates/ui/FileDateDlg.h"
 #include "exif/ui/BatchExifBackupDlg.h"
@@ -23,6 +21,8 @@
 #include "optimise/ui/BatchOptimiseDlg.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/DroppedFiles.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/SettingsStore.h"
 #include "app/ui/DlgSysExif.h"
 #include "app/ui/DlgSysLevel.h"
 #include "app/ui/SettingsIds.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/SystemSettingsModel.h"
+#include "settings/SystemSettingsModel.h"
 
 class CSettingsStore;
 class CDlgSysLevel;

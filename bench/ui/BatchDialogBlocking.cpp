@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MemorySettingsStore.h"
 #include "exif/ExifEngine.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
 #include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
 #include "util/MemoryTuning.h"
 #include "util/WorkFiles.h"
 

@@ -5,10 +5,10 @@
 #include <QLineEdit>
 #include <QMimeData>
 
-#include "app/ui/CommandGuard.h"
-#include "app/ui/DroppedFiles.h"
 #include "ui_BatchFileDateDlg.h"
 #include "util/MessageSink.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/DroppedFiles.h"
 
 namespace {
 

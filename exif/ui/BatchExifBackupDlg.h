@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "app/ui/BatchLogDlg.h"
 #include "exif/ExifBackupBatch.h"
+#include "widgets/BatchLogDlg.h"
 
 namespace Ui {
 class CBatchExifBackupDlg;

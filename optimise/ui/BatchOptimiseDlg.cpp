@@ -1,7 +1,7 @@
 #include "optimise/ui/BatchOptimiseDlg.h"
 
-#include "app/ui/CommandGuard.h"
 #include "ui_BatchOptimiseDlg.h"
+#include "widgets/CommandGuard.h"
 
 CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStore& settings,
                                      const std::vector<std::string>& keptCodes, CExifEngine& exif,

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/BatchLogDlg.h"
 #include "optimise/BatchOptimiser.h"
 #include "segment/ui/HedScan.h"
+#include "widgets/BatchLogDlg.h"
 
 namespace Ui {
 class CBatchOptimiseDlg;

@@ -5,8 +5,8 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "app/ui/CommandGuard.h"
 #include "segment/ui/SegmentIds.h"
+#include "widgets/CommandGuard.h"
 
 // The finish notification's wait: the scanner blocks until the interface
 // thread has handled the event, or until the window is going away.

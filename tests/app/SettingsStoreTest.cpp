@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "app/MemorySettingsStore.h"
 #include "app/QtSettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/MemorySettingsStore.h"
 #include "dates/FileDateBatch.h"
 #include "dates/FileTimes.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 #include "util/ShellNotify.h"

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "app/MemorySettingsStore.h"
 #include "dates/FileTimes.h"
 #include "exif/ExifBackupBatch.h"
 #include "exif/ExifBlock.h"
@@ -10,6 +9,7 @@
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

@@ -4,10 +4,10 @@
 
 #include <sys/stat.h>
 
-#include "app/MemorySettingsStore.h"
 #include "exif/ExifBlock.h"
 #include "imaging/JpegCodec.h"
 #include "segment/SegmentFiles.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "app/MemorySettingsStore.h"
 #include "exif/ExifBlock.h"
 #include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

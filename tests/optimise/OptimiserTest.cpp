@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "app/MemorySettingsStore.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
 #include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MemorySettingsStore.h"
 #include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <ostream>
 
-#include "app/MemorySettingsStore.h"
 #include "dates/FileTimes.h"
 #include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/MemorySettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/segment/ReferenceScanner.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"

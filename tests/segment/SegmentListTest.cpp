@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MemorySettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 
 #include "app/QuorvelApp.h"
 #include "app/ResourceIds.h"
-#include "app/ui/BatchLogDlg.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/QuorvelView.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/ui/ProgressDlg.h"
 #include "segment/ui/SegmentIds.h"
 #include "tests/ui/UiTestSupport.h"
+#include "widgets/BatchLogDlg.h"
 
 namespace {
 

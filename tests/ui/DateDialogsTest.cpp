@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/MemorySettingsStore.h"
 #include "dates/ui/BatchFileDateDlg.h"
 #include "dates/ui/DateIds.h"
 #include "dates/ui/FileDateDlg.h"
 #include "dates/ui/SmallCalender.h"
+#include "settings/MemorySettingsStore.h"
 #include "tests/ui/UiTestSupport.h"
 #include "util/MessageSink.h"
 

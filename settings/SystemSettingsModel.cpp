@@ -1,4 +1,4 @@
-#include "app/SystemSettingsModel.h"
+#include "settings/SystemSettingsModel.h"
 
 namespace {
 

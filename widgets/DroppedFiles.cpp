@@ -1,4 +1,4 @@
-#include "app/ui/DroppedFiles.h"
+#include "widgets/DroppedFiles.h"
 
 #include <QApplication>
 #include <QMimeData>

@@ -1,6 +1,6 @@
-#include "app/OverlaySettingsStore.h"
+#include "settings/OverlaySettingsStore.h"
 
-#include "app/SettingsText.h"
+#include "settings/SettingsText.h"
 
 int COverlaySettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                          int defaultValue) const {

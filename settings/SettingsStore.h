@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 
 class CSettingsStore {
 public:

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 // One copy of every user setting, as the sheet edits it. The integers keep
 // whatever the store held; the sheet writes 0 or 1 for what it shows as checks.

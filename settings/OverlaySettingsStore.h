@@ -1,17 +1,16 @@
-// Settings kept in memory only: the store of the tests, and the layer that
-// holds the command line's one-run overrides.
+// Settings changed for one run only: values given here hide those of the
+// stored settings beneath, and writes stay here. The command line's
+// "-o key=value" uses it.
 #pragma once
 
-#include <map>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <utility>
 
-#include "app/SettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 
-class CMemorySettingsStore : public CSettingsStore {
+class COverlaySettingsStore : public CSettingsStore {
 public:
+    explicit COverlaySettingsStore(const CSettingsStore& base) : m_base(base) {}
+
     int GetProfileInt(const std::string& section, const std::string& key,
                       int defaultValue) const override;
     std::string GetProfileString(const std::string& section, const std::string& key,
@@ -20,10 +19,7 @@ public:
     void WriteProfileString(const std::string& section, const std::string& key,
                             const std::string& value) override;
 
-    // The stored text of a value, or nothing when it was never written.
-    std::optional<std::string> Find(const std::string& section, const std::string& key) const;
-
 private:
-    mutable std::mutex m_mutex;
-    std::map<std::pair<std::string, std::string>, std::string> m_values;
+    const CSettingsStore& m_base;
+    CMemorySettingsStore m_overrides;
 };

@@ -1,6 +1,6 @@
-#include "app/MemorySettingsStore.h"
+#include "settings/MemorySettingsStore.h"
 
-#include "app/SettingsText.h"
+#include "settings/SettingsText.h"
 
 int CMemorySettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                         int defaultValue) const {

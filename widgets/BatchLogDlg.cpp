@@ -1,4 +1,4 @@
-#include "app/ui/BatchLogDlg.h"
+#include "widgets/BatchLogDlg.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "app/ui/CommandGuard.h"
-#include "app/ui/DroppedFiles.h"
 #include "util/MessageSink.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/DroppedFiles.h"
 
 CBatchLogDlg::CBatchLogDlg(QWidget* parent) : QDialog(parent) {
     setAcceptDrops(true);
