@@ -21,8 +21,8 @@ constexpr const char* kCannotOpen = "ﾌｧｲﾙを開けません";
 
 }  // namespace
 
-CQuorvelApp::CQuorvelApp(const std::string& programFolder)
-    : m_strProgramFolder(programFolder), m_scratch(programFolder), m_recentFiles(kRecentFileCount) {
+CQuorvelApp::CQuorvelApp(const CProgramPlaces& places)
+    : m_places(places), m_scratch(places.m_strWorkFolder), m_recentFiles(kRecentFileCount) {
     m_previousSink = SetMessageSink([this](const std::string& text) { ShowMessageBox(text); });
     KeepFreedMemoryForPictures();
 }
@@ -35,9 +35,10 @@ CQuorvelApp::~CQuorvelApp() {
 }
 
 bool CQuorvelApp::InitInstance(const QStringList& arguments) {
-    const CWorkFiles files = MakeWorkFiles(m_strProgramFolder, m_scratch.Folder());
+    const CWorkFiles files = MakeWorkFiles(m_places.m_strListFolder, m_scratch.Folder());
     m_pDoc = std::make_unique<CQuorvelDoc>(files, m_settings);
-    m_pFrame = std::make_unique<CMainFrame>(m_settings, *m_pDoc, m_strProgramFolder + kHelpFile);
+    m_pFrame =
+        std::make_unique<CMainFrame>(m_settings, *m_pDoc, m_places.m_strDataFolder + kHelpFile);
     ConnectCommands();
     if (arguments.size() > 1 && !OpenDocumentFile(arguments[1].toStdString())) {
         return false;

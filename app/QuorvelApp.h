@@ -17,6 +17,7 @@
 #include "app/RecentFileList.h"
 #include "app/ScratchPlace.h"
 #include "util/MessageSink.h"
+#include "util/ProgramPlaces.h"
 
 class CMainFrame;
 class CQuorvelDoc;
@@ -25,10 +26,9 @@ class CQuorvelApp : public QObject {
     Q_OBJECT
 
 public:
-    // programFolder ends in "/": it holds the list files, the help and the
-    // lock that decides where the scratch files go. Installs the message box
-    // as the message sink.
-    explicit CQuorvelApp(const std::string& programFolder);
+    // places holds the list files, the help and the lock that decides where
+    // the scratch files go. Installs the message box as the message sink.
+    explicit CQuorvelApp(const CProgramPlaces& places);
     ~CQuorvelApp() override;
 
     // Creates the document and the main frame, opens the file named by the
@@ -51,7 +51,7 @@ private:
     void OnAppAbout();
     void ShowMessageBox(const std::string& text);
 
-    std::string m_strProgramFolder;
+    CProgramPlaces m_places;
     CScratchPlace m_scratch;
     MessageSink m_previousSink;
     CQtSettingsStore m_settings;

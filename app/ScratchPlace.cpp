@@ -16,9 +16,9 @@ constexpr const char* kLockFileName = "kestrin.lock";
 
 }  // namespace
 
-CScratchPlace::CScratchPlace(const std::string& programFolder) {
-    if (TakeLock(programFolder)) {
-        m_strFolder = programFolder;
+CScratchPlace::CScratchPlace(const std::string& lockFolder) {
+    if (TakeLock(lockFolder)) {
+        m_strFolder = lockFolder;
         return;
     }
     MakePrivateFolder();
@@ -34,10 +34,10 @@ CScratchPlace::~CScratchPlace() {
     }
 }
 
-bool CScratchPlace::TakeLock(const std::string& programFolder) {
+bool CScratchPlace::TakeLock(const std::string& lockFolder) {
     // Close-on-exec: a browser started for the help must not inherit the lock
     // and keep holding it after this window has gone.
-    const std::string path = programFolder + kLockFileName;
+    const std::string path = lockFolder + kLockFileName;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;

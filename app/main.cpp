@@ -5,12 +5,12 @@
 
 #include "app/QuorvelApp.h"
 #include "app/Version.h"
-#include "util/FileHelpers.h"
+#include "util/ProgramPlaces.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     try {
-        CQuorvelApp app(GetProgramFolder());
+        CQuorvelApp app(FindProgramPlaces());
         if (!app.InitInstance(QApplication::arguments())) {
             return 1;
         }

@@ -9,6 +9,7 @@
 
 #include "settings/SettingsText.h"
 #include "util/FileHelpers.h"
+#include "util/ProgramPlaces.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ CScratchFolder::~CScratchFolder() {
 }
 
 CWorkFiles CScratchFolder::WorkFiles() const {
-    return MakeWorkFiles(GetProgramFolder(), m_strPath + "/");
+    return MakeWorkFiles(FindProgramPlaces().m_strListFolder, m_strPath + "/");
 }
 
 std::string LogForTerminal(const std::string& log) {

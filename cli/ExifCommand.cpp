@@ -9,6 +9,7 @@
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEngine.h"
 #include "util/FileHelpers.h"
+#include "util/ProgramPlaces.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int RunShow(const Arguments& arguments) {
     if (options.file.empty()) {
         return UsageError("exif show: no file given");
     }
-    CExifEngine engine(GetProgramFolder() + kDictionaryFileName, "");
+    CExifEngine engine(FindProgramPlaces().m_strListFolder + kDictionaryFileName, "");
     const int result = engine.ProbeExifFile(options.file);
     if (result == kExifFileNotOpened) {
         std::fprintf(stderr, "kestrin-cli: cannot read %s\n", options.file.c_str());

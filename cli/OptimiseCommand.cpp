@@ -14,6 +14,7 @@
 #include "optimise/BatchOptimiser.h"
 #include "segment/KeptHeaderList.h"
 #include "util/FileHelpers.h"
+#include "util/ProgramPlaces.h"
 
 namespace {
 
@@ -135,8 +136,9 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
     if (!parsed) {
         return kExitUsage;
     }
-    COptimiseRun run(*parsed,
-                     LoadKeptHeaderCodes(MakeWorkFiles(GetProgramFolder(), "").m_strNokCode));
+    COptimiseRun run(
+        *parsed,
+        LoadKeptHeaderCodes(MakeWorkFiles(FindProgramPlaces().m_strListFolder, "").m_strNokCode));
     std::vector<std::unique_ptr<COptimiseWorker>> workers;
     for (int i = 0; i < parsed->jobs; ++i) {
         workers.push_back(run.MakeWorker());

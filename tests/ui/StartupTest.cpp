@@ -21,7 +21,7 @@ private:
     std::string ProgramFolder() const { return m_folder->Path().string() + "/"; }
 
     std::unique_ptr<CQuorvelApp> Start() const {
-        auto app = std::make_unique<CQuorvelApp>(ProgramFolder());
+        auto app = std::make_unique<CQuorvelApp>(PlacesBesidePrograms(ProgramFolder()));
         return app->InitInstance({"kestrin"}) ? std::move(app) : nullptr;
     }
 

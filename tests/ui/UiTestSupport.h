@@ -54,7 +54,7 @@ public:
     // Starts the window program from the program folder, its messages
     // collected in messages; null when it does not start.
     std::unique_ptr<CQuorvelApp> StartProgram(const QStringList& arguments = {"kestrin"}) {
-        auto app = std::make_unique<CQuorvelApp>(ProgramFolder());
+        auto app = std::make_unique<CQuorvelApp>(PlacesBesidePrograms(ProgramFolder()));
         SetMessageSink([this](const std::string& text) { messages.push_back(text); });
         if (!app->InitInstance(arguments)) {
             return nullptr;

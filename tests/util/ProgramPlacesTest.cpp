@@ -1,0 +1,71 @@
+#include "util/ProgramPlaces.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+// A program folder in prefix/bin beside prefix/share/kestrin with the two
+// shipped list files, and a home folder for the user's places.
+class AnInstalledLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(m_prefix.Path() / "bin");
+        fs::create_directories(m_prefix.Path() / "share/kestrin");
+        WriteTextFile(m_prefix.File("share/kestrin/nok_code.pdt"), "FFE0\r\n");
+        WriteTextFile(m_prefix.File("share/kestrin/exif_inf.pdt"), "dictionary\r\n");
+    }
+
+    CPlaceInputs Inputs(const std::string& runtimeDir = "") const {
+        return {
+            m_prefix.File("bin/"), "../share/kestrin/", m_home.Path().string(), "", runtimeDir, ""};
+    }
+
+    CTempDir m_prefix;
+    CTempDir m_home;
+};
+
+TEST_F(AnInstalledLayout, KeepsEverythingBesideTheProgramsInTheBuildTree) {
+    const std::string bin = m_prefix.File("bin/");
+    WriteTextFile(bin + "exif_inf.pdt", "dictionary\r\n");
+    const CProgramPlaces places = DecideProgramPlaces(Inputs());
+    EXPECT_FALSE(places.m_bInstalled);
+    EXPECT_EQ(places.m_strListFolder, bin);
+    EXPECT_EQ(places.m_strDataFolder, bin);
+    EXPECT_EQ(places.m_strWorkFolder, bin);
+}
+
+TEST_F(AnInstalledLayout, UsesTheUsersPlacesWhenTheProgramFolderIsReadOnly) {
+    const std::string bin = m_prefix.File("bin/");
+    WriteTextFile(bin + "exif_inf.pdt", "dictionary\r\n");
+    fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
+    const CProgramPlaces places = DecideProgramPlaces(Inputs());
+    fs::permissions(bin, fs::perms::owner_all);
+    EXPECT_TRUE(places.m_bInstalled);
+    EXPECT_EQ(places.m_strListFolder, m_home.File(".local/share/marvoke/KestrinJPEG/"));
+}
+
+TEST_F(AnInstalledLayout, TakesSharedDataAndCopiesTheListsOnceIntoTheUsersFolder) {
+    const CProgramPlaces places = DecideProgramPlaces(Inputs(m_home.File("run")));
+    EXPECT_TRUE(places.m_bInstalled);
+    EXPECT_EQ(places.m_strDataFolder, m_prefix.File("share/kestrin/"));
+    EXPECT_EQ(places.m_strWorkFolder, m_home.File("run/marvoke/KestrinJPEG/"));
+
+    PrepareProgramPlaces(places);
+    EXPECT_EQ(ReadTextFile(places.m_strListFolder + "nok_code.pdt"), "FFE0\r\n");
+    WriteTextFile(places.m_strListFolder + "nok_code.pdt", "FFE1\r\n");
+    PrepareProgramPlaces(places);
+    EXPECT_EQ(ReadTextFile(places.m_strListFolder + "nok_code.pdt"), "FFE1\r\n")
+        << "a list the user changed is never replaced";
+    EXPECT_TRUE(fs::is_directory(places.m_strWorkFolder));
+}
+
+TEST_F(AnInstalledLayout, FallsBackToTheCacheFolderWithoutARuntimeFolder) {
+    EXPECT_EQ(DecideProgramPlaces(Inputs()).m_strWorkFolder,
+              m_home.File(".cache/marvoke/KestrinJPEG/"));
+}

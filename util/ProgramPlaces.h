@@ -1,0 +1,51 @@
+// Where the programs find their shipped data, the user's list files and their
+// work files. Run from the build tree, all of it stays beside the programs; an
+// installed program cannot write beside itself, so its shipped data comes from
+// the installed data folder, the list files the user may change live in the
+// user's data folder and the lock and work files in the runtime or cache folder.
+#pragma once
+
+#include <string>
+
+struct CProgramPlaces {
+    // The two list files (kept-header list, Exif tag dictionary); writable.
+    std::string m_strListFolder;
+    // The shipped read-only files: the help and the sample picture.
+    std::string m_strDataFolder;
+    // The lock file and the window's scratch files.
+    std::string m_strWorkFolder;
+    bool m_bInstalled = false;
+};
+
+// What the decision depends on, so that a test can give any of it.
+struct CPlaceInputs {
+    // The folder of the running program, ending in "/".
+    std::string m_strProgramFolder;
+    // The installed data folder relative to the program folder ("../share/kestrin/").
+    std::string m_strInstalledData;
+    // The environment: HOME and the XDG base folders (empty when unset).
+    std::string m_strHome;
+    std::string m_strDataHome;
+    std::string m_strRuntimeDir;
+    std::string m_strCacheHome;
+};
+
+// Everything in folder (ending in "/"), as in the build tree.
+CProgramPlaces PlacesBesidePrograms(const std::string& folder);
+
+// The inputs of the running program and its environment.
+CPlaceInputs CurrentPlaceInputs();
+
+// The build tree is a program folder whose permissions let the user write it
+// and that holds the Exif tag dictionary beside the programs (the build copies it there; an
+// installation never does). Every folder name ends in "/".
+CProgramPlaces DecideProgramPlaces(const CPlaceInputs& inputs);
+
+// For an installed program: makes the user's folders (mode 0700) and copies
+// each list file that is not there yet from the shipped data. Nothing to do
+// in the build tree. Throws std::runtime_error naming the folder or file that
+// could not be made.
+void PrepareProgramPlaces(const CProgramPlaces& places);
+
+// The places of the running program, prepared.
+CProgramPlaces FindProgramPlaces();
