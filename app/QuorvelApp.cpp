@@ -1,6 +1,7 @@
 #include "app/QuorvelApp.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QThread>
 
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr const char* kHelpFile = "help/index.html";
-constexpr const char* kCannotOpen = "ﾌｧｲﾙを開けません";
 
 }  // namespace
 
@@ -49,11 +49,10 @@ bool CQuorvelApp::InitInstance(const QStringList& arguments) {
 
 bool CQuorvelApp::OpenDocumentFile(const std::string& path) {
     if (!FileExists(path)) {
-        ShowMessage(path + "\r\n" + kCannotOpen);
+        ShowMessage(path + "\r\n" + kCannotOpenFile);
         return false;
     }
-    m_pDoc->DecodeForDisplay(path);
-    m_pDoc->SetPathName(path);
+    m_pDoc->OpenPicture(path);
     return true;
 }
 
@@ -70,8 +69,12 @@ void CQuorvelApp::ConnectCommands() {
 }
 
 void CQuorvelApp::OnFileOpen() {
+    // Starts in the folder of the picture on show, where the next one usually is.
+    const std::string& shown = m_pDoc->PathName();
+    const QString folder =
+        shown.empty() ? QString() : QFileInfo(QString::fromStdString(shown)).absolutePath();
     const QString path =
-        QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("開く"), QString(),
+        QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("開く"), folder,
                                      QStringLiteral("jpgﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"));
     if (!path.isEmpty()) {
         OpenDocumentFile(path.toStdString());

@@ -36,8 +36,8 @@ public:
     // when that file cannot be opened: the program then ends.
     bool InitInstance(const QStringList& arguments);
 
-    // The framework's open: the file must be readable; its decode may fail
-    // and leave the previous picture. It becomes the document's file.
+    // The framework's open: false when the file cannot be read. A file that
+    // does not decode is reported and leaves the window as it was.
     bool OpenDocumentFile(const std::string& path);
 
     CQuorvelDoc& Document() const { return *m_pDoc; }

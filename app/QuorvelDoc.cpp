@@ -64,8 +64,20 @@ bool CQuorvelDoc::DecodeForDisplay(const std::string& path) {
         const CWaitCursor wait;
         decoded = DecodeJpegForDocument(path, m_picture, *this);
     }
+    if (!decoded) {
+        OnDocImage(kDocImageStored);
+    }
     emit Changed();
     return decoded;
+}
+
+bool CQuorvelDoc::OpenPicture(const std::string& path) {
+    if (!DecodeForDisplay(path)) {
+        ShowMessage(path + "\r\n" + kCannotOpenFile);
+        return false;
+    }
+    SetPathName(path);
+    return true;
 }
 
 void CQuorvelDoc::SetPathName(const std::string& path) {

@@ -18,6 +18,9 @@
 
 class CSettingsStore;
 
+// Follows the path of a file that cannot be opened.
+inline constexpr const char* kCannotOpenFile = "ﾌｧｲﾙを開けません";
+
 // What the document knows of its file besides the name.
 struct CFileStatus {
     CFileTimes m_times;
@@ -37,10 +40,15 @@ public:
     void AddView(QObject* view);
 
     // Decodes path for display, telling the views before and after. A failed
-    // decode keeps the previous picture. Shows the wait cursor meanwhile.
+    // decode keeps the previous picture, and the views show it again. Shows
+    // the wait cursor meanwhile.
     bool DecodeForDisplay(const std::string& path);
     // Makes path (as an absolute path) the document's file and reads its status.
     void SetPathName(const std::string& path);
+    // Decodes path and makes it the document's file. A file that does not
+    // decode changes nothing but the message it gets: the previous picture
+    // stays on show under its own name.
+    bool OpenPicture(const std::string& path);
 
     // Width and height both other than 1.
     bool IsLoaded() const;

@@ -3,12 +3,14 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
 #include "app/Version.h"
 #include "util/ProgramPlaces.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    InstallJapaneseQtTranslation(application);
     try {
         CQuorvelApp app(FindProgramPlaces());
         if (!app.InitInstance(QApplication::arguments())) {

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev libjpeg-turbo-progs
-    xvfb xauth fonts-ipafont-gothic xdg-utils
+    xvfb xauth fonts-ipafont-gothic xdg-utils imagemagick qt6-translations-l10n
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #include "app/ui/MainFrame.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int kPaneWidths[] = {300, 150};
-constexpr const char* kHomePage = "https://example.com/kestrinjpeg/";
+constexpr const char* kCannotBrowse = "を開けません。ﾌﾞﾗｳｻﾞを起動できませんでした";
 constexpr const char* kIdleText = "ﾚﾃﾞｨ";
 // The document's name while no file is open.
 constexpr const char* kUntitled = "新規ﾌｧｲﾙ";
@@ -178,17 +178,40 @@ void CMainFrame::OnDocumentChanged() {
 }
 
 void CMainFrame::OnHelpContents() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile)));
+    OpenInBrowser(QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile)));
 }
 
 void CMainFrame::OnHelpSearch() {
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile));
     url.setFragment(QStringLiteral("keywords"));
-    QDesktopServices::openUrl(url);
+    OpenInBrowser(url);
 }
 
 void CMainFrame::OnHomePage() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+    // The program has no public page yet: the help's start page stands in.
+    OpenInBrowser(QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile)));
+}
+
+void CMainFrame::OpenInBrowser(const QUrl& url) {
+    // The desktop's opener is waited for in the background: its exit status is
+    // the only sign that no browser could be started.
+    auto* opener = new QProcess(this);
+    const QString shown = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    const auto fail = [shown] { ShowMessage(shown.toStdString() + "\r\n" + kCannotBrowse); };
+    connect(opener, &QProcess::errorOccurred, this, [opener, fail](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            fail();
+            opener->deleteLater();
+        }
+    });
+    connect(opener, &QProcess::finished, this,
+            [opener, fail](int exitCode, QProcess::ExitStatus status) {
+                if (status != QProcess::NormalExit || exitCode != 0) {
+                    fail();
+                }
+                opener->deleteLater();
+            });
+    opener->start(QStringLiteral("xdg-open"), {url.toString()});
 }
 
 void CMainFrame::OnExifDisplay() {

@@ -14,6 +14,7 @@ class CQuorvelDoc;
 class CQuorvelView;
 class QLabel;
 class QToolBar;
+class QUrl;
 
 class CMainFrame : public CPersistentFrame {
     Q_OBJECT
@@ -46,6 +47,8 @@ private:
     void OnHelpContents();
     void OnHelpSearch();
     void OnHomePage();
+    // Opens url with the desktop's opener; a message tells when that fails.
+    void OpenInBrowser(const QUrl& url);
     // Shows the Exif values of the document's file; refused while no picture is loaded.
     void OnExifDisplay();
     void OnKeptHeaderSettings();

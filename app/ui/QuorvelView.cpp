@@ -159,10 +159,7 @@ void CQuorvelView::dropEvent(QDropEvent* event) {
         return;
     }
     const std::string& first = files.front();
-    RunGuarded([this, &first] {
-        m_doc.DecodeForDisplay(first);
-        m_doc.SetPathName(first);
-    });
+    RunGuarded([this, &first] { m_doc.OpenPicture(first); });
     event->acceptProposedAction();
 }
 
@@ -178,7 +175,9 @@ void CQuorvelView::OnEditCopy() {
 }
 
 void CQuorvelView::OnFileSaveAs() {
-    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"), QString(),
+    // Offers the picture's own folder and name; replacing a file is asked first.
+    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"),
+                       QString::fromStdString(m_doc.PathName()),
                        QStringLiteral("JPEGﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("jpg"));

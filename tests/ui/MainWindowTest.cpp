@@ -2,6 +2,8 @@
 // rendering, scrolling, enabling, copying and the stored placement.
 #include <sys/stat.h>
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QtTest>
@@ -64,6 +66,74 @@ private slots:
         QCOMPARE(app->Document().PathName(), first);
         QCOMPARE(app->Document().Picture().m_nWidth, 40);
         QCOMPARE(app->RecentFiles().Paths(), QStringList{QString::fromStdString(first)});
+    }
+
+    void reportsAFileThatDoesNotDecodeAndKeepsTheWindowAsItWas() {
+        const std::string picture = MakePicture("picture.jpg", 40, 30);
+        const std::string text = m_place.File("notes.jpg");
+        WriteTextFile(text, "not a picture\n");
+        const auto app = Start({"kestrin", QString::fromStdString(picture)});
+        const QString title = app->MainFrame().windowTitle();
+
+        QVERIFY(app->OpenDocumentFile(text));
+        DropFiles(*app->MainFrame().View().viewport(), {QString::fromStdString(text)});
+
+        const std::vector<std::string> expected(2, text + "\r\nﾌｧｲﾙを開けません");
+        QCOMPARE(m_place.messages, expected);
+        QCOMPARE(app->Document().PathName(), picture);
+        QCOMPARE(app->MainFrame().windowTitle(), title);
+        QCOMPARE(app->RecentFiles().Paths(), QStringList{QString::fromStdString(picture)});
+        QVERIFY(IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
+        QVERIFY(app->MainFrame().View().HasOffscreenCopy());
+    }
+
+    void tellsWhenTheHelpCannotBeOpened() {
+        // An opener that finds no browser, as on a desktop without one.
+        const std::string bin = m_place.File("bin");
+        QVERIFY(QDir().mkpath(QString::fromStdString(bin)));
+        WriteTextFile(bin + "/xdg-open", "#!/bin/sh\nexit 3\n");
+        ::chmod((bin + "/xdg-open").c_str(), 0755);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+        const auto app = Start();
+        app->MainFrame().Action(ID_HELP_CONTENTS)->trigger();
+        app->MainFrame().Action(ID_HOME_PAGE)->trigger();
+        QTRY_COMPARE(m_place.messages.size(), size_t{2});
+        qputenv("PATH", path);
+        for (const std::string& message : m_place.messages) {
+            QVERIFY(message.ends_with("index.html\r\nを開けません。ﾌﾞﾗｳｻﾞを起動できませんでした"));
+        }
+    }
+
+    void startsTheFileDialogsAtThePictureOnShowWithTheirOwnFilters() {
+        const std::string picture = MakePicture("picture.jpg", 40, 30);
+        const auto app = Start({"kestrin", QString::fromStdString(picture)});
+        const QString folder = QString::fromStdString(m_place.ProgramFolder()).chopped(1);
+        struct CSeen {
+            QString folder;
+            QStringList filters;
+            QStringList selected;
+        };
+        const auto inspectNextDialog = [](CSeen& seen) {
+            QTimer::singleShot(0, [&seen] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seen = {dialog->directory().absolutePath(), dialog->nameFilters(),
+                        dialog->selectedFiles()};
+                dialog->reject();
+            });
+        };
+        CSeen open;
+        CSeen save;
+        inspectNextDialog(open);
+        app->MainFrame().Action(ID_FILE_OPEN)->trigger();
+        inspectNextDialog(save);
+        app->MainFrame().Action(ID_FILE_SAVE_AS_JPEG)->trigger();
+        QCOMPARE(open.folder, folder);
+        QCOMPARE(open.filters, (QStringList{"jpgﾌｧｲﾙ(*.jpg)", "全ﾌｧｲﾙ(*.*)"}));
+        QCOMPARE(save.folder, folder);
+        QCOMPARE(save.filters, (QStringList{"JPEGﾌｧｲﾙ(*.jpg)", "全ﾌｧｲﾙ(*.*)"}));
+        QCOMPARE(save.selected, QStringList{QString::fromStdString(picture)});
     }
 
     void rendersRowsPaddedByTheWidthModFour_data() {

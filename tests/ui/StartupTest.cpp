@@ -1,10 +1,14 @@
 // Start-up and exit of the window program in a program folder of its own:
 // first-run defaults, the work files, and two windows sharing one folder.
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
 
 #include "app/QtSettingsStore.h"
+#include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
 #include "app/QuorvelDoc.h"
 #include "tests/ui/UiTestSupport.h"
@@ -83,6 +87,19 @@ private slots:
         WriteTextFile(theirs.m_strTempData, "x");
         second.reset();
         QVERIFY(!fs::exists(privateFolder));
+    }
+
+    // Last: the translation stays installed for the rest of the process.
+    void speaksJapaneseInQtsOwnButtonsWhereTheTranslationIsInstalled() {
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + QStringLiteral("/qtbase_ja.qm"))) {
+            QVERIFY(!InstallJapaneseQtTranslation(*QCoreApplication::instance()));
+            QSKIP("Qt's Japanese translation is not installed");
+        }
+        QVERIFY(InstallJapaneseQtTranslation(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("x"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
     }
 };
 
