@@ -85,7 +85,7 @@ void CQuorvelDoc::ReloadKeptHeaderCodes() {
     m_keptHeaderCodes = LoadKeptHeaderCodes(m_workFiles.m_strNokCode);
 }
 
-void CQuorvelDoc::OnDocImage(int code) {
+void CQuorvelDoc::OnDocImage(EDocImageCode code) {
     // Synchronous: every view has handled the code before the decode goes on.
     CDocImageEvent event(code);
     for (const QPointer<QObject>& view : m_views) {
