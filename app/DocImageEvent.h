@@ -1,17 +1,18 @@
 // WM_DOC_IMAGE as a Qt event: the document sends it to each of its views,
-// synchronously, with the code 300 before a decode and 200 after a picture
+// synchronously, with DropCache before a decode and Stored after a picture
 // was stored.
 #pragma once
 
 #include <QEvent>
 
 #include "app/ResourceIds.h"
+#include "imaging/JpegCodec.h"
 
 class CDocImageEvent : public QEvent {
 public:
-    explicit CDocImageEvent(int code) : QEvent(EventType()), m_nCode(code) {}
+    explicit CDocImageEvent(EDocImageCode code) : QEvent(EventType()), m_code(code) {}
 
-    int Code() const { return m_nCode; }
+    EDocImageCode Code() const { return m_code; }
 
     // The event type, registered under the message's own number.
     static QEvent::Type EventType() {
@@ -20,5 +21,5 @@ public:
     }
 
 private:
-    int m_nCode;
+    EDocImageCode m_code;
 };

@@ -65,7 +65,7 @@ bool CQuorvelDoc::DecodeForDisplay(const std::string& path) {
         decoded = DecodeJpegForDocument(path, m_picture, *this);
     }
     if (!decoded) {
-        OnDocImage(kDocImageStored);
+        OnDocImage(EDocImageCode::Stored);
     }
     emit Changed();
     return decoded;
@@ -97,7 +97,7 @@ void CQuorvelDoc::ReloadKeptHeaderCodes() {
     m_keptHeaderCodes = LoadKeptHeaderCodes(m_workFiles.m_strNokCode);
 }
 
-void CQuorvelDoc::OnDocImage(int code) {
+void CQuorvelDoc::OnDocImage(EDocImageCode code) {
     // Synchronous: every view has handled the code before the decode goes on.
     CDocImageEvent event(code);
     for (const QPointer<QObject>& view : m_views) {

@@ -69,7 +69,7 @@ signals:
     void PathNameSet(const QString& path);
 
 private:
-    void OnDocImage(int code) override;
+    void OnDocImage(EDocImageCode code) override;
     void DeleteScratchFiles() const;
 
     CWorkFiles m_workFiles;

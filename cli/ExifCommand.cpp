@@ -31,9 +31,9 @@ void PrintLines(const CTagDictionary& dictionary) {
     }
 }
 
-void PrintJson(const std::string& file, int result, const CTagDictionary& dictionary) {
-    std::string out = "{\"file\": " + JsonQuoted(file) + ", \"result\": " + std::to_string(result) +
-                      ", \"tags\": [";
+void PrintJson(const std::string& file, EExifResult result, const CTagDictionary& dictionary) {
+    std::string out = "{\"file\": " + JsonQuoted(file) +
+                      ", \"result\": " + std::to_string(static_cast<int>(result)) + ", \"tags\": [";
     const char* separator = "";
     for (const CExifTagEntry& entry : dictionary.Entries()) {
         if (entry.m_strData.empty()) {
@@ -65,10 +65,10 @@ int RunShow(const Arguments& arguments) {
         return UsageError("exif show: no file given");
     }
     CExifEngine engine(FindProgramPlaces().m_strListFolder + kDictionaryFileName, "");
-    const int result = engine.ProbeExifFile(options.file);
-    if (result == kExifFileNotOpened) {
+    const EExifResult result = engine.ProbeExifFile(options.file);
+    if (result == EExifResult::FileNotOpened) {
         std::fprintf(stderr, "kestrin-cli: cannot read %s\n", options.file.c_str());
-    } else if (result != kExifDone) {
+    } else if (result != EExifResult::Done) {
         std::fprintf(stderr, "kestrin-cli: %s: %s\n", options.file.c_str(), kNoExifMessage);
     }
     if (options.json) {
@@ -76,7 +76,7 @@ int RunShow(const Arguments& arguments) {
     } else {
         PrintLines(engine.Dictionary());
     }
-    return result == kExifDone ? kExitSuccess : kExitFileFailed;
+    return result == EExifResult::Done ? kExitSuccess : kExitFileFailed;
 }
 
 // The backup and embedding batches over the given files, their log on

@@ -30,7 +30,8 @@ void PrintLines(const CHedThread& record) {
 void PrintJson(const CHedThread& record) {
     std::string out = "{\"file\": " + JsonQuoted(record.m_strFileName) +
                       ", \"length\": " + std::to_string(record.m_nThreadSize) +
-                      ", \"status\": " + std::to_string(record.m_nStatus) + ", \"segments\": [";
+                      ", \"status\": " + std::to_string(static_cast<int>(record.m_nStatus)) +
+                      ", \"segments\": [";
     const char* separator = "";
     for (const CJpegSegment& segment : record.m_Obj) {
         out += separator;
@@ -62,7 +63,7 @@ int RunSegmentsCommand(const Arguments& arguments) {
     CHedThread record;
     record.m_strFileName = options.file;
     ScanJpegHeaders(record);
-    if (record.m_nStatus == kHedStatusCancelled) {
+    if (record.m_nStatus == EHedStatus::Cancelled) {
         std::fprintf(stderr, "kestrin-cli: cannot read %s\n", options.file.c_str());
         return kExitFileFailed;
     }

@@ -35,7 +35,8 @@ bool CExifBackupBatch::BackUp(const std::string& path) {
         return false;
     }
     CExifCutSizes sizes;
-    if (m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) != kExifDone) {
+    if (m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) !=
+        EExifResult::Done) {
         m_log.Append(path + "にExif情報は見つかりません。\r\n\r\n");
         return false;
     }

@@ -30,15 +30,15 @@ int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths) {
 
 // The .exif file must exist and carry an Exif structure.
 bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& backup) {
-    if (m_exif.ProbeExifFile(path) == kExifDone) {
+    if (m_exif.ProbeExifFile(path) == EExifResult::Done) {
         m_log.Append(path + "は、すでにExif情報が埋め込まれています。\r\n\r\n");
         return false;
     }
     switch (m_exif.ProbeExifFile(backup)) {
-        case kExifDone:
+        case EExifResult::Done:
             m_log.Append(backup + "を見つけました。\r\n");
             return true;
-        case kExifFileNotOpened:
+        case EExifResult::FileNotOpened:
             m_log.Append(backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
             return false;
         default:

@@ -8,7 +8,7 @@
 EEmbedResult InsertBlockIntoWorkText(CExifEngine& exif, const CWorkFiles& work,
                                      const std::string& exifPath) {
     BinaryFileToHexFile(exifPath, work.m_strTempData);
-    if (exif.InsertExifHex(work.m_strTempHexa, work.m_strTempData) != kExifDone ||
+    if (exif.InsertExifHex(work.m_strTempHexa, work.m_strTempData) != EExifResult::Done ||
         !HexFileToBinary(work.m_strTempHexa, work.m_strTempData)) {
         return EEmbedResult::BlockUnreadable;
     }
@@ -17,7 +17,7 @@ EEmbedResult InsertBlockIntoWorkText(CExifEngine& exif, const CWorkFiles& work,
 
 EEmbedResult EmbedExifIntoWorkCopy(CExifEngine& exif, const CWorkFiles& work,
                                    const std::string& exifPath, const CPackedPicture& reference) {
-    if (exif.ProbeExifFile(exifPath) != kExifDone) {
+    if (exif.ProbeExifFile(exifPath) != EExifResult::Done) {
         return EEmbedResult::NoExifFound;
     }
     const EEmbedResult inserted = InsertBlockIntoWorkText(exif, work, exifPath);

@@ -75,50 +75,50 @@ std::optional<CExifLocation> CExifEngine::LocateExifHex(const std::string& hex) 
     return CExifLocation{start, static_cast<size_t>(tiffChars)};
 }
 
-int CExifEngine::CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
-                               CExifCutSizes& sizes) const {
+EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
+                                       CExifCutSizes& sizes) const {
     const std::optional<ByteVector> file = ReadFileBytes(sourcePath);
     if (!file) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     if (!WriteWholeFile(blockPath, {})) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     const std::optional<CExifCut> cut = CutExifSegment(*file);
     if (!cut) {
-        return kExifNotFound;
+        return EExifResult::NotFound;
     }
     if (!WriteWholeFile(blockPath, std::string(cut->block.begin(), cut->block.end())) ||
         !WriteWholeFile(sourcePath, std::string(cut->remainder.begin(), cut->remainder.end()))) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     sizes.before = static_cast<int64_t>(file->size());
     sizes.after = static_cast<int64_t>(cut->remainder.size());
-    return kExifDone;
+    return EExifResult::Done;
 }
 
-int CExifEngine::InsertExifHex(const std::string& jpegHexPath,
-                               const std::string& blockHexPath) const {
+EExifResult CExifEngine::InsertExifHex(const std::string& jpegHexPath,
+                                       const std::string& blockHexPath) const {
     const std::optional<ByteVector> jpeg = ReadFileBytes(jpegHexPath);
     const std::optional<ByteVector> block = ReadFileBytes(blockHexPath);
     if (!jpeg || !block) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     std::string text = "FFD8";
     text.append(block->begin(), block->end());
     text.append(jpeg->begin() + static_cast<long>(std::min<size_t>(4, jpeg->size())), jpeg->end());
-    return WriteWholeFile(jpegHexPath, text) ? kExifDone : kExifFileNotOpened;
+    return WriteWholeFile(jpegHexPath, text) ? EExifResult::Done : EExifResult::FileNotOpened;
 }
 
-int CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
-                                             const std::string& targetPath) const {
+EExifResult CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
+                                                     const std::string& targetPath) const {
     const std::optional<ByteVector> block = ReadFileBytes(exifPath);
     if (!block) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     const std::optional<CExifThumbnailSplit> parts = SplitAtThumbnail(*block);
     if (!parts) {
-        return kExifNotFound;
+        return EExifResult::NotFound;
     }
     const std::optional<ByteVector> thumbnail =
         MakeThumbnail(parts->thumbnail, targetPath, m_tools);
@@ -126,11 +126,11 @@ int CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
         thumbnail ? BuildTransplantSegment(*parts, *thumbnail) : std::nullopt;
     const std::optional<ByteVector> target = segment ? ReadFileBytes(targetPath) : std::nullopt;
     if (!target) {
-        return kExifNotFound;
+        return EExifResult::NotFound;
     }
     const ByteVector result = InsertAfterStartMarker(*target, *segment);
     ReplaceFileSafely(targetPath, result.data(), result.size());
-    return kExifDone;
+    return EExifResult::Done;
 }
 
 std::string CExifEngine::ExifBackupName(const std::string& jpegPath,
@@ -151,15 +151,15 @@ int CExifEngine::DecodeExifInHex(const std::string& fileHex) {
                            m_dictionary);
 }
 
-int CExifEngine::ProbeExifFile(const std::string& path) {
+EExifResult CExifEngine::ProbeExifFile(const std::string& path) {
     const std::optional<ByteVector> file = ReadFileBytes(path);
     if (!file) {
-        return kExifFileNotOpened;
+        return EExifResult::FileNotOpened;
     }
     if (!FitsHexConversion(*file)) {
-        return 0;
+        return EExifResult::NotFound;
     }
     const std::string hex = HexOf(*file);
-    const int found = DecodeExifInHex(hex);
-    return found != 0 ? found : DecodeExifHex(hex);
+    const bool decoded = DecodeExifInHex(hex) != 0 || DecodeExifHex(hex) != 0;
+    return decoded ? EExifResult::Done : EExifResult::NotFound;
 }

@@ -13,10 +13,8 @@
 
 class CSettingsStore;
 
-// Results of the engine's file operations.
-inline constexpr int kExifNotFound = 0;
-inline constexpr int kExifDone = 1;
-inline constexpr int kExifFileNotOpened = 2;
+// Results of the engine's file operations, with the numbers the JSON output shows.
+enum class EExifResult { NotFound = 0, Done = 1, FileNotOpened = 2 };
 
 struct CExifLocation {
     // Character position of the TIFF text in the hex text, and its length.
@@ -45,24 +43,25 @@ public:
 
     // Cuts the first Exif segment out of sourcePath (a work copy) into
     // blockPath, together with everything between the start marker and it.
-    // kExifDone, kExifNotFound (blockPath is then empty and the source
-    // unchanged) or kExifFileNotOpened.
-    int CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
-                      CExifCutSizes& sizes) const;
+    // Done, NotFound (blockPath is then empty and the source unchanged) or
+    // FileNotOpened.
+    EExifResult CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
+                              CExifCutSizes& sizes) const;
 
     // Rewrites the JPEG hex file as "FFD8", the block hex file's text, and the
-    // JPEG text after its first four characters. kExifDone or kExifFileNotOpened.
-    int InsertExifHex(const std::string& jpegHexPath, const std::string& blockHexPath) const;
+    // JPEG text after its first four characters. Done or FileNotOpened.
+    EExifResult InsertExifHex(const std::string& jpegHexPath,
+                              const std::string& blockHexPath) const;
 
     // Puts the .exif block into targetPath right after its start marker, with
     // a thumbnail made anew from the target's own picture at the old
     // thumbnail's size; the thumbnail-length entry of IFD1 follows the new
-    // thumbnail. kExifDone; kExifNotFound when the block has no thumbnail, an
-    // unusable length, or would grow past 65535 bytes (the target is then left
-    // alone); kExifFileNotOpened when the .exif file cannot be opened. The
-    // target is replaced safely: written beside it and renamed over it.
-    int TransplantExifWithThumbnail(const std::string& exifPath,
-                                    const std::string& targetPath) const;
+    // thumbnail. Done; NotFound when the block has no thumbnail, an unusable
+    // length, or would grow past 65535 bytes (the target is then left alone);
+    // FileNotOpened when the .exif file cannot be opened. The target is
+    // replaced safely: written beside it and renamed over it.
+    EExifResult TransplantExifWithThumbnail(const std::string& exifPath,
+                                            const std::string& targetPath) const;
 
     // The backup name of a JPEG: its path without the last four characters,
     // the setting exifname, and ".exif".
@@ -70,9 +69,10 @@ public:
 
     int DecodeExifHex(const std::string& tiffHex);
     int DecodeExifInHex(const std::string& fileHex);
-    // 1 the file carries a decodable Exif structure (the dictionary's data now
-    // describes it), 0 it does not, 2 it cannot be opened.
-    int ProbeExifFile(const std::string& path);
+    // Done when the file carries a decodable Exif structure (the dictionary's
+    // data now describes it), NotFound when it does not, FileNotOpened when it
+    // cannot be opened.
+    EExifResult ProbeExifFile(const std::string& path);
 
     void LoadTagDictionary(const std::string& path) { m_dictionary.Load(path); }
     CTagDictionary& Dictionary() { return m_dictionary; }

@@ -13,7 +13,7 @@ namespace {
 class CCountingOwner : public IHedOwner {
 public:
     void OnHedProgress(int percent) override { percents.push_back(percent); }
-    void OnHedFinished(int) override { ++finishes; }
+    void OnHedFinished(EHedStatus) override { ++finishes; }
     std::vector<int> percents;
     int finishes = 0;
 };

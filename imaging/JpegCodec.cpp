@@ -575,11 +575,11 @@ bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture
 
 bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
                            IDocImageObserver& observer) {
-    observer.OnDocImage(kDocImageDropCache);
+    observer.OnDocImage(EDocImageCode::DropCache);
     if (!DecodeFileToPacked(path, picture)) {
         return false;
     }
-    observer.OnDocImage(kDocImageStored);
+    observer.OnDocImage(EDocImageCode::Stored);
     return true;
 }
 

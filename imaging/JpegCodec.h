@@ -53,18 +53,24 @@ bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture)
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
 
+// The codes of WM_DOC_IMAGE, with the message's own numbers.
+enum class EDocImageCode {
+    // A new picture is about to be decoded: views drop their drawing cache.
+    DropCache = 300,
+    // A new picture was stored: views rebuild and redraw.
+    Stored = 200,
+};
+
 // Told before the document decodes a picture and after it stored one.
-inline constexpr int kDocImageDropCache = 300;
-inline constexpr int kDocImageStored = 200;
 class IDocImageObserver {
 public:
     virtual ~IDocImageObserver() = default;
-    virtual void OnDocImage(int code) = 0;
+    virtual void OnDocImage(EDocImageCode code) = 0;
 };
 
-// The document's decode: no name check; kDocImageDropCache before decoding,
-// kDocImageStored after picture was replaced. A failed decode leaves picture
-// as it was and sends nothing more.
+// The document's decode: no name check; DropCache before decoding, Stored
+// after picture was replaced. A failed decode leaves picture as it was and
+// sends nothing more.
 bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
                            IDocImageObserver& observer);
 

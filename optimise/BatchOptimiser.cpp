@@ -79,14 +79,15 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
 
     CExifCutSizes sizes;
     m_bExifCut =
-        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == kExifDone;
+        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == EExifResult::Done;
     m_bExifCheckPending = false;
     if (m_bExifCut) {
-        const int mode = m_settings.Read(settings::kDelExif) == 1 ? 0 : 1;
+        const EExifReportMode mode = ExifReportModeFor(m_settings);
         // The check of the Exif-free copy waits for the optimised result: when
         // that passes the same check, the copy is neither decoded nor written.
         // A stop that existing files decide now still follows the check.
-        m_bExifCheckPending = mode == 0 && !m_saving->StopsAfterExifRemoval();
+        m_bExifCheckPending =
+            mode == EExifReportMode::Removed && !m_saving->StopsAfterExifRemoval();
         const int goOn =
             m_bExifCheckPending
                 ? m_optimiser->AnnounceExifCheck(dropped, mode, sizes.before, sizes.after, m_strLog)
@@ -103,16 +104,16 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     return true;
 }
 
-void CBatchOptimiser::FinishScan(int status) {
+void CBatchOptimiser::FinishScan(EHedStatus status) {
     m_bScanning = false;
-    if (status == kHedStatusFinished) {
+    if (status == EHedStatus::Finished) {
         FinishOptimisation();
         return;
     }
     if (m_bExifCheckPending) {
         m_optimiser->CheckExifRemoval(m_strDropped, nullptr, m_strLog);
     }
-    if (status == kHedStatusCancelled) {
+    if (status == EHedStatus::Cancelled) {
         m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
         m_queue.clear();
         ClearSegments(m_HedThread.m_Obj);

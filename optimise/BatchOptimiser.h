@@ -56,9 +56,9 @@ public:
     CHedThread& Record() { return m_HedThread; }
     bool IsScanning() const { return m_bScanning; }
 
-    // The end of a scan: 200 optimises and saves, 300 (cancelled) ends the
-    // batch and empties the queue, 250 (empty file) goes on with the next file.
-    void FinishScan(int status);
+    // The end of a scan: Finished optimises and saves, Cancelled ends the
+    // batch and empties the queue, EmptyFile goes on with the next file.
+    void FinishScan(EHedStatus status);
 
     // Runs the whole queue on this thread, scanning inline.
     void RunQueue();

@@ -20,6 +20,11 @@ std::string SizesLine(int64_t before, int64_t after) {
 
 }  // namespace
 
+EExifReportMode ExifReportModeFor(const CSettingsStore& settings) {
+    return settings.Read(settings::kDelExif) == 1 ? EExifReportMode::Removed
+                                                  : EExifReportMode::RemovalForbidden;
+}
+
 COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettingsStore& settings,
                        const std::vector<std::string>& keptCodes)
     : m_form(form), m_work(work), m_settings(settings), m_keptCodes(keptCodes) {}
@@ -57,19 +62,19 @@ bool COptimiser::MakeAndVerifyResult() {
            ShowsSamePicture(*m_pReference, m_optimised.data(), m_optimised.size());
 }
 
-int COptimiser::ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,
-                                  std::string& log) {
+int COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
+                                  int64_t after, std::string& log) {
     if (AnnounceExifCheck(name, mode, before, after, log) == 0) {
         return 0;
     }
     return CheckExifRemoval(name, nullptr, log);
 }
 
-int COptimiser::AnnounceExifCheck(const std::string& name, int mode, int64_t before, int64_t after,
-                                  std::string& log) {
+int COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
+                                  int64_t after, std::string& log) {
     m_bExifCheckFailed = false;
     log += name + "の調査を完了しました。\r\n";
-    if (mode == 1) {
+    if (mode == EExifReportMode::RemovalForbidden) {
         log += "Exif情報を見つけました!\r\n";
         log += "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。終了します。\r\n";
         if (IsBatch()) {

@@ -18,6 +18,17 @@ struct CPackedPicture;
 
 enum class EOptimiseForm { Wizard, Batch };
 
+// The two Exif reports of the optimiser's log, modes 0 and 1.
+enum class EExifReportMode {
+    // The block was cut out of the work copy.
+    Removed = 0,
+    // The setting del_exif forbids removing it.
+    RemovalForbidden = 1,
+};
+
+// Removed when the setting del_exif allows removing the block, else RemovalForbidden.
+EExifReportMode ExifReportModeFor(const CSettingsStore& settings);
+
 // What OptimiseWorkFile found.
 enum class EOptimiseResult {
     // The scan held nothing to remove; the work copy is unchanged.
@@ -51,16 +62,15 @@ public:
     // Batch form only: where results are saved.
     void SetSaving(IBatchSaving* saving) { m_pSaving = saving; }
 
-    // Logs the Exif removal under name and verifies the work copy. Mode 0: the
-    // block was removed; mode 1: the setting del_exif forbids removing it.
-    // 1 when the optimisation goes on, 0 when it stops for this file.
+    // Logs the Exif removal under name and, when mode is Removed, verifies the
+    // work copy. 1 when the optimisation goes on, 0 when it stops for this file.
     // The same as AnnounceExifCheck followed by CheckExifRemoval(name, nullptr, log).
-    int ReportExifRemoval(const std::string& name, int mode, int64_t before, int64_t after,
-                          std::string& log);
+    int ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
+                          int64_t after, std::string& log);
     // The first part of ReportExifRemoval: the lines up to the announcement of
-    // the check. 0 for mode 1 (the file stops here), 1 for mode 0.
-    int AnnounceExifCheck(const std::string& name, int mode, int64_t before, int64_t after,
-                          std::string& log);
+    // the check. 0 for RemovalForbidden (the file stops here), 1 for Removed.
+    int AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
+                          int64_t after, std::string& log);
     // The rest of ReportExifRemoval: the check of the Exif-free work copy, its
     // outcome and, in the batch, the saving. Batch form only: given the
     // optimised bytes that were made from that copy and passed the check, the
@@ -71,8 +81,8 @@ public:
     // True when the last ReportExifRemoval stopped because the check failed.
     bool ExifRemovalFailedCheck() const { return m_bExifCheckFailed; }
 
-    // Works on the scan in record (it ended with status 200), appends to log
-    // and empties record.m_Obj. The wizard's result is the work copy; the
+    // Works on the scan in record (it ended EHedStatus::Finished), appends to
+    // log and empties record.m_Obj. The wizard's result is the work copy; the
     // batch's is OptimisedBytes(), checked but not yet saved anywhere.
     EOptimiseResult OptimiseWorkFile(const std::string& name, CHedThread& record, std::string& log);
 

@@ -15,7 +15,7 @@ namespace {
 // Nice steps that stand for the two raised and lowered thread priorities.
 constexpr int kPriorityNiceStep = 2;
 
-void Finish(CHedThread& record, int status) {
+void Finish(CHedThread& record, EHedStatus status) {
     record.m_nStatus = status;
     if (record.m_hOwner != nullptr) {
         record.m_hOwner->OnHedFinished(status);
@@ -47,7 +47,7 @@ int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
     });
     const bool completed = scanner.Run();
     record.m_Obj = scanner.Segments();
-    Finish(record, completed ? kHedStatusFinished : kHedStatusCancelled);
+    Finish(record, completed ? EHedStatus::Finished : EHedStatus::Cancelled);
     return completed ? 1 : 0;
 }
 
@@ -55,7 +55,7 @@ int ScanJpegHeaders(CHedThread& record) {
     ClearSegments(record.m_Obj);
     const std::optional<uint64_t> length = FileLength(record.m_strFileName);
     if (!length || *length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-        Finish(record, kHedStatusCancelled);
+        Finish(record, EHedStatus::Cancelled);
         return 0;
     }
     std::optional<ByteVector> bytes;
@@ -66,11 +66,11 @@ int ScanJpegHeaders(CHedThread& record) {
         bytes.reset();
     }
     if (!bytes) {
-        Finish(record, kHedStatusCancelled);
+        Finish(record, EHedStatus::Cancelled);
         return 0;
     }
     if (bytes->empty()) {
-        Finish(record, kHedStatusEmptyFile);
+        Finish(record, EHedStatus::EmptyFile);
         return 1;
     }
     return ScanJpegBytes(record, bytes->data(), bytes->size());

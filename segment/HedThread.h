@@ -17,10 +17,15 @@
 
 class CSettingsStore;
 
-inline constexpr int kHedStatusFinished = 200;
-inline constexpr int kHedStatusEmptyFile = 250;
-// Cancelled, or the file could not be opened or is too long for the record.
-inline constexpr int kHedStatusCancelled = 300;
+// How a scan ended. The numbers are those the logs and the JSON output show.
+enum class EHedStatus : int32_t {
+    // Until the first scan in the record ended.
+    None = 0,
+    Finished = 200,
+    EmptyFile = 250,
+    // Cancelled, or the file could not be opened or is too long for the record.
+    Cancelled = 300,
+};
 
 // The two notifications of a scan. Both are called on the scanner thread.
 class IHedOwner {
@@ -29,7 +34,7 @@ public:
     // Must return quickly: a window posts it on. percent is 0 to 100.
     virtual void OnHedProgress(int percent) = 0;
     // The scanner waits until this returns, so the owner may use the record.
-    virtual void OnHedFinished(int status) = 0;
+    virtual void OnHedFinished(EHedStatus status) = 0;
 };
 
 struct CHedThread {
@@ -38,7 +43,7 @@ struct CHedThread {
     std::atomic<int> m_bCancel{0};
     int32_t m_nThreadSize = 0;
     CSegmentList m_Obj;
-    int32_t m_nStatus = 0;
+    EHedStatus m_nStatus = EHedStatus::None;
     int32_t m_nPercent = 0;
     std::string m_strFileName;
 };

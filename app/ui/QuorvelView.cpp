@@ -86,11 +86,11 @@ void CQuorvelView::customEvent(QEvent* event) {
         QAbstractScrollArea::customEvent(event);
         return;
     }
-    const int code = static_cast<CDocImageEvent*>(event)->Code();
-    if (code == kDocImageDropCache) {
+    const EDocImageCode code = static_cast<CDocImageEvent*>(event)->Code();
+    if (code == EDocImageCode::DropCache) {
         m_pixOffscreen = QPixmap();
         viewport()->update();
-    } else if (code == kDocImageStored) {
+    } else if (code == EDocImageCode::Stored) {
         Render();
         SetScrollSizes();
     }

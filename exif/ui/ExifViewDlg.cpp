@@ -33,7 +33,7 @@ CExifViewDlg::CExifViewDlg(QWidget* parent)
 CExifViewDlg::~CExifViewDlg() = default;
 
 bool CExifViewDlg::ShowFile(CExifEngine& exif, const std::string& path) {
-    if (exif.ProbeExifFile(path) != 1) {
+    if (exif.ProbeExifFile(path) != EExifResult::Done) {
         ShowMessage("Exif情報は検出されません");
         return false;
     }

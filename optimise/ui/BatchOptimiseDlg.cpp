@@ -11,7 +11,7 @@ CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStor
       m_work(work),
       m_settings(settings),
       m_batch(work, settings, keptCodes, exif, this),
-      m_scan([this](int status) { OnScanFinished(status); }) {
+      m_scan([this](EHedStatus status) { OnScanFinished(status); }) {
     m_ui->setupUi(this);
     Attach(*m_ui->IDC_1024, *m_ui->IDC_1057, *m_ui->IDC_2);
 }
@@ -45,11 +45,11 @@ void CBatchOptimiseDlg::PostNextFile() {
         this, [this] { StartNextFile(); }, Qt::QueuedConnection);
 }
 
-void CBatchOptimiseDlg::OnScanFinished(int status) {
+void CBatchOptimiseDlg::OnScanFinished(EHedStatus status) {
     RunGuarded([this, status] { m_batch.FinishScan(status); });
     // A cancel ends the batch; every other end goes on with the next file,
     // once the scanner that is waiting for this handler has ended.
-    if (status != kHedStatusCancelled) {
+    if (status != EHedStatus::Cancelled) {
         PostNextFile();
     }
 }

@@ -38,7 +38,7 @@ private:
     // next one for a later turn of the event loop, so the window keeps drawing.
     void StartNextFile();
     void PostNextFile();
-    void OnScanFinished(int status);
+    void OnScanFinished(EHedStatus status);
 
     std::unique_ptr<Ui::CBatchOptimiseDlg> m_ui;
     const CWorkFiles& m_work;

@@ -84,12 +84,13 @@ void CHedScan::OnHedProgress(int percent) {
     }
 }
 
-void CHedScan::OnHedFinished(int status) {
+void CHedScan::OnHedFinished(EHedStatus status) {
     std::unique_lock lock(m_pHandshake->mutex);
     if (m_pHandshake->bAbandoned) {
         return;
     }
-    QCoreApplication::postEvent(this, new CHedEvent(CHedEvent::FinishedType(), status));
+    QCoreApplication::postEvent(this,
+                                new CHedEvent(CHedEvent::FinishedType(), static_cast<int>(status)));
     m_pHandshake->handled.wait(
         lock, [this] { return m_pHandshake->bReleased || m_pHandshake->bAbandoned; });
 }
@@ -100,13 +101,13 @@ void CHedScan::customEvent(QEvent* event) {
             m_pProgress->ShowPercent(static_cast<CHedEvent*>(event)->Value());
         }
     } else if (event->type() == CHedEvent::FinishedType()) {
-        HandleFinished(static_cast<CHedEvent*>(event)->Value());
+        HandleFinished(static_cast<EHedStatus>(static_cast<CHedEvent*>(event)->Value()));
     } else {
         QObject::customEvent(event);
     }
 }
 
-void CHedScan::HandleFinished(int status) {
+void CHedScan::HandleFinished(EHedStatus status) {
     if (m_bRunning) {
         // Every end closes the progress window, an empty file's too: the owner
         // goes on by itself, so nothing would ever close it later.

@@ -21,7 +21,7 @@ class CHedScan : public QObject, private IHedOwner {
     Q_OBJECT
 
 public:
-    using FinishHandler = std::function<void(int status)>;
+    using FinishHandler = std::function<void(EHedStatus status)>;
 
     explicit CHedScan(FinishHandler onFinished, QObject* parent = nullptr);
     // A running scan is cancelled and its thread waited for.
@@ -43,8 +43,8 @@ protected:
 
 private:
     void OnHedProgress(int percent) override;
-    void OnHedFinished(int status) override;
-    void HandleFinished(int status);
+    void OnHedFinished(EHedStatus status) override;
+    void HandleFinished(EHedStatus status);
 
     FinishHandler m_onFinished;
     std::shared_ptr<CHedHandshake> m_pHandshake;

@@ -103,7 +103,7 @@ TEST_F(AnExifBatch, EmbedsASavedBlockIntoACopyThatShowsTheSamePicture) {
     CPackedPicture reference;
     ASSERT_TRUE(DecodeJpegToPacked(edited, reference));
     EXPECT_TRUE(VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, output));
-    EXPECT_EQ(exif->ProbeExifFile(output), 1);
+    EXPECT_EQ(exif->ProbeExifFile(output), EExifResult::Done);
 
     batch.ClearLog();
     batch.ProcessDrop({edited});
@@ -120,7 +120,7 @@ TEST_F(AnExifBatch, ReplacesTheFileItselfWithAnEmptyNameAndKeepsItsTimes) {
     WriteFileTimes(camera, old);
     CExifEmbedBatch batch(work, settings, *exif);
     EXPECT_EQ(batch.ProcessDrop({camera}), 1);
-    EXPECT_EQ(exif->ProbeExifFile(camera), 1);
+    EXPECT_EQ(exif->ProbeExifFile(camera), EExifResult::Done);
     EXPECT_EQ(ReadFileTimes(camera)->modification.tv_sec, old.modification.tv_sec);
     EXPECT_NE(batch.Log().find(camera + "へ上書きしました。\r\n"), std::string::npos);
 }
@@ -154,7 +154,7 @@ TEST_F(AnExifBatch, WizardEmbeddingRefusesAFileWithoutExifAndVerifiesTheResult) 
               "このﾌｧｲﾙにはExif情報が検出されません。他のﾌｧｲﾙを指定して下さい。");
     EXPECT_EQ(EmbedExifIntoWorkCopy(*exif, work, folder.File("j_kestrin100.exif"), reference),
               EEmbedResult::Embedded);
-    EXPECT_EQ(exif->ProbeExifFile(work.m_strTempData), 1);
+    EXPECT_EQ(exif->ProbeExifFile(work.m_strTempData), EExifResult::Done);
 
     CJpegRecipe other;
     other.width = 32;

@@ -45,13 +45,13 @@ TEST_F(AnExifEngine, CutsTheBlockOutOfAWorkCopy) {
     const ByteVector original = CameraFile();
     WriteFile(work, original);
     CExifCutSizes sizes;
-    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), kExifDone);
+    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), EExifResult::Done);
     const ByteVector blockBytes = ReadFile(block);
     const ByteVector rest = ReadFile(work);
     EXPECT_EQ(HexFromBytes({blockBytes.begin(), blockBytes.begin() + 2}), "FFE1");
     EXPECT_EQ(sizes.before, static_cast<int64_t>(original.size()));
     EXPECT_EQ(sizes.after, static_cast<int64_t>(rest.size()));
-    EXPECT_EQ(engine->ProbeExifFile(work), 0);
+    EXPECT_EQ(engine->ProbeExifFile(work), EExifResult::NotFound);
 }
 
 TEST_F(AnExifEngine, LeavesAnEmptyBlockFileAndTheSourceAloneWithoutABlock) {
@@ -59,36 +59,37 @@ TEST_F(AnExifEngine, LeavesAnEmptyBlockFileAndTheSourceAloneWithoutABlock) {
     WriteFile(work, plain);
     WriteTextFile(block, "stale");
     CExifCutSizes sizes;
-    EXPECT_EQ(engine->CutExifToFile(work, block, sizes), kExifNotFound);
+    EXPECT_EQ(engine->CutExifToFile(work, block, sizes), EExifResult::NotFound);
     EXPECT_TRUE(ReadFile(block).empty());
     EXPECT_EQ(ReadFile(work), plain);
-    EXPECT_EQ(engine->CutExifToFile(folder.File("missing.jpg"), block, sizes), kExifFileNotOpened);
+    EXPECT_EQ(engine->CutExifToFile(folder.File("missing.jpg"), block, sizes),
+              EExifResult::FileNotOpened);
 }
 
 TEST_F(AnExifEngine, PutsACutBlockBackSoThatItDecodesTheSame) {
     WriteFile(work, CameraFile());
-    ASSERT_EQ(engine->ProbeExifFile(work), 1);
+    ASSERT_EQ(engine->ProbeExifFile(work), EExifResult::Done);
     const std::string before = Data("0112");
     EXPECT_EQ(before, "1");
     CExifCutSizes sizes;
-    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), kExifDone);
+    ASSERT_EQ(engine->CutExifToFile(work, block, sizes), EExifResult::Done);
 
     BinaryFileToHexFile(work, folder.File("temphexa.pdt"));
     BinaryFileToHexFile(block, folder.File("block.pdt"));
     ASSERT_EQ(engine->InsertExifHex(folder.File("temphexa.pdt"), folder.File("block.pdt")),
-              kExifDone);
+              EExifResult::Done);
     ASSERT_TRUE(HexFileToBinary(folder.File("temphexa.pdt"), work));
-    EXPECT_EQ(engine->ProbeExifFile(work), 1);
+    EXPECT_EQ(engine->ProbeExifFile(work), EExifResult::Done);
     EXPECT_EQ(Data("0112"), before);
 }
 
 TEST_F(AnExifEngine, InsertsAnEmptyBlockAsAFreshStartMarkerOnly) {
     WriteTextFile(folder.File("j.pdt"), "0000FFE0AB");
     WriteTextFile(folder.File("b.pdt"), "");
-    EXPECT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("b.pdt")), kExifDone);
+    EXPECT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("b.pdt")), EExifResult::Done);
     EXPECT_EQ(ReadTextFile(folder.File("j.pdt")), "FFD8FFE0AB");
     EXPECT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("none.pdt")),
-              kExifFileNotOpened);
+              EExifResult::FileNotOpened);
 }
 
 TEST_F(AnExifEngine, TransplantsABlockWithAThumbnailOfTheTargetsOwnPicture) {
@@ -104,7 +105,7 @@ TEST_F(AnExifEngine, TransplantsABlockWithAThumbnailOfTheTargetsOwnPicture) {
     CPackedPicture before;
     ASSERT_TRUE(DecodeJpegToPacked(target, before));
 
-    ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifDone);
+    ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), EExifResult::Done);
     const ByteVector result = ReadFile(target);
     EXPECT_EQ(HexFromBytes({result.begin(), result.begin() + 4}), "FFD8FFE1");
     EXPECT_TRUE(VerifyJpegAgainstReference(before.m_pBits.data(), before.m_nSize, target))
@@ -142,10 +143,10 @@ TEST_F(AnExifEngine, RefusesATransplantThatWouldOverflowTheSegmentAndKeepsTheTar
     const std::string target = folder.File("pc.jpg");
     const ByteVector original = MakeJpeg(CJpegRecipe{});
     WriteFile(target, original);
-    EXPECT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifNotFound);
+    EXPECT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), EExifResult::NotFound);
     EXPECT_EQ(ReadFile(target), original);
     EXPECT_EQ(engine->TransplantExifWithThumbnail(folder.File("none.exif"), target),
-              kExifFileNotOpened);
+              EExifResult::FileNotOpened);
 }
 
 TEST_F(AnExifEngine, TransplantsEachCameraSampleBlockAtItsThumbnailsSize) {
@@ -169,7 +170,8 @@ TEST_F(AnExifEngine, TransplantsEachCameraSampleBlockAtItsThumbnailsSize) {
         WriteFile(exifPath, cut->block);
         const std::string target = folder.File("target.jpg");
         WriteFile(target, MakeJpeg(CJpegRecipe{}));
-        ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), kExifDone) << sample;
+        ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), EExifResult::Done)
+            << sample;
         const auto newSplit = SplitAtThumbnail(CutExifSegment(ReadFile(target))->block);
         ASSERT_TRUE(newSplit) << sample;
         CImageBuffer newThumbnail;

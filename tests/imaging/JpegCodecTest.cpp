@@ -441,8 +441,8 @@ TEST_F(AJpegFile, EncoderRefusesPicturesItCannotRead) {
 
 class ADocumentObserver : public IDocImageObserver {
 public:
-    void OnDocImage(int code) override { codes.push_back(code); }
-    std::vector<int> codes;
+    void OnDocImage(EDocImageCode code) override { codes.push_back(code); }
+    std::vector<EDocImageCode> codes;
 };
 
 TEST_F(AJpegFile, ForTheDocumentIsAnnouncedAndStoredOnlyWhenItDecodes) {
@@ -450,12 +450,13 @@ TEST_F(AJpegFile, ForTheDocumentIsAnnouncedAndStoredOnlyWhenItDecodes) {
     CPackedPicture picture;
     ASSERT_TRUE(
         DecodeJpegForDocument(Write(MakeJpeg(CJpegRecipe{}), "any.jpeg"), picture, observer));
-    EXPECT_EQ(observer.codes, (std::vector<int>{kDocImageDropCache, kDocImageStored}));
+    EXPECT_EQ(observer.codes,
+              (std::vector<EDocImageCode>{EDocImageCode::DropCache, EDocImageCode::Stored}));
     EXPECT_EQ(picture.m_nSize, 64 * 48 * 3);
 
     observer.codes.clear();
     EXPECT_FALSE(DecodeJpegForDocument(Write({0xFF, 0xD8, 0xFF}), picture, observer));
-    EXPECT_EQ(observer.codes, (std::vector<int>{kDocImageDropCache}));
+    EXPECT_EQ(observer.codes, (std::vector<EDocImageCode>{EDocImageCode::DropCache}));
     EXPECT_EQ(picture.m_nSize, 64 * 48 * 3);
     EXPECT_EQ(picture.m_nWidth, 64);
 }

@@ -253,7 +253,7 @@ public:
     }
 
     void OnHedProgress(int) override {}
-    void OnHedFinished(int status) override {
+    void OnHedFinished(EHedStatus status) override {
         scannerNices.push_back(::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())));
         m_batch.FinishScan(status);
     }

@@ -33,7 +33,7 @@ public:
             m_record.m_bCancel = 1;
         }
     }
-    void OnHedFinished(int status) override {
+    void OnHedFinished(EHedStatus status) override {
         const std::lock_guard lock(m_mutex);
         finishes.push_back(status);
         segmentsSeenAtFinish = m_record.m_Obj.size();
@@ -42,7 +42,7 @@ public:
 
     std::mutex m_mutex;
     std::vector<int> percents;
-    std::vector<int> finishes;
+    std::vector<EHedStatus> finishes;
     size_t segmentsSeenAtFinish = 0;
     int workerNice = 0;
     std::thread::id finishThread;
@@ -64,7 +64,7 @@ CSegmentList ScanHex(const std::string& hex) {
     const std::vector<uint8_t> bytes = BytesFromHex(hex);
     CHedThread record;
     EXPECT_EQ(ScanJpegBytes(record, bytes.data(), bytes.size()), 1);
-    EXPECT_EQ(record.m_nStatus, kHedStatusFinished);
+    EXPECT_EQ(record.m_nStatus, EHedStatus::Finished);
     return record.m_Obj;
 }
 
@@ -139,7 +139,8 @@ TEST(ASegmentScanner, KeepsTheSegmentsFoundBeforeACancel) {
         record.m_hOwner = &owner;
         const int result = ScanJpegBytes(record, bytes.data(), bytes.size());
         ASSERT_EQ(result, expected.completed ? 1 : 0);
-        ASSERT_EQ(record.m_nStatus, expected.completed ? kHedStatusFinished : kHedStatusCancelled);
+        ASSERT_EQ(record.m_nStatus,
+                  expected.completed ? EHedStatus::Finished : EHedStatus::Cancelled);
         ASSERT_EQ(Describe(record.m_Obj), Describe(expected.segments)) << HexFromBytes(bytes);
         ASSERT_EQ(owner.finishes.size(), 1u);
         ASSERT_EQ(owner.segmentsSeenAtFinish, record.m_Obj.size());
@@ -185,14 +186,14 @@ protected:
 
 TEST_F(AScannedFile, ThatCannotBeOpenedEndsLikeACancel) {
     EXPECT_EQ(Scan(folder.File("missing.jpg")), 0);
-    EXPECT_EQ(owner.finishes, std::vector<int>{kHedStatusCancelled});
+    EXPECT_EQ(owner.finishes, std::vector<EHedStatus>{EHedStatus::Cancelled});
 }
 
 TEST_F(AScannedFile, ThatIsEmptyGivesNoListAndTheEmptyStatus) {
     WriteFile(folder.File("empty.jpg"), {});
     record.m_Obj.push_back(CJpegSegment{"FFD8", ""});
     EXPECT_EQ(Scan(folder.File("empty.jpg")), 1);
-    EXPECT_EQ(owner.finishes, std::vector<int>{kHedStatusEmptyFile});
+    EXPECT_EQ(owner.finishes, std::vector<EHedStatus>{EHedStatus::EmptyFile});
     EXPECT_TRUE(record.m_Obj.empty());
     EXPECT_TRUE(owner.percents.empty());
 }
@@ -204,7 +205,7 @@ TEST_F(AScannedFile, TooLongForTheRecordIsRefusedWithoutBeingRead) {
     ASSERT_EQ(::ftruncate(fd, off_t{1} << 31), 0);  // sparse: costs no disk
     ::close(fd);
     EXPECT_EQ(Scan(path), 0);
-    EXPECT_EQ(owner.finishes, std::vector<int>{kHedStatusCancelled});
+    EXPECT_EQ(owner.finishes, std::vector<EHedStatus>{EHedStatus::Cancelled});
     EXPECT_TRUE(owner.percents.empty());
 }
 
@@ -217,7 +218,7 @@ TEST_F(AScannedFile, OnItsOwnThreadDeliversTheFinishWhileTheListIsComplete) {
     const int niceBefore = ::getpriority(PRIO_PROCESS, 0);
     runner.Start(record, owner, path, settings);
     runner.Join();
-    EXPECT_EQ(owner.finishes, std::vector<int>{kHedStatusFinished});
+    EXPECT_EQ(owner.finishes, std::vector<EHedStatus>{EHedStatus::Finished});
     EXPECT_EQ(owner.segmentsSeenAtFinish, 5u);
     EXPECT_NE(owner.finishThread, std::this_thread::get_id());
     EXPECT_EQ(owner.workerNice, niceBefore + 2) << "cpu 2 runs the scanner at a lower priority";

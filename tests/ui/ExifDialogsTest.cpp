@@ -144,7 +144,8 @@ private slots:
         DropFiles(*dialog, {QString::fromStdString(camera)});
         QVERIFY2(LogOf(*dialog).endsWith(QStringLiteral("Exif情報の埋め込みに成功しました。\n\n")),
                  qPrintable(LogOf(*dialog)));
-        QCOMPARE(app->Document().ExifEngine().ProbeExifFile(File("e_kestrin100.jpg")), 1);
+        QCOMPARE(app->Document().ExifEngine().ProbeExifFile(File("e_kestrin100.jpg")),
+                 EExifResult::Done);
         QCOMPARE(OpenBatchDialog(*app, ID_BATCH_EXIF_EMBED, IDD_BATCH_EXIF_EMBED), dialog);
     }
 
