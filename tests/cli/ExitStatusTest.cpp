@@ -32,11 +32,13 @@ constexpr char kMoment[] = "2003-05-10 07:05";
 constexpr char kNoJpeg[] = "{empty}にJPEGﾌｧｲﾙは見つかりません。\n\n";
 
 const CExitRow kRows[] = {
-    {{"optimise", "{photos}"}, 0},
+    {{"optimise", "{photos}"},
+     0,
+     "{photos}/sub/b_kestrin100.jpgへ最適化したJPEG画像をｺﾋﾟｰしました。"},
     {{"optimise", "--jobs", "2", "{camera}", "{missing}"}, 1, "{missing}は読み込めません..."},
     {{"optimise", "{empty}"}, 1, kNoJpeg},
     {{"optimise", "--jobs", "0", "{photos}"}, 2},
-    {{"exif", "backup", "{photos}"}, 0},
+    {{"exif", "backup", "{photos}"}, 0, "{photos}/sub/b_kestrin100.exifへExif情報を保存しました。"},
     {{"exif", "backup", "{photos}", "{bare}"}, 1, "c.jpgにExif情報は見つかりません。"},
     {{"exif", "backup", "{empty}"}, 1, kNoJpeg},
     {{"exif", "backup"}, 2},
@@ -44,7 +46,7 @@ const CExitRow kRows[] = {
     {{"exif", "embed", "{bare}", "{camera}"}, 1, "は、すでにExif情報が埋め込まれています。"},
     {{"exif", "embed", "{empty}"}, 1, kNoJpeg},
     {{"exif", "embed", "-o", "nokey=1", "{bare}"}, 2},
-    {{"dates", "--set", kMoment, "{photos}"}, 0},
+    {{"dates", "--set", kMoment, "{photos}"}, 0, "{photos}/sub/b.jpg: modification and access"},
     {{"dates", "--set", kMoment, "{camera}", "{missing}"}, 1},
     {{"dates", "--set", kMoment, "{empty}"}, 1, kNoJpeg},
     {{"dates", "--set", "2003-05-10", "{photos}"}, 2},
