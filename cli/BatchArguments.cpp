@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "settings/SettingsText.h"
+#include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ProgramPlaces.h"
 
@@ -79,6 +80,8 @@ std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
         UsageError(command + ": no file given");
         return std::nullopt;
     }
+    // Each file of a folder counts on its own, and --jobs shares them out.
+    parsed.files = ExpandDroppedFolders(parsed.files);
     return parsed;
 }
 

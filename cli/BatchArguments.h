@@ -12,6 +12,7 @@
 
 struct CBatchArguments {
     int jobs = 1;
+    // The files given, every folder already replaced by the JPEG files in it.
     std::vector<std::string> files;
     // The stored settings with this run's overrides on top.
     std::unique_ptr<COverlaySettingsStore> settings;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/BatchArguments.h"
 #include "dates/FileDateBatch.h"
+#include "util/DroppedFolders.h"
 
 namespace {
 
@@ -43,10 +45,13 @@ int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
         return UsageError("dates: \"" + arguments[1] +
                           "\" is not a moment of the form YYYY-MM-DD HH:MM");
     }
-    const std::vector<std::string> files(arguments.begin() + 2, arguments.end());
+    const std::vector<std::string> files =
+        ExpandDroppedFolders(Arguments(arguments.begin() + 2, arguments.end()));
     const std::vector<std::string> failed = CFileDateBatch(stored).Apply(files, *times);
     for (const std::string& file : files) {
-        if (std::find(failed.begin(), failed.end(), file) != failed.end()) {
+        if (IsFolder(file)) {
+            std::fputs(LogForTerminal(NoJpegFilesLine(file)).c_str(), stdout);
+        } else if (std::find(failed.begin(), failed.end(), file) != failed.end()) {
             std::fprintf(stderr, "kestrin-cli: %s: its times cannot be changed\n", file.c_str());
         } else {
             std::printf("%s: modification and access times set to %s:00\n", file.c_str(),

@@ -13,8 +13,10 @@ class CFileDateBatch {
 public:
     explicit CFileDateBatch(const CSettingsStore& settings) : m_settings(settings) {}
 
-    // Sets the times of every path to moment, in order; a file that cannot be
-    // changed does not stop the others. Returns the paths that failed.
+    // Sets the times of every path to moment, in order, a folder standing for
+    // the JPEG files in it (ExpandDroppedFolders); a file that cannot be
+    // changed does not stop the others. Returns the paths that failed, among
+    // them every folder without JPEG files.
     std::vector<std::string> Apply(const std::vector<std::string>& paths,
                                    const CFileTimes& moment) const;
 

@@ -3,6 +3,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
 #include "settings/SettingsStore.h"
+#include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"
@@ -17,8 +18,12 @@ int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths) {
         return 0;
     }
     int written = 0;
-    for (const std::string& path : paths) {
-        written += BackUp(path) ? 1 : 0;
+    for (const std::string& path : ExpandDroppedFolders(paths)) {
+        if (IsFolder(path)) {
+            m_log.Append(NoJpegFilesLine(path));
+        } else {
+            written += BackUp(path) ? 1 : 0;
+        }
     }
     return written;
 }

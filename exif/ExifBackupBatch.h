@@ -17,8 +17,9 @@ public:
     CExifBackupBatch(const CWorkFiles& work, const CSettingsStore& settings, CExifEngine& exif,
                      IEngineListener* listener = nullptr);
 
-    // Processes the dropped paths in order; every message goes to the log.
-    // Returns how many backups were written.
+    // Processes the dropped paths in order, a folder as the JPEG files in it
+    // (ExpandDroppedFolders); every message goes to the log. Returns how many
+    // backups were written.
     int ProcessDrop(const std::vector<std::string>& paths);
 
     const std::string& Log() const { return m_log.Text(); }

@@ -7,6 +7,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
 #include "settings/SettingsStore.h"
+#include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"
@@ -22,8 +23,12 @@ int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths) {
         return 0;
     }
     int embedded = 0;
-    for (const std::string& path : paths) {
-        embedded += Embed(path) ? 1 : 0;
+    for (const std::string& path : ExpandDroppedFolders(paths)) {
+        if (IsFolder(path)) {
+            m_log.Append(NoJpegFilesLine(path));
+        } else {
+            embedded += Embed(path) ? 1 : 0;
+        }
     }
     return embedded;
 }

@@ -20,7 +20,8 @@ public:
     CExifEmbedBatch(const CWorkFiles& work, const CSettingsStore& settings, CExifEngine& exif,
                     IEngineListener* listener = nullptr);
 
-    // Processes the dropped paths in order. Returns how many files were embedded.
+    // Processes the dropped paths in order, a folder as the JPEG files in it
+    // (ExpandDroppedFolders). Returns how many files were embedded.
     int ProcessDrop(const std::vector<std::string>& paths);
 
     const std::string& Log() const { return m_log.Text(); }

@@ -15,6 +15,8 @@
 #include <memory>
 #include <new>
 
+#include "util/TextHelpers.h"
+
 namespace {
 
 // Larger pictures are refused before anything is allocated for them: a
@@ -349,16 +351,6 @@ bool DecodeFileToPacked(const std::string& path, CPackedPicture& picture) {
         return false;
     }
     return DecodeToPacked({file.get()}, picture);
-}
-
-bool HasJpgName(const std::string& path) {
-    if (path.size() < 3) {
-        return false;
-    }
-    std::string tail = path.substr(path.size() - 3);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return tail == "jpg";
 }
 
 size_t PaddedStride(int32_t width) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "settings/SettingsStore.h"
+#include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
 
@@ -19,7 +20,8 @@ bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     if (m_bScanning) {
         return false;
     }
-    m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+    const std::vector<std::string> files = ExpandDroppedFolders(paths);
+    m_queue.insert(m_queue.end(), files.begin(), files.end());
     return true;
 }
 
@@ -54,6 +56,11 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
 // cut with its report and saving. False when this file ends here.
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
+    if (IsFolder(dropped)) {
+        m_strLog += NoJpegFilesLine(dropped);
+        EndFile(EBatchFileOutcome::Skipped);
+        return false;
+    }
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     const bool checkPixels = m_settings.Read(settings::kDamage) == 0;

@@ -42,7 +42,9 @@ public:
                     std::vector<std::string>&& keptCodes, CExifEngine& exif,
                     IEngineListener* listener = nullptr) = delete;
 
-    // Appends the paths to the queue, in order. Refused (false) while a scan runs.
+    // Appends the paths to the queue, in order, a folder as the JPEG files in
+    // it (ExpandDroppedFolders); one without any is logged and skipped in its
+    // turn. Refused (false) while a scan runs.
     bool Drop(const std::vector<std::string>& paths);
 
     // Takes files from the queue until one is ready for its scan (true), or the

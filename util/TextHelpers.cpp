@@ -149,3 +149,13 @@ std::string BatchOutputName(const std::string& dropped, const std::string& suffi
                             const std::string& extension) {
     return DropLastCharacters(dropped, 4) + suffix + extension;
 }
+
+bool HasJpgName(const std::string& path) {
+    if (path.size() < 3) {
+        return false;
+    }
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return tail == "jpg";
+}

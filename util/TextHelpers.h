@@ -53,3 +53,8 @@ std::string DropLastCharacters(const std::string& text, size_t count);
 // characters, then suffix and extension ("a.jpg" gives "a_kestrin100.jpg").
 std::string BatchOutputName(const std::string& dropped, const std::string& suffix,
                             const std::string& extension);
+
+// What the batches take for a JPEG file: a name ending in "jpg" in any case.
+// Output names drop the last four characters, which only ".jpg" survives
+// whole; a ".jpeg" file is read only with the pixel check off (damage 1).
+bool HasJpgName(const std::string& path);

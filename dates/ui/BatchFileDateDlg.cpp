@@ -6,7 +6,9 @@
 #include <QMimeData>
 
 #include "ui_BatchFileDateDlg.h"
+#include "util/DroppedFolders.h"
 #include "util/MessageSink.h"
+#include "util/TextHelpers.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/DroppedFiles.h"
 
@@ -18,6 +20,21 @@ std::string FailureMessage(const std::vector<std::string>& failed) {
         text += "\n" + path;
     }
     return text;
+}
+
+// What a batch left undone: the files that could not be changed, then a line
+// for each folder that held no JPEG file.
+std::string BatchFailureMessage(const std::vector<std::string>& failed) {
+    std::vector<std::string> files;
+    std::string folders;
+    for (const std::string& path : failed) {
+        if (IsFolder(path)) {
+            folders += "\n" + DropRight(NoJpegFilesLine(path), 4);
+        } else {
+            files.push_back(path);
+        }
+    }
+    return files.empty() ? folders.substr(1) : FailureMessage(files) + folders;
 }
 
 }  // namespace
@@ -71,6 +88,6 @@ void CBatchFileDateDlg::ApplyTo(const std::vector<std::string>& paths) {
         failed = m_batch.Apply(paths, *times);
     }
     if (!failed.empty()) {
-        ShowMessage(FailureMessage(failed));
+        ShowMessage(BatchFailureMessage(failed));
     }
 }

@@ -186,6 +186,28 @@ private slots:
         QCOMPARE(Total(*dialog, kBytesAfter).toLongLong(), after);
     }
 
+    void aDroppedFolderIsProcessedAsTheJpegFilesInsideIt() {
+        const auto app = Start();
+        CBatchLogDlg* dialog = OpenDialog(*app);
+        std::filesystem::create_directories(File("photos/sub"));
+        std::filesystem::create_directory(File("empty"));
+        CameraPicture("photos/b.jpg");
+        CameraPicture("photos/sub/a.jpg");
+        WriteTextFile(File("photos/notes.txt"), "text");
+        Drop(*dialog, {File("photos"), File("empty")});
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(*dialog), kTimeoutMs);
+
+        const QString log = LogOf(*dialog);
+        const QString saved = QStringLiteral("_kestrin100.jpgへ最適化したJPEG画像をｺﾋﾟｰしました。");
+        const qsizetype first = log.indexOf(QString::fromStdString(File("photos/b")) + saved);
+        const qsizetype second = log.indexOf(QString::fromStdString(File("photos/sub/a")) + saved);
+        const qsizetype empty = log.indexOf(QString::fromStdString(File("empty")) +
+                                            QStringLiteral("にJPEGﾌｧｲﾙは見つかりません。"));
+        QVERIFY2(first >= 0 && first < second && second < empty, qPrintable(log));
+        QVERIFY2(!log.contains(QStringLiteral("notes")), qPrintable(log));
+        QVERIFY(m_place.messages.empty());
+    }
+
     void cancelDuringTheSecondFileStopsTheBatch() {
         const auto app = Start();
         CBatchLogDlg* dialog = OpenDialog(*app);

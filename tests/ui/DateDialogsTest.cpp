@@ -5,6 +5,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -86,12 +87,20 @@ private slots:
         const std::string text = TextFile("notes.txt");
         const std::string gone1 = m_folder->File("gone1.jpg");
         const std::string gone2 = m_folder->File("gone2.txt");
+        const std::string inFolder = m_folder->File("photos/b.jpg");
+        std::filesystem::create_directories(m_folder->File("photos/empty"));
+        WriteJpegOfSize(inFolder, 16, 16);
+        const std::string empty = m_folder->File("photos/empty");
         DropFiles(dialog, {QString::fromStdString(picture), QString::fromStdString(gone1),
-                           QString::fromStdString(text), QString::fromStdString(gone2)});
+                           QString::fromStdString(text), QString::fromStdString(gone2),
+                           QString::fromStdString(m_folder->File("photos")),
+                           QString::fromStdString(empty)});
         VerifyTimes(picture, m_chosen);
         VerifyTimes(text, m_chosen);
+        VerifyTimes(inFolder, m_chosen);
         QCOMPARE(m_messages, std::vector<std::string>{"次のﾌｧｲﾙの日付は変更できませんでした。\n" +
-                                                      gone1 + "\n" + gone2});
+                                                      gone1 + "\n" + gone2 + "\n" + empty +
+                                                      "にJPEGﾌｧｲﾙは見つかりません。"});
     }
 
     void batchChangesNothingWhileAFieldHoldsNoNumberInRange() {
