@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
-#include <variant>
 
-#include "settings/SettingsText.h"
+#include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ProgramPlaces.h"
@@ -25,16 +24,11 @@ bool ApplyOverride(const std::string& assignment, CSettingsStore& settings,
         UsageError(command + ": -o takes key=value with a known key, not \"" + assignment + "\"");
         return false;
     }
-    const std::string value = assignment.substr(equals + 1);
-    if (const auto* number = std::get_if<const CIntSetting*>(&*setting)) {
-        const std::optional<int> parsed = ParseStoredInt(value);
-        if (!parsed) {
-            UsageError(command + ": " + key + " takes a whole number, not \"" + value + "\"");
-            return false;
-        }
-        settings.Write(**number, *parsed);
-    } else {
-        settings.Write(*std::get<const CTextSetting*>(*setting), value);
+    const std::optional<std::string> refusal =
+        settings::WriteSettingText(settings, *setting, assignment.substr(equals + 1));
+    if (refusal) {
+        UsageError(command + ": " + *refusal);
+        return false;
     }
     return true;
 }

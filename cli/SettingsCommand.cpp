@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "settings/SettingsStore.h"
-#include "settings/SettingsText.h"
+#include "settings/SettingsValues.h"
 
 namespace {
 
@@ -25,17 +25,8 @@ int PrintAll(const CSettingsStore& store) {
 }
 
 int Store(CSettingsStore& store, const settings::AnySetting& setting, const std::string& value) {
-    if (const auto* number = std::get_if<const CIntSetting*>(&setting)) {
-        const std::optional<int> parsed = ParseStoredInt(value);
-        if (!parsed) {
-            return UsageError(std::string("settings: ") + (*number)->key +
-                              " takes a whole number, not \"" + value + "\"");
-        }
-        store.Write(**number, *parsed);
-    } else {
-        store.Write(*std::get<const CTextSetting*>(setting), value);
-    }
-    return kExitSuccess;
+    const std::optional<std::string> refusal = settings::WriteSettingText(store, setting, value);
+    return refusal ? UsageError("settings: " + *refusal) : kExitSuccess;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
@@ -29,7 +30,7 @@ int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths) {
 }
 
 bool CExifBackupBatch::BackUp(const std::string& path) {
-    if (m_settings.Read(settings::kDamage) == 0) {
+    if (!settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture picture;
         if (!DecodeJpegToPacked(path, picture)) {
             m_log.Append(path + "は読み込めません...\r\n\r\n");

@@ -7,6 +7,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/JpegCodec.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
@@ -57,7 +58,7 @@ bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& back
 bool CExifEmbedBatch::Embed(const std::string& path) {
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(path);
-    const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
+    const bool checkPixels = !settings::LetsDamagedPicturesThrough(m_settings);
     CPackedPicture reference;
     if (checkPixels && !DecodeJpegToPacked(path, reference)) {
         m_log.Append(path + "は読み込めません...\r\n\r\n");

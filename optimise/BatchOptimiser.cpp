@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
@@ -63,7 +64,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     }
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(dropped);
-    const bool checkPixels = m_settings.Read(settings::kDamage) == 0;
+    const bool checkPixels = !settings::LetsDamagedPicturesThrough(m_settings);
     if (!checkPixels) {
         m_reference = CPackedPicture();
     }

@@ -7,6 +7,7 @@
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsValues.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
 // The wizard always compares pixels; the batch only checks that the result
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
-    if (IsBatch() && m_settings.Read(settings::kDamage) != 0) {
+    if (IsBatch() && settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture decoded;
         return DecodeJpegToPacked(m_work.m_strTempData, decoded);
     }
@@ -54,7 +55,7 @@ bool COptimiser::MakeAndVerifyResult() {
         return false;
     }
     m_optimised = std::move(*bytes);
-    if (m_settings.Read(settings::kDamage) != 0) {
+    if (settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture decoded;
         return DecodeJpegBytesToPacked(m_optimised.data(), m_optimised.size(), decoded);
     }

@@ -1,12 +1,6 @@
 #include "settings/SystemSettingsModel.h"
 
-namespace {
-
-// The same eleven characters as IsValidFileNamePart in the core's file
-// helpers; this library does not link the core, so the set is repeated here.
-constexpr const char* kForbiddenFileNameCharacters = "\\/:,;*?\"<>|";
-
-}  // namespace
+#include "settings/SettingsValues.h"
 
 void CSystemSettingsModel::Load(const CSettingsStore& settings) {
     m_values.m_nCpu = settings.Read(settings::kCpu);
@@ -54,7 +48,7 @@ EFileNameCheck CSystemSettingsModel::CheckFileName() const {
     if (name.empty()) {
         return EFileNameCheck::EmptyOverwrites;
     }
-    if (name.find_first_of(kForbiddenFileNameCharacters) != std::string::npos) {
+    if (name.find_first_of(settings::kForbiddenFileNameCharacters) != std::string::npos) {
         return EFileNameCheck::ForbiddenCharacter;
     }
     return EFileNameCheck::Accepted;

@@ -180,6 +180,9 @@ const CSettingRow kSettingRows[] = {
                         "へ最適化したJPEG画像をｺﾋﾟｰしました。");
          r.outcomes = {EBatchFileOutcome::Saved};
      }},
+    {"DamageOtherThanOneKeepsThePixelCheck",
+     [](CSettingsStore& s) { s.Write(settings::kDamage, 2); }, FileWhoseAdobeSegmentMatters,
+     Unchanged},
     {"DamageOnOptimisesAFileThatDecodesOnlyOnceCleaned",
      [](CSettingsStore& s) { s.Write(settings::kDamage, 1); }, FileWithRawPreviewInFront,
      [](CBatchResult& r) {
