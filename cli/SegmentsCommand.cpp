@@ -44,6 +44,20 @@ void PrintJson(const CHedThread& record) {
     std::fputs(out.c_str(), stdout);
 }
 
+// Why the scan of a file lists no JPEG segments, or nothing when it does.
+const char* ProblemOf(const CHedThread& record) {
+    if (record.m_nStatus == EHedStatus::Cancelled) {
+        return "cannot be read";
+    }
+    if (record.m_nStatus == EHedStatus::EmptyFile) {
+        return "the file is empty";
+    }
+    if (record.m_Obj.empty() || record.m_Obj.front().m_strCode != "FFD8") {
+        return "not a JPEG file: it does not start with the start-of-image marker FF D8";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int RunSegmentsCommand(const Arguments& arguments) {
@@ -63,8 +77,8 @@ int RunSegmentsCommand(const Arguments& arguments) {
     CHedThread record;
     record.m_strFileName = options.file;
     ScanJpegHeaders(record);
-    if (record.m_nStatus == EHedStatus::Cancelled) {
-        std::fprintf(stderr, "kestrin-cli: cannot read %s\n", options.file.c_str());
+    if (const char* problem = ProblemOf(record)) {
+        std::fprintf(stderr, "kestrin-cli: %s: %s\n", options.file.c_str(), problem);
         return kExitFileFailed;
     }
     if (options.json) {

@@ -46,11 +46,12 @@ TEST_F(TheSegmentsCommand, ListsAGeneratedCameraFileWithItsThumbnailInside) {
     EXPECT_EQ(result.out.size() - result.out.rfind("FFD9\t2\t\n"), 8u) << "ends at the end marker";
 }
 
-TEST_F(TheSegmentsCommand, ReportsAnEmptyFileWithItsOwnStatus) {
+TEST_F(TheSegmentsCommand, RefusesAnEmptyFileAndSaysSo) {
     WriteFile(path, {});
     const CCliResult result = RunCli({"segments", "--json", path});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("\"status\": 250, \"segments\": []"), std::string::npos);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "kestrin-cli: " + path + ": the file is empty\n");
+    EXPECT_TRUE(result.out.empty());
 }
 
 struct CUsageCase {
