@@ -1,9 +1,11 @@
 #include "cli/DatesCommand.h"
 
-#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/BatchArguments.h"
@@ -16,18 +18,48 @@ struct CLocalMoment {
     int year, month, day, hour, minute;
 };
 
-// "YYYY-MM-DD HH:MM" with an hour of 0 to 23 and a minute of 0 to 59.
+// Exactly "YYYY-MM-DD HH:MM": four, two, two, two and two digits, an hour of
+// 0 to 23 and a minute of 0 to 59. sscanf alone would take "2020-1-1 1:1".
 std::optional<CLocalMoment> ParseMoment(const std::string& text) {
-    CLocalMoment moment{};
-    int consumed = 0;
-    const int fields =
-        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &moment.year, &moment.month, &moment.day,
-                    &moment.hour, &moment.minute, &consumed);
-    if (fields != 5 || static_cast<size_t>(consumed) != text.size() || moment.hour < 0 ||
-        moment.hour > 23 || moment.minute < 0 || moment.minute > 59) {
+    constexpr std::string_view kForm = "dddd-dd-dd dd:dd";
+    if (text.size() != kForm.size()) {
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < kForm.size(); ++i) {
+        const bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (kForm[i] == 'd' ? !digit : text[i] != kForm[i]) {
+            return std::nullopt;
+        }
+    }
+    const auto number = [&text](size_t at, size_t length) {
+        return std::stoi(text.substr(at, length));
+    };
+    const CLocalMoment moment{number(0, 4), number(5, 2), number(8, 2), number(11, 2),
+                              number(14, 2)};
+    if (moment.hour > 23 || moment.minute > 59) {
         return std::nullopt;
     }
     return moment;
+}
+
+std::string LocalText(const timespec& time) {
+    std::tm local{};
+    char text[64] = "";
+    if (::localtime_r(&time.tv_sec, &local) != nullptr) {
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    }
+    return text;
+}
+
+void ReportFailure(const CFileDateBatch::CFailure& failure, const std::string& asked) {
+    if (failure.written.result == CTimesWritten::EResult::NotHeld) {
+        std::printf(
+            "kestrin-cli: %s: its file system cannot hold %s (it kept %s instead); its "
+            "times were left as they were\n",
+            failure.path.c_str(), asked.c_str(), LocalText(failure.written.stored).c_str());
+    } else {
+        std::printf("kestrin-cli: %s: its times cannot be changed\n", failure.path.c_str());
+    }
 }
 
 }  // namespace
@@ -47,16 +79,20 @@ int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
     }
     const std::vector<std::string> files =
         ExpandDroppedFolders(Arguments(arguments.begin() + 2, arguments.end()));
-    const std::vector<std::string> failed = CFileDateBatch(stored).Apply(files, *times);
+    const std::vector<CFileDateBatch::CFailure> failed =
+        CFileDateBatch(stored).Apply(files, *times);
+    auto nextFailure = failed.begin();
     for (const std::string& file : files) {
+        const bool fails = nextFailure != failed.end() && nextFailure->path == file;
         if (IsFolder(file)) {
             std::fputs(LogForTerminal(NoJpegFilesLine(file)).c_str(), stdout);
-        } else if (std::find(failed.begin(), failed.end(), file) != failed.end()) {
-            std::fprintf(stderr, "kestrin-cli: %s: its times cannot be changed\n", file.c_str());
+        } else if (fails) {
+            ReportFailure(*nextFailure, arguments[1]);
         } else {
             std::printf("%s: modification and access times set to %s:00\n", file.c_str(),
                         arguments[1].c_str());
         }
+        nextFailure += fails ? 1 : 0;
     }
     if (!kCanWriteCreationTime) {
         std::printf(

@@ -4,12 +4,15 @@
 #include "util/DroppedFolders.h"
 #include "util/ShellNotify.h"
 
-std::vector<std::string> CFileDateBatch::Apply(const std::vector<std::string>& paths,
-                                               const CFileTimes& moment) const {
-    std::vector<std::string> failed;
+std::vector<CFileDateBatch::CFailure> CFileDateBatch::Apply(const std::vector<std::string>& paths,
+                                                            const CFileTimes& moment) const {
+    std::vector<CFailure> failed;
     for (const std::string& path : ExpandDroppedFolders(paths)) {
-        if (IsFolder(path) || !ReadFileTimes(path) || !WriteFileTimes(path, moment)) {
-            failed.push_back(path);
+        // A folder left here held no JPEG file.
+        const CTimesWritten written =
+            IsFolder(path) ? CTimesWritten{} : SetFileTimesChecked(path, moment);
+        if (written.result != CTimesWritten::EResult::Set) {
+            failed.push_back({path, written});
         }
     }
     NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);

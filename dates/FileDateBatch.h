@@ -13,12 +13,17 @@ class CFileDateBatch {
 public:
     explicit CFileDateBatch(const CSettingsStore& settings) : m_settings(settings) {}
 
+    struct CFailure {
+        std::string path;
+        CTimesWritten written;
+    };
+
     // Sets the times of every path to moment, in order, a folder standing for
     // the JPEG files in it (ExpandDroppedFolders); a file that cannot be
-    // changed does not stop the others. Returns the paths that failed, among
-    // them every folder without JPEG files.
-    std::vector<std::string> Apply(const std::vector<std::string>& paths,
-                                   const CFileTimes& moment) const;
+    // changed, or cannot hold the moment, does not stop the others. Returns
+    // the files that failed, among them every folder without JPEG files.
+    std::vector<CFailure> Apply(const std::vector<std::string>& paths,
+                                const CFileTimes& moment) const;
 
 private:
     const CSettingsStore& m_settings;

@@ -34,6 +34,24 @@ bool WriteFileTimes(const std::string& path, const CFileTimes& times) {
     return ::utimensat(AT_FDCWD, path.c_str(), both, 0) == 0;
 }
 
+CTimesWritten SetFileTimesChecked(const std::string& path, const CFileTimes& times) {
+    using EResult = CTimesWritten::EResult;
+    const std::optional<CFileTimes> previous = ReadFileTimes(path);
+    if (!previous || !WriteFileTimes(path, times)) {
+        return {EResult::NotChanged, {}};
+    }
+    const std::optional<CFileTimes> stored = ReadFileTimes(path);
+    if (!stored) {
+        return {EResult::NotChanged, {}};
+    }
+    if (stored->modification.tv_sec == times.modification.tv_sec &&
+        stored->modification.tv_nsec == times.modification.tv_nsec) {
+        return {EResult::Set, stored->modification};
+    }
+    WriteFileTimes(path, *previous);
+    return {EResult::NotHeld, stored->modification};
+}
+
 std::optional<CFileTimes> TimesAtLocalMoment(int year, int month, int day, int hour, int minute) {
     std::tm local{};
     local.tm_year = year - 1900;

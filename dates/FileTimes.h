@@ -24,6 +24,26 @@ std::optional<CFileTimes> ReadFileTimes(const std::string& path);
 // cannot be written here). False when the file cannot be changed.
 bool WriteFileTimes(const std::string& path, const CFileTimes& times);
 
+// What became of a moment given to a file as its times.
+struct CTimesWritten {
+    enum class EResult {
+        Set,
+        // The file could not be examined or changed.
+        NotChanged,
+        // The file system kept another time than the one asked for (ext4, say,
+        // holds 1901-12-13 to 2446-05-10 and silently clamps what lies outside);
+        // the file got its previous times back.
+        NotHeld,
+    };
+    EResult result = EResult::NotChanged;
+    // The modification time the file system kept, for NotHeld.
+    timespec stored{};
+};
+
+// WriteFileTimes, then the times read back: only the modification time is
+// compared, as some file systems keep access times by the day only.
+CTimesWritten SetFileTimesChecked(const std::string& path, const CFileTimes& times);
+
 // One local moment (year, month 1-12, day, hour, minute; seconds 0) as a time
 // for all three times. Nothing for a moment that does not exist.
 std::optional<CFileTimes> TimesAtLocalMoment(int year, int month, int day, int hour, int minute);

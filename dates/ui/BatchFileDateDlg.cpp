@@ -24,14 +24,14 @@ std::string FailureMessage(const std::vector<std::string>& failed) {
 
 // What a batch left undone: the files that could not be changed, then a line
 // for each folder that held no JPEG file.
-std::string BatchFailureMessage(const std::vector<std::string>& failed) {
+std::string BatchFailureMessage(const std::vector<CFileDateBatch::CFailure>& failed) {
     std::vector<std::string> files;
     std::string folders;
-    for (const std::string& path : failed) {
-        if (IsFolder(path)) {
-            folders += "\n" + DropRight(NoJpegFilesLine(path), 4);
+    for (const CFileDateBatch::CFailure& failure : failed) {
+        if (IsFolder(failure.path)) {
+            folders += "\n" + DropRight(NoJpegFilesLine(failure.path), 4);
         } else {
-            files.push_back(path);
+            files.push_back(failure.path);
         }
     }
     return files.empty() ? folders.substr(1) : FailureMessage(files) + folders;
@@ -82,7 +82,7 @@ void CBatchFileDateDlg::ApplyTo(const std::vector<std::string>& paths) {
         ShowMessage(FailureMessage(paths));
         return;
     }
-    std::vector<std::string> failed;
+    std::vector<CFileDateBatch::CFailure> failed;
     {
         const CWaitCursor wait;
         failed = m_batch.Apply(paths, *times);

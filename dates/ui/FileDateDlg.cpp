@@ -38,7 +38,7 @@ void ChangeFileDates(const std::string& path, QWidget* parent) {
         return;
     }
     const std::optional<CFileTimes> times = dialog.Moment().Times();
-    if (!times || !WriteFileTimes(path, *times)) {
+    if (!times || SetFileTimesChecked(path, *times).result != CTimesWritten::EResult::Set) {
         ShowMessage("ﾌｧｲﾙの日付を変更できませんでした。\n" + path);
     }
 }

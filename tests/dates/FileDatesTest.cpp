@@ -63,10 +63,32 @@ TEST_F(AFileDateBatch, GoesOnAfterAFileThatCannotBeChangedAndNamesIt) {
     settings.Write(settings::kExpChk, 1);
     const int noticesBefore = FileManagerNoticeCount(EShellNotice::AssociationsChanged);
     const auto failed = CFileDateBatch(settings).Apply({folder.File("gone.jpg"), present}, moment);
-    EXPECT_EQ(failed, std::vector<std::string>{folder.File("gone.jpg")});
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].path, folder.File("gone.jpg"));
     EXPECT_EQ(ReadFileTimes(present)->modification.tv_sec, moment.modification.tv_sec);
     EXPECT_EQ(FileManagerNoticeCount(EShellNotice::AssociationsChanged), noticesBefore)
         << "expchk 1 keeps the file manager uninformed";
+}
+
+// ext4 holds 1901 to 2446 and clamps silently; other file systems hold more.
+// Either way the file ends with the asked moment or with its old times.
+TEST_F(AFileDateBatch, LeavesAFileItsOldTimesWhenItsFileSystemCannotHoldTheMoment) {
+    const std::string path = folder.File("a.jpg");
+    WriteTextFile(path, "jpeg");
+    const CFileTimes old = *ReadFileTimes(path);
+    for (const int year : {0, 1900, 9999}) {
+        const CFileTimes asked = *TimesAtLocalMoment(year, 1, 1, 0, 0);
+        const CTimesWritten written = SetFileTimesChecked(path, asked);
+        const timespec now = ReadFileTimes(path)->modification;
+        if (written.result == CTimesWritten::EResult::Set) {
+            EXPECT_EQ(now.tv_sec, asked.modification.tv_sec) << year;
+            WriteFileTimes(path, old);
+        } else {
+            EXPECT_EQ(written.result, CTimesWritten::EResult::NotHeld) << year;
+            EXPECT_NE(written.stored.tv_sec, asked.modification.tv_sec) << year;
+            EXPECT_EQ(now.tv_sec, old.modification.tv_sec) << year;
+        }
+    }
 }
 
 }  // namespace
