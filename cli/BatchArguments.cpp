@@ -1,15 +1,14 @@
 #include "cli/BatchArguments.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ProgramPlaces.h"
+#include "util/TemporaryPaths.h"
 
 namespace {
 
@@ -81,15 +80,14 @@ std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
 
 CScratchFolder::CScratchFolder() {
     m_strPath = (std::filesystem::temp_directory_path() / "kestrin-cli-XXXXXX").string();
-    if (::mkdtemp(m_strPath.data()) == nullptr) {
+    if (!CreateTemporaryFolder(m_strPath)) {
         throw std::runtime_error("cannot create a private folder in " +
                                  std::filesystem::temp_directory_path().string());
     }
 }
 
 CScratchFolder::~CScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_strPath, ignored);
+    RemoveTemporary(m_strPath);
 }
 
 CWorkFiles CScratchFolder::WorkFiles() const {

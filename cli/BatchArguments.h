@@ -23,7 +23,8 @@ std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
                                                    const std::string& command, bool allowJobs,
                                                    const CSettingsStore& stored);
 
-// A private folder for one worker's scratch files, removed with them.
+// A private folder for one worker's scratch files, removed with them, also
+// when a signal ends the program (it is recorded as temporary).
 class CScratchFolder {
 public:
     CScratchFolder();

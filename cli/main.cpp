@@ -11,6 +11,7 @@
 #include "cli/OptimiseCommand.h"
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/SignalCleanup.h"
 #include "util/MemoryTuning.h"
 
 namespace {
@@ -48,6 +49,7 @@ int Dispatch(const std::string& command, const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    CleanUpOnTerminationSignals();
     if (argc < 2) {
         return UsageError("no command given");
     }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "exif/ExifBlock.h"
 #include "exif/ExifEngine.h"
@@ -39,6 +41,13 @@ struct CFuzzFiles {
         folder = ::mkdtemp(pattern);
         exifPath = folder + "/block.exif";
         targetPath = folder + "/target.jpg";
+    }
+    CFuzzFiles(const CFuzzFiles&) = delete;
+    CFuzzFiles& operator=(const CFuzzFiles&) = delete;
+    // The fuzzer ends a run with exit(), which destroys the one static instance.
+    ~CFuzzFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
     }
 };
 

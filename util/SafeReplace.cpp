@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
+#include "util/TemporaryPaths.h"
 
 namespace {
 
@@ -22,18 +22,21 @@ constexpr mode_t kNewFileMode = 0644;
 }
 
 // A new, uniquely named file beside path, removed again unless it was renamed
-// over the original.
+// over the original. It is recorded as temporary until then, so that a signal
+// ending the process removes it too.
 class CTemporaryBeside {
 public:
     explicit CTemporaryBeside(const std::string& path) : m_strPath(path + ".kestrin-XXXXXX") {
-        const int fd = ::mkstemp(m_strPath.data());
+        const int fd = CreateTemporaryFile(m_strPath);
         if (fd < 0) {
             ThrowFileError(path);
         }
         ::close(fd);
         m_file = std::make_unique<CFileHandle>(m_strPath, O_WRONLY);
         if (!m_file->IsOpen()) {
-            ThrowFileError(m_strPath);
+            const int error = errno;
+            RemoveTemporary(m_strPath);
+            throw CFileException(std::strerror(error), m_strPath);
         }
     }
     CTemporaryBeside(const CTemporaryBeside&) = delete;
@@ -41,7 +44,7 @@ public:
     ~CTemporaryBeside() {
         m_file.reset();
         if (!m_bRenamed) {
-            ::unlink(m_strPath.c_str());
+            RemoveTemporary(m_strPath);
         }
     }
 
@@ -55,8 +58,9 @@ public:
     }
 
     void RenameOver(const std::string& path) {
-        if (::rename(m_strPath.c_str(), path.c_str()) != 0) {
-            ThrowFileError(path);
+        const int error = RenameTemporaryOver(m_strPath, path);
+        if (error != 0) {
+            throw CFileException(std::strerror(error), path);
         }
         m_bRenamed = true;
     }
