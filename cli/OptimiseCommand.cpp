@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -14,9 +15,38 @@
 #include "optimise/BatchOptimiser.h"
 #include "segment/KeptHeaderList.h"
 #include "util/FileHelpers.h"
+#include "util/MessageSink.h"
 #include "util/ProgramPlaces.h"
 
 namespace {
+
+// A message the core shows while a worker optimises a file (a failed write,
+// say) goes into that file's report where the log stood at that moment, so
+// that it reaches standard output in order with the log, whatever the jobs.
+struct CShownMessage {
+    size_t logSize;
+    std::string text;
+};
+thread_local const CBatchOptimiser* t_pBatchShowing = nullptr;
+thread_local std::vector<CShownMessage> t_shownMessages;
+
+void KeepShownMessage(const std::string& text) {
+    if (t_pBatchShowing == nullptr) {
+        std::printf("kestrin-cli: %s\n", text.c_str());
+        return;
+    }
+    t_shownMessages.push_back({t_pBatchShowing->Log().size(), "kestrin-cli: " + text + "\r\n"});
+}
+
+// The log of batch from logStart on, with the messages shown meanwhile.
+std::string LogWithShownMessages(const CBatchOptimiser& batch, size_t logStart) {
+    std::string log = batch.Log().substr(logStart);
+    for (auto shown = t_shownMessages.rbegin(); shown != t_shownMessages.rend(); ++shown) {
+        log.insert(std::min(shown->logSize - logStart, log.size()), shown->text);
+    }
+    t_shownMessages.clear();
+    return log;
+}
 
 // One worker's own scratch files and engines.
 struct COptimiseWorker {
@@ -100,10 +130,13 @@ private:
         const size_t logStart = batch.Log().size();
         const int64_t before = batch.BytesBefore();
         const int64_t after = batch.BytesAfter();
+        t_shownMessages.clear();
+        t_pBatchShowing = &batch;
         batch.Drop({file});
         batch.RunQueue();
+        t_pBatchShowing = nullptr;
         CFileReport report;
-        report.log = batch.Log().substr(logStart);
+        report.log = LogWithShownMessages(batch, logStart);
         report.bytesBefore = batch.BytesBefore() - before;
         report.bytesAfter = batch.BytesAfter() - after;
         report.succeeded = batch.Outcomes().back() != EBatchFileOutcome::Skipped;
@@ -136,6 +169,7 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
     if (!parsed) {
         return kExitUsage;
     }
+    const MessageSink previousSink = SetMessageSink(KeepShownMessage);
     COptimiseRun run(
         *parsed,
         LoadKeptHeaderCodes(MakeWorkFiles(FindProgramPlaces().m_strListFolder, "").m_strNokCode));
@@ -151,5 +185,6 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
     for (std::thread& thread : threads) {
         thread.join();
     }
+    SetMessageSink(previousSink);
     return allSucceeded ? kExitSuccess : kExitFileFailed;
 }

@@ -55,7 +55,9 @@ bool CExifBackupBatch::BackUp(const std::string& path) {
         }
         m_log.Append(backup + "というﾌｧｲﾙは存在します。上書きします。\r\n");
     }
-    if (!CopyFileSafely(m_work.m_strExifDat, backup)) {
+    const CWriteOutcome written = CopyFileSafely(m_work.m_strExifDat, backup);
+    if (!written) {
+        m_log.Append(written.failure + "\r\n\r\n");
         return false;
     }
     m_log.Append(backup + "へExif情報を保存しました。\r\n\r\n");

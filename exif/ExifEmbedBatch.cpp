@@ -91,8 +91,7 @@ bool CExifEmbedBatch::WriteOutput(const std::string& path, const std::optional<C
     const std::string fileName = m_settings.Read(settings::kFileName);
     const std::string output = BatchOutputName(path, fileName, ".jpg");
     if (fileName.empty()) {
-        if (!CopyFileSafely(m_work.m_strTempData, output)) {
-            m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
+        if (!CopyOver(output)) {
             return false;
         }
         if (times) {
@@ -105,10 +104,18 @@ bool CExifEmbedBatch::WriteOutput(const std::string& path, const std::optional<C
         m_log.Append(output + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
         return false;
     }
-    if (!CopyFileSafely(m_work.m_strTempData, output)) {
-        m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n");
+    if (!CopyOver(output)) {
         return false;
     }
     m_log.Append(output + "へ正常にｺﾋﾟｰしました。\r\n");
     return true;
+}
+
+bool CExifEmbedBatch::CopyOver(const std::string& output) {
+    const CWriteOutcome outcome = CopyFileSafely(m_work.m_strTempData, output);
+    if (!outcome) {
+        m_log.Append("ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい\r\n" + outcome.failure +
+                     "\r\n\r\n");
+    }
+    return static_cast<bool>(outcome);
 }

@@ -32,6 +32,8 @@ private:
     bool FindBlock(const std::string& path, const std::string& backup);
     // times: the file's times before the batch read it, given back after an overwrite.
     bool WriteOutput(const std::string& path, const std::optional<CFileTimes>& times);
+    // Copies the checked work copy to output; a failure is logged with its reason.
+    bool CopyOver(const std::string& output);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;

@@ -60,7 +60,7 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
         }
         log += m_strExifBackup + "というﾌｧｲﾙは存在します。上書きします。\r\n";
     }
-    if (!Copy(m_work.m_strExifDat, m_strExifBackup)) {
+    if (!Copy(m_work.m_strExifDat, m_strExifBackup, log)) {
         return false;
     }
     log += m_strExifBackup + "へExif情報を保存しました。\r\n";
@@ -74,7 +74,8 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const Byt
         return false;
     }
     const std::string& target = overDropped ? m_strDropped : m_strOutput;
-    if (content != nullptr ? !Write(*content, target) : !Copy(m_work.m_strTempData, target)) {
+    if (content != nullptr ? !Write(*content, target, log)
+                           : !Copy(m_work.m_strTempData, target, log)) {
         return false;
     }
     if (overDropped && m_times) {
@@ -90,18 +91,22 @@ std::string CBatchSaving::SavedLine() const {
                : m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
 }
 
-bool CBatchSaving::Copy(const std::string& source, const std::string& destination) {
-    if (CopyFileSafely(source, destination)) {
-        return true;
-    }
-    ShowMessage(kCopyFailed);
-    return false;
+bool CBatchSaving::Copy(const std::string& source, const std::string& destination,
+                        std::string& log) {
+    return Reported(CopyFileSafely(source, destination), log);
 }
 
-bool CBatchSaving::Write(const ByteVector& content, const std::string& destination) {
-    if (WriteFileSafely(destination, content.data(), content.size())) {
+bool CBatchSaving::Write(const ByteVector& content, const std::string& destination,
+                         std::string& log) {
+    return Reported(WriteFileSafely(destination, content.data(), content.size()), log);
+}
+
+// The message box tells that the file was not written; the log keeps why.
+bool CBatchSaving::Reported(const CWriteOutcome& outcome, std::string& log) {
+    if (outcome) {
         return true;
     }
     ShowMessage(kCopyFailed);
+    log += outcome.failure + "\r\n\r\n";
     return false;
 }

@@ -10,6 +10,7 @@
 
 #include "dates/FileTimes.h"
 #include "optimise/Optimiser.h"
+#include "util/SafeReplace.h"
 
 class CSettingsStore;
 
@@ -34,8 +35,10 @@ private:
     // mayReplaceOutput: O was written by this file's own Exif step. content:
     // the bytes to save, or nothing for the work copy.
     bool SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content);
-    bool Copy(const std::string& source, const std::string& destination);
-    bool Write(const ByteVector& content, const std::string& destination);
+    // A failed write shows the copy-failed message and logs its reason.
+    bool Copy(const std::string& source, const std::string& destination, std::string& log);
+    bool Write(const ByteVector& content, const std::string& destination, std::string& log);
+    static bool Reported(const CWriteOutcome& outcome, std::string& log);
     std::string SavedLine() const;
 
     std::string m_strDropped;

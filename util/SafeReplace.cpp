@@ -5,6 +5,8 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
+constexpr mode_t kAnyWriteBit = 0222;
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
     throw CFileException(std::strerror(errno), path);
@@ -71,38 +74,72 @@ private:
     bool m_bRenamed = false;
 };
 
+// The file a symbolic link points to, so that the link survives; any other
+// path as it is.
+std::string FileBehindLinks(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return path;
+    }
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    if (error) {
+        throw CFileException(error.message(), path);
+    }
+    return target.string();
+}
+
+// Refuses what the user cannot, or chose not to, write: a path without any
+// write permission bit, or one the system would refuse.
+void RequireWritable(const std::string& path, const char* refusal) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return;
+    }
+    if ((status.st_mode & kAnyWriteBit) == 0 ||
+        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        throw CFileException(refusal, path);
+    }
+}
+
 mode_t ModeOf(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : kNewFileMode;
 }
 
+CWriteOutcome Reported(const std::function<void()>& write) {
+    try {
+        write();
+        return {};
+    } catch (const CFileException& error) {
+        return {error.what()};
+    }
+}
+
 }  // namespace
 
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size) {
-    CTemporaryBeside temporary(path);
+    const std::string target = FileBehindLinks(path);
+    RequireWritable(target, "read-only file, left as it was");
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    RequireWritable(folder.empty() ? "." : folder.string(),
+                    "read-only folder, nothing written in it");
+    CTemporaryBeside temporary(target);
     temporary.File().WriteAll(data, size);
-    temporary.FlushAndClose(ModeOf(path));
-    temporary.RenameOver(path);
+    temporary.FlushAndClose(ModeOf(target));
+    temporary.RenameOver(target);
 }
 
-bool WriteFileSafely(const std::string& path, const void* data, size_t size) {
-    try {
-        ReplaceFileSafely(path, data, size);
-        return true;
-    } catch (const CFileException&) {
-        return false;
-    }
+CWriteOutcome WriteFileSafely(const std::string& path, const void* data, size_t size) {
+    return Reported([&] { ReplaceFileSafely(path, data, size); });
 }
 
-bool CopyFileSafely(const std::string& source, const std::string& destination) {
-    try {
+CWriteOutcome CopyFileSafely(const std::string& source, const std::string& destination) {
+    return Reported([&] {
         const std::optional<ByteVector> bytes = ReadFileBytes(source);
         if (!bytes) {
-            return false;
+            throw CFileException("cannot be read", source);
         }
         ReplaceFileSafely(destination, bytes->data(), bytes->size());
-        return true;
-    } catch (const CFileException&) {
-        return false;
-    }
+    });
 }

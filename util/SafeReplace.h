@@ -8,13 +8,25 @@
 #include <string>
 
 // Replaces path (or creates it) with size bytes of data. The original's
-// permission bits are kept. Throws CFileException when any step fails; the
-// original is then unchanged and the temporary file is removed.
+// permission bits are kept; a symbolic link keeps pointing to its file, which
+// gets the new content. A file or folder without any write permission bit is
+// refused even where the system would let the write through (root may write
+// anywhere, yet a file made read-only was made so on purpose). Throws
+// CFileException when any step fails or is refused; the original is then
+// unchanged and the temporary file is removed.
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size);
 
-// ReplaceFileSafely, false instead of the exception: path is then as it was.
-bool WriteFileSafely(const std::string& path, const void* data, size_t size);
+// What a replacement that reports instead of throwing came to.
+struct CWriteOutcome {
+    // Empty when the file was written; otherwise the reason and the path, as
+    // "<reason>: <path>", for the user. path is then as it was.
+    std::string failure;
 
-// Copies source over destination through ReplaceFileSafely. False when the
-// source cannot be read or the replacement fails; destination is then as it was.
-bool CopyFileSafely(const std::string& source, const std::string& destination);
+    explicit operator bool() const { return failure.empty(); }
+};
+
+// ReplaceFileSafely, reporting instead of throwing.
+CWriteOutcome WriteFileSafely(const std::string& path, const void* data, size_t size);
+
+// Copies source over destination through ReplaceFileSafely.
+CWriteOutcome CopyFileSafely(const std::string& source, const std::string& destination);

@@ -192,8 +192,12 @@ bool CQuorvelView::SaveCopyAs(const std::string& path) {
     // an existing file whole; the file itself as target is left untouched.
     std::error_code error;
     const bool sameFile = std::filesystem::equivalent(m_doc.PathName(), path, error);
-    if (!sameFile && !CopyFileSafely(m_doc.PathName(), path)) {
-        return false;
+    if (!sameFile) {
+        const CWriteOutcome written = CopyFileSafely(m_doc.PathName(), path);
+        if (!written) {
+            ShowMessage(written.failure);
+            return false;
+        }
     }
     m_doc.DecodeForDisplay(path);
     m_doc.SetPathName(path);

@@ -157,7 +157,10 @@ TEST_F(ABatchOptimiser, EndsTheLogAndCountsNothingWhenTheResultCannotBeWritten) 
                                 " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
                                 "続いてJPEGの検査を行います...\r\n"
                                 "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n"
-                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n");
+                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n"
+                                "File name too long: " +
+                                dropped + "\r\n\r\n")
+        << "a failed write says why";
     EXPECT_EQ(batch->BytesBefore(), 0);
     EXPECT_EQ(batch->BytesAfter(), 0);
     EXPECT_EQ(ReadFile(dropped), original);

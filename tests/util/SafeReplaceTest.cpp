@@ -51,4 +51,31 @@ TEST(ASafeReplacement, ThatFailsLeavesTheOriginalAndNoTemporaryFile) {
     EXPECT_THROW(ReplaceFileSafely(folder.File("no/such/file.jpg"), "x", 1), CFileException);
 }
 
+TEST(ASafeReplacement, WritesTheFileBehindASymbolicLinkAndKeepsTheLink) {
+    CTempDir folder;
+    WriteTextFile(folder.File("photo.jpg"), "old");
+    std::filesystem::create_symlink("photo.jpg", folder.File("link.jpg"));
+    ReplaceFileSafely(folder.File("link.jpg"), "new", 3);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.jpg")));
+    EXPECT_EQ(ReadTextFile(folder.File("photo.jpg")), "new");
+    EXPECT_EQ(EntriesIn(folder.Path()), 2u);
+}
+
+// Refused by the mode bits, so that root, whom the system lets write, is refused too.
+TEST(ASafeReplacement, RefusesAReadOnlyFileOrFolderAndSaysWhich) {
+    CTempDir folder;
+    const std::string photo = folder.File("photo.jpg");
+    WriteTextFile(photo, "old");
+    ::chmod(photo.c_str(), 0444);
+    const CWriteOutcome file = WriteFileSafely(photo, "new", 3);
+    EXPECT_EQ(file.failure, "read-only file, left as it was: " + photo);
+    EXPECT_EQ(ReadTextFile(photo), "old");
+    ::chmod(folder.Path().c_str(), 0555);
+    const CWriteOutcome inFolder = WriteFileSafely(folder.File("new.exif"), "x", 1);
+    ::chmod(folder.Path().c_str(), 0755);
+    EXPECT_EQ(inFolder.failure,
+              "read-only folder, nothing written in it: " + folder.Path().string());
+    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
 }  // namespace
