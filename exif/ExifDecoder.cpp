@@ -138,7 +138,11 @@ std::string FNumberText(int64_t n, int64_t d) {
     if (d == 0) {
         return "0";
     }
-    return "F" + FormatOneDecimal(static_cast<double>(n) / static_cast<double>(d));
+    // Appended rather than "F" + text: GCC 12 misreads the inlined insert at
+    // the front of a temporary as an overlapping copy (-Wrestrict).
+    std::string text = "F";
+    text += FormatOneDecimal(static_cast<double>(n) / static_cast<double>(d));
+    return text;
 }
 
 std::string RationalText(EDirectory directory, const std::string& tag, int32_t n, int32_t d) {

@@ -10,15 +10,18 @@ namespace {
 
 const char kEndCode[] = "FFD9";
 const char kApp0Code[] = "FFE0";
+const char kStartOfScanCode[] = "FFDA";
 
 bool IsKept(const std::vector<std::string>& keptCodes, const std::string& code) {
     return std::find(keptCodes.begin(), keptCodes.end(), code) != keptCodes.end();
 }
 
 // Stuffed bytes, TEM and restart markers only occur inside entropy-coded data.
-// Right after a dropped segment such a "marker" is a piece of that segment's
-// payload (an ICC profile often holds FF 00) and goes with it; kept, it would
-// leave a stray piece of the profile in front of the picture's tables.
+// In front of the first scan, right after a dropped segment, such a "marker" is
+// a piece of that segment's payload (an ICC profile often holds FF 00) and goes
+// with it; kept, it would leave a stray piece of the profile in front of the
+// picture's tables. Inside the scan they are the picture's own: a stray marker
+// code there is dropped alone, or every restart after it would go too.
 bool IsEntropyPiece(const std::string& code) {
     return code == "FF00" || code == "FF01" ||
            (code.size() == 4 && code.compare(0, 3, "FFD") == 0 && code[3] >= '0' && code[3] <= '7');
@@ -38,11 +41,13 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
     bool keepFirstApp0 = settings.Read(settings::kFfe0) != 0;
     std::string log;
     bool previousDropped = false;
+    bool inScan = false;
     for (size_t i = 0; i < source.size(); ++i) {
         CJpegSegment& segment = source[i];
-        const bool pieceOfDropped = previousDropped && IsEntropyPiece(segment.m_strCode);
+        const bool pieceOfDropped = !inScan && previousDropped && IsEntropyPiece(segment.m_strCode);
         previousDropped = false;
         if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
+            inScan = inScan || segment.m_strCode == kStartOfScanCode;
             if (segment.m_strCode == kEndCode) {
                 destination.push_back(CJpegSegment{segment.m_strCode, ""});
                 if (i + 1 < source.size()) {

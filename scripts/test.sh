@@ -14,12 +14,12 @@ echo "== layers"
 scripts/check-layers.sh
 
 echo "== unit tests"
-scripts/build.sh build
+scripts/build.sh build -DKESTRIN_WERROR=ON
 ctest --test-dir build --output-on-failure --parallel "$jobs"
 
 echo "== unit tests with sanitizers, and the fuzz targets"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DKESTRIN_SANITIZE=ON -DKESTRIN_FUZZ=ON
+    -DKESTRIN_SANITIZE=ON -DKESTRIN_FUZZ=ON -DKESTRIN_WERROR=ON
 cmake --build build-asan --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure --parallel "$jobs"

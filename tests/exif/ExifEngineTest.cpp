@@ -135,7 +135,11 @@ TEST_F(AnExifEngine, RefusesATransplantThatWouldOverflowTheSegmentAndKeepsTheTar
     grey.jfif = false;
     grey.quality = 50;
     ByteVector block = MakeExifSegment(MakeJpeg(grey));
-    block.insert(block.begin() + 20, 0xFFFF + 2 - block.size(), 0);
+    // Zeros after the first 20 bytes until the segment is 0xFFFF + 2 bytes.
+    ByteVector padded(0xFFFF + 2, 0);
+    std::copy(block.begin(), block.begin() + 20, padded.begin());
+    std::copy(block.begin() + 20, block.end(), padded.end() - (block.end() - block.begin() - 20));
+    block = std::move(padded);
     block[2] = 0xFF;
     block[3] = 0xFF;
     const std::string exifPath = folder.File("big.exif");

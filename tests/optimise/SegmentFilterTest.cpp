@@ -60,6 +60,13 @@ TEST_F(ASegmentFilter, DropsMarkerLikePiecesOfADroppedSegmentButKeepsThoseOfASca
     EXPECT_EQ(CodesOf(result), "FFD8 FFDB:0043 FFDA:0C FF00:04 FFD0:05 FFD9 ");
 }
 
+TEST_F(ASegmentFilter, DropsAStrayMarkerInsideTheScanAloneAndKeepsThePiecesBehindIt) {
+    const CSegmentList source = {{"FFD8", ""},   {"FFDA", "0C"}, {"FF00", "01"}, {"FF9F", ""},
+                                 {"FFD0", "02"}, {"FF00", "03"}, {"FFD1", "04"}, {"FFD9", ""}};
+    EXPECT_EQ(Filter(source, DefaultKeptHeaderCodes()), "ﾍｯﾀﾞ FF9F の次の情報を削除... \r\n");
+    EXPECT_EQ(CodesOf(result), "FFD8 FFDA:0C FF00:01 FFD0:02 FF00:03 FFD1:04 FFD9 ");
+}
+
 TEST_F(ASegmentFilter, KeepsOnlyTheFirstApp0WhenAsked) {
     settings.Write(settings::kFfe0, 1);
     const CSegmentList source = {{"FFD8", ""}, {"FFE0", "01"}, {"FFE0", "02"}, {"FFD9", ""}};
