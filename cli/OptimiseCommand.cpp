@@ -18,12 +18,15 @@
 
 namespace {
 
-// One worker's own scratch files and engines.
+// One worker's own scratch files and engines. Its work copies stay in
+// memory: nobody looks at a worker's scratch files.
 struct COptimiseWorker {
     COptimiseWorker(const CSettingsStore& settings, const std::vector<std::string>& keptCodes)
         : work(scratch.WorkFiles()),
           exif(work.m_strExifInf, ""),
-          batch(work, settings, keptCodes, exif) {}
+          batch(work, settings, keptCodes, exif) {
+        batch.KeepWorkCopyInMemory();
+    }
 
     CScratchFolder scratch;
     CWorkFiles work;

@@ -32,6 +32,9 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
 // The wizard always compares pixels; the batch only checks that the result
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
+    if (IsBatch() && m_pWorkCopy != nullptr) {
+        return VerifyBytes(*m_pWorkCopy);
+    }
     if (IsBatch() && m_settings.Read(settings::kDamage) != 0) {
         CPackedPicture decoded;
         return DecodeJpegToPacked(m_work.m_strTempData, decoded);
@@ -54,12 +57,15 @@ bool COptimiser::MakeAndVerifyResult() {
         return false;
     }
     m_optimised = std::move(*bytes);
+    return VerifyBytes(m_optimised);
+}
+
+bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
     if (m_settings.Read(settings::kDamage) != 0) {
         CPackedPicture decoded;
-        return DecodeJpegBytesToPacked(m_optimised.data(), m_optimised.size(), decoded);
+        return DecodeJpegBytesToPacked(bytes.data(), bytes.size(), decoded);
     }
-    return m_pReference != nullptr &&
-           ShowsSamePicture(*m_pReference, m_optimised.data(), m_optimised.size());
+    return m_pReference != nullptr && ShowsSamePicture(*m_pReference, bytes.data(), bytes.size());
 }
 
 int COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
