@@ -1,11 +1,16 @@
-// Writes a folder of camera-sized JPEG files for optimise_vs_tools.sh: a
-// handful of distinct originals (sizes from 2 to 12 megapixels, landscape and
-// portrait, quality 85 to 95, each with an Exif block carrying a thumbnail;
-// some with a comment, an ICC-like APP2, restart markers, progressive scans or
-// bytes after the end marker), then copies of them up to the count asked for.
-// Copies keep making the workload fast; the programs timed do not cache.
+// Writes a folder of JPEG files for optimise_vs_tools.sh: a handful of
+// distinct originals, then copies of them up to the count asked for. Copies
+// keep making the workload fast; the programs timed do not cache.
 //
-//   make_workload FOLDER [COUNT] [--exif-from DIR]
+//   make_workload FOLDER [COUNT] [--exif-from DIR] [--everyday]
+//
+// By default the originals are eight camera-sized pictures (2 to 12
+// megapixels, landscape and portrait, quality 85 to 95, each with an Exif
+// block carrying a thumbnail; some with a comment, an ICC-like APP2, restart
+// markers, progressive scans or bytes after the end marker). With --everyday
+// they are 81 pictures of everyday sizes instead (2 KB to 3 MB, median about
+// 130 KB, the same mix of features; the smallest without Exif), joined by the
+// JPEG files of the --exif-from folder taken whole.
 //
 // COUNT defaults to 800. With --exif-from, the Exif blocks are taken from the
 // JPEG files in DIR (real cameras' blocks, in turn); otherwise, or when DIR
@@ -41,6 +46,7 @@ struct COriginal {
     bool comment;
     bool icc;
     size_t trailer;  // bytes after the end marker
+    bool exif = true;
 };
 
 constexpr std::array<COriginal, 8> kOriginals{{
@@ -55,6 +61,17 @@ constexpr std::array<COriginal, 8> kOriginals{{
 }};
 
 constexpr int kDefaultCount = 800;
+constexpr int kEverydayOriginals = 81;
+// File sizes of the everyday originals: from the smallest through the median
+// to the largest, evenly on a logarithmic scale in each half.
+constexpr double kEverydaySmallest = 2e3;
+constexpr double kEverydayMedian = 130e3;
+constexpr double kEverydayLargest = 2.9e6;
+// Bytes a pixel of the made pictures takes at the qualities used, and the
+// size below which a file carries no Exif block (a camera block with its
+// thumbnail would be most of it).
+constexpr double kBytesPerPixel = 0.32;
+constexpr double kSmallestWithExif = 20e3;
 constexpr int kThumbnailWidth = 160;
 constexpr int kThumbnailHeight = 120;
 constexpr uint32_t kIccHeaderBytes = 128;
@@ -177,19 +194,32 @@ Bytes FindExifPayload(const Bytes& file) {
     return {};
 }
 
+// The JPEG files of folder, in name order.
+std::vector<fs::path> JpegFilesIn(const char* folder) {
+    std::vector<fs::path> files;
+    if (folder != nullptr && fs::is_directory(folder)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            if (entry.is_regular_file() && entry.path().extension() == ".jpg") {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void WriteFile(const fs::path& path, const Bytes& file) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()),
+               static_cast<std::streamsize>(file.size()));
+}
+
 std::vector<Bytes> CollectExifPayloads(const char* folder) {
     std::vector<Bytes> found;
-    if (folder != nullptr && fs::is_directory(folder)) {
-        std::vector<fs::path> files;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-            files.push_back(entry.path());
-        }
-        std::sort(files.begin(), files.end());
-        for (const fs::path& file : files) {
-            Bytes payload = FindExifPayload(ReadFile(file));
-            if (!payload.empty()) {
-                found.push_back(std::move(payload));
-            }
+    for (const fs::path& file : JpegFilesIn(folder)) {
+        Bytes payload = FindExifPayload(ReadFile(file));
+        if (!payload.empty()) {
+            found.push_back(std::move(payload));
         }
     }
     if (found.empty()) {
@@ -235,9 +265,34 @@ Bytes MakeIccPayload() {
     return out;
 }
 
-Bytes MakeOriginal(size_t index, const Bytes& exif) {
-    const COriginal& original = kOriginals[index];
-    std::vector<CMarker> markers{{JPEG_APP0 + 1, exif}};
+// The everyday originals: sizes spread from kEverydaySmallest to
+// kEverydayLargest around kEverydayMedian, the features of the camera-sized
+// set in turn.
+std::vector<COriginal> EverydayOriginals() {
+    std::vector<COriginal> originals;
+    constexpr std::array<std::array<int, 2>, 4> kAspects{{{4, 3}, {3, 4}, {16, 9}, {3, 2}}};
+    for (int i = 0; i < kEverydayOriginals; ++i) {
+        const double share = (i + 0.5) / kEverydayOriginals;
+        const double bytes =
+            share < 0.5
+                ? kEverydaySmallest * std::pow(kEverydayMedian / kEverydaySmallest, share * 2)
+                : kEverydayMedian * std::pow(kEverydayLargest / kEverydayMedian, share * 2 - 1);
+        const std::array<int, 2>& aspect = kAspects[static_cast<size_t>(i) % kAspects.size()];
+        const double unit = std::sqrt(bytes / kBytesPerPixel / (aspect[0] * aspect[1]));
+        COriginal original = kOriginals[static_cast<size_t>(i) % kOriginals.size()];
+        original.width = std::max(16, static_cast<int>(unit * aspect[0]));
+        original.height = std::max(16, static_cast<int>(unit * aspect[1]));
+        original.exif = bytes >= kSmallestWithExif;
+        originals.push_back(original);
+    }
+    return originals;
+}
+
+Bytes MakeOriginal(const COriginal& original, size_t index, const Bytes& exif) {
+    std::vector<CMarker> markers;
+    if (original.exif) {
+        markers.push_back({JPEG_APP0 + 1, exif});
+    }
     if (original.icc) {
         markers.push_back({JPEG_APP0 + 2, MakeIccPayload()});
     }
@@ -253,7 +308,7 @@ Bytes MakeOriginal(size_t index, const Bytes& exif) {
 }
 
 int Usage() {
-    std::fputs("usage: make_workload FOLDER [COUNT] [--exif-from DIR]\n", stderr);
+    std::fputs("usage: make_workload FOLDER [COUNT] [--exif-from DIR] [--everyday]\n", stderr);
     return 2;
 }
 
@@ -262,10 +317,13 @@ int Usage() {
 int main(int argc, char** argv) {
     const char* folder = nullptr;
     const char* exifFrom = nullptr;
+    bool everyday = false;
     int count = kDefaultCount;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--exif-from") == 0 && i + 1 < argc) {
             exifFrom = argv[++i];
+        } else if (std::strcmp(argv[i], "--everyday") == 0) {
+            everyday = true;
         } else if (folder == nullptr) {
             folder = argv[i];
         } else {
@@ -277,13 +335,23 @@ int main(int argc, char** argv) {
     }
     fs::create_directories(folder);
     const std::vector<Bytes> exif = CollectExifPayloads(exifFrom);
+    const std::vector<COriginal> made =
+        everyday ? EverydayOriginals()
+                 : std::vector<COriginal>(kOriginals.begin(), kOriginals.end());
     std::vector<fs::path> originals;
-    for (size_t i = 0; i < kOriginals.size() && static_cast<int>(i) < count; ++i) {
+    for (size_t i = 0; i < made.size() && static_cast<int>(i) < count; ++i) {
         originals.push_back(fs::path(folder) / ("original-" + std::to_string(i) + ".jpg"));
-        const Bytes file = MakeOriginal(i, exif[i % exif.size()]);
-        std::ofstream(originals.back(), std::ios::binary)
-            .write(reinterpret_cast<const char*>(file.data()),
-                   static_cast<std::streamsize>(file.size()));
+        WriteFile(originals.back(), MakeOriginal(made[i], i, exif[i % exif.size()]));
+    }
+    if (everyday) {
+        for (const fs::path& camera : JpegFilesIn(exifFrom)) {
+            if (static_cast<int>(originals.size()) < count) {
+                originals.push_back(fs::path(folder) / ("camera-" + camera.filename().string()));
+                fs::copy_file(camera, originals.back(), fs::copy_options::overwrite_existing);
+                // Copies of read-only samples would stay read-only.
+                fs::permissions(originals.back(), fs::perms::owner_write, fs::perm_options::add);
+            }
+        }
     }
     // The copies cycle through the originals, so any count has a fair mix.
     for (int i = static_cast<int>(originals.size()); i < count; ++i) {

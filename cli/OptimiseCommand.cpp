@@ -48,12 +48,15 @@ std::string LogWithShownMessages(const CBatchOptimiser& batch, size_t logStart) 
     return log;
 }
 
-// One worker's own scratch files and engines.
+// One worker's own scratch files and engines. Its work copies stay in
+// memory: nobody looks at a worker's scratch files.
 struct COptimiseWorker {
     COptimiseWorker(const CSettingsStore& settings, const std::vector<std::string>& keptCodes)
         : work(scratch.WorkFiles()),
           exif(work.m_strExifInf, ""),
-          batch(work, settings, keptCodes, exif) {}
+          batch(work, settings, keptCodes, exif) {
+        batch.KeepWorkCopyInMemory();
+    }
 
     CScratchFolder scratch;
     CWorkFiles work;

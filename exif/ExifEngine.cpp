@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "exif/ExifBlock.h"
 #include "exif/ExifDecoder.h"
@@ -77,23 +78,36 @@ std::optional<CExifLocation> CExifEngine::LocateExifHex(const std::string& hex) 
 
 EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
                                        CExifCutSizes& sizes) const {
-    const std::optional<ByteVector> file = ReadFileBytes(sourcePath);
+    std::optional<ByteVector> file = ReadFileBytes(sourcePath);
     if (!file) {
         return EExifResult::FileNotOpened;
     }
     if (!WriteWholeFile(blockPath, {})) {
         return EExifResult::FileNotOpened;
     }
-    const std::optional<CExifCut> cut = CutExifSegment(*file);
-    if (!cut) {
+    ByteVector block;
+    CExifCutSizes cutSizes;
+    if (CutExif(*file, block, cutSizes) != EExifResult::Done) {
         return EExifResult::NotFound;
     }
-    if (!WriteWholeFile(blockPath, std::string(cut->block.begin(), cut->block.end())) ||
-        !WriteWholeFile(sourcePath, std::string(cut->remainder.begin(), cut->remainder.end()))) {
+    if (!WriteWholeFile(blockPath, block.data(), block.size()) ||
+        !WriteWholeFile(sourcePath, file->data(), file->size())) {
         return EExifResult::FileNotOpened;
     }
-    sizes.before = static_cast<int64_t>(file->size());
+    sizes = cutSizes;
+    return EExifResult::Done;
+}
+
+EExifResult CExifEngine::CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes) {
+    std::optional<CExifCut> cut = CutExifSegment(file);
+    if (!cut) {
+        block.clear();
+        return EExifResult::NotFound;
+    }
+    sizes.before = static_cast<int64_t>(file.size());
     sizes.after = static_cast<int64_t>(cut->remainder.size());
+    block = std::move(cut->block);
+    file = std::move(cut->remainder);
     return EExifResult::Done;
 }
 

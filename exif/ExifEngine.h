@@ -10,6 +10,7 @@
 
 #include "exif/TagDictionary.h"
 #include "imaging/ImageTools.h"
+#include "util/FileBytes.h"
 
 class CSettingsStore;
 
@@ -47,6 +48,10 @@ public:
     // FileNotOpened.
     EExifResult CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
                               CExifCutSizes& sizes) const;
+    // The same cut on a work copy held in memory: file loses the segment and
+    // everything between the start marker and it, block receives them (empty
+    // when none is found). Done or NotFound.
+    static EExifResult CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes);
 
     // Rewrites the JPEG hex file as "FFD8", the block hex file's text, and the
     // JPEG text after its first four characters. Done or FileNotOpened.

@@ -561,6 +561,15 @@ bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture)
     return DecodeInPlace({file.get()}, picture);
 }
 
+bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
+                               CPackedPicture& picture) {
+    if (!HasJpgName(path)) {
+        EmptyKeepingMemory(picture);
+        return false;
+    }
+    return DecodeInPlace({nullptr, bytes, length}, picture);
+}
+
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {
     return DecodeToPacked({nullptr, bytes, length}, picture);
 }

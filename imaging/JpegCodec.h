@@ -50,6 +50,9 @@ bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
 // no new memory, and only the bytes beyond the one before are cleared first.
 // On failure picture is empty and keeps its memory.
 bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture);
+// The same decode of path's bytes, already read: the name check applies to path.
+bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
+                               CPackedPicture& picture);
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
 

@@ -5,6 +5,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
+#include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
 
@@ -38,6 +39,8 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
         m_reference = CPackedPicture();
+        m_workCopy = ByteVector();
+        m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
     }
@@ -68,26 +71,22 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     if (!checkPixels) {
         m_reference = CPackedPicture();
     }
-    // The reference reuses the previous file's picture memory: the allocator
-    // would keep it anyway, but in pieces that pictures of other sizes fit badly.
-    if (checkPixels && !DecodeJpegToPackedInPlace(dropped, m_reference)) {
-        m_strLog += dropped + "は読み込めません...\r\n\r\n";
+    if (!TakeWorkCopy(dropped, checkPixels)) {
         EndFile(EBatchFileOutcome::Skipped);
         return false;
     }
-    if (CopyFileBlocks(dropped, m_work.m_strTempData) != 1) {
+    CExifCutSizes sizes;
+    m_bExifCut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes) == EExifResult::Done;
+    if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EBatchFileOutcome::Skipped);
         return false;
     }
-    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_work, m_settings);
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_workCopy, m_exifBlock, m_settings);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
-
-    CExifCutSizes sizes;
-    m_bExifCut =
-        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == EExifResult::Done;
+    m_optimiser->SetWorkCopy(&m_workCopy);
     m_bExifCheckPending = false;
     if (m_bExifCut) {
         const EExifReportMode mode = ExifReportModeFor(m_settings);
@@ -110,6 +109,36 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_HedThread.m_strFileName = m_work.m_strTempData;
     m_HedThread.m_bCancel = 0;
     return true;
+}
+
+// Reads the dropped file once and decodes the reference from those bytes.
+// False (logged when the decode failed) when this file ends here.
+bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
+    std::optional<ByteVector> bytes;
+    try {
+        bytes = ReadFileBytes(dropped);
+    } catch (const CFileException&) {
+        // Unreadable is unreadable, whenever the system says so.
+    }
+    // The reference reuses the previous file's picture memory: the allocator
+    // would keep it anyway, but in pieces that pictures of other sizes fit badly.
+    if (checkPixels && (!bytes || !DecodeJpegToPackedInPlace(dropped, bytes->data(), bytes->size(),
+                                                             m_reference))) {
+        m_strLog += dropped + "は読み込めません...\r\n\r\n";
+        return false;
+    }
+    if (!bytes) {
+        return false;
+    }
+    m_workCopy = std::move(*bytes);
+    return true;
+}
+
+// The window's scanner reads the work copy from its file, and the user may
+// look at the work files; they hold what the batch holds in memory.
+bool CBatchOptimiser::WriteWorkFiles() const {
+    return WriteWholeFile(m_work.m_strTempData, m_workCopy.data(), m_workCopy.size()) &&
+           WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size());
 }
 
 void CBatchOptimiser::FinishScan(EHedStatus status) {
@@ -182,7 +211,7 @@ void CBatchOptimiser::ClearLog() {
 
 void CBatchOptimiser::RunQueue() {
     while (PrepareNextScan()) {
-        ScanJpegHeaders(m_HedThread);
+        ScanJpegFileBytes(m_HedThread, m_workCopy);
         FinishScan(m_HedThread.m_nStatus);
     }
 }

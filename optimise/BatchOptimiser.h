@@ -42,6 +42,11 @@ public:
                     std::vector<std::string>&& keptCodes, CExifEngine& exif,
                     IEngineListener* listener = nullptr) = delete;
 
+    // The work copy and the cut Exif block stay in memory and are not written
+    // to the work files: for a driver that scans inline (RunQueue) and whose
+    // work files nobody looks at, such as a command-line worker's.
+    void KeepWorkCopyInMemory() { m_bWorkFilesOnDisk = false; }
+
     // Appends the paths to the queue, in order, a folder as the JPEG files in
     // it (ExpandDroppedFolders); one without any is logged and skipped in its
     // turn. Refused (false) while a scan runs.
@@ -62,7 +67,7 @@ public:
     // batch and empties the queue, EmptyFile goes on with the next file.
     void FinishScan(EHedStatus status);
 
-    // Runs the whole queue on this thread, scanning inline.
+    // Runs the whole queue on this thread, scanning the work copy inline.
     void RunQueue();
 
     const std::string& Log() const { return m_strLog; }
@@ -75,6 +80,8 @@ public:
 
 private:
     bool PrepareFile(const std::string& dropped);
+    bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
+    bool WriteWorkFiles() const;
     void FinishOptimisation();
     void EndFile(EBatchFileOutcome outcome);
 
@@ -86,6 +93,11 @@ private:
     std::deque<std::string> m_queue;
     std::string m_strDropped;
     CPackedPicture m_reference;
+    // The dropped file once read, then its Exif-free copy: every step of the
+    // file works on these bytes; the work files, when written, hold the same.
+    ByteVector m_workCopy;
+    ByteVector m_exifBlock;
+    bool m_bWorkFilesOnDisk = true;
     std::unique_ptr<CBatchSaving> m_saving;
     std::unique_ptr<COptimiser> m_optimiser;
     bool m_bExifCut = false;

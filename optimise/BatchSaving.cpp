@@ -14,10 +14,12 @@ const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃ�
 }  // namespace
 
 CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
-                           const CWorkFiles& work, const CSettingsStore& settings)
+                           const ByteVector& workCopy, const ByteVector& exifBlock,
+                           const CSettingsStore& settings)
     : m_strDropped(dropped),
       m_times(times),
-      m_work(work),
+      m_workCopy(workCopy),
+      m_exifBlock(exifBlock),
       m_settings(settings),
       m_strOutput(BatchOutputName(dropped, settings.Read(settings::kFileName), ".jpg")),
       m_strExifBackup(CExifEngine::ExifBackupName(dropped, settings)) {}
@@ -60,7 +62,7 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
         }
         log += m_strExifBackup + "というﾌｧｲﾙは存在します。上書きします。\r\n";
     }
-    if (!Copy(m_work.m_strExifDat, m_strExifBackup, log)) {
+    if (!Write(m_exifBlock, m_strExifBackup, log)) {
         return false;
     }
     log += m_strExifBackup + "へExif情報を保存しました。\r\n";
@@ -74,8 +76,7 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const Byt
         return false;
     }
     const std::string& target = overDropped ? m_strDropped : m_strOutput;
-    if (content != nullptr ? !Write(*content, target, log)
-                           : !Copy(m_work.m_strTempData, target, log)) {
+    if (!Write(content != nullptr ? *content : m_workCopy, target, log)) {
         return false;
     }
     if (overDropped && m_times) {
@@ -89,11 +90,6 @@ std::string CBatchSaving::SavedLine() const {
     return m_settings.Read(settings::kFileName).empty()
                ? m_strOutput + "へ上書きしました。\r\n\r\n"
                : m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
-}
-
-bool CBatchSaving::Copy(const std::string& source, const std::string& destination,
-                        std::string& log) {
-    return Reported(CopyFileSafely(source, destination), log);
 }
 
 bool CBatchSaving::Write(const ByteVector& content, const std::string& destination,

@@ -2,7 +2,9 @@
 // removed Exif block to E (D without its last four characters, exifname,
 // ".exif") and the result to O (likewise with filename and ".jpg"), or over D
 // itself when filename is empty. Every write goes beside its target and is
-// renamed over it, so a failed write never leaves a file half-written.
+// renamed over it, so a failed write never leaves a file half-written. What
+// it writes comes from memory: the batch holds the Exif-free work copy and
+// the cut block there, the same bytes as its work files.
 #pragma once
 
 #include <optional>
@@ -16,9 +18,11 @@ class CSettingsStore;
 
 class CBatchSaving : public IBatchSaving {
 public:
-    // times: D's times before the batch touched it, given back after an overwrite.
+    // times: D's times before the batch touched it, given back after an
+    // overwrite. workCopy and exifBlock must outlive the saving.
     CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
-                 const CWorkFiles& work, const CSettingsStore& settings);
+                 const ByteVector& workCopy, const ByteVector& exifBlock,
+                 const CSettingsStore& settings);
 
     // True when SaveAfterExifRemoval would stop without writing anything
     // because of files that exist now: a backup or an output it may not replace.
@@ -36,14 +40,14 @@ private:
     // the bytes to save, or nothing for the work copy.
     bool SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content);
     // A failed write shows the copy-failed message and logs its reason.
-    bool Copy(const std::string& source, const std::string& destination, std::string& log);
     bool Write(const ByteVector& content, const std::string& destination, std::string& log);
     static bool Reported(const CWriteOutcome& outcome, std::string& log);
     std::string SavedLine() const;
 
     std::string m_strDropped;
     std::optional<CFileTimes> m_times;
-    const CWorkFiles& m_work;
+    const ByteVector& m_workCopy;
+    const ByteVector& m_exifBlock;
     const CSettingsStore& m_settings;
     std::string m_strOutput;
     std::string m_strExifBackup;

@@ -33,6 +33,9 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
 // The wizard always compares pixels; the batch only checks that the result
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
+    if (IsBatch() && m_pWorkCopy != nullptr) {
+        return VerifyBytes(*m_pWorkCopy);
+    }
     if (IsBatch() && settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture decoded;
         return DecodeJpegToPacked(m_work.m_strTempData, decoded);
@@ -55,12 +58,15 @@ bool COptimiser::MakeAndVerifyResult() {
         return false;
     }
     m_optimised = std::move(*bytes);
+    return VerifyBytes(m_optimised);
+}
+
+bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
     if (settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture decoded;
-        return DecodeJpegBytesToPacked(m_optimised.data(), m_optimised.size(), decoded);
+        return DecodeJpegBytesToPacked(bytes.data(), bytes.size(), decoded);
     }
-    return m_pReference != nullptr &&
-           ShowsSamePicture(*m_pReference, m_optimised.data(), m_optimised.size());
+    return m_pReference != nullptr && ShowsSamePicture(*m_pReference, bytes.data(), bytes.size());
 }
 
 int COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,

@@ -61,6 +61,9 @@ public:
     void SetReference(const CPackedPicture* reference) { m_pReference = reference; }
     // Batch form only: where results are saved.
     void SetSaving(IBatchSaving* saving) { m_pSaving = saving; }
+    // Batch form only: the work copy as it is on disk, checked in place of the
+    // file so that the check need not read it back.
+    void SetWorkCopy(const ByteVector* workCopy) { m_pWorkCopy = workCopy; }
 
     // Logs the Exif removal under name and, when mode is Removed, verifies the
     // work copy. 1 when the optimisation goes on, 0 when it stops for this file.
@@ -96,6 +99,8 @@ public:
 private:
     bool IsBatch() const { return m_form == EOptimiseForm::Batch; }
     bool VerifyWorkCopy() const;
+    // The batch's check of a result in memory, as the setting damage asks.
+    bool VerifyBytes(const ByteVector& bytes) const;
     bool MakeAndVerifyResult();
     void RemoveProprietaryData(std::string& log);
 
@@ -105,6 +110,7 @@ private:
     const std::vector<std::string>& m_keptCodes;
     const CPackedPicture* m_pReference = nullptr;
     IBatchSaving* m_pSaving = nullptr;
+    const ByteVector* m_pWorkCopy = nullptr;
     bool m_bExifCheckFailed = false;
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;

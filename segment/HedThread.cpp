@@ -69,11 +69,20 @@ int ScanJpegHeaders(CHedThread& record) {
         Finish(record, EHedStatus::Cancelled);
         return 0;
     }
-    if (bytes->empty()) {
+    return ScanJpegFileBytes(record, *bytes);
+}
+
+int ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes) {
+    ClearSegments(record.m_Obj);
+    if (bytes.size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        Finish(record, EHedStatus::Cancelled);
+        return 0;
+    }
+    if (bytes.empty()) {
         Finish(record, EHedStatus::EmptyFile);
         return 1;
     }
-    return ScanJpegBytes(record, bytes->data(), bytes->size());
+    return ScanJpegBytes(record, bytes.data(), bytes.size());
 }
 
 EThreadPriority ThreadPriorityForCpu(int cpu) {

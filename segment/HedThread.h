@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "segment/SegmentList.h"
+#include "util/FileBytes.h"
 
 class CSettingsStore;
 
@@ -55,6 +56,10 @@ int ScanJpegHeaders(CHedThread& record);
 
 // The same scan over bytes already in memory; length must fit the record's size.
 int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length);
+
+// ScanJpegHeaders over a file's bytes already read: the same statuses for an
+// empty file and for one too long for the record; m_strFileName is not used.
+int ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes);
 
 enum class EThreadPriority { Highest, Normal, Lowest };
 

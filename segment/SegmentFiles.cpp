@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -35,6 +36,52 @@ bool ConvertSlices(const CCipher& cipher, std::string& text, std::string& out) {
         out.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
     }
     return true;
+}
+
+// The value of an upper-case hex digit; kNotADigit for any other character.
+constexpr uint8_t kNotADigit = 0xFF;
+constexpr std::array<uint8_t, 256> MakeDigitTable() {
+    std::array<uint8_t, 256> table{};
+    table.fill(kNotADigit);
+    for (uint8_t v = 0; v < 16; ++v) {
+        table[static_cast<uint8_t>(v < 10 ? '0' + v : 'A' + v - 10)] = v;
+    }
+    return table;
+}
+constexpr std::array<uint8_t, 256> kDigitValues = MakeDigitTable();
+
+// Appends the bytes of text; false, with bytes partly filled, when text has
+// an odd length or a character that is not an upper-case hex digit.
+bool AppendEvenHex(const std::string& text, ByteVector& bytes) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    const size_t start = bytes.size();
+    bytes.resize(start + text.size() / 2);
+    uint8_t* out = bytes.data() + start;
+    uint8_t invalid = 0;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        const uint8_t high = kDigitValues[static_cast<uint8_t>(text[i])];
+        const uint8_t low = kDigitValues[static_cast<uint8_t>(text[i + 1])];
+        invalid |= high | low;
+        *out++ = static_cast<uint8_t>(high << 4 | low);
+    }
+    return (invalid & 0xF0) == 0;
+}
+
+// The common case of a list made by the scanner or the editor: every text
+// of even length and plain hex. Then every byte comes from one text's pair,
+// however the slices fall, and the conversion needs no slices. Nothing for
+// any other list, which takes the slices' way with its own rules.
+std::optional<ByteVector> PlainHexBytes(const CSegmentList& list, size_t characters) {
+    ByteVector bytes;
+    bytes.reserve(characters / 2);
+    for (const CJpegSegment& segment : list) {
+        if (!AppendEvenHex(segment.m_strCode, bytes) || !AppendEvenHex(segment.m_strData, bytes)) {
+            return std::nullopt;
+        }
+    }
+    return bytes;
 }
 
 }  // namespace
@@ -94,6 +141,9 @@ std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
     size_t characters = 0;
     for (const CJpegSegment& segment : list) {
         characters += segment.m_strCode.size() + segment.m_strData.size();
+    }
+    if (std::optional<ByteVector> plain = PlainHexBytes(list, characters)) {
+        return plain;
     }
     ByteVector bytes;
     bytes.reserve(characters / 2);

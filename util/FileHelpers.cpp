@@ -122,11 +122,15 @@ void BinaryFileToHexFile(const std::string& source, const std::string& destinati
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
     CFileHandle output(path, O_WRONLY | O_CREAT | O_TRUNC);
     if (!output.IsOpen()) {
         return false;
     }
-    output.WriteAll(bytes.data(), bytes.size());
+    output.WriteAll(data, size);
     output.CloseChecked();
     return true;
 }

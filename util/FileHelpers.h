@@ -2,6 +2,7 @@
 // functions on paths; none keeps state and none shows a message.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Copies source onto destination. 1 when the copy ran, 0 when the source or
@@ -20,6 +21,7 @@ void BinaryFileToHexFile(const std::string& source, const std::string& destinati
 // Creates path anew holding exactly bytes. False when it cannot be created;
 // a write error throws CFileException.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
 // True when path names something other than a folder that can be opened for reading.
 bool FileExists(const std::string& path);
