@@ -72,7 +72,10 @@ TEST_P(ASettingsStore, GivesTheDefaultForAnIntegerStoredAsOtherText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ASettingsStore,
-                         ::testing::Values(EStoreKind::Memory, EStoreKind::Qt));
+                         ::testing::Values(EStoreKind::Memory, EStoreKind::Qt),
+                         [](const auto& info) {
+                             return info.param == EStoreKind::Memory ? "Memory" : "Qt";
+                         });
 
 TEST(AQtSettingsStore, KeepsItsValuesAcrossInstancesUnderTheProgramsName) {
     CTempDir folder;

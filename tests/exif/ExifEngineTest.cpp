@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <string>
+
 #include "exif/ExifBlock.h"
 #include "imaging/JpegCodec.h"
 #include "segment/SegmentFiles.h"
@@ -213,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CBackupNameCase{"abc", nullptr, "abc_kestrin100.exif"},
                       CBackupNameCase{"pic.jpeg", nullptr, "pic._kestrin100.exif"},
                       CBackupNameCase{"写真.jpg", "_控え", "写真_控え.exif"},
-                      CBackupNameCase{"写真", nullptr, "写真_kestrin100.exif"}));
+                      CBackupNameCase{"写真", nullptr, "写真_kestrin100.exif"}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 struct CLocateCase {
     const char* name;

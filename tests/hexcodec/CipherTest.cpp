@@ -52,7 +52,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CDecodeCase{"0G1", -5}, CDecodeCase{std::string(202, 'g'), -6},
                       CDecodeCase{std::string(203, 'g'), -7},
                       // Only the first 200 characters are checked for bad digits.
-                      CDecodeCase{std::string(200, 'A') + "gg", -2}));
+                      CDecodeCase{std::string(200, 'A') + "gg", -2}),
+    [](const auto& info) {
+        const int result = info.param.result;
+        return "Row" + std::to_string(info.index) + (result < 0 ? "_Error" : "_Bytes") +
+               std::to_string(result < 0 ? -result : result);
+    });
 
 TEST_F(ACipher, EncodesEveryNibbleWithUpperCaseDigits) {
     const unsigned char bytes[] = {0x00, 0x9F, 0xA0, 0xFF};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -89,7 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CPaletteCase{5, 4, 2, 3, {0x00, 0x03, 0x00, 0x00}, 0xFF0000},
                       // Ten 1-bit pixels: x = 9 is bit 6 of byte 1.
                       CPaletteCase{10, 1, 3, 9, {0x00, 0x40, 0x00, 0x00}, 0x0000FF},
-                      CPaletteCase{10, 1, 3, 0, {0x7F, 0xFF, 0x00, 0x00}, 0x000000}));
+                      CPaletteCase{10, 1, 3, 0, {0x7F, 0xFF, 0x00, 0x00}, 0x000000}),
+    [](const auto& info) {
+        return std::to_string(info.param.bitCount) + "Bits_X" + std::to_string(info.param.x);
+    });
 
 TEST(APalettedPicture, StoresTheGreyValueAsItsIndex) {
     CImageBuffer eight = PluginForm(2, 1, 8, 2, {}, {0, 0, 0, 0});

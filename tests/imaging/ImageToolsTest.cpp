@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -122,8 +123,11 @@ INSTANTIATE_TEST_SUITE_P(Shapes, AFittedPicture,
                              // mx 0, my (320 - 240) / 2 = 40, inner 317 x 237.
                              CFitCase{640, 480, 1, 42, 317, 237},
                              // mx (320 - 80) / 2 = 120, my 0, inner 77 x 317.
-                             CFitCase{100, 400, 121, 2, 77, 317},
-                             CFitCase{50, 50, 1, 2, 317, 317}));
+                             CFitCase{100, 400, 121, 2, 77, 317}, CFitCase{50, 50, 1, 2, 317, 317}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height);
+                         });
 
 TEST_F(AFittedPicture, DrawsTheFrameInItsOrder) {
     tools.FitImage(Painted(640, 480, [](int, int) { return kPictureColour; }), surface);
