@@ -115,7 +115,7 @@ bool CKestrinFF::IsBusy() const {
 }
 
 void CKestrinFF::initializePage() {
-    m_pScan = std::make_unique<CHedScan>([this](int status) { OnScanFinished(status); });
+    m_pScan = std::make_unique<CHedScan>([this](EHedStatus status) { OnScanFinished(status); });
     const std::optional<size_t> exifPosition = PrepareEditorWorkCopy(m_strSourcePath, m_work);
     m_nExifPosition = exifPosition.value_or(kExifAfterStartMarker);
     if (exifPosition) {
@@ -133,14 +133,14 @@ void CKestrinFF::cleanupPage() {
     QWizardPage::cleanupPage();
 }
 
-void CKestrinFF::OnScanFinished(int status) {
+void CKestrinFF::OnScanFinished(EHedStatus status) {
     m_bBusy = false;
-    if (status == kHedStatusFinished) {
+    if (status == EHedStatus::Finished) {
         m_editor.TakeScan(m_HedThread, m_nExifPosition);
         m_ui->IDC_1010->setFocus();
         m_ui->IDC_1010->clearSelection();
         m_ui->IDC_1010->setCurrentIndex(QModelIndex());
-    } else if (status == kHedStatusCancelled) {
+    } else if (status == EHedStatus::Cancelled) {
         ShowMessage(kCancelled);
     }
     UpdateControls();

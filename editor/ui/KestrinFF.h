@@ -61,7 +61,7 @@ private:
     void SetUpList();
     void ConnectCommands();
     void SetToolTips();
-    void OnScanFinished(int status);
+    void OnScanFinished(EHedStatus status);
     void UpdateControls();
     void HoldBackButton();
     int SelectedRow() const;
