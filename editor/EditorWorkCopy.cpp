@@ -20,6 +20,8 @@ bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) 
 
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work) {
     if (CopyFileBlocks(sourcePath, work.m_strTempData) == 0) {
+        // The hex file of an earlier file must not be what a finish saves.
+        WriteWholeFile(work.m_strTempHexa, {});
         return std::nullopt;
     }
     BinaryFileToHexFile(work.m_strTempData, work.m_strTempHexa);

@@ -19,7 +19,7 @@ inline constexpr size_t kExifAfterStartMarker = 2;
 // the block file, so that the scan does not split the thumbnail inside it.
 // Only the block leaves the copy: segments in front of it stay. Gives the
 // block's position in the file (kExifAfterStartMarker when there is none), or
-// nothing when the copy could not be made.
+// nothing when the copy could not be made; the hex file is then emptied.
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work);
 
 // The cut Exif block as one FFE1 segment; nothing when the block file is
