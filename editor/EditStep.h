@@ -1,0 +1,24 @@
+// One recorded change of the marker editor's working list, as its undo and
+// redo histories keep it. A step finds its segment by position only, so a
+// history is valid only for the list it was recorded against.
+#pragma once
+
+#include <string>
+
+// The kinds of change; the numbers are the ones the histories have always used.
+inline constexpr int kEditStepZero = 101;
+inline constexpr int kEditStepDelete = 102;
+inline constexpr int kEditStepEdit = 103;
+inline constexpr int kEditStepAdd = 104;
+
+struct CEditStep {
+    int m_nType = 0;
+    // Position of the changed segment in the working list, from 0.
+    int m_nIndex = 0;
+    // Row of the changed segment in the editor's list when it was recorded.
+    int m_nRow = 0;
+    // Zero, delete, edit: the segment before the change. Add: the segment after
+    // which the new one went in; once taken back, the added segment itself.
+    std::string m_strCode;
+    std::string m_strData;
+};

@@ -1,0 +1,81 @@
+#include "editor/EditorWorkCopy.h"
+
+#include "editor/MarkerEditor.h"
+#include "exif/ExifBlock.h"
+#include "imaging/JpegCodec.h"
+#include "segment/SegmentFiles.h"
+#include "util/FileBytes.h"
+#include "util/FileHelpers.h"
+
+namespace {
+
+constexpr size_t kMarkerCharacters = 4;
+const char kExifCode[] = "FFE1";
+
+bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) {
+    return reference != nullptr && ShowsSamePicture(*reference, bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work) {
+    if (CopyFileBlocks(sourcePath, work.m_strTempData) == 0) {
+        // The hex file of an earlier file must not be what a finish saves.
+        WriteWholeFile(work.m_strTempHexa, {});
+        return std::nullopt;
+    }
+    BinaryFileToHexFile(work.m_strTempData, work.m_strTempHexa);
+    WriteWholeFile(work.m_strExifDat, {});
+    const std::optional<ByteVector> file = ReadFileBytes(work.m_strTempData);
+    const std::optional<CExifCut> cut = file ? CutExifSegment(*file) : std::nullopt;
+    if (!cut) {
+        return kExifAfterStartMarker;
+    }
+    // The cut keeps only the start marker in front of the block; whatever
+    // stood between them is put back, so no edit loses it.
+    const size_t position =
+        file->size() - cut->remainder.size() - cut->block.size() + kExifAfterStartMarker;
+    std::string rest(file->begin(), file->begin() + static_cast<ptrdiff_t>(position));
+    rest.append(cut->remainder.begin() + kExifAfterStartMarker, cut->remainder.end());
+    WriteWholeFile(work.m_strExifDat, std::string(cut->block.begin(), cut->block.end()));
+    WriteWholeFile(work.m_strTempData, rest);
+    return position;
+}
+
+size_t ExifSegmentPlace(const CSegmentList& list, size_t position) {
+    size_t bytes = 0;
+    for (size_t index = 0; index < list.size(); ++index) {
+        if (bytes == position && index > 0) {
+            return index;
+        }
+        bytes += static_cast<size_t>(EditorSegmentSize(list[index]));
+    }
+    return bytes == position && !list.empty() ? list.size() : std::min<size_t>(1, list.size());
+}
+
+std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath) {
+    std::string hex;
+    if (BinaryFileToHex(blockPath, hex) == 0 || hex.size() < kMarkerCharacters) {
+        return std::nullopt;
+    }
+    return CJpegSegment{kExifCode, hex.substr(kMarkerCharacters)};
+}
+
+bool RebuildEditorWorkCopy(const CSegmentList& list, const CWorkFiles& work,
+                           const CPackedPicture* reference) {
+    WriteSegmentsHex(list, work.m_strTempHexa);
+    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
+    if (!bytes) {
+        HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
+        return false;
+    }
+    if (!WriteWholeFile(work.m_strTempData, std::string(bytes->begin(), bytes->end()))) {
+        return false;
+    }
+    return BytesShowPicture(*bytes, reference);
+}
+
+bool ListShowsPicture(const CSegmentList& list, const CPackedPicture* reference) {
+    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
+    return bytes && BytesShowPicture(*bytes, reference);
+}

@@ -1,0 +1,41 @@
+// The marker editor's work files: the copy of the user's file it scans, the
+// hex text of its edited list, and the check that the rebuilt copy still shows
+// the document's picture. The user's own file is only ever read.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "segment/SegmentList.h"
+#include "util/WorkFiles.h"
+
+struct CPackedPicture;
+
+// Where the Exif block stood: the bytes of the file in front of it.
+inline constexpr size_t kExifAfterStartMarker = 2;
+
+// Copies sourcePath to the work copy, writes the copy's hex text (what a
+// finish without any edit saves) and cuts the Exif block out of the copy into
+// the block file, so that the scan does not split the thumbnail inside it.
+// Only the block leaves the copy: segments in front of it stay. Gives the
+// block's position in the file (kExifAfterStartMarker when there is none), or
+// nothing when the copy could not be made; the hex file is then emptied.
+std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work);
+
+// The cut Exif block as one FFE1 segment; nothing when the block file is
+// missing, empty or too short to hold a marker.
+std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath);
+
+// Where the block that stood position bytes into the file goes back into the
+// list scanned without it: the segment boundary at that many bytes, or right
+// after the first segment when no boundary lies there.
+size_t ExifSegmentPlace(const CSegmentList& list, size_t position);
+
+// Writes list to the hex work file and the binary work copy; true when the
+// copy shows reference exactly. A list that cannot become bytes leaves the
+// copy as the hex file's conversion makes it, and fails.
+bool RebuildEditorWorkCopy(const CSegmentList& list, const CWorkFiles& work,
+                           const CPackedPicture* reference);
+
+// The same check without writing anything.
+bool ListShowsPicture(const CSegmentList& list, const CPackedPicture* reference);

@@ -1,0 +1,344 @@
+#include "editor/MarkerEditor.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "editor/EditorWorkCopy.h"
+#include "segment/SegmentFiles.h"
+#include "settings/SettingsStore.h"
+#include "util/FileHelpers.h"
+#include "util/MessageSink.h"
+
+namespace {
+
+const char kNoRowSelected[] = "JPEGｺｰﾄﾞが選択されていません。";
+const char kProprietaryRemoved[] = "不明な独自情報の削除に成功しました";
+const char kProprietaryNotRemoved[] = "不明な独自情報の削除に失敗しました";
+
+}  // namespace
+
+int64_t EditorSegmentSize(const CJpegSegment& segment) {
+    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
+}
+
+CMarkerEditor::CMarkerEditor(const CWorkFiles& work, const CSettingsStore& settings,
+                             const std::vector<std::string>& keptCodes)
+    : m_work(work), m_settings(settings), m_keptCodes(keptCodes.begin(), keptCodes.end()) {}
+
+void CMarkerEditor::TakeScan(CHedThread& record, size_t exifPosition) {
+    o_CodeJpg = std::move(record.m_Obj);
+    ClearSegments(record.m_Obj);
+    if (std::optional<CJpegSegment> exif = ReadExifBlockSegment(m_work.m_strExifDat)) {
+        const size_t place = ExifSegmentPlace(o_CodeJpg, exifPosition);
+        o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(place), std::move(*exif));
+    }
+    CopySegments(o_CodeJpg, o_BackupJpg);
+    ClearHistories();
+    m_bProprietaryRemovable = HasEmbeddedImage(o_CodeJpg);
+    m_nOriginalBytes = record.m_nThreadSize;
+    // The work files still hold the file as it came; they change with the
+    // first edit, so a finish without one saves the file unchanged.
+    m_bDecodes = ListShowsPicture(o_CodeJpg, m_pReference);
+    FillRows();
+}
+
+bool CMarkerEditor::EditingAllowed() const {
+    return !m_bShowAll || m_settings.Read(settings::kJoukyuuEdit) != 0;
+}
+
+void CMarkerEditor::SetShowAll(bool showAll) {
+    m_bShowAll = showAll;
+    FillRows();
+}
+
+void CMarkerEditor::FillRows() {
+    if (m_pListener != nullptr) {
+        m_pListener->OnRowsAboutToBeReset();
+    }
+    m_rows.clear();
+    int64_t total = 0;
+    int64_t waste = 0;
+    for (size_t index = 0; index < o_CodeJpg.size(); ++index) {
+        const CJpegSegment& segment = o_CodeJpg[index];
+        const int64_t characters = static_cast<int64_t>(segment.m_strData.size()) + 4;
+        total += characters;
+        const bool kept = IsKept(segment.m_strCode);
+        if (kept && !m_bShowAll) {
+            continue;
+        }
+        if (!kept) {
+            waste += characters;
+        }
+        m_rows.push_back(index);
+    }
+    m_nNewBytes = total / 2;
+    m_nWasteBytes = waste / 2;
+    if (m_pListener != nullptr) {
+        m_pListener->OnRowsReset();
+    }
+    NotifyState();
+}
+
+int CMarkerEditor::SegmentOfRow(int row) const {
+    if (!IsRow(row)) {
+        ShowMessage(kNoRowSelected);
+        return -1;
+    }
+    return EditingAllowed() ? static_cast<int>(m_rows[static_cast<size_t>(row)]) : -1;
+}
+
+int CMarkerEditor::RowOfSegment(size_t index) const {
+    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), index);
+    return found != m_rows.end() && *found == index ? static_cast<int>(found - m_rows.begin()) : -1;
+}
+
+void CMarkerEditor::Record(const CEditStep& step) {
+    m_UndoList.push_back(step);
+    m_RedoList.clear();
+}
+
+void CMarkerEditor::ChangeCounters(int64_t bytes) {
+    m_nNewBytes += bytes;
+    m_nWasteBytes += bytes;
+}
+
+void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code, const std::string& data) {
+    o_CodeJpg[index] = CJpegSegment{code, data};
+    const int row = RowOfSegment(index);
+    if (row >= 0 && m_pListener != nullptr) {
+        m_pListener->OnRowChanged(row);
+    }
+}
+
+// A segment that comes in is shown, whatever its code: the user put it there.
+void CMarkerEditor::InsertSegment(size_t index, const std::string& code, const std::string& data) {
+    const auto rowAt = std::lower_bound(m_rows.begin(), m_rows.end(), index);
+    const int row = static_cast<int>(rowAt - m_rows.begin());
+    if (m_pListener != nullptr) {
+        m_pListener->OnRowAboutToBeInserted(row);
+    }
+    o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index), CJpegSegment{code, data});
+    for (auto later = rowAt; later != m_rows.end(); ++later) {
+        ++*later;
+    }
+    m_rows.insert(m_rows.begin() + row, index);
+    if (m_pListener != nullptr) {
+        m_pListener->OnRowInserted();
+    }
+}
+
+void CMarkerEditor::RemoveSegment(size_t index) {
+    const int row = RowOfSegment(index);
+    if (row >= 0 && m_pListener != nullptr) {
+        m_pListener->OnRowAboutToBeRemoved(row);
+    }
+    o_CodeJpg.erase(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index));
+    const auto later = std::upper_bound(m_rows.begin(), m_rows.end(), index);
+    std::for_each(later, m_rows.end(), [](size_t& position) { --position; });
+    if (row >= 0) {
+        m_rows.erase(m_rows.begin() + row);
+        if (m_pListener != nullptr) {
+            m_pListener->OnRowRemoved();
+        }
+    }
+}
+
+bool CMarkerEditor::OverwriteWithZeros(int row) {
+    const int index = SegmentOfRow(row);
+    if (index < 0) {
+        return false;
+    }
+    const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
+    Record({kEditStepZero, index, row, segment.m_strCode, segment.m_strData});
+    ReplaceSegment(static_cast<size_t>(index), segment.m_strCode,
+                   std::string(segment.m_strData.size(), '0'));
+    RebuildAndCheck();
+    return true;
+}
+
+bool CMarkerEditor::DeleteRow(int row) {
+    const int index = SegmentOfRow(row);
+    if (index < 0) {
+        return false;
+    }
+    const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
+    Record({kEditStepDelete, index, row, segment.m_strCode, segment.m_strData});
+    ChangeCounters(-EditorSegmentSize(segment));
+    RemoveSegment(static_cast<size_t>(index));
+    RebuildAndCheck();
+    return true;
+}
+
+bool CMarkerEditor::AddAfter(int row, const CJpegSegment& added) {
+    const int index = SegmentOfRow(row);
+    if (index < 0) {
+        return false;
+    }
+    const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
+    Record({kEditStepAdd, index + 1, row + 1, segment.m_strCode, segment.m_strData});
+    InsertSegment(static_cast<size_t>(index) + 1, added.m_strCode, added.m_strData);
+    ChangeCounters(EditorSegmentSize(added));
+    RebuildAndCheck();
+    return true;
+}
+
+bool CMarkerEditor::EditRow(int row, const CJpegSegment& changed) {
+    const int index = SegmentOfRow(row);
+    if (index < 0) {
+        return false;
+    }
+    const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
+    Record({kEditStepEdit, index, row, segment.m_strCode, segment.m_strData});
+    ChangeCounters(EditorSegmentSize(changed) - EditorSegmentSize(segment));
+    ReplaceSegment(static_cast<size_t>(index), changed.m_strCode, changed.m_strData);
+    RebuildAndCheck();
+    return true;
+}
+
+// The three moves of a history step. Each records in opposite the step that
+// takes it back, of kind recordedType, and is false, with nothing changed, when
+// the step's position does not fit the list.
+bool CMarkerEditor::SwapStepSegment(const CEditStep& step, std::vector<CEditStep>& opposite) {
+    if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) >= o_CodeJpg.size()) {
+        return false;
+    }
+    const size_t index = static_cast<size_t>(step.m_nIndex);
+    const CJpegSegment present = o_CodeJpg[index];
+    opposite.push_back(
+        {step.m_nType, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    ChangeCounters(-EditorSegmentSize(present));
+    ReplaceSegment(index, step.m_strCode, step.m_strData);
+    ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
+    return true;
+}
+
+bool CMarkerEditor::InsertStepSegment(const CEditStep& step, int recordedType,
+                                      std::vector<CEditStep>& opposite) {
+    if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) > o_CodeJpg.size()) {
+        return false;
+    }
+    const size_t index = static_cast<size_t>(step.m_nIndex);
+    opposite.push_back({recordedType, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData});
+    InsertSegment(index, step.m_strCode, step.m_strData);
+    ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
+    return true;
+}
+
+bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, int recordedType,
+                                      std::vector<CEditStep>& opposite) {
+    if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) >= o_CodeJpg.size()) {
+        return false;
+    }
+    const size_t index = static_cast<size_t>(step.m_nIndex);
+    const CJpegSegment& present = o_CodeJpg[index];
+    opposite.push_back(
+        {recordedType, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    ChangeCounters(-EditorSegmentSize(present));
+    RemoveSegment(index);
+    return true;
+}
+
+bool CMarkerEditor::TakeBack(const CEditStep& step, std::vector<CEditStep>& opposite) {
+    switch (step.m_nType) {
+        case kEditStepZero:
+        case kEditStepEdit:
+            return SwapStepSegment(step, opposite);
+        case kEditStepDelete:
+            return InsertStepSegment(step, kEditStepDelete, opposite);
+        case kEditStepAdd:
+            return RemoveStepSegment(step, kEditStepAdd, opposite);
+        default:
+            return false;
+    }
+}
+
+bool CMarkerEditor::DoAgain(const CEditStep& step, std::vector<CEditStep>& opposite) {
+    switch (step.m_nType) {
+        case kEditStepZero:
+        case kEditStepEdit:
+            return SwapStepSegment(step, opposite);
+        case kEditStepDelete:
+            return RemoveStepSegment(step, kEditStepDelete, opposite);
+        case kEditStepAdd:
+            return InsertStepSegment(step, kEditStepAdd, opposite);
+        default:
+            return false;
+    }
+}
+
+bool CMarkerEditor::Undo() {
+    if (m_UndoList.empty() || !EditingAllowed()) {
+        return false;
+    }
+    const CEditStep step = std::move(m_UndoList.back());
+    m_UndoList.pop_back();
+    if (!TakeBack(step, m_RedoList)) {
+        return false;
+    }
+    RebuildAndCheck();
+    return true;
+}
+
+bool CMarkerEditor::Redo() {
+    if (m_RedoList.empty() || !EditingAllowed()) {
+        return false;
+    }
+    const CEditStep step = std::move(m_RedoList.back());
+    m_RedoList.pop_back();
+    if (!DoAgain(step, m_UndoList)) {
+        return false;
+    }
+    RebuildAndCheck();
+    return true;
+}
+
+void CMarkerEditor::ClearHistories() {
+    m_UndoList.clear();
+    m_RedoList.clear();
+}
+
+void CMarkerEditor::ResetToInitial() {
+    CopySegments(o_BackupJpg, o_CodeJpg);
+    if (HasEmbeddedImage(o_CodeJpg)) {
+        m_bProprietaryRemovable = true;
+    }
+    ClearHistories();
+    FillRows();
+    RebuildAndCheck();
+}
+
+// A failure puts the list back to the initial state, which the recorded
+// steps no longer fit: both histories go in either case.
+bool CMarkerEditor::RemoveProprietaryData() {
+    if (!CanRemoveProprietary()) {
+        return false;
+    }
+    const bool removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings) == 1;
+    if (removed) {
+        m_bProprietaryRemovable = false;
+    } else {
+        CopySegments(o_BackupJpg, o_CodeJpg);
+    }
+    ShowMessage(removed ? kProprietaryRemoved : kProprietaryNotRemoved);
+    ClearHistories();
+    FillRows();
+    RebuildAndCheck();
+    return removed;
+}
+
+void CMarkerEditor::RebuildAndCheck() {
+    m_bDecodes = RebuildEditorWorkCopy(o_CodeJpg, m_work, m_pReference);
+    NotifyState();
+}
+
+bool CMarkerEditor::ShowResult() const {
+    HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData);
+    return OpenWithAssociatedApp(m_work.m_strTempData);
+}
+
+void CMarkerEditor::NotifyState() {
+    if (m_pListener != nullptr) {
+        m_pListener->OnStateChanged();
+    }
+}

@@ -1,0 +1,213 @@
+#include "editor/MarkerEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "segment/SegmentFiles.h"
+#include "tests/editor/EditorSession.h"
+#include "tests/support/CameraFiles.h"
+#include "tests/support/TestFiles.h"
+#include "util/TextHelpers.h"
+
+namespace {
+
+// JFIF, Exif with a thumbnail, and in front of them two comments that show
+// the same text: rows FFFE, FFFE, FFE0, FFE1 over segments 1 to 4.
+std::vector<uint8_t> LookAlikeCommentsFile() {
+    CJpegRecipe recipe;
+    recipe.exifWithThumbnail = true;
+    return InsertAfterStart(MakeJpeg(recipe),
+                            {MakeCommentSegment("a\x01"), MakeCommentSegment("a\x02")});
+}
+
+struct CCommandCase {
+    const char* name;
+    std::function<bool(CMarkerEditor&)> command;
+    // Applies the command's effect to the initial list.
+    std::function<void(CSegmentList&)> effect;
+    bool changes;
+    // Zeros in a length field leave a file no decoder reads.
+    bool decodes = true;
+};
+
+const CJpegSegment kAdded{"FFE2", "0007414243FF00"};
+const CJpegSegment kEdited{"FFE5", "0004AA55"};
+
+class ACommandOnARow : public ::testing::TestWithParam<CCommandCase> {};
+
+TEST_P(ACommandOnARow, ChangesItsOwnSegmentTheCountersAndTheWorkCopy) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    ASSERT_EQ(RowCodes(editor), (std::vector<std::string>{"FFFE", "FFFE", "FFE0", "FFE1"}));
+    CSegmentList expected = editor.WorkingList();
+    const int64_t bytesBefore = SegmentBytes(expected);
+    const int64_t wasteBefore = editor.WasteBytes();
+    GetParam().effect(expected);
+
+    EXPECT_EQ(GetParam().command(editor), GetParam().changes);
+    EXPECT_EQ(editor.WorkingList(), expected);
+    const int64_t change = SegmentBytes(expected) - bytesBefore;
+    EXPECT_EQ(editor.NewBytes(), bytesBefore + change);
+    EXPECT_EQ(editor.WasteBytes(), wasteBefore + change);
+    EXPECT_EQ(editor.CanUndo(), GetParam().changes);
+    if (GetParam().changes) {
+        EXPECT_EQ(editor.Decodes(), GetParam().decodes);
+        EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(expected));
+        EXPECT_EQ(ReadTextFile(session.work.m_strTempHexa).size() % 2, 0u);
+    } else {
+        EXPECT_EQ(session.messages, std::vector<std::string>{"JPEGｺｰﾄﾞが選択されていません。"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, ACommandOnARow,
+    ::testing::Values(
+        CCommandCase{"ZerosTheSecondOfTwoLookAlikes",
+                     [](CMarkerEditor& e) { return e.OverwriteWithZeros(1); },
+                     [](CSegmentList& l) { l[2].m_strData.assign(l[2].m_strData.size(), '0'); },
+                     true, false},
+        CCommandCase{"DeletesTheSecondOfTwoLookAlikes",
+                     [](CMarkerEditor& e) { return e.DeleteRow(1); },
+                     [](CSegmentList& l) { l.erase(l.begin() + 2); }, true},
+        CCommandCase{"DeletesTheExifBlock", [](CMarkerEditor& e) { return e.DeleteRow(3); },
+                     [](CSegmentList& l) { l.erase(l.begin() + 4); }, true},
+        CCommandCase{"AddsAfterTheFirstRow", [](CMarkerEditor& e) { return e.AddAfter(0, kAdded); },
+                     [](CSegmentList& l) { l.insert(l.begin() + 2, kAdded); }, true},
+        CCommandCase{"EditsTheJfifRow", [](CMarkerEditor& e) { return e.EditRow(2, kEdited); },
+                     [](CSegmentList& l) { l[3] = kEdited; }, true},
+        CCommandCase{"RefusesWithoutARow", [](CMarkerEditor& e) { return e.DeleteRow(-1); },
+                     [](CSegmentList&) {}, false},
+        CCommandCase{"RefusesARowPastTheEnd",
+                     [](CMarkerEditor& e) { return e.OverwriteWithZeros(4); }, [](CSegmentList&) {},
+                     false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AMarkerEditor, ShowsZeroedDataAsDotsAtTheSameSize) {
+    CEditorSession session(LookAlikeCommentsFile());
+    const int64_t size = EditorSegmentSize(session.editor.RowSegment(0));
+    ASSERT_TRUE(session.editor.OverwriteWithZeros(0));
+    EXPECT_EQ(EditorSegmentSize(session.editor.RowSegment(0)), size);
+    EXPECT_EQ(HexToDisplayText(session.editor.RowSegment(0).m_strData), "....");
+}
+
+// Camera files made here and the shared samples: the Exif block is one row
+// wherever its thumbnail's markers lie, and the list is the file again.
+TEST(AMarkerEditor, ShowsTheExifBlockAsOneRowWhereItStood) {
+    CJpegRecipe exifFirst;
+    exifFirst.exifWithThumbnail = true;
+    exifFirst.jfif = false;
+    std::vector<std::vector<uint8_t>> files = {MakeJpeg(exifFirst), LookAlikeCommentsFile()};
+    for (const auto& sample : SampleJpegFiles()) {
+        if (sample.parent_path().filename() == "camera") {
+            files.push_back(ReadFile(sample.string()));
+        }
+    }
+    for (const auto& file : files) {
+        SCOPED_TRACE(&file - files.data());
+        CEditorSession session(file);
+        session.editor.SetShowAll(true);
+        int exifRows = 0;
+        for (int row = 0; row < session.editor.RowCount(); ++row) {
+            const std::string text = HexToDisplayText(session.editor.RowSegment(row).m_strData);
+            exifRows +=
+                session.editor.RowSegment(row).m_strCode == "FFE1" && text.substr(2, 6) == "Exif..";
+        }
+        EXPECT_EQ(exifRows, 1);
+        EXPECT_TRUE(session.editor.Decodes());
+        if (&file == files.data()) {
+            const std::vector<std::string> codes = RowCodes(session.editor);
+            EXPECT_EQ(std::count(codes.begin(), codes.end(), "FFD8"), 1);
+            EXPECT_EQ(codes[1], "FFE1");
+        }
+        EXPECT_EQ(
+            *SegmentsToBytes(session.editor.InitialList()),
+            std::vector<uint8_t>(file.begin(),
+                                 file.begin() + static_cast<ptrdiff_t>(session.editor.NewBytes())));
+    }
+}
+
+TEST(AMarkerEditor, ShowsNoRowsAndNoWasteForAFileOfKeptSegmentsOnly) {
+    CJpegRecipe plain;
+    plain.jfif = false;
+    const std::vector<uint8_t> file = MakeJpeg(plain);
+    CEditorSession session(file);
+    EXPECT_EQ(session.editor.RowCount(), 0);
+    EXPECT_EQ(session.editor.WasteBytes(), 0);
+    EXPECT_EQ(session.editor.NewBytes(), static_cast<int64_t>(file.size()));
+    EXPECT_EQ(session.editor.OriginalBytes(), static_cast<int64_t>(file.size()));
+}
+
+TEST(AMarkerEditor, RemovesTheProprietaryDataInFrontOfANestedPicture) {
+    CJpegRecipe plain;
+    plain.jfif = false;
+    CJpegRecipe nested;
+    nested.width = 16;
+    const std::vector<uint8_t> picture = MakeJpeg(plain);
+    CEditorSession session(NestPictureInFront(picture, MakeJpeg(nested), 0xE3));
+    CMarkerEditor& editor = session.editor;
+    ASSERT_TRUE(editor.CanRemoveProprietary());
+    ASSERT_TRUE(editor.DeleteRow(0));
+
+    EXPECT_TRUE(editor.RemoveProprietaryData());
+    EXPECT_EQ(*SegmentsToBytes(editor.WorkingList()), picture);
+    EXPECT_EQ(session.messages, std::vector<std::string>{"不明な独自情報の削除に成功しました"});
+    EXPECT_FALSE(editor.CanRemoveProprietary());
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_TRUE(editor.Decodes());
+    EXPECT_EQ(editor.NewBytes(), static_cast<int64_t>(picture.size()));
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), picture);
+}
+
+TEST(AMarkerEditor, GoesBackToTheInitialStateWithBothHistoriesEmpty) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    const int64_t waste = editor.WasteBytes();
+    ASSERT_TRUE(editor.DeleteRow(0) && editor.AddAfter(0, kAdded) && editor.EditRow(1, kEdited));
+    ASSERT_TRUE(editor.Undo());
+
+    editor.ResetToInitial();
+    EXPECT_EQ(editor.WorkingList(), editor.InitialList());
+    EXPECT_EQ(editor.WasteBytes(), waste);
+    EXPECT_EQ(editor.NewBytes(), SegmentBytes(editor.InitialList()));
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_FALSE(editor.CanRedo());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.InitialList()));
+}
+
+TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    session.settings.Write(settings::kJoukyuuEdit, 1);
+    editor.SetShowAll(true);
+    const std::vector<std::string> codes = RowCodes(editor);
+    const int scanRow =
+        static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+    ASSERT_TRUE(editor.DeleteRow(scanRow));
+    EXPECT_FALSE(editor.Decodes());
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_TRUE(editor.Decodes());
+}
+
+// With the picture data shown, editing is for those who asked for it.
+TEST(AMarkerEditor, RefusesEveryEditWhileThePictureDataIsShownUnlessAllowed) {
+    for (const int allowed : {0, 1}) {
+        CEditorSession session(LookAlikeCommentsFile());
+        CMarkerEditor& editor = session.editor;
+        session.settings.Write(settings::kJoukyuuEdit, allowed);
+        ASSERT_TRUE(editor.DeleteRow(0));
+        editor.SetShowAll(true);
+        const CSegmentList before = editor.WorkingList();
+        const bool expected = allowed != 0;
+        EXPECT_EQ(editor.OverwriteWithZeros(1), expected);
+        EXPECT_EQ(editor.AddAfter(1, kAdded), expected);
+        EXPECT_EQ(editor.EditRow(1, kEdited), expected);
+        EXPECT_EQ(editor.DeleteRow(1), expected);
+        EXPECT_EQ(editor.Undo(), expected);
+        EXPECT_EQ(editor.WorkingList() == before, !expected);
+        editor.SetShowAll(false);
+        EXPECT_TRUE(editor.CanUndo());
+    }
+}
+
+}  // namespace
