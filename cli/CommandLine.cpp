@@ -13,6 +13,11 @@ std::string UsageText() {
            "file\n"
            "  kestrin-cli exif embed [-o key=value]... FILE...\n"
            "                                      put each file's saved .exif block back\n"
+           "  kestrin-cli exif transplant --sample SAMPLE FILE...\n"
+           "                                      give each file the Exif block of SAMPLE (a\n"
+           "                                      phone or camera picture) with a thumbnail of\n"
+           "                                      its own picture; an Exif block the file\n"
+           "                                      already has is replaced\n"
            "  kestrin-cli exif show [--json] FILE show the decoded Exif values of a file\n"
            "  kestrin-cli segments [--json] FILE  list the marker segments of a JPEG file\n"
            "  kestrin-cli dates --set \"YYYY-MM-DD HH:MM\" FILE...\n"
@@ -27,6 +32,9 @@ std::string UsageText() {
            "segments prints one line per segment: marker, size in bytes and the\n"
            "printable form of its data, separated by tabs. exif show prints one line\n"
            "per Exif value: tag, name and value, separated by tabs.\n"
+           "exif transplant prints one line per file: its path and whether it was\n"
+           "converted, or why not; a SAMPLE that does not decode or has no Exif block\n"
+           "is a usage error.\n"
            "Exit status: 0 every file done, 1 a file failed or was skipped, 2 usage error.\n";
 }
 

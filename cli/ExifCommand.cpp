@@ -5,6 +5,7 @@
 
 #include "cli/BatchArguments.h"
 #include "cli/JsonText.h"
+#include "cli/TransplantCommand.h"
 #include "exif/ExifBackupBatch.h"
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEngine.h"
@@ -117,6 +118,9 @@ int RunExifCommand(const Arguments& arguments, const CSettingsStore& stored) {
     }
     if (arguments[0] == "backup" || arguments[0] == "embed") {
         return RunBatch(arguments, stored);
+    }
+    if (arguments[0] == "transplant") {
+        return RunTransplantCommand(arguments, stored);
     }
     return UsageError("exif: unknown action " + arguments[0]);
 }

@@ -1,6 +1,7 @@
 // kestrin-cli exif show [--json] FILE: the Exif values of a file, decoded into
 // the tag dictionary beside the program, as the Exif display lists them.
 // kestrin-cli exif backup|embed [-o key=value]... FILE...: the Exif batches.
+// kestrin-cli exif transplant --sample SAMPLE FILE...: see TransplantCommand.h.
 #pragma once
 
 #include "cli/CommandLine.h"

@@ -106,6 +106,17 @@ bool IsApplicationMarker(uint8_t code) {
     return code >= 0xE0 && code <= 0xEF;
 }
 
+// Markers that stand alone or start the picture data: the header ends there.
+bool EndsHeader(uint8_t code) {
+    return code == 0xDA || code == 0xFF || code == 0x01 || (code >= 0xD0 && code <= 0xD9);
+}
+
+bool IsExifSegment(const ByteVector& file, size_t start, size_t end) {
+    return file[start + 1] == 0xE1 && end - start >= kMarkerAndLength + kSignature.size() &&
+           std::equal(kSignature.begin(), kSignature.end(),
+                      file.begin() + static_cast<long>(start + kMarkerAndLength));
+}
+
 }  // namespace
 
 std::optional<CExifCut> CutExifSegment(const ByteVector& file) {
@@ -183,6 +194,29 @@ std::optional<ByteVector> BuildTransplantSegment(const CExifThumbnailSplit& part
     segment.insert(segment.end(), front.begin(), front.end());
     segment.insert(segment.end(), thumbnail.begin(), thumbnail.end());
     return segment;
+}
+
+ByteVector WithoutExifSegments(const ByteVector& file) {
+    if (file.size() < 2 || file[0] != 0xFF || file[1] != 0xD8) {
+        return file;
+    }
+    ByteVector kept(file.begin(), file.begin() + 2);
+    size_t pos = 2;
+    while (pos + kMarkerAndLength <= file.size() && file[pos] == 0xFF &&
+           !EndsHeader(file[pos + 1])) {
+        const size_t length = BigEndian16(&file[pos + 2]);
+        const size_t end = pos + 2 + length;
+        if (length < 2 || end > file.size()) {
+            break;
+        }
+        if (!IsExifSegment(file, pos, end)) {
+            kept.insert(kept.end(), file.begin() + static_cast<long>(pos),
+                        file.begin() + static_cast<long>(end));
+        }
+        pos = end;
+    }
+    kept.insert(kept.end(), file.begin() + static_cast<long>(pos), file.end());
+    return kept;
 }
 
 ByteVector InsertAfterStartMarker(const ByteVector& target, const ByteVector& segment) {

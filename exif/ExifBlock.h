@@ -46,5 +46,11 @@ std::optional<ByteVector> ThumbnailFromEncoded(const ByteVector& encoded);
 std::optional<ByteVector> BuildTransplantSegment(const CExifThumbnailSplit& parts,
                                                  const ByteVector& thumbnail);
 
+// file without the Exif APP1 segments among its header segments, the ones
+// between the start marker and the first marker that has no length (start of
+// scan, fill bytes) or whose length runs past the end. Every other byte keeps
+// its place; a file that does not start FF D8 comes back whole.
+ByteVector WithoutExifSegments(const ByteVector& file);
+
 // target's first two bytes, segment, then the rest of target.
 ByteVector InsertAfterStartMarker(const ByteVector& target, const ByteVector& segment);

@@ -126,6 +126,17 @@ EExifResult CExifEngine::InsertExifHex(const std::string& jpegHexPath,
 
 EExifResult CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
                                                      const std::string& targetPath) const {
+    ByteVector result;
+    const EExifResult built = BuildExifTransplant(exifPath, targetPath, result);
+    if (built == EExifResult::Done) {
+        ReplaceFileSafely(targetPath, result.data(), result.size());
+    }
+    return built;
+}
+
+EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath,
+                                             const std::string& targetPath,
+                                             ByteVector& result) const {
     const std::optional<ByteVector> block = ReadFileBytes(exifPath);
     if (!block) {
         return EExifResult::FileNotOpened;
@@ -142,8 +153,7 @@ EExifResult CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath
     if (!target) {
         return EExifResult::NotFound;
     }
-    const ByteVector result = InsertAfterStartMarker(*target, *segment);
-    ReplaceFileSafely(targetPath, result.data(), result.size());
+    result = InsertAfterStartMarker(WithoutExifSegments(*target), *segment);
     return EExifResult::Done;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "exif/TagDictionary.h"
 #include "imaging/ImageTools.h"
@@ -61,12 +62,18 @@ public:
     // Puts the .exif block into targetPath right after its start marker, with
     // a thumbnail made anew from the target's own picture at the old
     // thumbnail's size; the thumbnail-length entry of IFD1 follows the new
-    // thumbnail. Done; NotFound when the block has no thumbnail, an unusable
-    // length, or would grow past 65535 bytes (the target is then left alone);
+    // thumbnail. An Exif block the target already carries is replaced, not
+    // kept beside the new one: readers may refuse two. Done; NotFound when the
+    // block has no thumbnail, an unusable length, or would grow past 65535
+    // bytes, or the target does not decode (the target is then left alone);
     // FileNotOpened when the .exif file cannot be opened. The target is
     // replaced safely: written beside it and renamed over it.
     EExifResult TransplantExifWithThumbnail(const std::string& exifPath,
                                             const std::string& targetPath) const;
+    // The same transplant into result instead of over targetPath, for a
+    // caller that checks the bytes before they replace anything.
+    EExifResult BuildExifTransplant(const std::string& exifPath, const std::string& targetPath,
+                                    std::vector<uint8_t>& result) const;
 
     // The backup name of a JPEG: its path without the last four characters,
     // the setting exifname, and ".exif".
@@ -82,6 +89,7 @@ public:
     void LoadTagDictionary(const std::string& path) { m_dictionary.Load(path); }
     CTagDictionary& Dictionary() { return m_dictionary; }
     const CTagDictionary& Dictionary() const { return m_dictionary; }
+    const CImageTools& Tools() const { return m_tools; }
 
 private:
     CTagDictionary m_dictionary;

@@ -113,6 +113,7 @@ void CMainFrame::ConnectCommands() {
     ConnectCommand(ID_BATCH_EXIF_EMBED, [this] { m_pView->OnBatchExifEmbed(); });
     ConnectCommand(ID_BATCH_DATES, [this] { m_pView->OnBatchFileDates(); });
     ConnectCommand(ID_FILE_DATES, [this] { m_pView->OnFileDates(); });
+    ConnectCommand(ID_SAMPLE_LAYOUT, [this] { m_pView->OnSampleLayout(); });
     ConnectCommand(ID_EXIF_DISPLAY, [this] { OnExifDisplay(); });
     ConnectCommand(ID_KEPT_HEADERS, [this] { OnKeptHeaderSettings(); });
     ConnectCommand(ID_SYSTEM_SETTINGS, [this] { OnSystemSettings(); });

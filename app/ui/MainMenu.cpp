@@ -30,6 +30,8 @@ const CMenuCommand kCommands[] = {
      "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙにﾊﾞｯｸｱｯﾌﾟしたExif情報を埋め込みます", nullptr, false},
     {ID_BATCH_DATES, "日付連続処理(&S)", "ﾄﾞﾗｯｸﾞしたﾌｧｲﾙの作成日・更新日・ｱｸｾｽ日を連続で変更します",
      nullptr, false},
+    {ID_SAMPLE_LAYOUT, "特殊JPEG画像に加工(&M)",
+     "携帯電話やﾃﾞｼﾞｶﾒの画像を見本にしてPCで作ったJPEG画像を加工します", nullptr, false},
     {ID_FILE_DATES, "JPEG日付の変更(&D)", "表示中のﾌｧｲﾙの作成日・更新日・ｱｸｾｽ日を変更します",
      nullptr, false},
     {ID_EXIF_DISPLAY, "Exif情報の表示(&E)", "表示中のﾌｧｲﾙのExif情報を表示します", nullptr, false},
@@ -96,7 +98,7 @@ void BuildMainMenu(QMenuBar& menuBar, const CommandActions& actions) {
     AddActions(*menuBar.addMenu(QStringLiteral("連続処理(&R)")), actions,
                {ID_BATCH_OPTIMISE, ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED, ID_BATCH_DATES});
     AddActions(*menuBar.addMenu(QStringLiteral("ﾂｰﾙ(&T)")), actions,
-               {ID_EXIF_DISPLAY, ID_FILE_DATES});
+               {ID_SAMPLE_LAYOUT, ID_EXIF_DISPLAY, ID_FILE_DATES});
     AddActions(*menuBar.addMenu(QStringLiteral("設定(&S)")), actions,
                {ID_KEPT_HEADERS, ID_SYSTEM_SETTINGS});
     AddActions(*menuBar.addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)")), actions,

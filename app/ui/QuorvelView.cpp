@@ -18,6 +18,7 @@
 #include "dates/ui/FileDateDlg.h"
 #include "exif/ui/BatchExifBackupDlg.h"
 #include "exif/ui/BatchExifEmbedDlg.h"
+#include "exif/ui/SampleConvertDlg.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
@@ -227,4 +228,9 @@ void CQuorvelView::OnFileDates() {
     if (!m_doc.PathName().empty()) {
         ChangeFileDates(m_doc.PathName(), this);
     }
+}
+
+void CQuorvelView::OnSampleLayout() {
+    CSampleConvertDlg dialog(m_doc.WorkFiles(), m_doc.ExifEngine(), this);
+    dialog.exec();
 }

@@ -46,6 +46,8 @@ public:
     void OnBatchFileDates();
     // The dates of the document's file, picked in a modal dialog.
     void OnFileDates();
+    // The conversion to a sample picture's layout, in a modal dialog.
+    void OnSampleLayout();
     // Copies the document's file to path and makes the copy the document's
     // file. False, and nothing else done, when the copy fails.
     bool SaveCopyAs(const std::string& path);

@@ -8,6 +8,7 @@ namespace exif_ids {
 inline constexpr int IDD_BATCH_EXIF_EMBED = 207;
 inline constexpr int IDD_EXIF_VIEW = 209;
 inline constexpr int IDD_BATCH_EXIF_BACKUP = 210;
+inline constexpr int IDD_SAMPLE_CONVERT = 150;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
@@ -18,5 +19,12 @@ inline constexpr int IDC_CLEAR_LOG = 1057;
 
 // The Exif display's list of values.
 inline constexpr int IDC_EXIF_LIST = 1046;
+
+// The sample-layout conversion: its list of registered files and its buttons.
+inline constexpr int IDC_SAMPLE_FILES = 1059;
+inline constexpr int IDC_LOAD_SAMPLE = 1060;
+inline constexpr int IDC_REGISTER = 1050;
+inline constexpr int IDC_UNREGISTER = 1016;
+inline constexpr int IDC_CONVERT = 1061;
 
 }  // namespace exif_ids

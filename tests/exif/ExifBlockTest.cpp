@@ -147,6 +147,36 @@ TEST(ATransplantSegment, LeavesAStructureWithoutIfd1AsItWas) {
     EXPECT_TRUE(std::equal(split.front.begin(), split.front.end(), segment->begin() + 4));
 }
 
+struct CExifRemovalCase {
+    const char* file;
+    const char* kept;
+};
+
+class AnExifRemoval : public ::testing::TestWithParam<CExifRemovalCase> {};
+
+TEST_P(AnExifRemoval, DropsOnlyExifSegmentsInFrontOfThePictureData) {
+    EXPECT_EQ(HexFromBytes(WithoutExifSegments(BytesFromHex(GetParam().file))), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HeadersAndHostileLengths, AnExifRemoval,
+    ::testing::Values(
+        // APP0, two Exif blocks, an XMP APP1, then the tables: the two go.
+        CExifRemovalCase{"FFD8FFE00004AAAA"
+                         "FFE10008457869660000"
+                         "FFE10009457869660000AB"
+                         "FFE100044D4D"
+                         "FFDB0003AA",
+                         "FFD8FFE00004AAAAFFE100044D4DFFDB0003AA"},
+        // An Exif block after the start of scan is picture data.
+        CExifRemovalCase{"FFD8FFDA0002FFE10008457869660000", "FFD8FFDA0002FFE10008457869660000"},
+        // Lengths that run past the end or count less than themselves stop the walk.
+        CExifRemovalCase{"FFD8FFE10040457869660000", "FFD8FFE10040457869660000"},
+        CExifRemovalCase{"FFD8FFE10001457869660000", "FFD8FFE10001457869660000"},
+        CExifRemovalCase{"FFD8FFE1", "FFD8FFE1"}, CExifRemovalCase{"FFD8", "FFD8"},
+        CExifRemovalCase{"D8FFE10008457869660000", "D8FFE10008457869660000"},
+        CExifRemovalCase{"", ""}));
+
 TEST(AnInsertion, PutsTheSegmentRightAfterTheStartMarker) {
     EXPECT_EQ(InsertAfterStartMarker(BytesFromHex("FFD8FFDB00"), BytesFromHex("FFE1")),
               BytesFromHex("FFD8FFE1FFDB00"));

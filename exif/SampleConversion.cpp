@@ -1,0 +1,128 @@
+#include "exif/SampleConversion.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "exif/ExifEngine.h"
+#include "imaging/ImageTools.h"
+#include "imaging/JpegCodec.h"
+#include "util/FileBytes.h"
+#include "util/FileError.h"
+#include "util/FileHelpers.h"
+#include "util/SafeReplace.h"
+
+std::string SampleOutcomeText(ESampleOutcome outcome) {
+    switch (outcome) {
+        case ESampleOutcome::Converted:
+            return "変換しました";
+        case ESampleOutcome::NotDecoded:
+            return "JPEG画像として読み込めないので変換しませんでした";
+        case ESampleOutcome::NotEmbedded:
+            return "見本のExif情報を埋め込めないので変換しませんでした";
+        case ESampleOutcome::PictureChanged:
+            return "画像が変わってしまうので変換しませんでした";
+        case ESampleOutcome::NotWritten:
+            return "ﾌｧｲﾙに書き込めないので変換しませんでした";
+    }
+    return {};
+}
+
+std::string ConversionSummary(const std::vector<CSampleResult>& results) {
+    const auto converted = std::count_if(results.begin(), results.end(), [](const auto& result) {
+        return result.outcome == ESampleOutcome::Converted;
+    });
+    std::string text = std::to_string(results.size()) + "個のﾌｧｲﾙのうち" +
+                       std::to_string(converted) + "個を変換しました。";
+    for (const CSampleResult& result : results) {
+        if (result.outcome != ESampleOutcome::Converted) {
+            text += "\r\n" + std::filesystem::path(result.path).filename().string() + "：" +
+                    SampleOutcomeText(result.outcome);
+        }
+    }
+    return text;
+}
+
+CSampleConversion::CSampleConversion(const CWorkFiles& work, CExifEngine& exif)
+    : m_work(work), m_exif(exif), m_preview(CImageTools::CreatePreviewSurface()) {}
+
+ESampleLoad CSampleConversion::LoadSample(const std::string& path) {
+    CImageBuffer picture;
+    if (!DecodeJpegFile(path, picture)) {
+        return ESampleLoad::NotDecoded;
+    }
+    m_exif.Tools().FitImage(picture, m_preview);
+    ++m_nSampleCount;
+    m_sampleBlock.clear();
+    CExifCutSizes sizes;
+    if (CopyFileBlocks(path, m_work.m_strTempData) == 1 &&
+        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) ==
+            EExifResult::Done) {
+        m_sampleBlock = ReadFileBytes(m_work.m_strExifDat).value_or(ByteVector{});
+    }
+    return HasSampleExif() ? ESampleLoad::Loaded : ESampleLoad::NoExif;
+}
+
+std::vector<std::string> CSampleConversion::Register(const std::vector<std::string>& paths) {
+    std::vector<std::string> already;
+    for (const std::string& path : paths) {
+        if (std::find(m_RegisteredFiles.begin(), m_RegisteredFiles.end(), path) !=
+            m_RegisteredFiles.end()) {
+            already.push_back(path);
+        } else {
+            m_RegisteredFiles.push_back(path);
+        }
+    }
+    return already;
+}
+
+void CSampleConversion::Remove(std::vector<int> rows) {
+    // From the last row up, so that the rows still to go keep their numbers.
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (*row >= 0 && static_cast<size_t>(*row) < m_RegisteredFiles.size()) {
+            m_RegisteredFiles.erase(m_RegisteredFiles.begin() + *row);
+        }
+    }
+}
+
+std::vector<CSampleResult> CSampleConversion::ConvertAll() const {
+    std::vector<CSampleResult> results;
+    if (!HasSampleExif()) {
+        return results;
+    }
+    // The block goes back into its work file first: whatever used that file
+    // since the sample was loaded, the conversion uses this sample's block.
+    const std::string block(m_sampleBlock.begin(), m_sampleBlock.end());
+    const bool blockReady = WriteWholeFile(m_work.m_strExifDat, block);
+    for (const std::string& path : m_RegisteredFiles) {
+        results.push_back({path, blockReady ? Convert(path) : ESampleOutcome::NotEmbedded});
+    }
+    return results;
+}
+
+// The file is only replaced, safely, once the converted bytes are known to
+// show exactly the picture the file showed before.
+ESampleOutcome CSampleConversion::Convert(const std::string& path) const {
+    try {
+        const std::optional<ByteVector> original = ReadFileBytes(path);
+        CPackedPicture reference;
+        if (!original || !DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
+            return ESampleOutcome::NotDecoded;
+        }
+        ByteVector converted;
+        if (m_exif.BuildExifTransplant(m_work.m_strExifDat, path, converted) != EExifResult::Done) {
+            return ESampleOutcome::NotEmbedded;
+        }
+        if (!ShowsSamePicture(reference, converted.data(), converted.size())) {
+            return ESampleOutcome::PictureChanged;
+        }
+        return WriteFileSafely(path, converted.data(), converted.size())
+                   ? ESampleOutcome::Converted
+                   : ESampleOutcome::NotWritten;
+    } catch (const CFileException&) {
+        // Only reads throw here; the replacement reports through its result.
+        return ESampleOutcome::NotDecoded;
+    }
+}
