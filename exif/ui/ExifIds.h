@@ -8,6 +8,10 @@ namespace exif_ids {
 inline constexpr int IDD_BATCH_EXIF_EMBED = 207;
 inline constexpr int IDD_EXIF_VIEW = 209;
 inline constexpr int IDD_BATCH_EXIF_BACKUP = 210;
+// The embedding pages of the wizard sheet: extraction, choice of the block, result.
+inline constexpr int IDD_KESTRIN_BEGIN_ADD = 206;
+inline constexpr int IDD_KESTRIN_ADD_EXIF = 205;
+inline constexpr int IDD_KESTRIN_EXIF = 142;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
@@ -18,5 +22,9 @@ inline constexpr int IDC_CLEAR_LOG = 1057;
 
 // The Exif display's list of values.
 inline constexpr int IDC_EXIF_LIST = 1046;
+
+// The embedding pages: the chosen .exif file and its chooser.
+inline constexpr int IDC_EXIF_PATH = 1049;
+inline constexpr int IDC_CHOOSE_EXIF = 1050;
 
 }  // namespace exif_ids
