@@ -34,15 +34,19 @@ void CWorkCopyPage::initializePage() {
 
 void CWorkCopyPage::StartSequence() {
     m_ui->IDC_1048->setEnabled(false);
+    // Shown before the copy and the check of its Exif removal, which take a
+    // while on a large picture; Cancel waits for the scan.
+    CHedThread& record = Session().Record();
+    auto progress = std::make_unique<CProgressDlg>(record, this);
+    progress->EnableCancel(false);
+    progress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
+    progress->show();
     const EWorkCopyStart start = Session().BeginWorkCopy();
     m_ui->IDC_1048->setEnabled(Session().OffersExifBackup());
     ShowLog();
-    if (start != EWorkCopyStart::ReadyToScan) {
-        return;
+    if (start == EWorkCopyStart::ReadyToScan) {
+        m_scan.Start(record, record.m_strFileName, Session().Settings(), std::move(progress));
     }
-    CHedThread& record = Session().Record();
-    m_scan.Start(record, record.m_strFileName, Session().Settings(),
-                 std::make_unique<CProgressDlg>(record, this));
 }
 
 void CWorkCopyPage::OnScanFinished(EHedStatus status) {
