@@ -71,8 +71,9 @@ void CMainFrame::CreateToolBar() {
     m_pToolBar->setIconSize(QSize(32, 32));
     m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
-    const int buttons[] = {ID_FILE_OPEN,     ID_FILE_SAVE_AS_JPEG, ID_EDIT_COPY, 0,
-                           ID_HELP_CONTENTS, ID_APP_ABOUT};
+    const int buttons[] = {
+        ID_FILE_OPEN,     ID_FILE_SAVE_AS_JPEG, ID_EDIT_COPY, 0, ID_OPTIMISE_WIZARD, 0,
+        ID_HELP_CONTENTS, ID_APP_ABOUT};
     for (const int id : buttons) {
         if (id == 0) {
             m_pToolBar->addSeparator();
@@ -108,6 +109,7 @@ void CMainFrame::ConnectCommands() {
     ConnectCommand(ID_FILE_SAVE_AS_JPEG, [this] { m_pView->OnFileSaveAs(); });
     ConnectCommand(ID_EDIT_COPY, [this] { m_pView->OnEditCopy(); });
     ConnectCommand(ID_APP_EXIT, [this] { close(); });
+    ConnectCommand(ID_OPTIMISE_WIZARD, [this] { m_pView->OnOptimiseWizard(); });
     ConnectCommand(ID_BATCH_OPTIMISE, [this] { m_pView->OnBatchOptimise(); });
     ConnectCommand(ID_BATCH_EXIF_BACKUP, [this] { m_pView->OnBatchExifBackup(); });
     ConnectCommand(ID_BATCH_EXIF_EMBED, [this] { m_pView->OnBatchExifEmbed(); });
@@ -150,6 +152,7 @@ void CMainFrame::UpdateActions() {
     Action(ID_EDIT_COPY)->setEnabled(loaded);
     Action(ID_FILE_SAVE_AS_JPEG)->setEnabled(loaded);
     Action(ID_FILE_DATES)->setEnabled(loaded);
+    Action(ID_OPTIMISE_WIZARD)->setEnabled(loaded);
     Action(ID_FILE_MRU_FILE1)->setEnabled(!m_recentFiles.isEmpty());
     Action(ID_VIEW_TOOLBAR)->setChecked(!m_pToolBar->isHidden());
     Action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());

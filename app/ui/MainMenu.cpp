@@ -23,6 +23,8 @@ const CMenuCommand kCommands[] = {
     {ID_EDIT_COPY, "ｺﾋﾟｰ(&C)", "表示中の画像をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします", "Ctrl+C", false},
     {ID_VIEW_TOOLBAR, "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰの表示/非表示を切り替えます", nullptr, true},
     {ID_VIEW_STATUS_BAR, "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます", nullptr, true},
+    {ID_OPTIMISE_WIZARD, "JPEG最適化ｳｨｻﾞｰﾄﾞ(&H)", "表示中のJPEGﾌｧｲﾙをｳｨｻﾞｰﾄﾞで最適化します",
+     nullptr, false},
     {ID_BATCH_OPTIMISE, "連続最適化(&R)", "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙを最適化します", nullptr, false},
     {ID_BATCH_EXIF_BACKUP, "連続Exif情報ﾊﾞｯｸｱｯﾌﾟ(&V)", "連続でﾄﾞﾗｯｸﾞﾌｧｲﾙのExif情報をﾊﾞｯｸｱｯﾌﾟします",
      nullptr, false},
@@ -95,6 +97,7 @@ void BuildMainMenu(QMenuBar& menuBar, const CommandActions& actions) {
     AddActions(*menuBar.addMenu(QStringLiteral("編集(&E)")), actions, {ID_EDIT_COPY});
     AddActions(*menuBar.addMenu(QStringLiteral("表示(&V)")), actions,
                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    AddActions(*menuBar.addMenu(QStringLiteral("JPEG最適化(&J)")), actions, {ID_OPTIMISE_WIZARD});
     AddActions(*menuBar.addMenu(QStringLiteral("連続処理(&R)")), actions,
                {ID_BATCH_OPTIMISE, ID_BATCH_EXIF_BACKUP, ID_BATCH_EXIF_EMBED, ID_BATCH_DATES});
     AddActions(*menuBar.addMenu(QStringLiteral("ﾂｰﾙ(&T)")), actions,

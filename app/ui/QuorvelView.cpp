@@ -19,7 +19,9 @@
 #include "exif/ui/BatchExifBackupDlg.h"
 #include "exif/ui/BatchExifEmbedDlg.h"
 #include "exif/ui/SampleConvertDlg.h"
+#include "optimise/WizardSession.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
+#include "optimise/ui/KestrinProSeet.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
 #include "widgets/CommandGuard.h"
@@ -186,6 +188,19 @@ void CQuorvelView::OnFileSaveAs() {
         return;
     }
     SaveCopyAs(dialog.selectedFiles().first().toStdString());
+}
+
+void CQuorvelView::OnOptimiseWizard() {
+    const auto& status = m_doc.Status();
+    CWizardSession session(m_doc.WorkFiles(), m_doc.Settings(), m_doc.KeptHeaderCodes(),
+                           m_doc.ExifEngine(),
+                           {m_doc.PathName(), &m_doc.Picture(),
+                            status ? std::optional<CFileTimes>(status->m_times) : std::nullopt});
+    CKestrinProSeet sheet(session, this);
+    sheet.setWindowTitle(QStringLiteral("JPEGﾍｯﾀﾞｰ情報の編集"));
+    if (sheet.exec() == QDialog::Accepted && session.ReloadAfterFinish()) {
+        m_doc.OpenPicture(session.DocumentPath());
+    }
 }
 
 bool CQuorvelView::SaveCopyAs(const std::string& path) {

@@ -38,6 +38,9 @@ public:
 
     void OnEditCopy();
     void OnFileSaveAs();
+    // The wizard on the document's file; after its Finish the document reads
+    // its file again, which a save under a new name made the document's.
+    void OnOptimiseWizard();
     // Show the batch dialog, created on first use; it keeps its contents
     // until the view goes.
     void OnBatchOptimise();

@@ -81,6 +81,9 @@ QIcon ToolBarIcon(int commandId) {
         case ID_EDIT_COPY:
             DrawCopy(painter);
             break;
+        case ID_OPTIMISE_WIZARD:
+            DrawLetter(painter, QStringLiteral("J"), kFolder.darker(130));
+            break;
         case ID_HELP_CONTENTS:
             DrawLetter(painter, QStringLiteral("?"), kHelp);
             break;

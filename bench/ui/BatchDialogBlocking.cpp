@@ -14,7 +14,6 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -23,99 +22,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/ui/TimedApplication.h"
 #include "exif/ExifEngine.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "util/MemoryTuning.h"
 #include "util/WorkFiles.h"
-
-namespace {
-
-struct CDelivery {
-    qint64 nanoseconds;
-    int type;
-    std::string receiver;
-};
-
-// Times each event the loop hands out; events sent from inside a handler
-// count as part of the handler that sent them.
-class CTimedApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        if (event->type() == QEvent::Paint && qobject_cast<QProgressBar*>(receiver) != nullptr) {
-            ++m_nBarPaints;
-        }
-        if (m_nDepth > 0) {
-            return QApplication::notify(receiver, event);
-        }
-        const int type = event->type();
-        QElapsedTimer clock;
-        clock.start();
-        ++m_nDepth;
-        const bool handled = QApplication::notify(receiver, event);
-        --m_nDepth;
-        Record({clock.nsecsElapsed(), type, Describe(receiver)});
-        return handled;
-    }
-
-    // Keeps the longest delivery of each kind of event and receiver.
-    void Record(CDelivery delivery) {
-        const auto same =
-            std::find_if(m_slowest.begin(), m_slowest.end(), [&](const CDelivery& kept) {
-                return kept.type == delivery.type && kept.receiver == delivery.receiver;
-            });
-        if (same == m_slowest.end()) {
-            m_slowest.push_back(std::move(delivery));
-        } else if (same->nanoseconds < delivery.nanoseconds) {
-            *same = std::move(delivery);
-        }
-    }
-
-    // The longest deliveries first.
-    std::vector<CDelivery> Slowest() const {
-        std::vector<CDelivery> sorted = m_slowest;
-        std::sort(sorted.begin(), sorted.end(), [](const CDelivery& a, const CDelivery& b) {
-            return a.nanoseconds > b.nanoseconds;
-        });
-        sorted.resize(std::min<size_t>(sorted.size(), 8));
-        return sorted;
-    }
-    int BarPaints() const { return m_nBarPaints; }
-
-private:
-    static std::string Describe(const QObject* receiver) {
-        return std::string(receiver->metaObject()->className()) + " " +
-               receiver->objectName().toStdString();
-    }
-
-    int m_nDepth = 0;
-    int m_nBarPaints = 0;
-    std::vector<CDelivery> m_slowest;
-};
-
-const char* EventName(int type) {
-    switch (type) {
-        case 0x1660:
-            return "scan progress";
-        case 0x1661:
-            return "scan finished";
-        case QEvent::MetaCall:
-            return "queued call (next file)";
-        case QEvent::Timer:
-            return "timer";
-        case QEvent::UpdateRequest:
-            return "repaint";
-        case -1:
-            return "the drop";
-        default:
-            return "other";
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     KeepFreedMemoryForPictures();
@@ -159,7 +72,7 @@ int main(int argc, char** argv) {
         QApplication::sendEvent(&dialog, &enter);
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&dialog, &drop);
-        app.Record({clock.nsecsElapsed(), -1, "CBatchOptimiseDlg"});
+        app.Record({clock.nsecsElapsed(), kDropDelivery, "CBatchOptimiseDlg"});
         sinceLastTurn.start();
         ticker.start(1);
     });
@@ -169,11 +82,7 @@ int main(int argc, char** argv) {
         "%d files in %.1f s; longest gap between two turns of the loop: %lld ms; "
         "progress bar painted %d times\n",
         argc - 1, static_cast<double>(total.elapsed()) / 1000.0, longestGap, app.BarPaints());
-    std::printf("longest delivery of each kind:\n");
-    for (const CDelivery& delivery : app.Slowest()) {
-        std::printf("  %8.1f ms  %-24s %s\n", static_cast<double>(delivery.nanoseconds) / 1e6,
-                    EventName(delivery.type), delivery.receiver.c_str());
-    }
+    PrintSlowest(app);
     std::filesystem::remove_all(scratch);
     return 0;
 }

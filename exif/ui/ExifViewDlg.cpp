@@ -3,9 +3,9 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QStyle>
 
 #include "exif/ExifEngine.h"
+#include "exif/ui/ExifRows.h"
 #include "ui_ExifViewDlg.h"
 #include "util/MessageSink.h"
 
@@ -37,18 +37,7 @@ bool CExifViewDlg::ShowFile(CExifEngine& exif, const std::string& path) {
         ShowMessage("Exif情報は検出されません");
         return false;
     }
-    const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const CExifTagEntry& entry : exif.Dictionary().Entries()) {
-        if (entry.m_strData.empty()) {
-            continue;
-        }
-        auto* item = new QTreeWidgetItem(m_ui->IDC_1046);
-        item->setText(0, QString::fromStdString(entry.m_strTag));
-        item->setText(1, QString::fromStdString(entry.m_strName));
-        item->setText(2, QString::fromStdString(entry.m_strDetail));
-        item->setText(3, QString::fromStdString(entry.m_strData));
-        item->setIcon(0, icon);
-    }
+    AddExifRows(*m_ui->IDC_1046, exif.Dictionary().Entries());
     return true;
 }
 

@@ -1,0 +1,186 @@
+#include "optimise/WizardSession.h"
+
+#include <exception>
+#include <filesystem>
+#include <utility>
+
+#include "exif/ExifEngine.h"
+#include "segment/SegmentFiles.h"
+#include "settings/SettingsStore.h"
+#include "util/FileHelpers.h"
+#include "util/MessageSink.h"
+#include "util/SafeReplace.h"
+
+namespace {
+
+const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+// The work copy of source; false, whatever went wrong, when there is none.
+bool MakeWorkCopy(const std::string& source, const std::string& workCopy) {
+    try {
+        return CopyFileBlocks(source, workCopy) == 1;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& settings,
+                               const std::vector<std::string>& keptCodes, CExifEngine& exif,
+                               CWizardDocument document)
+    : m_work(work),
+      m_settings(settings),
+      m_exif(exif),
+      m_document(std::move(document)),
+      m_optimiser(EOptimiseForm::Wizard, work, settings, keptCodes) {
+    m_optimiser.SetReference(m_document.m_pPicture);
+}
+
+void CWizardSession::ResetRun() {
+    m_strLog.clear();
+    m_strLogName = FullPath(m_work.m_strTempData);
+    m_bExifCut = false;
+    m_bStopped = false;
+    m_bHasResult = false;
+    m_bEmbedded = false;
+    m_bScanning = false;
+    m_exifRows.clear();
+}
+
+EWorkCopyStart CWizardSession::BeginWorkCopy() {
+    ResetRun();
+    if (!MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData)) {
+        // Without a copy there is nothing to work on, and an older copy must
+        // never pass for this file's.
+        m_strLog += m_document.m_strPath +
+                    "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。\r\n";
+        return EWorkCopyStart::CopyFailed;
+    }
+    CExifCutSizes sizes;
+    m_bExifCut =
+        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == EExifResult::Done;
+    if (m_bExifCut && !ReportExifCut(sizes)) {
+        m_bStopped = true;
+        return EWorkCopyStart::Stopped;
+    }
+    ClearSegments(m_HedThread.m_Obj);
+    m_HedThread.m_strFileName = m_work.m_strTempData;
+    m_HedThread.m_bCancel = 0;
+    m_bScanning = true;
+    return EWorkCopyStart::ReadyToScan;
+}
+
+bool CWizardSession::ReportExifCut(const CExifCutSizes& sizes) {
+    return m_optimiser.ReportExifRemoval(m_strLogName, ExifReportModeFor(m_settings), sizes.before,
+                                         sizes.after, m_strLog) == 1;
+}
+
+bool CWizardSession::OffersExifBackup() const {
+    // The optimisation offers the block only once it was removed for good.
+    return m_bExifCut &&
+           (m_path == EWizardPath::EmbedExif || m_settings.Read(settings::kDelExif) == 1);
+}
+
+void CWizardSession::FinishScan(EHedStatus status) {
+    m_bScanning = false;
+    if (status == EHedStatus::Finished) {
+        const EOptimiseResult result =
+            m_optimiser.OptimiseWorkFile(m_strLogName, m_HedThread, m_strLog);
+        m_bStopped = result == EOptimiseResult::VerificationFailed;
+        m_bHasResult = !m_bStopped;
+    } else if (status == EHedStatus::Cancelled) {
+        m_strLog = "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...";
+        ClearSegments(m_HedThread.m_Obj);
+    }
+}
+
+EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
+    m_bEmbedded = false;
+    // Every attempt starts from the optimised text: an earlier attempt that
+    // failed its check left its block in the hex work file.
+    if (!m_bHasResult || WriteSegmentsHex(m_optimiser.Result(), m_work.m_strTempHexa) == 0) {
+        return EEmbedResult::BlockUnreadable;
+    }
+    const EEmbedResult result =
+        EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
+    m_bEmbedded = result == EEmbedResult::Embedded;
+    return result;
+}
+
+EExifResult CWizardSession::ReadEmbeddedExif() {
+    m_exifRows.clear();
+    const EExifResult probe = m_exif.ProbeExifFile(m_work.m_strTempData);
+    if (probe != EExifResult::Done) {
+        return probe;
+    }
+    for (const CExifTagEntry& entry : m_exif.Dictionary().Entries()) {
+        if (!entry.m_strData.empty()) {
+            m_exifRows.push_back(entry);
+        }
+    }
+    return probe;
+}
+
+std::string CWizardSession::WorkCopyForViewing() {
+    if (m_bHasResult) {
+        MakeResultFile();
+    }
+    return m_work.m_strTempData;
+}
+
+bool CWizardSession::SaveExifBlockAs(const std::string& path) {
+    if (!m_bExifCut) {
+        return false;
+    }
+    if (!CopyFileSafely(m_work.m_strExifDat, path)) {
+        ShowMessage(kCopyFailed);
+        return false;
+    }
+    return true;
+}
+
+bool CWizardSession::MaySave() const {
+    if (m_bStopped || !m_bHasResult) {
+        return false;
+    }
+    return m_path != EWizardPath::EmbedExif || m_bEmbedded;
+}
+
+bool CWizardSession::MakeResultFile() {
+    return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData);
+}
+
+EWizardSave CWizardSession::CopyResultTo(const std::string& target) {
+    if (!MaySave()) {
+        return EWizardSave::Refused;
+    }
+    // Written beside the target and renamed over it: a failure leaves it whole.
+    if (!MakeResultFile() || !CopyFileSafely(m_work.m_strTempData, target)) {
+        ShowMessage(kCopyFailed);
+        return EWizardSave::CopyFailed;
+    }
+    return EWizardSave::Saved;
+}
+
+EWizardSave CWizardSession::SaveOverDocument() {
+    const EWizardSave result = CopyResultTo(m_document.m_strPath);
+    if (result == EWizardSave::Saved && m_document.m_times) {
+        WriteFileTimes(m_document.m_strPath, *m_document.m_times);
+    }
+    return result;
+}
+
+EWizardSave CWizardSession::SaveAs(const std::string& path) {
+    const EWizardSave result = CopyResultTo(path);
+    if (result == EWizardSave::Saved) {
+        m_document.m_strPath = FullPath(path);
+    }
+    return result;
+}

@@ -1,0 +1,11 @@
+// The automatic optimisation page (resource 201).
+#pragma once
+
+#include "optimise/ui/WorkCopyPage.h"
+
+class CKestrinAuto : public CWorkCopyPage {
+    Q_OBJECT
+
+public:
+    CKestrinAuto(CWizardSession& session, QWidget* parent);
+};

@@ -1,0 +1,26 @@
+// The finish page (resource 138): Finish saves the result over the
+// document's file (check box 1026) or under a name chosen in the save dialog.
+#pragma once
+
+#include <memory>
+
+#include "optimise/ui/KestrinPage.h"
+
+namespace Ui {
+class CKestrinFin;
+}
+
+class CKestrinFin : public CKestrinPage {
+    Q_OBJECT
+
+public:
+    CKestrinFin(CWizardSession& session, QWidget* parent);
+    ~CKestrinFin() override;
+
+    bool validatePage() override;
+
+private:
+    bool Save();
+
+    std::unique_ptr<Ui::CKestrinFin> m_ui;
+};

@@ -1,0 +1,30 @@
+// What every page of the wizard sheet shares: the sheet's session, the rule
+// that a stopped run only ends (Finish reads "ｳｨｻﾞｰﾄﾞを中止" and no later page
+// follows), and two answers the sheet asks for: may Back be used, and is a
+// scan running (Next and Cancel are then refused).
+#pragma once
+
+#include <QWizardPage>
+
+class CWizardSession;
+
+class CKestrinPage : public QWizardPage {
+    Q_OBJECT
+
+public:
+    CKestrinPage(CWizardSession& session, QWidget* parent);
+
+    virtual bool MayGoBack() const { return true; }
+    virtual bool IsBusy() const { return false; }
+    int nextId() const override;
+
+protected:
+    CWizardSession& Session() const { return m_session; }
+    // Names the page IDD_<resource> once its layout set a name of its own.
+    void SetResourceId(int resource);
+    // After the session changed: the sheet looks at the buttons again.
+    void SessionChanged();
+
+private:
+    CWizardSession& m_session;
+};

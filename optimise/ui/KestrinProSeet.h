@@ -1,0 +1,39 @@
+// The wizard sheet: an introduction, the choice of a wizard, then the pages
+// of the chosen one, ending on the finish page that saves the result. The
+// pages keep their state in the session; the sheet only orders them and
+// enforces the rules every page shares: Back only where the page allows it,
+// Cancel refused with "計算中です！" while a scan runs, and a stopped run
+// that ends on Finish without saving.
+#pragma once
+
+#include <QWizard>
+
+#include "optimise/WizardSession.h"
+
+class CKestrinPage;
+
+class CKestrinProSeet : public QWizard {
+    Q_OBJECT
+
+public:
+    // The session must outlive the sheet.
+    CKestrinProSeet(CWizardSession& session, QWidget* parent);
+
+    // The pages of path after the selection page, in place of those of an
+    // earlier choice: choosing again after going Back starts that wizard anew.
+    void AddPagesFor(EWizardPath path);
+
+    void done(int result) override;
+    void reject() override;
+
+private:
+    // The introduction and the selection come first; the chosen wizard's
+    // pages follow from kFirstChosenPage on.
+    enum : int { kInfoPage = 0, kSelectionPage = 1, kFirstChosenPage = 2 };
+
+    void AddPage(int id, CKestrinPage* page);
+    void ApplyPageRules();
+    CKestrinPage* CurrentPage() const;
+
+    CWizardSession& m_session;
+};

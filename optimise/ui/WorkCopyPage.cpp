@@ -1,0 +1,92 @@
+#include "optimise/ui/WorkCopyPage.h"
+
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "optimise/WizardSession.h"
+#include "ui_WorkCopyPage.h"
+#include "util/FileHelpers.h"
+#include "util/MessageSink.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/SaveFileDialog.h"
+
+CWorkCopyPage::CWorkCopyPage(CWizardSession& session, int resource, const QString& title,
+                             const QString& purpose, QWidget* parent)
+    : CKestrinPage(session, parent),
+      m_ui(std::make_unique<Ui::CWorkCopyPage>()),
+      m_scan([this](EHedStatus status) { OnScanFinished(status); }) {
+    m_ui->setupUi(this);
+    SetResourceId(resource);
+    setTitle(title);
+    m_ui->labelPurpose->setText(purpose);
+    connect(m_ui->IDC_1015, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { OnViewResult(); }); });
+    connect(m_ui->IDC_1048, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { OnSaveExif(); }); });
+}
+
+CWorkCopyPage::~CWorkCopyPage() = default;
+
+void CWorkCopyPage::initializePage() {
+    RunGuarded([this] { StartSequence(); });
+    SessionChanged();
+}
+
+void CWorkCopyPage::StartSequence() {
+    m_ui->IDC_1048->setEnabled(false);
+    // Shown before the copy and the check of its Exif removal, which take a
+    // while on a large picture; Cancel waits for the scan.
+    CHedThread& record = Session().Record();
+    auto progress = std::make_unique<CProgressDlg>(record, this);
+    progress->EnableCancel(false);
+    progress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
+    progress->show();
+    const EWorkCopyStart start = Session().BeginWorkCopy();
+    m_ui->IDC_1048->setEnabled(Session().OffersExifBackup());
+    ShowLog();
+    if (start == EWorkCopyStart::ReadyToScan) {
+        m_scan.Start(record, record.m_strFileName, Session().Settings(), std::move(progress));
+    }
+}
+
+void CWorkCopyPage::OnScanFinished(EHedStatus status) {
+    Session().FinishScan(status);
+    ShowLog();
+    SessionChanged();
+}
+
+bool CWorkCopyPage::validatePage() {
+    return MayAct();
+}
+
+bool CWorkCopyPage::isComplete() const {
+    return Session().IsStopped() || Session().HasResult();
+}
+
+bool CWorkCopyPage::MayAct() const {
+    if (!IsBusy()) {
+        return true;
+    }
+    ShowMessage("計算中です！");
+    return false;
+}
+
+void CWorkCopyPage::OnViewResult() {
+    if (MayAct()) {
+        OpenWithAssociatedApp(Session().WorkCopyForViewing());
+    }
+}
+
+void CWorkCopyPage::OnSaveExif() {
+    const std::optional<std::string> path =
+        AskSaveFileName(this, Session().DocumentPath(),
+                        QStringLiteral("EXIFﾌｧｲﾙ(*.exif);;全ﾌｧｲﾙ(*.*)"), QStringLiteral("exif"));
+    if (path) {
+        Session().SaveExifBlockAs(*path);
+    }
+}
+
+void CWorkCopyPage::ShowLog() {
+    m_ui->IDC_1024->setPlainText(QString::fromStdString(Session().Log()));
+    m_ui->IDC_1024->verticalScrollBar()->setValue(m_ui->IDC_1024->verticalScrollBar()->maximum());
+}

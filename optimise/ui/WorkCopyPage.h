@@ -1,0 +1,44 @@
+// The page that works on a copy of the document's file: makes the copy, cuts
+// and reports its Exif block, scans it on the scanner thread with a progress
+// window and optimises it, showing every step in its log. The optimisation
+// page and the first page of the Exif embedding are this page with their own
+// titles and texts.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "optimise/ui/KestrinPage.h"
+#include "segment/ui/HedScan.h"
+
+namespace Ui {
+class CWorkCopyPage;
+}
+
+class CWorkCopyPage : public CKestrinPage {
+    Q_OBJECT
+
+public:
+    // The session, which holds the scan's record, must outlive the page.
+    CWorkCopyPage(CWizardSession& session, int resource, const QString& title,
+                  const QString& purpose, QWidget* parent);
+    ~CWorkCopyPage() override;
+
+    bool IsBusy() const override { return m_scan.IsRunning(); }
+    bool MayGoBack() const override { return false; }
+    void initializePage() override;
+    bool validatePage() override;
+    bool isComplete() const override;
+
+private:
+    void StartSequence();
+    void OnScanFinished(EHedStatus status);
+    void OnViewResult();
+    void OnSaveExif();
+    void ShowLog();
+    // False, after telling the user, while the scan runs.
+    bool MayAct() const;
+
+    std::unique_ptr<Ui::CWorkCopyPage> m_ui;
+    CHedScan m_scan;
+};

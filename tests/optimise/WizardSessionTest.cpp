@@ -1,0 +1,317 @@
+#include "optimise/WizardSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "exif/ExifEngine.h"
+#include "imaging/JpegCodec.h"
+#include "optimise/BatchOptimiser.h"
+#include "segment/KeptHeaderList.h"
+#include "settings/MemorySettingsStore.h"
+#include "tests/support/CameraFiles.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/SourceDir.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+#include "util/MessageSink.h"
+
+namespace {
+
+const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+
+std::vector<uint8_t> CameraFile() {
+    CJpegRecipe recipe;
+    recipe.exifWithThumbnail = true;
+    recipe.comment = "Camera 1";
+    recipe.trailer = {0x00, 0x11};
+    return MakeJpeg(recipe);
+}
+
+// Files with something to remove, made here and, when present, the shared camera files.
+std::vector<std::vector<uint8_t>> FilesToOptimise() {
+    CJpegRecipe plain;
+    plain.width = 40;
+    CJpegRecipe progressive;
+    progressive.progressive = true;
+    progressive.restartRows = 1;
+    progressive.comment = "edited";
+    std::vector<std::vector<uint8_t>> files = {
+        CameraFile(),
+        InsertAfterStart(MakeJpeg(plain), {MakeXmpSegment(), MakeIccSegment({1, 2, 3})}),
+        NestPictureInFront(MakeJpeg(plain), MakeJpeg(CJpegRecipe{}), 0xE2),
+        MakeJpeg(progressive),
+    };
+    for (const auto& sample : SampleJpegFiles()) {
+        if (sample.parent_path().filename() == "camera") {
+            files.push_back(ReadFile(sample.string()));
+        }
+    }
+    return files;
+}
+
+size_t CountOf(const std::vector<uint8_t>& bytes, const std::string& text) {
+    size_t count = 0;
+    for (auto at = bytes.begin();
+         (at = std::search(at, bytes.end(), text.begin(), text.end())) != bytes.end(); ++at) {
+        ++count;
+    }
+    return count;
+}
+
+class AWizardSession : public ::testing::Test {
+protected:
+    AWizardSession() {
+        std::filesystem::create_directory(folder.Path() / "work");
+        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
+        std::filesystem::copy_file(std::string(kSourceDir) + "/data/exif_inf.pdt",
+                                   work.m_strExifInf);
+        exif = std::make_unique<CExifEngine>(work.m_strExifInf, "");
+        previousSink =
+            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
+    }
+    ~AWizardSession() override { SetMessageSink(previousSink); }
+
+    // Opens path as the document does: its picture and its times.
+    CWizardSession& Open(const std::string& path, EWizardPath wizard = EWizardPath::Optimise) {
+        // Its times before the decode reads it.
+        std::optional<CFileTimes> times = ReadFileTimes(path);
+        DecodeJpegToPacked(path, picture);
+        session = std::make_unique<CWizardSession>(work, settings, kept, *exif,
+                                                   CWizardDocument{path, &picture, times});
+        session->ChoosePath(wizard);
+        return *session;
+    }
+
+    // The optimisation page: the start sequence and the scan, run inline.
+    EWorkCopyStart RunScanPage() {
+        const EWorkCopyStart start = session->BeginWorkCopy();
+        if (start == EWorkCopyStart::ReadyToScan) {
+            ScanJpegHeaders(session->Record());
+            session->FinishScan(session->Record().m_nStatus);
+        }
+        return start;
+    }
+
+    std::string Picture(const std::string& name, const std::vector<uint8_t>& bytes) {
+        WriteFile(folder.File(name), bytes);
+        return folder.File(name);
+    }
+
+    static bool SamePicture(const std::string& a, const std::string& b) {
+        CPackedPicture reference;
+        return DecodeJpegToPacked(a, reference) && ShowsSamePicture(reference, b);
+    }
+
+    CTempDir folder;
+    CWorkFiles work;
+    CMemorySettingsStore settings;
+    std::vector<std::string> kept = DefaultKeptHeaderCodes();
+    std::unique_ptr<CExifEngine> exif;
+    CPackedPicture picture;
+    std::unique_ptr<CWizardSession> session;
+    std::vector<std::string> messages;
+    MessageSink previousSink;
+};
+
+TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
+    int index = 0;
+    for (const auto& bytes : FilesToOptimise()) {
+        SCOPED_TRACE(index);
+        const std::string name = "f" + std::to_string(index++);
+        const std::string path = Picture(name + ".jpg", bytes);
+        CBatchOptimiser batch(work, settings, kept, *exif);
+        batch.Drop({path});
+        batch.RunQueue();
+        const std::string batchResult = folder.File(name + "_kestrin100.jpg");
+        ASSERT_TRUE(std::filesystem::exists(batchResult)) << batch.Log();
+
+        Open(path);
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+        ASSERT_TRUE(session->HasResult()) << session->Log();
+        ASSERT_EQ(session->SaveAs(folder.File(name + "_wizard.jpg")), EWizardSave::Saved);
+        EXPECT_EQ(ReadFile(folder.File(name + "_wizard.jpg")), ReadFile(batchResult));
+        EXPECT_TRUE(SamePicture(path, folder.File(name + "_wizard.jpg")));
+        EXPECT_EQ(session->DocumentPath(), folder.File(name + "_wizard.jpg"));
+        EXPECT_EQ(ReadFile(path), bytes);
+    }
+}
+
+TEST_F(AWizardSession, LogsTheExifRemovalUnderTheWorkCopysNameAndOffersTheBlock) {
+    Open(Picture("a.jpg", CameraFile()));
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    const std::string name = session->LogName();
+    EXPECT_TRUE(std::filesystem::path(name).is_absolute());
+    EXPECT_TRUE(
+        session->Log().starts_with(name + "の調査を完了しました。\r\nExif情報を削除しました。\r\n"))
+        << session->Log();
+    EXPECT_NE(session->Log().find(name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(session->OffersExifBackup());
+    ASSERT_TRUE(session->SaveExifBlockAs(folder.File("a.exif")));
+    EXPECT_EQ(exif->ProbeExifFile(folder.File("a.exif")), EExifResult::Done);
+}
+
+TEST_F(AWizardSession, OffersNoBlockForAFileWithoutExif) {
+    Open(Picture("plain.jpg", MakeJpeg(CJpegRecipe{})));
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    EXPECT_FALSE(session->OffersExifBackup());
+    EXPECT_FALSE(session->SaveExifBlockAs(folder.File("plain.exif")));
+    EXPECT_TRUE(session->Log().starts_with(session->LogName() + "の調査を開始します。"));
+}
+
+// Every way this run can end without a checked result: nothing is written
+// anywhere, not even from a result an earlier run left in the work files.
+TEST_F(AWizardSession, SavesNothingWhenTheRunEndedWithoutACheckedResult) {
+    struct CCase {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> run;
+        const char* logStart;
+    };
+    const CCase cases[] = {
+        {"del_exif 0", [this] { settings.Write(settings::kDelExif, 0); },
+         [this] { EXPECT_EQ(RunScanPage(), EWorkCopyStart::Stopped); },
+         "Exif情報を見つけました!\r\nｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。"
+         "終了します。\r\n"},
+        {"failed check", [] {},
+         [this] {
+             picture.m_pBits[0] ^= 1;
+             EXPECT_EQ(RunScanPage(), EWorkCopyStart::Stopped);
+         },
+         "Exif情報を削除しました。"},
+        {"cancelled scan", [] {},
+         [this] {
+             ASSERT_EQ(session->BeginWorkCopy(), EWorkCopyStart::ReadyToScan);
+             session->Record().m_bCancel = 1;
+             ScanJpegHeaders(session->Record());
+             session->FinishScan(session->Record().m_nStatus);
+         },
+         "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました..."},
+        {"no work copy", [] {},
+         [this] {
+             std::filesystem::remove(session->DocumentPath());
+             EXPECT_EQ(RunScanPage(), EWorkCopyStart::CopyFailed);
+         },
+         "のｺﾋﾟｰを作成できませんでした。"},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A result of an earlier run waits in the work files.
+        Open(Picture("earlier.jpg", CameraFile()));
+        RunScanPage();
+        c.arrange();
+        const std::string path = Picture("a.jpg", CameraFile());
+        Open(path);
+        c.run();
+        EXPECT_NE(session->Log().find(c.logStart), std::string::npos) << session->Log();
+        EXPECT_FALSE(session->HasResult());
+        EXPECT_EQ(session->SaveOverDocument(), EWizardSave::Refused);
+        EXPECT_EQ(session->SaveAs(folder.File("out.jpg")), EWizardSave::Refused);
+        EXPECT_FALSE(std::filesystem::exists(folder.File("out.jpg")));
+        if (std::filesystem::exists(path)) {
+            EXPECT_EQ(ReadFile(path), CameraFile());
+        }
+        settings.Write(settings::kDelExif, 1);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(AWizardSession, OverwritesTheDocumentAndGivesItsTimesBack) {
+    const std::string path = Picture("a.jpg", CameraFile());
+    CFileTimes old{};
+    old.modification = {1000000000, 0};
+    old.access = {1000000500, 0};
+    ASSERT_TRUE(WriteFileTimes(path, old));
+    const std::string original = Picture("original.jpg", CameraFile());
+    Open(path);
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    ASSERT_EQ(session->SaveOverDocument(), EWizardSave::Saved);
+    // Read before anything else reads the file and moves its access time.
+    const std::optional<CFileTimes> times = ReadFileTimes(path);
+    ASSERT_TRUE(times);
+    EXPECT_EQ(times->modification.tv_sec, old.modification.tv_sec);
+    EXPECT_EQ(times->access.tv_sec, old.access.tv_sec);
+    EXPECT_LT(ReadFile(path).size(), CameraFile().size());
+    EXPECT_TRUE(SamePicture(original, path));
+}
+
+TEST_F(AWizardSession, SavedUnderItsOwnNameTheDocumentHoldsTheWholeResult) {
+    const std::string path = Picture("a.jpg", CameraFile());
+    Open(path);
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    ASSERT_EQ(session->SaveAs(path), EWizardSave::Saved);
+    EXPECT_EQ(ReadFile(path), ReadFile(work.m_strTempData));
+    EXPECT_TRUE(SamePicture(Picture("o.jpg", CameraFile()), path));
+}
+
+TEST_F(AWizardSession, LeavesTheDocumentWholeWhenTheResultCannotBeWritten) {
+    const std::string path = Picture("a.jpg", CameraFile());
+    Open(path);
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    std::filesystem::remove(work.m_strTempHexa);
+    EXPECT_EQ(session->SaveOverDocument(), EWizardSave::CopyFailed);
+    EXPECT_EQ(session->SaveAs(folder.File("missing/b.jpg")), EWizardSave::CopyFailed);
+    EXPECT_EQ(ReadFile(path), CameraFile());
+    EXPECT_EQ(messages, std::vector<std::string>(2, kCopyFailed));
+}
+
+// The embedding wizard on a file whose block the batch backed up and removed.
+class AnEmbeddingWizard : public AWizardSession {
+protected:
+    void SetUp() override {
+        original = Picture("cam.jpg", CameraFile());
+        CBatchOptimiser batch(work, settings, kept, *exif);
+        batch.Drop({original});
+        batch.RunQueue();
+        backup = folder.File("cam_kestrin100.exif");
+        stripped = folder.File("cam_kestrin100.jpg");
+        ASSERT_EQ(exif->ProbeExifFile(stripped), EExifResult::NotFound);
+        Open(stripped, EWizardPath::EmbedExif);
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+        ASSERT_TRUE(session->HasResult());
+    }
+
+    std::string original;
+    std::string backup;
+    std::string stripped;
+};
+
+TEST_F(AnEmbeddingWizard, PutsTheBlockBackWithTheSameValuesAndPixels) {
+    ASSERT_EQ(exif->ProbeExifFile(original), EExifResult::Done);
+    const std::vector<CExifTagEntry> before = exif->Dictionary().Entries();
+    EXPECT_EQ(session->SaveAs(folder.File("early.jpg")), EWizardSave::Refused);
+
+    ASSERT_EQ(session->EmbedExif(backup), EEmbedResult::Embedded);
+    ASSERT_EQ(session->ReadEmbeddedExif(), EExifResult::Done);
+    EXPECT_FALSE(session->ExifRows().empty());
+    ASSERT_EQ(session->SaveAs(folder.File("back.jpg")), EWizardSave::Saved);
+    ASSERT_EQ(exif->ProbeExifFile(folder.File("back.jpg")), EExifResult::Done);
+    const std::vector<CExifTagEntry> after = exif->Dictionary().Entries();
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(after[i].m_strData, before[i].m_strData) << before[i].m_strTag;
+    }
+    EXPECT_TRUE(SamePicture(original, folder.File("back.jpg")));
+    const std::vector<uint8_t> result = ReadFile(folder.File("back.jpg"));
+    EXPECT_EQ(std::vector<uint8_t>(result.begin(), result.begin() + 4),
+              (std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE1}));
+}
+
+TEST_F(AnEmbeddingWizard, RefusesBadBlocksAndEmbedsOnlyOnceAfterThem) {
+    const std::string noBlock = Picture("plain.exif", MakeJpeg(CJpegRecipe{}));
+    EXPECT_EQ(session->EmbedExif(noBlock), EEmbedResult::NoExifFound);
+    std::vector<uint8_t> damaged = ReadFile(backup);
+    damaged.insert(damaged.end(), {0xFF, 0xD9});
+    EXPECT_EQ(session->EmbedExif(Picture("damaged.exif", damaged)), EEmbedResult::PictureChanged);
+    EXPECT_EQ(session->SaveAs(folder.File("bad.jpg")), EWizardSave::Refused);
+
+    ASSERT_EQ(session->EmbedExif(backup), EEmbedResult::Embedded);
+    ASSERT_EQ(session->SaveAs(folder.File("back.jpg")), EWizardSave::Saved);
+    EXPECT_EQ(CountOf(ReadFile(folder.File("back.jpg")), std::string("Exif\0\0", 6)), 1U);
+}
+
+}  // namespace

@@ -1,0 +1,348 @@
+// The wizard sheet, opened by its menu command in a running main window on
+// real files: its pages, buttons and refusals, and what Finish leaves on disk.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <stdexcept>
+
+#include "app/QuorvelApp.h"
+#include "app/QuorvelDoc.h"
+#include "app/ResourceIds.h"
+#include "app/ui/MainFrame.h"
+#include "exif/ExifEngine.h"
+#include "optimise/BatchOptimiser.h"
+#include "optimise/ui/KestrinProSeet.h"
+#include "segment/KeptHeaderList.h"
+#include "segment/ui/ProgressDlg.h"
+#include "settings/MemorySettingsStore.h"
+#include "tests/support/SourceDir.h"
+#include "tests/ui/UiTestSupport.h"
+#include "widgets/SaveFileDialog.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 120000;
+const QString kBusy = QStringLiteral("計算中です！");
+
+std::vector<uint8_t> CameraBytes() {
+    CJpegRecipe recipe;
+    recipe.exifWithThumbnail = true;
+    recipe.comment = "Camera";
+    return MakeJpeg(recipe);
+}
+
+template <typename Widget>
+Widget& Control(const QWidget& root, int id) {
+    Widget* control = FindControl<Widget>(root, id);
+    if (control == nullptr) {
+        throw std::runtime_error("no control " + std::to_string(id));
+    }
+    return *control;
+}
+
+QString PageName(const QWizard& sheet) {
+    return sheet.currentPage() != nullptr ? sheet.currentPage()->objectName() : QString();
+}
+
+QString LogOf(const QWizard& sheet) {
+    return Control<QPlainTextEdit>(*sheet.currentPage(), 1024).toPlainText();
+}
+
+// Answers the save dialogs with path, as if it had been typed.
+void AnswerSaveDialog(const QString& path) {
+    SetSaveFileNameHook([path] { return std::optional<std::string>(path.toStdString()); });
+}
+
+}  // namespace
+
+class AWizardSheet : public QObject {
+    Q_OBJECT
+
+private:
+    CWindowTestPlace m_place;
+    // The sheet's result, once it closed.
+    int m_nResult = -1;
+
+    std::string File(const std::string& name) const { return m_place.File(name); }
+
+    std::string Picture(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        WriteFile(File(name), bytes);
+        return File(name);
+    }
+
+    std::unique_ptr<CQuorvelApp> Start(const std::string& path) {
+        CKeptHeaderList kept;
+        kept.ResetToDefaults(File("nok_code.pdt"));
+        std::filesystem::copy_file(std::string(kSourceDir) + "/data/exif_inf.pdt",
+                                   File("exif_inf.pdt"));
+        return m_place.StartProgram({"kestrin", QString::fromStdString(path)});
+    }
+
+    // Opens the wizard with its command and runs drive on it; returns once
+    // the sheet closed (closed without saving when drive left it open).
+    bool RunWizard(const CQuorvelApp& app, const std::function<void(CKestrinProSeet&)>& drive) {
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* sheet = qobject_cast<CKestrinProSeet*>(QApplication::activeModalWidget());
+            if (sheet == nullptr) {
+                return;
+            }
+            driven = true;
+            connect(sheet, &QDialog::finished, this, [this](int result) { m_nResult = result; });
+            drive(*sheet);
+            if (sheet->isVisible()) {
+                // Also while a scan runs, which Cancel would refuse.
+                sheet->done(QDialog::Rejected);
+            }
+        });
+        m_nResult = -1;
+        app.MainFrame().Action(ID_OPTIMISE_WIZARD)->trigger();
+        return driven;
+    }
+
+    // Next from the introduction and from the selection page with choice.
+    static void ChooseWizard(CKestrinProSeet& sheet, const char* choice) {
+        sheet.next();
+        sheet.findChild<QRadioButton*>(QString::fromLatin1(choice))->setChecked(true);
+        sheet.next();
+    }
+
+    // The files of the program folder other than the work files.
+    std::set<std::string> UserFiles() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(File(""))) {
+            const std::string name = entry.path().filename().string();
+            if (name != "tempdata.jpg" && name != "temphexa.pdt" && name != "exif_dat.pdt") {
+                names.insert(name);
+            }
+        }
+        return names;
+    }
+
+    static bool ScanEnded(const CKestrinProSeet& sheet) {
+        return sheet.findChild<CProgressDlg*>() == nullptr;
+    }
+
+    static bool SamePicture(const std::string& a, const std::string& b) {
+        CPackedPicture reference;
+        return DecodeJpegToPacked(a, reference) && ShowsSamePicture(reference, b);
+    }
+
+private slots:
+    void init() { m_place.Renew(); }
+    void cleanup() {
+        SetSaveFileNameHook(nullptr);
+        m_place.Release();
+    }
+
+    void isACommandOfTheMenuAndToolBarWhileAPictureIsShown() {
+        const auto app = m_place.StartProgram();
+        QAction* command = app->MainFrame().Action(ID_OPTIMISE_WIZARD);
+        QCOMPARE(command->text(), QStringLiteral("JPEG最適化ｳｨｻﾞｰﾄﾞ(&H)"));
+        QVERIFY(!command->statusTip().isEmpty());
+        QVERIFY(!command->isEnabled());
+        QVERIFY(app->MainFrame().findChild<QToolBar*>()->actions().contains(command));
+        app->OpenDocumentFile(Picture("a.jpg", CameraBytes()));
+        QVERIFY(command->isEnabled());
+    }
+
+    void optimisesTheDocumentAndSavesItUnderANewName() {
+        const std::string path = Picture("a.jpg", CameraBytes());
+        const auto app = Start(path);
+        const std::string saved = File("saved.jpg");
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            QCOMPARE(sheet.windowTitle(), QStringLiteral("JPEGﾍｯﾀﾞｰ情報の編集"));
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_133"));
+            sheet.next();
+            QVERIFY(sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014"))->isChecked());
+            QVERIFY(!sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014_2"))->isEnabled());
+            // The chosen wizard's pages do not exist yet, and still Next leads on.
+            QVERIFY(sheet.button(QWizard::NextButton)->isVisible());
+            QVERIFY(!sheet.button(QWizard::FinishButton)->isVisible());
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_201"));
+            QVERIFY(sheet.findChild<CProgressDlg*>() != nullptr);
+            QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            QVERIFY(sheet.button(QWizard::NextButton)->isEnabled());
+            QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+            QVERIFY(LogOf(sheet).endsWith(QStringLiteral(
+                "念のため、「修正結果を確認」のﾎﾞﾀﾝを押して、ｲﾒｰｼﾞの確認をおすすめします。\n")));
+            QVERIFY(Control<QPushButton>(*sheet.currentPage(), 1048).isEnabled());
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            QVERIFY(sheet.button(QWizard::BackButton)->isEnabled());
+            QVERIFY(!Control<QCheckBox>(*sheet.currentPage(), 1026).isChecked());
+            for (const auto which :
+                 {QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton}) {
+                QVERIFY(sheet.buttonText(which).contains(QLatin1Char('&')));
+            }
+            AnswerSaveDialog(QString::fromStdString(saved));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Accepted));
+        QCOMPARE(app->Document().PathName(), saved);
+        QVERIFY(SamePicture(path, saved));
+        QCOMPARE(ReadFile(path), CameraBytes());
+        QVERIFY(m_place.messages.empty());
+    }
+
+    void overwritesTheDocumentKeepingItsTimes() {
+        const std::string path = Picture("a.jpg", CameraBytes());
+        CFileTimes old{};
+        old.modification = {1000000000, 0};
+        old.access = {1000000000, 0};
+        QVERIFY(WriteFileTimes(path, old));
+        const auto app = Start(path);
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.next();
+            Control<QCheckBox>(*sheet.currentPage(), 1026).setChecked(true);
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Accepted));
+        QVERIFY(ReadFile(path).size() < CameraBytes().size());
+        QVERIFY(SamePicture(Picture("o.jpg", CameraBytes()), path));
+        QCOMPARE(ReadFileTimes(path)->modification.tv_sec, old.modification.tv_sec);
+        QCOMPARE(app->Document().PathName(), path);
+    }
+
+    void offersNoExifBackupForAFileWithoutExif() {
+        const auto app = Start(Picture("plain.jpg", MakeJpeg(CJpegRecipe{})));
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            QVERIFY(!Control<QPushButton>(*sheet.currentPage(), 1048).isEnabled());
+        }));
+    }
+
+    void aRefusedExifRemovalOnlyEndsTheWizard() {
+        const std::string path = Picture("a.jpg", CameraBytes());
+        const auto app = Start(path);
+        app->Document().Settings().Write(settings::kDelExif, 0);
+        const std::set<std::string> before = UserFiles();
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            QVERIFY(ScanEnded(sheet));
+            QVERIFY(LogOf(sheet).endsWith(QStringLiteral(
+                "Exif情報を見つけました!\nｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。"
+                "終了します。\n")));
+            QVERIFY(!sheet.button(QWizard::NextButton)->isVisible());
+            QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+            QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QStringLiteral("ｳｨｻﾞｰﾄﾞを中止"));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Rejected));
+        QCOMPARE(ReadFile(path), CameraBytes());
+        QCOMPARE(UserFiles(), before);
+    }
+
+    void refusesToBeInterruptedWhileScanningAndCanOnlyEndAfterACancel() {
+        std::vector<uint8_t> bytes = MakeJpeg(CJpegRecipe());
+        std::vector<uint8_t> comment = {0xFF, 0xFE, 0xFF, 0xFF};
+        comment.resize(2 + 0xFFFF, 'k');
+        std::vector<uint8_t> comments;
+        for (int i = 0; i < 800; ++i) {
+            comments.insert(comments.end(), comment.begin(), comment.end());
+        }
+        bytes.insert(bytes.begin() + 2, comments.begin(), comments.end());
+        const std::string path = Picture("large.jpg", bytes);
+        const auto app = Start(path);
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            auto* progress = sheet.findChild<CProgressDlg*>();
+            QVERIFY(progress != nullptr);
+            sheet.next();
+            sheet.reject();
+            Control<QPushButton>(*sheet.currentPage(), 1015).click();
+            QCOMPARE(m_place.messages, std::vector<std::string>(3, kBusy.toStdString()));
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_201"));
+            Control<QPushButton>(*progress, 2).click();
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            QCOMPARE(LogOf(sheet),
+                     QStringLiteral("ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました..."));
+            QVERIFY(!sheet.button(QWizard::NextButton)->isEnabled());
+            QVERIFY(!sheet.button(QWizard::BackButton)->isEnabled());
+            sheet.reject();
+            QVERIFY(!sheet.isVisible());
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Rejected));
+        QCOMPARE(ReadFile(path), bytes);
+    }
+
+    void choosingAgainReplacesThePagesOfTheEarlierChoice() {
+        const auto app = Start(Picture("a.jpg", CameraBytes()));
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_1");
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_206"));
+            QCOMPARE(sheet.pageIds().size(), 6);
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.button(QWizard::BackButton)->click();
+            sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014"))->setChecked(true);
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_201"));
+            QCOMPARE(sheet.pageIds().size(), 4);
+        }));
+    }
+
+    void embedsABackedUpExifBlockIntoTheStrippedFile() {
+        const std::string original = Picture("cam.jpg", CameraBytes());
+        CMemorySettingsStore settings;
+        const std::vector<std::string> kept = DefaultKeptHeaderCodes();
+        std::filesystem::create_directory(File("work"));
+        const CWorkFiles work = MakeWorkFiles(File("work/"), File("work/"));
+        CExifEngine exif("", "");
+        CBatchOptimiser batch(work, settings, kept, exif);
+        batch.Drop({original});
+        batch.RunQueue();
+        const auto app = Start(File("cam_kestrin100.jpg"));
+        const std::string noBlock = Picture("plain.exif", MakeJpeg(CJpegRecipe{}));
+        std::vector<uint8_t> damaged = ReadFile(File("cam_kestrin100.exif"));
+        damaged.insert(damaged.end(), {0xFF, 0xD9});
+        const std::string damagedPath = Picture("damaged.exif", damaged);
+        const std::string saved = File("back.jpg");
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_1");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_205"));
+            QVERIFY(!sheet.button(QWizard::NextButton)->isEnabled());
+            auto& edit = Control<QLineEdit>(*sheet.currentPage(), 1049);
+            for (const std::string& bad : {noBlock, damagedPath}) {
+                edit.setText(QString::fromStdString(bad));
+                sheet.next();
+                QCOMPARE(PageName(sheet), QStringLiteral("IDD_205"));
+            }
+            QCOMPARE(m_place.messages.size(), size_t{2});
+            QVERIFY(m_place.messages[0].starts_with("このﾌｧｲﾙにはExif情報が検出されません。"));
+            QVERIFY(m_place.messages[1].find("Exif情報ﾊﾞｯｸｱｯﾌﾟﾌｧｲﾙが不正だと考えられます。") !=
+                    std::string::npos);
+            edit.setText(QString::fromStdString(File("cam_kestrin100.exif")));
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_142"));
+            auto& list = Control<QTreeWidget>(*sheet.currentPage(), 1046);
+            QCOMPARE(list.headerItem()->text(0), QStringLiteral("EXIFﾀｸﾞ"));
+            QVERIFY(list.topLevelItemCount() > 0);
+            sheet.next();
+            AnswerSaveDialog(QString::fromStdString(saved));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Accepted));
+        QCOMPARE(app->Document().ExifEngine().ProbeExifFile(saved), EExifResult::Done);
+        QVERIFY(SamePicture(original, saved));
+    }
+};
+
+QTEST_MAIN(AWizardSheet)
+#include "WizardTest.moc"
