@@ -1,7 +1,7 @@
 // The codec wrapper on libjpeg. libjpeg reports a fatal error by calling the
 // error manager's error_exit, which must not return: ours jumps back to the
-// guard of the running operation, which then fails. The library therefore
-// never ends the process, and every libjpeg call runs inside such a guard.
+// error trap of the running step, which then fails. The library therefore
+// never ends the process, and every libjpeg call runs under such a trap.
 #include "imaging/JpegCodec.h"
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -39,7 +39,7 @@ CErrorTrap& TrapOf(j_common_ptr info) {
     return *static_cast<CErrorTrap*>(info->client_data);
 }
 
-[[noreturn]] void JumpToGuard(j_common_ptr info) {
+[[noreturn]] void JumpToErrorTrap(j_common_ptr info) {
     std::longjmp(TrapOf(info).jump, 1);
 }
 
@@ -55,13 +55,13 @@ void StayQuiet(j_common_ptr) {}
 
 void StopEndlessScans(j_common_ptr info) {
     if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-        JumpToGuard(info);
+        JumpToErrorTrap(info);
     }
 }
 
 void InstallTrap(j_common_ptr info, CErrorTrap& trap) {
     info->err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = JumpToGuard;
+    trap.manager.error_exit = JumpToErrorTrap;
     trap.manager.emit_message = CountWarning;
     trap.manager.output_message = StayQuiet;
     info->client_data = &trap;
@@ -72,7 +72,7 @@ void InstallTrap(j_common_ptr info, CErrorTrap& trap) {
 // must keep what it makes outside itself. Throwing out of step is fine, as
 // long as the throw does not start inside libjpeg.
 template <typename Step>
-[[gnu::noinline]] bool RunGuarded(CErrorTrap& trap, Step&& step) {
+[[gnu::noinline]] bool RunUnderErrorTrap(CErrorTrap& trap, Step&& step) {
     if (setjmp(trap.jump) != 0) {
         return false;
     }
@@ -89,14 +89,14 @@ public:
     CDecompressor(const CDecompressor&) = delete;
     CDecompressor& operator=(const CDecompressor&) = delete;
 
-    // Inside a guard only.
+    // Under the error trap only.
     void Create() {
         jpeg_create_decompress(&m_info);
         m_info.progress = &m_progress;
     }
     template <typename Step>
     bool Run(Step&& step) {
-        return RunGuarded(m_trap, step);
+        return RunUnderErrorTrap(m_trap, step);
     }
     jpeg_decompress_struct& Info() { return m_info; }
     int Warnings() const { return m_trap.warnings; }
@@ -119,7 +119,7 @@ struct CJpegInput {
     size_t length = 0;
 };
 
-// Inside a guard only.
+// Under the error trap only.
 void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
     if (input.file != nullptr) {
         jpeg_stdio_src(info, input.file);
@@ -136,7 +136,7 @@ int64_t PackedBytes(const jpeg_decompress_struct& info) {
     return int64_t{info.image_width} * info.image_height * 3;
 }
 
-// Inside a guard only. Reads the header and asks for blue-green-red, or CMYK
+// Under the error trap only. Reads the header and asks for blue-green-red, or CMYK
 // for a four-channel file (libjpeg turns YCCK into CMYK itself and cannot
 // turn CMYK into BGR). Other channel counts fail when decoding starts.
 void ReadHeader(CDecompressor& decoder, const CJpegInput& input) {
@@ -177,7 +177,7 @@ public:
     virtual bool Took(JDIMENSION first, JDIMENSION count) = 0;
 };
 
-// Inside a guard only. One call of jpeg_read_scanlines; false when it gave
+// Under the error trap only. One call of jpeg_read_scanlines; false when it gave
 // nothing or the sink refused the rows.
 bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourChannelRows) {
     const JDIMENSION first = info.output_scanline;
@@ -397,7 +397,7 @@ boolean GrowOutput(j_compress_ptr info) {
         grown = false;
     }
     if (!grown) {
-        JumpToGuard(reinterpret_cast<j_common_ptr>(info));
+        JumpToErrorTrap(reinterpret_cast<j_common_ptr>(info));
     }
     ExposeFreeSpace(destination, used);
     return TRUE;
@@ -421,14 +421,14 @@ public:
     CCompressor(const CCompressor&) = delete;
     CCompressor& operator=(const CCompressor&) = delete;
 
-    // Inside a guard only.
+    // Under the error trap only.
     void Create() {
         jpeg_create_compress(&m_info);
         m_info.dest = &m_destination.manager;
     }
     template <typename Step>
     bool Run(Step&& step) {
-        return RunGuarded(m_trap, step);
+        return RunUnderErrorTrap(m_trap, step);
     }
     jpeg_compress_struct& Info() { return m_info; }
 
@@ -450,7 +450,7 @@ bool IsEncodable(const CImageBuffer& image) {
     return stride * image.m_nHeight <= static_cast<int64_t>(image.m_pBits.size());
 }
 
-// Inside a guard only.
+// Under the error trap only.
 void WriteAllRows(jpeg_compress_struct& info, const CImageBuffer& image) {
     const size_t stride = size_t(image.m_nWidth) * 3 + size_t(image.m_nPadBytes);
     // libjpeg only reads the rows, but its row type is not const.
