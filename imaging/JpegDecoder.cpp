@@ -84,9 +84,9 @@ int64_t PackedBytes(const jpeg_decompress_struct& info) {
     return int64_t{info.image_width} * info.image_height * 3;
 }
 
-// Under the error trap only. Reads the header and asks for blue-green-red, or CMYK
-// for a four-channel file (libjpeg turns YCCK into CMYK itself and cannot
-// turn CMYK into BGR). Other channel counts fail when decoding starts.
+// Under the error trap only. Reads the header and asks for blue-green-red, or
+// CMYK for a four-channel file (libjpeg turns YCCK into CMYK itself and
+// cannot turn CMYK into BGR). Other channel counts fail when decoding starts.
 void ReadHeader(CDecompressor& decoder, const CJpegInput& input) {
     jpeg_decompress_struct& info = decoder.Info();
     decoder.Create();
@@ -125,8 +125,8 @@ public:
     virtual bool Took(JDIMENSION first, JDIMENSION count) = 0;
 };
 
-// Under the error trap only. One call of jpeg_read_scanlines; false when it gave
-// nothing or the sink refused the rows.
+// Under the error trap only. One call of jpeg_read_scanlines; false when it
+// gave nothing or the sink refused the rows.
 bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourChannelRows) {
     const JDIMENSION first = info.output_scanline;
     const JDIMENSION wanted = std::min(kRowsPerRead, info.output_height - first);
