@@ -6,7 +6,7 @@
 #include <QEvent>
 
 #include "app/ResourceIds.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/DocImageObserver.h"
 
 class CDocImageEvent : public QEvent {
 public:

@@ -62,10 +62,10 @@ void CQuorvelApp::ConnectCommands() {
             [this] { m_pFrame->SetRecentFiles(m_recentFiles.Paths()); });
     m_pFrame->SetRecentFiles(m_recentFiles.Paths());
     connect(m_pFrame->Action(ID_FILE_OPEN), &QAction::triggered, this,
-            [this] { RunGuarded([this] { OnFileOpen(); }); });
+            [this] { RunCommandShowingError([this] { OnFileOpen(); }); });
     connect(m_pFrame->Action(ID_APP_ABOUT), &QAction::triggered, this, [this] { OnAppAbout(); });
     connect(m_pFrame.get(), &CMainFrame::RecentFileChosen, this,
-            [this](int index) { RunGuarded([this, index] { OnRecentFile(index); }); });
+            [this](int index) { RunCommandShowingError([this, index] { OnRecentFile(index); }); });
 }
 
 void CQuorvelApp::OnFileOpen() {

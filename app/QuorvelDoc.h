@@ -13,7 +13,8 @@
 
 #include "dates/FileTimes.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/DocImageObserver.h"
+#include "imaging/PackedPicture.h"
 #include "util/WorkFiles.h"
 
 class CSettingsStore;

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "util/MemoryTuning.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "editor/MarkerEditor.h"
 #include "exif/ExifBlock.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"

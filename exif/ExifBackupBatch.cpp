@@ -1,7 +1,7 @@
 #include "exif/ExifBackupBatch.h"
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"

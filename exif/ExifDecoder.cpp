@@ -273,17 +273,17 @@ std::vector<uint8_t> HexPrefixToBytes(const std::string& hex, size_t maxChars) {
 
 }  // namespace
 
-int DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictionary) {
+bool DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictionary) {
     dictionary.ClearData();
     const CTiffView view(tiff, length);
     if (!HasTiffHeader(view)) {
-        return 0;
+        return false;
     }
     WalkDirectories(view, dictionary);
-    return 1;
+    return true;
 }
 
-int DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& dictionary) {
+bool DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& dictionary) {
     const size_t usable = std::min(length, hex.size());
     // The header is checked first, so that a whole file that is no TIFF
     // structure is not converted in vain.
@@ -291,7 +291,7 @@ int DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& diction
         HexPrefixToBytes(hex, std::min<size_t>(usable, 2 * kHeaderSize));
     if (!HasTiffHeader(CTiffView(header.data(), header.size()))) {
         dictionary.ClearData();
-        return 0;
+        return false;
     }
     const std::vector<uint8_t> tiff = HexPrefixToBytes(hex, usable);
     return DecodeExifTiff(tiff.data(), tiff.size(), dictionary);

@@ -9,15 +9,16 @@
 
 class CTagDictionary;
 
-// 1 when the header is a TIFF header (the directories were walked, also when
-// the walk stopped early at damage); 0 when it is not, including a structure
-// shorter than the 8-byte header. Clears the data column first in every case.
+// True when the header is a TIFF header (the directories were walked, also
+// when the walk stopped early at damage); false when it is not, including a
+// structure shorter than the 8-byte header. Clears the data column first in
+// every case.
 // A directory that runs past the structure, an entry whose count is negative
 // or whose values lie outside the structure ends the walk of that directory;
-// an entry of a type that does not exist ends the whole decode (result 1).
-int DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictionary);
+// an entry of a type that does not exist ends the whole decode (result true).
+bool DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictionary);
 
 // The same on hex text (two upper-case characters a byte); length in
 // characters. The structure ends at the first character that is not
 // upper-case hex, and a last unpaired character is ignored.
-int DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& dictionary);
+bool DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& dictionary);

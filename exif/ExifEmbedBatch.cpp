@@ -5,7 +5,7 @@
 #include "dates/FileTimes.h"
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"

@@ -1,7 +1,7 @@
 #include "exif/ExifEmbedding.h"
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
 #include "util/FileHelpers.h"
 

@@ -9,7 +9,8 @@
 #include "exif/ExifDecoder.h"
 #include "exif/YBigNumber.h"
 #include "hexcodec/Cipher.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/JpegEncoder.h"
 #include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
@@ -162,14 +163,14 @@ std::string CExifEngine::ExifBackupName(const std::string& jpegPath,
     return BatchOutputName(jpegPath, settings.Read(settings::kExifName), ".exif");
 }
 
-int CExifEngine::DecodeExifHex(const std::string& tiffHex) {
+bool CExifEngine::DecodeExifHex(const std::string& tiffHex) {
     return ::DecodeExifHex(tiffHex, tiffHex.size(), m_dictionary);
 }
 
-int CExifEngine::DecodeExifInHex(const std::string& fileHex) {
+bool CExifEngine::DecodeExifInHex(const std::string& fileHex) {
     const std::optional<CExifLocation> location = LocateExifHex(fileHex);
     if (!location) {
-        return 0;
+        return false;
     }
     return ::DecodeExifHex(fileHex.substr(location->start, location->length), location->length,
                            m_dictionary);
@@ -184,6 +185,6 @@ EExifResult CExifEngine::ProbeExifFile(const std::string& path) {
         return EExifResult::NotFound;
     }
     const std::string hex = HexOf(*file);
-    const bool decoded = DecodeExifInHex(hex) != 0 || DecodeExifHex(hex) != 0;
+    const bool decoded = DecodeExifInHex(hex) || DecodeExifHex(hex);
     return decoded ? EExifResult::Done : EExifResult::NotFound;
 }

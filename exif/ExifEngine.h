@@ -79,8 +79,12 @@ public:
     // the setting exifname, and ".exif".
     static std::string ExifBackupName(const std::string& jpegPath, const CSettingsStore& settings);
 
-    int DecodeExifHex(const std::string& tiffHex);
-    int DecodeExifInHex(const std::string& fileHex);
+    // Decodes the TIFF structure of tiffHex into the dictionary; false when
+    // it is none.
+    bool DecodeExifHex(const std::string& tiffHex);
+    // Decodes the first Exif block of a whole file's hex text; false when
+    // there is none or it holds no TIFF structure.
+    bool DecodeExifInHex(const std::string& fileHex);
     // Done when the file carries a decodable Exif structure (the dictionary's
     // data now describes it), NotFound when it does not, FileNotOpened when it
     // cannot be opened.

@@ -6,7 +6,7 @@
 
 #include "exif/ExifEngine.h"
 #include "imaging/ImageTools.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHelpers.h"

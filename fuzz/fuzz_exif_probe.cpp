@@ -38,10 +38,10 @@ CTagDictionary& FuzzDictionary() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CTagDictionary& dictionary = FuzzDictionary();
-    const int fromBytes = DecodeExifTiff(data, size, dictionary);
+    const bool fromBytes = DecodeExifTiff(data, size, dictionary);
     const std::vector<CExifTagEntry> bytesEntries = dictionary.Entries();
     const std::string hex = CCipher().Bin2CStringHex(data, static_cast<int>(size));
-    const int fromHex = DecodeExifHex(hex, hex.size(), dictionary);
+    const bool fromHex = DecodeExifHex(hex, hex.size(), dictionary);
     if (fromHex != fromBytes) {
         std::abort();
     }

@@ -11,7 +11,7 @@
 
 #include "exif/ExifBlock.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegEncoder.h"
 #include "util/FileHelpers.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "imaging/ImageBuffer.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/PackedPicture.h"
 #include "optimise/BatchSaving.h"
 #include "optimise/Optimiser.h"
 #include "util/EngineListener.h"

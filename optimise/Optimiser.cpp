@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"

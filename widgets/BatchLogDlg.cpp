@@ -49,7 +49,7 @@ void CBatchLogDlg::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     const CWaitCursor wait;
-    RunGuarded([this, &paths] { ProcessDrop(paths); });
+    RunCommandShowingError([this, &paths] { ProcessDrop(paths); });
 }
 
 void CBatchLogDlg::reject() {

@@ -8,8 +8,9 @@
 
 #include "util/MessageSink.h"
 
+// Runs command; an exception it throws is shown in a message and goes no further.
 template <typename Command>
-void RunGuarded(Command&& command) {
+void RunCommandShowingError(Command&& command) {
     try {
         std::forward<Command>(command)();
     } catch (const std::exception& error) {

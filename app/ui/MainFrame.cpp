@@ -102,7 +102,7 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::ConnectCommand(int id, std::function<void()> handler) {
     connect(Action(id), &QAction::triggered, this,
-            [handler = std::move(handler)] { RunGuarded(handler); });
+            [handler = std::move(handler)] { RunCommandShowingError(handler); });
 }
 
 void CMainFrame::ConnectCommands() {

@@ -162,7 +162,7 @@ void CQuorvelView::dropEvent(QDropEvent* event) {
         return;
     }
     const std::string& first = files.front();
-    RunGuarded([this, &first] { m_doc.OpenPicture(first); });
+    RunCommandShowingError([this, &first] { m_doc.OpenPicture(first); });
     event->acceptProposedAction();
 }
 

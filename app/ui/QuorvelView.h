@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "imaging/JpegCodec.h"
+#include "imaging/PackedPicture.h"
 
 class CBatchExifBackupDlg;
 class CBatchExifEmbedDlg;

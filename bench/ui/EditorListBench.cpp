@@ -22,7 +22,7 @@
 #include "editor/EditorWorkCopy.h"
 #include "editor/MarkerEditor.h"
 #include "editor/ui/SegmentRowModel.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 

@@ -69,7 +69,7 @@ void CBatchFileDateDlg::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    RunGuarded([this, &paths] { ApplyTo(paths); });
+    RunCommandShowingError([this, &paths] { ApplyTo(paths); });
 }
 
 void CBatchFileDateDlg::ApplyTo(const std::vector<std::string>& paths) {

@@ -45,13 +45,13 @@ CSampleConvertDlg::CSampleConvertDlg(const CWorkFiles& work, CExifEngine& exif, 
     m_ui->IDC_1059->header()->setStretchLastSection(false);
     m_ui->IDC_1059->setColumnWidth(0, kFileColumnWidth);
     connect(m_ui->IDC_1060, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnLoadSample(); }); });
+            [this] { RunCommandShowingError([this] { OnLoadSample(); }); });
     connect(m_ui->IDC_1050, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnRegister(); }); });
+            [this] { RunCommandShowingError([this] { OnRegister(); }); });
     connect(m_ui->IDC_1016, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnRemove(); }); });
+            [this] { RunCommandShowingError([this] { OnRemove(); }); });
     connect(m_ui->IDC_1061, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnConvert(); }); });
+            [this] { RunCommandShowingError([this] { OnConvert(); }); });
     connect(m_ui->IDC_1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

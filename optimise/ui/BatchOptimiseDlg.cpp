@@ -28,7 +28,7 @@ void CBatchOptimiseDlg::StartNextFile() {
     EPrepareResult prepared = EPrepareResult::Skipped;
     // Busy until here: a message shown while the file is prepared runs the
     // event loop, and a drop taken then would start a second file.
-    RunGuarded([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
+    RunCommandShowingError([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
     m_bStartingNextFile = false;
     if (prepared == EPrepareResult::ReadyToScan) {
         CHedThread& record = m_batch.Record();
@@ -46,7 +46,7 @@ void CBatchOptimiseDlg::PostNextFile() {
 }
 
 void CBatchOptimiseDlg::OnScanFinished(EHedStatus status) {
-    RunGuarded([this, status] { m_batch.FinishScan(status); });
+    RunCommandShowingError([this, status] { m_batch.FinishScan(status); });
     // A cancel ends the batch; every other end goes on with the next file,
     // once the scanner that is waiting for this handler has ended.
     if (status != EHedStatus::Cancelled) {

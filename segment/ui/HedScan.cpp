@@ -112,7 +112,7 @@ void CHedScan::HandleFinished(EHedStatus status) {
         // Every end closes the progress window, an empty file's too: the owner
         // goes on by itself, so nothing would ever close it later.
         m_pProgress.reset();
-        RunGuarded([this, status] { m_onFinished(status); });
+        RunCommandShowingError([this, status] { m_onFinished(status); });
         // Only now: a message shown by the handler runs the event loop, and a
         // new scan started from there would wait for this one for ever.
         m_bRunning = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/EditorWorkCopy.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "tests/support/TestFiles.h"
 #include "util/MessageSink.h"

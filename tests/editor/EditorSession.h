@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/MarkerEditor.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/PackedPicture.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/TempDir.h"
 

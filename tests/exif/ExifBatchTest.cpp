@@ -8,7 +8,7 @@
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"

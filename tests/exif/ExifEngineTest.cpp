@@ -7,7 +7,7 @@
 #include <string>
 
 #include "exif/ExifBlock.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"

@@ -1,4 +1,6 @@
-#include "imaging/JpegCodec.h"
+#include "imaging/DocImageObserver.h"
+#include "imaging/JpegDecoder.h"
+#include "imaging/JpegEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "exif/ExifBlock.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"

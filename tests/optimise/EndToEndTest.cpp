@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "dates/FileTimes.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/CameraFiles.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/JpegMaker.h"

@@ -10,7 +10,7 @@
 
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/KestrinFF.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"

@@ -1,6 +1,7 @@
-// Every JPEG decode and encode of the program. The packed picture that
-// DecodeJpegToPacked makes is the reference of every pixel-identity check:
-// removing marker segments must never change one byte of it.
+// Every JPEG decode of the program, and the pixel check built on it. The
+// packed picture that DecodeJpegToPacked makes is the reference of every
+// pixel-identity check: removing marker segments must never change one byte
+// of it.
 //
 // A decode succeeds when the library finishes the whole picture without a fatal
 // error. Warnings about corrupt data do not fail it (the decode is still
@@ -11,21 +12,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "imaging/ImageBuffer.h"
-
-// Width x height x 3 bytes, blue-green-red, top row first, no padding.
-struct CPackedPicture {
-    std::vector<uint8_t> m_pBits;
-    int64_t m_nSize = 0;
-    int32_t m_nWidth = 1;
-    int32_t m_nHeight = 1;
-    // Corrupt-data warnings the decode of these pixels met.
-    int m_nWarnings = 0;
-};
+#include "imaging/PackedPicture.h"
 
 // Decodes path into image in own form, rows padded to four bytes.
 bool DecodeJpegFile(const std::string& path, CImageBuffer& image);
@@ -38,12 +28,11 @@ bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffe
 // allocating anything for the picture; false when the header is unreadable.
 bool ReadJpegHeaderSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height);
 
-// Encodes an own-form image at quality 75 with no JFIF segment: the result
-// starts FF D8 and the table and frame segments follow at once.
-std::optional<std::vector<uint8_t>> EncodeJpegToMemory(const CImageBuffer& image);
-
-// The dialogs' decode: false at once for a name not ending in "jpg" (any case).
-// On success picture is replaced; on failure it is left as it was.
+// Decodes the file at path, whatever its name. On success picture is
+// replaced; on failure it is left as it was.
+bool DecodeJpegFileToPacked(const std::string& path, CPackedPicture& picture);
+// The dialogs' decode: the same, but false at once for a name not ending in
+// "jpg" in any case (HasJpgName).
 bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
 // The same decode into the memory picture holds, for a caller that decodes
 // one picture after another: a picture no larger than the one before takes
@@ -55,27 +44,6 @@ bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, si
                                CPackedPicture& picture);
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
-
-// The codes of WM_DOC_IMAGE, with the message's own numbers.
-enum class EDocImageCode {
-    // A new picture is about to be decoded: views drop their drawing cache.
-    DropCache = 300,
-    // A new picture was stored: views rebuild and redraw.
-    Stored = 200,
-};
-
-// Told before the document decodes a picture and after it stored one.
-class IDocImageObserver {
-public:
-    virtual ~IDocImageObserver() = default;
-    virtual void OnDocImage(EDocImageCode code) = 0;
-};
-
-// The document's decode: no name check; DropCache before decoding, Stored
-// after picture was replaced. A failed decode leaves picture as it was and
-// sends nothing more.
-bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
-                           IDocImageObserver& observer);
 
 // True only when path passes the name check, decodes, and its pixels are the
 // referenceSize bytes of reference exactly (same size, every byte equal). A

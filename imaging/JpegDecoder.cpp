@@ -1,20 +1,14 @@
-// The codec wrapper on libjpeg. libjpeg reports a fatal error by calling the
-// error manager's error_exit, which must not return: ours jumps back to the
-// guard of the running operation, which then fails. The library therefore
-// never ends the process, and every libjpeg call runs inside such a guard.
-#include "imaging/JpegCodec.h"
-
-// jpeglib.h needs FILE and size_t declared before it.
-#include <cstdio>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
+// The decoder of the codec, and the pixel check built on it. Every libjpeg
+// call runs under the codec's error trap, so a damaged file fails the decode
+// and never ends the process.
+#include "imaging/JpegDecoder.h"
 
 #include <algorithm>
-#include <csetjmp>
+#include <cstdio>
 #include <memory>
 #include <new>
 
+#include "imaging/JpegErrorTrap.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -26,83 +20,37 @@ constexpr int64_t kMaxPictureBytes = int64_t{1} << 30;
 // way of making one small file cost minutes of decoding.
 constexpr int kMaxScans = 1000;
 constexpr JDIMENSION kRowsPerRead = 16;
-constexpr int kEncodeQuality = 75;
-constexpr size_t kMinEncodeBuffer = 4096;
-
-struct CErrorTrap {
-    jpeg_error_mgr manager{};
-    std::jmp_buf jump{};
-    int warnings = 0;
-};
-
-CErrorTrap& TrapOf(j_common_ptr info) {
-    return *static_cast<CErrorTrap*>(info->client_data);
-}
-
-[[noreturn]] void JumpToGuard(j_common_ptr info) {
-    std::longjmp(TrapOf(info).jump, 1);
-}
-
-// Level -1 is a warning (mostly corrupt data the decoder stepped over); the
-// other levels are traces.
-void CountWarning(j_common_ptr info, int level) {
-    if (level < 0) {
-        ++TrapOf(info).warnings;
-    }
-}
-
-void StayQuiet(j_common_ptr) {}
 
 void StopEndlessScans(j_common_ptr info) {
     if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-        JumpToGuard(info);
+        JumpToErrorTrap(info);
     }
-}
-
-void InstallTrap(j_common_ptr info, CErrorTrap& trap) {
-    info->err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = JumpToGuard;
-    trap.manager.emit_message = CountWarning;
-    trap.manager.output_message = StayQuiet;
-    info->client_data = &trap;
-}
-
-// Runs step and gives its result, or false when libjpeg failed inside it. The
-// jump skips step's frames: step must hold no object with a destructor and
-// must keep what it makes outside itself. Throwing out of step is fine, as
-// long as the throw does not start inside libjpeg.
-template <typename Step>
-[[gnu::noinline]] bool RunGuarded(CErrorTrap& trap, Step&& step) {
-    if (setjmp(trap.jump) != 0) {
-        return false;
-    }
-    return step();
 }
 
 class CDecompressor {
 public:
     CDecompressor() {
-        InstallTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
+        InstallErrorTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
         m_progress.progress_monitor = StopEndlessScans;
     }
     ~CDecompressor() { jpeg_destroy_decompress(&m_info); }
     CDecompressor(const CDecompressor&) = delete;
     CDecompressor& operator=(const CDecompressor&) = delete;
 
-    // Inside a guard only.
+    // Under the error trap only.
     void Create() {
         jpeg_create_decompress(&m_info);
         m_info.progress = &m_progress;
     }
     template <typename Step>
     bool Run(Step&& step) {
-        return RunGuarded(m_trap, step);
+        return RunUnderErrorTrap(m_trap, step);
     }
     jpeg_decompress_struct& Info() { return m_info; }
     int Warnings() const { return m_trap.warnings; }
 
 private:
-    CErrorTrap m_trap;
+    CJpegErrorTrap m_trap;
     jpeg_progress_mgr m_progress{};
     jpeg_decompress_struct m_info{};
 };
@@ -119,7 +67,7 @@ struct CJpegInput {
     size_t length = 0;
 };
 
-// Inside a guard only.
+// Under the error trap only.
 void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
     if (input.file != nullptr) {
         jpeg_stdio_src(info, input.file);
@@ -136,9 +84,9 @@ int64_t PackedBytes(const jpeg_decompress_struct& info) {
     return int64_t{info.image_width} * info.image_height * 3;
 }
 
-// Inside a guard only. Reads the header and asks for blue-green-red, or CMYK
-// for a four-channel file (libjpeg turns YCCK into CMYK itself and cannot
-// turn CMYK into BGR). Other channel counts fail when decoding starts.
+// Under the error trap only. Reads the header and asks for blue-green-red, or
+// CMYK for a four-channel file (libjpeg turns YCCK into CMYK itself and
+// cannot turn CMYK into BGR). Other channel counts fail when decoding starts.
 void ReadHeader(CDecompressor& decoder, const CJpegInput& input) {
     jpeg_decompress_struct& info = decoder.Info();
     decoder.Create();
@@ -177,8 +125,8 @@ public:
     virtual bool Took(JDIMENSION first, JDIMENSION count) = 0;
 };
 
-// Inside a guard only. One call of jpeg_read_scanlines; false when it gave
-// nothing or the sink refused the rows.
+// Under the error trap only. One call of jpeg_read_scanlines; false when it
+// gave nothing or the sink refused the rows.
 bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourChannelRows) {
     const JDIMENSION first = info.output_scanline;
     const JDIMENSION wanted = std::min(kRowsPerRead, info.output_height - first);
@@ -345,14 +293,6 @@ bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture) {
     return false;
 }
 
-bool DecodeFileToPacked(const std::string& path, CPackedPicture& picture) {
-    const CFilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        return false;
-    }
-    return DecodeToPacked({file.get()}, picture);
-}
-
 size_t PaddedStride(int32_t width) {
     return (size_t(width) * 3 + 3) / 4 * 4;
 }
@@ -364,106 +304,6 @@ void StoreOwnForm(CImageBuffer& image, std::vector<uint8_t>&& bits, int32_t widt
     image.m_nSize = static_cast<int64_t>(image.m_pBits.size());
     image.m_nBitCount = 24;
     image.m_nPadBytes = static_cast<int32_t>(PaddedStride(width) - size_t(width) * 3);
-}
-
-// libjpeg output into a vector that grows as needed.
-struct CVectorDestination {
-    jpeg_destination_mgr manager{};
-    std::vector<uint8_t>* bytes = nullptr;
-};
-
-CVectorDestination& DestinationOf(j_compress_ptr info) {
-    return *reinterpret_cast<CVectorDestination*>(info->dest);
-}
-
-void ExposeFreeSpace(CVectorDestination& destination, size_t used) {
-    destination.manager.next_output_byte = destination.bytes->data() + used;
-    destination.manager.free_in_buffer = destination.bytes->size() - used;
-}
-
-void StartOutput(j_compress_ptr info) {
-    ExposeFreeSpace(DestinationOf(info), 0);
-}
-
-// Called with the whole buffer full. An exception must not cross libjpeg, so
-// a failed growth becomes libjpeg's own out-of-memory failure.
-boolean GrowOutput(j_compress_ptr info) {
-    CVectorDestination& destination = DestinationOf(info);
-    const size_t used = destination.bytes->size();
-    bool grown = true;
-    try {
-        destination.bytes->resize(used * 2);
-    } catch (const std::bad_alloc&) {
-        grown = false;
-    }
-    if (!grown) {
-        JumpToGuard(reinterpret_cast<j_common_ptr>(info));
-    }
-    ExposeFreeSpace(destination, used);
-    return TRUE;
-}
-
-void FinishOutput(j_compress_ptr info) {
-    CVectorDestination& destination = DestinationOf(info);
-    destination.bytes->resize(destination.bytes->size() - destination.manager.free_in_buffer);
-}
-
-class CCompressor {
-public:
-    explicit CCompressor(std::vector<uint8_t>& output) {
-        InstallTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
-        m_destination.bytes = &output;
-        m_destination.manager.init_destination = StartOutput;
-        m_destination.manager.empty_output_buffer = GrowOutput;
-        m_destination.manager.term_destination = FinishOutput;
-    }
-    ~CCompressor() { jpeg_destroy_compress(&m_info); }
-    CCompressor(const CCompressor&) = delete;
-    CCompressor& operator=(const CCompressor&) = delete;
-
-    // Inside a guard only.
-    void Create() {
-        jpeg_create_compress(&m_info);
-        m_info.dest = &m_destination.manager;
-    }
-    template <typename Step>
-    bool Run(Step&& step) {
-        return RunGuarded(m_trap, step);
-    }
-    jpeg_compress_struct& Info() { return m_info; }
-
-private:
-    CErrorTrap m_trap;
-    CVectorDestination m_destination;
-    jpeg_compress_struct m_info{};
-};
-
-// An own-form picture whose bits hold every row it claims, and that libjpeg
-// can take.
-bool IsEncodable(const CImageBuffer& image) {
-    if (image.IsPluginForm() || image.m_nWidth < 1 || image.m_nHeight < 1 ||
-        image.m_nWidth > JPEG_MAX_DIMENSION || image.m_nHeight > JPEG_MAX_DIMENSION ||
-        image.m_nPadBytes < 0) {
-        return false;
-    }
-    const int64_t stride = int64_t{image.m_nWidth} * 3 + image.m_nPadBytes;
-    return stride * image.m_nHeight <= static_cast<int64_t>(image.m_pBits.size());
-}
-
-// Inside a guard only.
-void WriteAllRows(jpeg_compress_struct& info, const CImageBuffer& image) {
-    const size_t stride = size_t(image.m_nWidth) * 3 + size_t(image.m_nPadBytes);
-    // libjpeg only reads the rows, but its row type is not const.
-    uint8_t* bits = const_cast<uint8_t*>(image.m_pBits.data());
-    JSAMPROW rows[kRowsPerRead];
-    while (info.next_scanline < info.image_height) {
-        const JDIMENSION first = info.next_scanline;
-        const JDIMENSION count = std::min(kRowsPerRead, info.image_height - first);
-        for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = bits + (first + i) * stride;
-        }
-        jpeg_write_scanlines(&info, rows, count);
-    }
 }
 
 }  // namespace
@@ -517,39 +357,16 @@ bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffe
     }
 }
 
-std::optional<std::vector<uint8_t>> EncodeJpegToMemory(const CImageBuffer& image) {
-    if (!IsEncodable(image)) {
-        return std::nullopt;
+bool DecodeJpegFileToPacked(const std::string& path, CPackedPicture& picture) {
+    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        return false;
     }
-    try {
-        std::vector<uint8_t> output(std::max(kMinEncodeBuffer, image.m_pBits.size() / 4));
-        CCompressor encoder(output);
-        const bool encoded = encoder.Run([&] {
-            jpeg_compress_struct& info = encoder.Info();
-            encoder.Create();
-            info.image_width = static_cast<JDIMENSION>(image.m_nWidth);
-            info.image_height = static_cast<JDIMENSION>(image.m_nHeight);
-            info.input_components = 3;
-            info.in_color_space = JCS_EXT_BGR;
-            jpeg_set_defaults(&info);
-            jpeg_set_quality(&info, kEncodeQuality, TRUE);
-            info.write_JFIF_header = FALSE;
-            jpeg_start_compress(&info, TRUE);
-            WriteAllRows(info, image);
-            jpeg_finish_compress(&info);
-            return true;
-        });
-        if (!encoded) {
-            return std::nullopt;
-        }
-        return output;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    return DecodeToPacked({file.get()}, picture);
 }
 
 bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture) {
-    return HasJpgName(path) && DecodeFileToPacked(path, picture);
+    return HasJpgName(path) && DecodeJpegFileToPacked(path, picture);
 }
 
 bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture) {
@@ -572,16 +389,6 @@ bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, si
 
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {
     return DecodeToPacked({nullptr, bytes, length}, picture);
-}
-
-bool DecodeJpegForDocument(const std::string& path, CPackedPicture& picture,
-                           IDocImageObserver& observer) {
-    observer.OnDocImage(EDocImageCode::DropCache);
-    if (!DecodeFileToPacked(path, picture)) {
-        return false;
-    }
-    observer.OnDocImage(EDocImageCode::Stored);
-    return true;
 }
 
 bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,

@@ -1,0 +1,16 @@
+// The picture every pixel-identity check compares: what the decoder makes of
+// a JPEG file before any of its marker segments were removed.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Width x height x 3 bytes, blue-green-red, top row first, no padding.
+struct CPackedPicture {
+    std::vector<uint8_t> m_pBits;
+    int64_t m_nSize = 0;
+    int32_t m_nWidth = 1;
+    int32_t m_nHeight = 1;
+    // Corrupt-data warnings the decode of these pixels met.
+    int m_nWarnings = 0;
+};
