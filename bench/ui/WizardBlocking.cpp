@@ -20,7 +20,7 @@
 
 #include "bench/ui/TimedApplication.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "optimise/WizardSession.h"
 #include "optimise/ui/KestrinProSeet.h"
 #include "segment/KeptHeaderList.h"

@@ -33,7 +33,7 @@ void CKestrinAddExif::OnChooseFile() {
 
 bool CKestrinAddExif::validatePage() {
     bool embedded = false;
-    RunGuarded([this, &embedded] { embedded = Embed(); });
+    RunCommandShowingError([this, &embedded] { embedded = Embed(); });
     return embedded;
 }
 

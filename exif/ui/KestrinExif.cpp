@@ -27,7 +27,7 @@ CKestrinExif::~CKestrinExif() = default;
 
 void CKestrinExif::initializePage() {
     m_ui->IDC_1046->clear();
-    RunGuarded([this] {
+    RunCommandShowingError([this] {
         if (Session().ReadEmbeddedExif() != EExifResult::Done) {
             ShowMessage("Exif情報が検出されません。埋め込みに失敗していると考えられます。");
         }

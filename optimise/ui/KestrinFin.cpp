@@ -14,7 +14,7 @@ CKestrinFin::CKestrinFin(CWizardSession& session, QWidget* parent)
     m_ui->setupUi(this);
     setFinalPage(true);
     connect(m_ui->IDC_1015, &QPushButton::clicked, this, [this] {
-        RunGuarded([this] { OpenWithAssociatedApp(Session().WorkCopyForViewing()); });
+        RunCommandShowingError([this] { OpenWithAssociatedApp(Session().WorkCopyForViewing()); });
     });
 }
 
@@ -22,7 +22,7 @@ CKestrinFin::~CKestrinFin() = default;
 
 bool CKestrinFin::validatePage() {
     bool saved = false;
-    RunGuarded([this, &saved] { saved = Save(); });
+    RunCommandShowingError([this, &saved] { saved = Save(); });
     return saved;
 }
 

@@ -20,15 +20,15 @@ CWorkCopyPage::CWorkCopyPage(CWizardSession& session, int resource, const QStrin
     setTitle(title);
     m_ui->labelPurpose->setText(purpose);
     connect(m_ui->IDC_1015, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnViewResult(); }); });
+            [this] { RunCommandShowingError([this] { OnViewResult(); }); });
     connect(m_ui->IDC_1048, &QPushButton::clicked, this,
-            [this] { RunGuarded([this] { OnSaveExif(); }); });
+            [this] { RunCommandShowingError([this] { OnSaveExif(); }); });
 }
 
 CWorkCopyPage::~CWorkCopyPage() = default;
 
 void CWorkCopyPage::initializePage() {
-    RunGuarded([this] { StartSequence(); });
+    RunCommandShowingError([this] { StartSequence(); });
     SessionChanged();
 }
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"

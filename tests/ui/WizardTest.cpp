@@ -20,6 +20,7 @@
 #include "app/ResourceIds.h"
 #include "app/ui/MainFrame.h"
 #include "exif/ExifEngine.h"
+#include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
 #include "optimise/ui/KestrinProSeet.h"
 #include "segment/KeptHeaderList.h"
