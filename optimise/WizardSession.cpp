@@ -37,6 +37,7 @@ CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& set
                                CWizardDocument document)
     : m_work(work),
       m_settings(settings),
+      m_keptCodes(keptCodes),
       m_exif(exif),
       m_document(std::move(document)),
       m_optimiser(EOptimiseForm::Wizard, work, settings, keptCodes) {
@@ -99,6 +100,11 @@ void CWizardSession::FinishScan(EHedStatus status) {
         m_strLog = "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...";
         ClearSegments(m_HedThread.m_Obj);
     }
+}
+
+void CWizardSession::TakeEditedWorkCopy(bool hasList) {
+    m_bHasResult = hasList;
+    m_bStopped = !hasList;
 }
 
 EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {

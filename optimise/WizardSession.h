@@ -21,8 +21,6 @@
 #include "optimise/Optimiser.h"
 #include "segment/HedThread.h"
 
-struct CExifCutSizes;
-
 class CSettingsStore;
 
 // The three wizards of the selection page, by the value of its radio group.
@@ -61,6 +59,9 @@ public:
                    CWizardDocument document);
 
     const CSettingsStore& Settings() const { return m_settings; }
+    const CWorkFiles& WorkFiles() const { return m_work; }
+    const std::vector<std::string>& KeptCodes() const { return m_keptCodes; }
+    const CPackedPicture* DocumentPicture() const { return m_document.m_pPicture; }
 
     void ChoosePath(EWizardPath path) { m_path = path; }
     EWizardPath Path() const { return m_path; }
@@ -80,6 +81,12 @@ public:
     // values (entries with data) follow in ExifRows(). The probe's result.
     EExifResult ReadEmbeddedExif();
     const std::vector<CExifTagEntry>& ExifRows() const { return m_exifRows; }
+
+    // The marker editor's page was left with its list in the hex work file,
+    // checked there and, when it no longer shows the picture, confirmed by the
+    // user. Without a scanned list (a failed copy, a cancelled scan, every
+    // segment deleted) the run only ends: an empty file never replaces one.
+    void TakeEditedWorkCopy(bool hasList);
 
     // The work copy, brought up to the latest result when there is one; the
     // file to open for a look at it.
@@ -104,9 +111,6 @@ public:
     // The scan ended with a result the next page may use.
     bool HasResult() const { return m_bHasResult; }
     const std::string& DocumentPath() const { return m_document.m_strPath; }
-    // The document reads its file again after Finish unless a page said otherwise.
-    bool ReloadAfterFinish() const { return m_bReloadAfterFinish; }
-    void SkipReload() { m_bReloadAfterFinish = false; }
 
 private:
     void ResetRun();
@@ -119,6 +123,7 @@ private:
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
+    const std::vector<std::string>& m_keptCodes;
     CExifEngine& m_exif;
     CWizardDocument m_document;
     COptimiser m_optimiser;
@@ -132,5 +137,4 @@ private:
     bool m_bHasResult = false;
     bool m_bEmbedded = false;
     bool m_bScanning = false;
-    bool m_bReloadAfterFinish = true;
 };

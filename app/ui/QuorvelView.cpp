@@ -198,7 +198,7 @@ void CQuorvelView::OnOptimiseWizard() {
                             status ? std::optional<CFileTimes>(status->m_times) : std::nullopt});
     CKestrinProSeet sheet(session, this);
     sheet.setWindowTitle(QStringLiteral("JPEGﾍｯﾀﾞｰ情報の編集"));
-    if (sheet.exec() == QDialog::Accepted && session.ReloadAfterFinish()) {
+    if (sheet.exec() == QDialog::Accepted) {
         m_doc.OpenPicture(session.DocumentPath());
     }
 }

@@ -15,8 +15,6 @@ CKestrinDel::CKestrinDel(CWizardSession& session, ChoiceHandler onChosen, int ne
     m_ui->icon0->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(size, size));
     m_ui->icon1->setPixmap(style()->standardIcon(QStyle::SP_FileIcon).pixmap(size, size));
     m_ui->icon2->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(size, size));
-    // The expert editor's page is not part of the sheet yet: its choice waits for it.
-    m_ui->IDC_1014_2->setEnabled(false);
 }
 
 CKestrinDel::~CKestrinDel() = default;

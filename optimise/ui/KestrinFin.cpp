@@ -20,6 +20,10 @@ CKestrinFin::CKestrinFin(CWizardSession& session, QWidget* parent)
 
 CKestrinFin::~CKestrinFin() = default;
 
+void CKestrinFin::initializePage() {
+    SessionChanged();
+}
+
 bool CKestrinFin::validatePage() {
     bool saved = false;
     RunCommandShowingError([this, &saved] { saved = Save(); });
@@ -29,6 +33,9 @@ bool CKestrinFin::validatePage() {
 // A failed overwrite ends the wizard after its message; a failed or
 // cancelled save under a new name keeps the page open for another try.
 bool CKestrinFin::Save() {
+    if (Session().IsStopped()) {
+        return true;
+    }
     if (m_ui->IDC_1026->isChecked()) {
         Session().SaveOverDocument();
         return true;

@@ -1,5 +1,7 @@
 // The finish page (resource 138): Finish saves the result over the
 // document's file (check box 1026) or under a name chosen in the save dialog.
+// Reached by a run that may not save (the editor left without a list), its
+// Finish only ends the wizard.
 #pragma once
 
 #include <memory>
@@ -17,6 +19,7 @@ public:
     CKestrinFin(CWizardSession& session, QWidget* parent);
     ~CKestrinFin() override;
 
+    void initializePage() override;
     bool validatePage() override;
 
 private:

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <vector>
 
+#include "editor/ui/KestrinFF.h"
 #include "exif/ui/KestrinAddExif.h"
 #include "exif/ui/KestrinBeginAdd.h"
 #include "exif/ui/KestrinExif.h"
@@ -29,7 +30,7 @@ CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     connect(this, &QWizard::currentIdChanged, this, &CKestrinProSeet::ApplyPageRules);
 }
 
-void CKestrinProSeet::AddPage(int id, CKestrinPage* page) {
+void CKestrinProSeet::AddPage(int id, QWizardPage* page) {
     setPage(id, page);
     // After the sheet's own handler, so that these rules have the last word.
     connect(page, &QWizardPage::completeChanged, this, &CKestrinProSeet::ApplyPageRules);
@@ -44,7 +45,7 @@ void CKestrinProSeet::AddPagesFor(EWizardPath path) {
             earlier->deleteLater();
         }
     }
-    std::vector<CKestrinPage*> pages;
+    std::vector<QWizardPage*> pages;
     switch (path) {
         case EWizardPath::Optimise:
             pages = {new CKestrinAuto(m_session, this)};
@@ -54,15 +55,21 @@ void CKestrinProSeet::AddPagesFor(EWizardPath path) {
                      new CKestrinExif(m_session, this)};
             break;
         case EWizardPath::Editor:
-            // The expert editor's page joins here; the selection page keeps
-            // its choice disabled until then.
+            pages = {NewEditorPage()};
             break;
     }
     pages.push_back(new CKestrinFin(m_session, this));
     int id = kFirstChosenPage;
-    for (CKestrinPage* page : pages) {
+    for (QWizardPage* page : pages) {
         AddPage(id++, page);
     }
+}
+
+CKestrinFF* CKestrinProSeet::NewEditorPage() {
+    m_pEditorPage = new CKestrinFF(m_session.Record(), m_session.WorkFiles(), m_session.Settings(),
+                                   m_session.KeptCodes(), this);
+    m_pEditorPage->SetDocument(m_session.DocumentPath(), m_session.DocumentPicture());
+    return m_pEditorPage;
 }
 
 CKestrinPage* CKestrinProSeet::CurrentPage() const {
@@ -76,6 +83,24 @@ void CKestrinProSeet::ApplyPageRules() {
     }
 }
 
+bool CKestrinProSeet::CurrentPageIsBusy() const {
+    const CKestrinPage* current = CurrentPage();
+    if (current != nullptr) {
+        return current->IsBusy();
+    }
+    return m_pEditorPage != nullptr && currentPage() == m_pEditorPage && m_pEditorPage->IsBusy();
+}
+
+bool CKestrinProSeet::validateCurrentPage() {
+    if (!QWizard::validateCurrentPage()) {
+        return false;
+    }
+    if (m_pEditorPage != nullptr && currentPage() == m_pEditorPage) {
+        m_session.TakeEditedWorkCopy(!m_pEditorPage->Editor().WorkingList().empty());
+    }
+    return true;
+}
+
 void CKestrinProSeet::done(int result) {
     // A stopped run's Finish only ends the wizard: nothing is saved.
     if (result == QDialog::Accepted && m_session.IsStopped()) {
@@ -85,8 +110,7 @@ void CKestrinProSeet::done(int result) {
 }
 
 void CKestrinProSeet::reject() {
-    const CKestrinPage* current = CurrentPage();
-    if (current != nullptr && current->IsBusy()) {
+    if (CurrentPageIsBusy()) {
         ShowMessage("計算中です！");
         return;
     }

@@ -3,13 +3,16 @@
 // pages keep their state in the session; the sheet only orders them and
 // enforces the rules every page shares: Back only where the page allows it,
 // Cancel refused with "計算中です！" while a scan runs, and a stopped run
-// that ends on Finish without saving.
+// that ends on Finish without saving. The expert editor's page keeps its own
+// state; leaving it hands its work copy to the session.
 #pragma once
 
+#include <QPointer>
 #include <QWizard>
 
 #include "optimise/WizardSession.h"
 
+class CKestrinFF;
 class CKestrinPage;
 
 class CKestrinProSeet : public QWizard {
@@ -23,6 +26,7 @@ public:
     // earlier choice: choosing again after going Back starts that wizard anew.
     void AddPagesFor(EWizardPath path);
 
+    bool validateCurrentPage() override;
     void done(int result) override;
     void reject() override;
 
@@ -31,9 +35,13 @@ private:
     // pages follow from kFirstChosenPage on.
     enum : int { kInfoPage = 0, kSelectionPage = 1, kFirstChosenPage = 2 };
 
-    void AddPage(int id, CKestrinPage* page);
+    void AddPage(int id, QWizardPage* page);
+    CKestrinFF* NewEditorPage();
     void ApplyPageRules();
     CKestrinPage* CurrentPage() const;
+    bool CurrentPageIsBusy() const;
 
     CWizardSession& m_session;
+    // The expert editor's page while its choice is taken.
+    QPointer<CKestrinFF> m_pEditorPage;
 };

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -19,6 +20,7 @@
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
 #include "app/ui/MainFrame.h"
+#include "editor/ui/KestrinFF.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
@@ -166,7 +168,6 @@ private slots:
             QCOMPARE(PageName(sheet), QStringLiteral("IDD_133"));
             sheet.next();
             QVERIFY(sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014"))->isChecked());
-            QVERIFY(!sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014_2"))->isEnabled());
             // The chosen wizard's pages do not exist yet, and still Next leads on.
             QVERIFY(sheet.button(QWizard::NextButton)->isVisible());
             QVERIFY(!sheet.button(QWizard::FinishButton)->isVisible());
@@ -342,6 +343,57 @@ private slots:
         QCOMPARE(m_nResult, int(QDialog::Accepted));
         QCOMPARE(app->Document().ExifEngine().ProbeExifFile(saved), EExifResult::Done);
         QVERIFY(SamePicture(original, saved));
+    }
+
+    void theExpertEditorSavesTheFileWithoutTheRowItDeleted() {
+        CJpegRecipe camera;
+        camera.jfif = false;
+        camera.exifWithThumbnail = true;
+        const std::vector<uint8_t> original = MakeJpeg(camera);
+        const std::string path = Picture("a.jpg", original);
+        const auto app = Start(path);
+        const std::string saved = File("saved.jpg");
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_137"));
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            auto& list = Control<QTableView>(*sheet.currentPage(), 1010);
+            QCOMPARE(list.model()->index(0, 0).data().toString(), QStringLiteral("FFE1"));
+            QTest::keyClick(&list, Qt::Key_Down);
+            QTest::keyClick(&list, Qt::Key_Delete);
+            QVERIFY(list.model()->index(0, 0).data().toString() != QStringLiteral("FFE1"));
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            AnswerSaveDialog(QString::fromStdString(saved));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Accepted));
+        QCOMPARE(app->Document().PathName(), saved);
+        QCOMPARE(app->Document().ExifEngine().ProbeExifFile(saved), EExifResult::NotFound);
+        QVERIFY(SamePicture(path, saved));
+        QCOMPARE(ReadFile(path), original);
+    }
+
+    // The editor's list is empty when its work copy could not be made; what
+    // it would save then is no picture at all, so the run can only end.
+    void theExpertEditorWithoutAListOnlyEnds() {
+        const std::string path = Picture("a.jpg", CameraBytes());
+        const auto app = Start(path);
+        std::filesystem::remove(path);
+        const std::set<std::string> before = UserFiles();
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            sheet.findChild<CKestrinFF*>()->SetAsker([](const QString&) { return true; });
+            QVERIFY(ScanEnded(sheet));
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QStringLiteral("ｳｨｻﾞｰﾄﾞを中止"));
+            Control<QCheckBox>(*sheet.currentPage(), 1026).setChecked(true);
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Rejected));
+        QVERIFY(!std::filesystem::exists(path));
+        QCOMPARE(UserFiles(), before);
     }
 };
 
