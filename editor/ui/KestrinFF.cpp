@@ -84,6 +84,11 @@ void CKestrinFF::SetUpList() {
                               ? style()->standardIcon(QStyle::SP_DialogApplyButton)
                               : QApplication::windowIcon();
     m_ui->IDC_1040->setIcon(appIcon);
+    // The icon comes and goes with each check; its room stays, so the page
+    // keeps its size and nothing moves under the mouse.
+    QSizePolicy iconPolicy = m_ui->IDC_1040->sizePolicy();
+    iconPolicy.setRetainSizeWhenHidden(true);
+    m_ui->IDC_1040->setSizePolicy(iconPolicy);
 }
 
 void CKestrinFF::ConnectCommands() {

@@ -17,7 +17,7 @@ CSegmentDataDlg::CSegmentDataDlg(const CSegmentDataFields& fields, QWidget* pare
     m_ui->setupUi(this);
     m_ui->IDC_1030->setText(FromUtf8(fields.m_strPrompt));
     m_ui->IDC_1026->setText(FromUtf8(fields.m_strMarker));
-    m_ui->IDC_1029->setText(FromUtf8(fields.m_strReference));
+    ShowReference(FromUtf8(fields.m_strReference));
     m_ui->IDC_1036->setPlainText(FromUtf8(fields.m_strData));
     m_ui->IDC_1063->setText(FromUtf8(fields.m_strSize));
     connect(m_ui->IDC_1036, &QPlainTextEdit::textChanged, this, &CSegmentDataDlg::OnDataChanged);
@@ -38,8 +38,13 @@ CSegmentDataFields CSegmentDataDlg::Fields() const {
 
 void CSegmentDataDlg::OnDataChanged() {
     const std::string data = m_ui->IDC_1036->toPlainText().toStdString();
-    m_ui->IDC_1029->setText(FromUtf8(HexToDisplayText(data)));
+    ShowReference(FromUtf8(HexToDisplayText(data)));
     m_ui->IDC_1063->setText(FromUtf8(SegmentSizeField(data)));
+}
+
+void CSegmentDataDlg::ShowReference(const QString& text) {
+    m_ui->IDC_1029->setText(text);
+    m_ui->IDC_1029->setCursorPosition(0);
 }
 
 void CSegmentDataDlg::OnToolTextChanged() {

@@ -31,6 +31,8 @@ public slots:
 private:
     void OnDataChanged();
     void OnToolTextChanged();
+    // Shown from its start, where a segment's signature stands.
+    void ShowReference(const QString& text);
 
     std::unique_ptr<Ui::CSegmentDataDlg> m_ui;
 };
