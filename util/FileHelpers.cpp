@@ -170,7 +170,3 @@ bool OpenWithAssociatedApp(const std::string& path) {
     ReapInBackground(child);
     return true;
 }
-
-bool IsValidFileNamePart(const std::string& text) {
-    return text.find_first_of("\\/:,;*?\"<>|") == std::string::npos;
-}

@@ -32,6 +32,3 @@ std::string GetProgramFolder();
 // Starts xdg-open on the absolute form of path without waiting for it. True
 // when the program could be started; what it then does is not reported.
 bool OpenWithAssociatedApp(const std::string& path);
-
-// False when text holds one of \ / : , ; * ? " < > |; true otherwise, also when empty.
-bool IsValidFileNamePart(const std::string& text);

@@ -6,6 +6,7 @@
 
 #include "app/QtSettingsStore.h"
 #include "settings/MemorySettingsStore.h"
+#include "settings/SettingsValues.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -76,6 +77,19 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ASettingsStore,
                          [](const auto& info) {
                              return info.param == EStoreKind::Memory ? "Memory" : "Qt";
                          });
+
+TEST(AResultNamePart, RefusesEveryCharacterThatNoFileNameMayHold) {
+    CMemorySettingsStore store;
+    for (const char* accepted : {"", "_kestrin100", "最適化済み 1.jpg"}) {
+        EXPECT_FALSE(settings::WriteSettingText(store, &settings::kFileName, accepted));
+        EXPECT_EQ(store.Read(settings::kFileName), accepted);
+    }
+    for (const char forbidden : std::string("\\/:,;*?\"<>|")) {
+        const std::string name = std::string("_kes") + forbidden + "trin";
+        EXPECT_TRUE(settings::WriteSettingText(store, &settings::kFileName, name)) << forbidden;
+        EXPECT_NE(store.Read(settings::kFileName), name);
+    }
+}
 
 TEST(AQtSettingsStore, KeepsItsValuesAcrossInstancesUnderTheProgramsName) {
     CTempDir folder;

@@ -142,15 +142,6 @@ TEST(TheProgramFolder, EndsWithASlashAndHoldsTheRunningProgram) {
     EXPECT_TRUE(FileExists(folder + programName));
 }
 
-TEST(AFileNamePart, RefusesEveryCharacterThatNoFileNameMayHold) {
-    EXPECT_TRUE(IsValidFileNamePart("_kestrin100"));
-    EXPECT_TRUE(IsValidFileNamePart(""));
-    EXPECT_TRUE(IsValidFileNamePart("最適化済み 1.jpg"));
-    for (char forbidden : std::string("\\/:,;*?\"<>|")) {
-        EXPECT_FALSE(IsValidFileNamePart(std::string("_kes") + forbidden + "trin")) << forbidden;
-    }
-}
-
 // Puts a stand-in xdg-open first on PATH that writes its argument to a file.
 class AnAssociatedAppLaunch : public ::testing::Test {
 protected:
