@@ -118,8 +118,9 @@ void TimeCommands(const std::string& path) {
     double longest = 0;
     for (int round = 0; round < 3; ++round) {
         for (const auto& [name, command] : commands) {
-            const double spent = MillisecondsOf([&] {
-                command();
+            const std::function<void()>& run = command;
+            const double spent = MillisecondsOf([&run] {
+                run();
                 QApplication::processEvents();
             });
             longest = std::max(longest, spent);
