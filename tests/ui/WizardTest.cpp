@@ -250,7 +250,8 @@ private slots:
         QCOMPARE(UserFiles(), before);
     }
 
-    void refusesToBeInterruptedWhileScanningAndCanOnlyEndAfterACancel() {
+    // A file whose scan takes long enough to be interrupted.
+    static std::vector<uint8_t> SlowToScan() {
         std::vector<uint8_t> bytes = MakeJpeg(CJpegRecipe());
         std::vector<uint8_t> comment = {0xFF, 0xFE, 0xFF, 0xFF};
         comment.resize(2 + 0xFFFF, 'k');
@@ -259,6 +260,11 @@ private slots:
             comments.insert(comments.end(), comment.begin(), comment.end());
         }
         bytes.insert(bytes.begin() + 2, comments.begin(), comments.end());
+        return bytes;
+    }
+
+    void refusesToBeInterruptedWhileScanningAndCanOnlyEndAfterACancel() {
+        const std::vector<uint8_t> bytes = SlowToScan();
         const std::string path = Picture("large.jpg", bytes);
         const auto app = Start(path);
         QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
@@ -374,6 +380,24 @@ private slots:
         QCOMPARE(app->Document().ExifEngine().ProbeExifFile(saved), EExifResult::NotFound);
         QVERIFY(SamePicture(path, saved));
         QCOMPARE(ReadFile(path), original);
+    }
+
+    void theExpertEditorRefusesCancelWhileItsScanRuns() {
+        const std::string path = Picture("large.jpg", SlowToScan());
+        const auto app = Start(path);
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            auto* progress = sheet.findChild<CProgressDlg*>();
+            QVERIFY(progress != nullptr);
+            sheet.reject();
+            QVERIFY(sheet.isVisible());
+            QCOMPARE(m_place.messages, std::vector<std::string>{kBusy.toStdString()});
+            Control<QPushButton>(*progress, 2).click();
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.reject();
+            QVERIFY(!sheet.isVisible());
+        }));
+        QCOMPARE(m_place.messages.back(), "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました");
     }
 
     // The editor's list is empty when its work copy could not be made; what
