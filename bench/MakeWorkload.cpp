@@ -324,6 +324,9 @@ int main(int argc, char** argv) {
             exifFrom = argv[++i];
         } else if (std::strcmp(argv[i], "--everyday") == 0) {
             everyday = true;
+        } else if (argv[i][0] == '-') {
+            // An option it does not know, --help included, must not become a folder.
+            return Usage();
         } else if (folder == nullptr) {
             folder = argv[i];
         } else {
