@@ -29,7 +29,8 @@ std::string BatchFailureMessage(const std::vector<CFileDateBatch::CFailure>& fai
     std::string folders;
     for (const CFileDateBatch::CFailure& failure : failed) {
         if (IsFolder(failure.path)) {
-            folders += "\n" + DropRight(NoJpegFilesLine(failure.path), 4);
+            folders += '\n';
+            folders += DropRight(NoJpegFilesLine(failure.path), 4);
         } else {
             files.push_back(failure.path);
         }

@@ -102,7 +102,7 @@ protected:
     // The text with every placeholder replaced by its path.
     std::string Filled(std::string text) const {
         for (const char* name : {"photos", "bare", "empty"}) {
-            text = Replaced(text, "{" + std::string(name) + "}", folder.File(name));
+            text = Replaced(text, std::string("{").append(name).append("}"), folder.File(name));
         }
         text = Replaced(text, "{camera}", folder.File("photos/a.jpg"));
         return Replaced(text, "{missing}", folder.File("missing.jpg"));
