@@ -16,8 +16,9 @@ void CKestrinPage::SetResourceId(int resource) {
 }
 
 void CKestrinPage::SessionChanged() {
-    if (m_session.IsStopped()) {
-        setButtonText(QWizard::FinishButton, QStringLiteral("ｳｨｻﾞｰﾄﾞを中止"));
-    }
+    // The editor's page can send a run here stopped and, after Back and an
+    // undo, again with a list: the caption follows the session both ways.
+    setButtonText(QWizard::FinishButton, m_session.IsStopped() ? QStringLiteral("ｳｨｻﾞｰﾄﾞを中止")
+                                                               : QString::fromUtf8(kFinishCaption));
     emit completeChanged();
 }

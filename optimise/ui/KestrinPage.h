@@ -8,6 +8,9 @@
 
 class CWizardSession;
 
+// The caption of Finish where it saves, whatever translation of Qt is installed.
+inline constexpr char kFinishCaption[] = "完了(&F)";
+
 class CKestrinPage : public QWizardPage {
     Q_OBJECT
 

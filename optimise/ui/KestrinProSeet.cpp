@@ -11,6 +11,7 @@
 #include "optimise/ui/KestrinDel.h"
 #include "optimise/ui/KestrinFin.h"
 #include "optimise/ui/KestrinInfo.h"
+#include "optimise/ui/KestrinPage.h"
 #include "util/MessageSink.h"
 
 CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
@@ -21,7 +22,7 @@ CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     // The captions with their mnemonics, whatever translation of Qt is installed.
     setButtonText(QWizard::BackButton, QStringLiteral("< 戻る(&B)"));
     setButtonText(QWizard::NextButton, QStringLiteral("次へ(&N) >"));
-    setButtonText(QWizard::FinishButton, QStringLiteral("完了(&F)"));
+    setButtonText(QWizard::FinishButton, QString::fromUtf8(kFinishCaption));
     setButtonText(QWizard::CancelButton, QStringLiteral("ｷｬﾝｾﾙ"));
     AddPage(kInfoPage, new CKestrinInfo(session, this));
     AddPage(kSelectionPage,

@@ -304,6 +304,31 @@ private slots:
         }));
     }
 
+    // Finish's caption follows the session: the run stops once every segment
+    // is deleted, and saves again after Back and an undo brought them back.
+    void theFinishCaptionFollowsTheEditorsList() {
+        const auto app = Start(Picture("a.jpg", MakeJpeg(CJpegRecipe{})));
+        app->Document().Settings().Write(settings::kJoukyuuEdit, 1);
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            auto* page = sheet.findChild<CKestrinFF*>();
+            page->SetAsker([](const QString&) { return true; });
+            Control<QCheckBox>(*page, 1019).setChecked(true);
+            auto& list = Control<QTableView>(*page, 1010);
+            while (list.model()->rowCount() > 0) {
+                list.selectRow(0);
+                Control<QPushButton>(*page, 1016).click();
+            }
+            sheet.next();
+            QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QStringLiteral("ｳｨｻﾞｰﾄﾞを中止"));
+            sheet.back();
+            Control<QPushButton>(*page, 1021).click();
+            sheet.next();
+            QCOMPARE(sheet.button(QWizard::FinishButton)->text(), QStringLiteral("完了(&F)"));
+        }));
+    }
+
     void embedsABackedUpExifBlockIntoTheStrippedFile() {
         const std::string original = Picture("cam.jpg", CameraBytes());
         CMemorySettingsStore settings;
