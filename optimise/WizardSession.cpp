@@ -21,6 +21,12 @@ std::string FullPath(const std::string& path) {
     return error ? path : absolute.lexically_normal().string();
 }
 
+// The wizard's own text, then why the system refused (a read-only file is
+// not a full disk).
+void ShowCopyFailure(const CWriteOutcome& written) {
+    ShowMessage(std::string(kCopyFailed) + "\r\n" + written.failure);
+}
+
 // The work copy of source; false, whatever went wrong, when there is none.
 bool MakeWorkCopy(const std::string& source, const std::string& workCopy) {
     try {
@@ -145,8 +151,9 @@ bool CWizardSession::SaveExifBlockAs(const std::string& path) {
     if (!m_bExifCut) {
         return false;
     }
-    if (!CopyFileSafely(m_work.m_strExifDat, path)) {
-        ShowMessage(kCopyFailed);
+    const CWriteOutcome written = CopyFileSafely(m_work.m_strExifDat, path);
+    if (!written) {
+        ShowCopyFailure(written);
         return false;
     }
     return true;
@@ -167,9 +174,14 @@ EWizardSave CWizardSession::CopyResultTo(const std::string& target) {
     if (!MaySave()) {
         return EWizardSave::Refused;
     }
-    // Written beside the target and renamed over it: a failure leaves it whole.
-    if (!MakeResultFile() || !CopyFileSafely(m_work.m_strTempData, target)) {
+    if (!MakeResultFile()) {
         ShowMessage(kCopyFailed);
+        return EWizardSave::CopyFailed;
+    }
+    // Written beside the target and renamed over it: a failure leaves it whole.
+    const CWriteOutcome written = CopyFileSafely(m_work.m_strTempData, target);
+    if (!written) {
+        ShowCopyFailure(written);
         return EWizardSave::CopyFailed;
     }
     return EWizardSave::Saved;

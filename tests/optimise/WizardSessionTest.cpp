@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -257,6 +259,22 @@ TEST_F(AWizardSession, LeavesTheDocumentWholeWhenTheResultCannotBeWritten) {
     EXPECT_EQ(session->SaveAs(folder.File("missing/b.jpg")), EWizardSave::CopyFailed);
     EXPECT_EQ(ReadFile(path), CameraFile());
     EXPECT_EQ(messages, std::vector<std::string>(2, kCopyFailed));
+}
+
+TEST_F(AWizardSession, SaysWhyAReadOnlyTargetWasLeftAsItWas) {
+    const std::string path = Picture("a.jpg", CameraFile());
+    Open(path);
+    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+    const std::string exifPath = folder.File("a.exif");
+    WriteFile(exifPath, {1});
+    for (const std::string& readOnly : {path, exifPath}) {
+        ::chmod(readOnly.c_str(), 0444);
+    }
+    EXPECT_EQ(session->SaveOverDocument(), EWizardSave::CopyFailed);
+    EXPECT_FALSE(session->SaveExifBlockAs(exifPath));
+    EXPECT_EQ(ReadFile(path), CameraFile());
+    const std::string why = std::string(kCopyFailed) + "\r\nread-only file, left as it was: ";
+    EXPECT_EQ(messages, (std::vector<std::string>{why + path, why + exifPath}));
 }
 
 // The embedding wizard on a file whose block the batch backed up and removed.
