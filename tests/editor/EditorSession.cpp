@@ -6,11 +6,9 @@
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "tests/support/TestFiles.h"
-#include "util/MessageSink.h"
 
 CEditorSession::CEditorSession(const std::vector<uint8_t>& file)
     : work(MakeWorkFiles(folder.File(""), folder.File(""))), kept(DefaultKeptHeaderCodes()) {
-    SetMessageSink([this](const std::string& text) { messages.push_back(text); });
     const std::string source = folder.File("source.jpg");
     WriteFile(source, file);
     EXPECT_TRUE(DecodeJpegToPacked(source, reference));
@@ -35,8 +33,4 @@ std::vector<std::string> RowCodes(const CMarkerEditor& editor) {
         codes.push_back(editor.RowSegment(row).m_strCode);
     }
     return codes;
-}
-
-CEditorSession::~CEditorSession() {
-    SetMessageSink(nullptr);
 }

@@ -10,11 +10,11 @@
 #include "editor/MarkerEditor.h"
 #include "imaging/PackedPicture.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TempDir.h"
 
 struct CEditorSession {
     explicit CEditorSession(const std::vector<uint8_t>& file);
-    ~CEditorSession();
     CEditorSession(const CEditorSession&) = delete;
     CEditorSession& operator=(const CEditorSession&) = delete;
 
@@ -26,7 +26,8 @@ struct CEditorSession {
     CMemorySettingsStore settings;
     std::vector<std::string> kept;
     CPackedPicture reference;
-    std::vector<std::string> messages;
+    CRecordedMessages recorded;
+    const std::vector<std::string>& messages = recorded.Texts();
     CMarkerEditor editor{work, settings, kept};
 };
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "util/MessageSink.h"
+#include "tests/support/RecordedMessages.h"
 
 namespace {
 
@@ -25,10 +25,9 @@ TEST(ASegmentSizeField, CountsTheDataBytesAndItsOwnTwo) {
 }
 
 TEST(ASegmentSizeField, TellsTheUserWhenFourDigitsAreNotEnough) {
-    std::vector<std::string> messages;
-    SetMessageSink([&messages](const std::string& text) { messages.push_back(text); });
+    const CRecordedMessages recorded;
+    const std::vector<std::string>& messages = recorded.Texts();
     EXPECT_EQ(SegmentSizeField(std::string(2 * 65534, 'A')), "10000");
-    SetMessageSink(nullptr);
     EXPECT_EQ(messages, std::vector<std::string>{"文字数が長すぎて対応しておりません"});
 }
 

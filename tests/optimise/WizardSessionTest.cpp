@@ -16,10 +16,10 @@
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/SourceDir.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
-#include "util/MessageSink.h"
 
 namespace {
 
@@ -72,10 +72,7 @@ protected:
         std::filesystem::copy_file(std::string(kSourceDir) + "/data/exif_inf.pdt",
                                    work.m_strExifInf);
         exif = std::make_unique<CExifEngine>(work.m_strExifInf, "");
-        previousSink =
-            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
     }
-    ~AWizardSession() override { SetMessageSink(previousSink); }
 
     // Opens path as the document does: its picture and its times.
     CWizardSession& Open(const std::string& path, EWizardPath wizard = EWizardPath::Optimise) {
@@ -115,8 +112,8 @@ protected:
     std::unique_ptr<CExifEngine> exif;
     CPackedPicture picture;
     std::unique_ptr<CWizardSession> session;
-    std::vector<std::string> messages;
-    MessageSink previousSink;
+    CRecordedMessages recorded;
+    const std::vector<std::string>& messages = recorded.Texts();
 };
 
 TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {

@@ -8,26 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "util/MessageSink.h"
+#include "tests/support/RecordedMessages.h"
 
 namespace {
-
-// Records what the helpers show instead of printing it.
-class CRecordedMessages {
-public:
-    CRecordedMessages()
-        : m_previous(SetMessageSink([this](const std::string& text) { m_texts.push_back(text); })) {
-    }
-    CRecordedMessages(const CRecordedMessages&) = delete;
-    CRecordedMessages& operator=(const CRecordedMessages&) = delete;
-    ~CRecordedMessages() { SetMessageSink(m_previous); }
-
-    const std::vector<std::string>& Texts() const { return m_texts; }
-
-private:
-    std::vector<std::string> m_texts;
-    MessageSink m_previous;
-};
 
 struct HexLengthCase {
     int value;
