@@ -81,9 +81,7 @@ bool CQuorvelDoc::OpenPicture(const std::string& path) {
 }
 
 void CQuorvelDoc::SetPathName(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    m_strPathName = error ? path : absolute.lexically_normal().string();
+    m_strPathName = AbsolutePath(path);
     m_status = ReadFileStatus(m_strPathName);
     emit PathNameSet(QString::fromStdString(m_strPathName));
     emit Changed();

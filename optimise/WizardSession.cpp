@@ -1,7 +1,6 @@
 #include "optimise/WizardSession.h"
 
 #include <exception>
-#include <filesystem>
 #include <utility>
 
 #include "exif/ExifEngine.h"
@@ -14,12 +13,6 @@
 namespace {
 
 const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
-
-std::string FullPath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
 
 // The wizard's own text, then why the system refused (a read-only file is
 // not a full disk).
@@ -52,7 +45,7 @@ CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& set
 
 void CWizardSession::ResetRun() {
     m_strLog.clear();
-    m_strLogName = FullPath(m_work.m_strTempData);
+    m_strLogName = AbsolutePath(m_work.m_strTempData);
     m_bExifCut = false;
     m_bStopped = false;
     m_bHasResult = false;
@@ -198,7 +191,7 @@ EWizardSave CWizardSession::SaveOverDocument() {
 EWizardSave CWizardSession::SaveAs(const std::string& path) {
     const EWizardSave result = CopyResultTo(path);
     if (result == EWizardSave::Saved) {
-        m_document.m_strPath = FullPath(path);
+        m_document.m_strPath = AbsolutePath(path);
     }
     return result;
 }

@@ -151,6 +151,12 @@ std::string GetProgramFolder() {
     return program.substr(0, slash + 1);
 }
 
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
 bool OpenWithAssociatedApp(const std::string& path) {
     if (path.empty()) {
         return false;

@@ -26,6 +26,10 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 // True when path names something other than a folder that can be opened for reading.
 bool FileExists(const std::string& path);
 
+// path made absolute, without "." and ".." parts, as the user is shown a
+// file's name; path itself when the working folder cannot be found.
+std::string AbsolutePath(const std::string& path);
+
 // The folder of the running program, ending with "/"; empty when unknown.
 std::string GetProgramFolder();
 
