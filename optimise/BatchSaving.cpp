@@ -7,12 +7,6 @@
 #include "util/SafeReplace.h"
 #include "util/TextHelpers.h"
 
-namespace {
-
-const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
-
-}  // namespace
-
 CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
                            const ByteVector& workCopy, const ByteVector& exifBlock,
                            const CSettingsStore& settings)
@@ -102,7 +96,7 @@ bool CBatchSaving::Reported(const CWriteOutcome& outcome, std::string& log) {
     if (outcome) {
         return true;
     }
-    ShowMessage(kCopyFailed);
+    ShowMessage(kCopyFailedText);
     log += outcome.failure + "\r\n\r\n";
     return false;
 }

@@ -12,12 +12,10 @@
 
 namespace {
 
-const char kCopyFailed[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
-
 // The wizard's own text, then why the system refused (a read-only file is
 // not a full disk).
 void ShowCopyFailure(const CWriteOutcome& written) {
-    ShowMessage(std::string(kCopyFailed) + "\r\n" + written.failure);
+    ShowMessage(std::string(kCopyFailedText) + "\r\n" + written.failure);
 }
 
 // The work copy of source; false, whatever went wrong, when there is none.
@@ -168,7 +166,7 @@ EWizardSave CWizardSession::CopyResultTo(const std::string& target) {
         return EWizardSave::Refused;
     }
     if (!MakeResultFile()) {
-        ShowMessage(kCopyFailed);
+        ShowMessage(kCopyFailedText);
         return EWizardSave::CopyFailed;
     }
     // Written beside the target and renamed over it: a failure leaves it whole.

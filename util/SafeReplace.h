@@ -16,6 +16,10 @@
 // unchanged and the temporary file is removed.
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size);
 
+// What the program tells the user when a copy of a result over a file failed;
+// the system's reason may follow on a line of its own.
+inline constexpr char kCopyFailedText[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+
 // What a replacement that reports instead of throwing came to.
 struct CWriteOutcome {
     // Empty when the file was written; otherwise the reason and the path, as
