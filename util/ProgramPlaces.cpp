@@ -5,11 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
+#include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/InstallLayout.h"
+#include "util/SafeReplace.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ bool IsBuildTree(const std::string& programFolder) {
 void MakePrivateFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder)) {
-        throw std::runtime_error("cannot create the folder " + folder);
+    if (error) {
+        throw CFileException(folder, error.value());
     }
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace, error);
@@ -112,14 +113,8 @@ void PrepareProgramPlaces(const CProgramPlaces& places) {
     MakePrivateFolder(places.m_strWorkFolder);
     for (const char* name : kListFiles) {
         const std::string target = places.m_strListFolder + name;
-        if (FileExists(target)) {
-            continue;
-        }
-        std::error_code error;
-        std::filesystem::copy_file(places.m_strDataFolder + name, target, error);
-        if (error) {
-            throw std::runtime_error("cannot copy " + places.m_strDataFolder + name + " to " +
-                                     target + ": " + error.message());
+        if (!FileExists(target)) {
+            ReplaceFileWithCopy(places.m_strDataFolder + name, target);
         }
     }
 }

@@ -43,8 +43,8 @@ CProgramPlaces DecideProgramPlaces(const CPlaceInputs& inputs);
 
 // For an installed program: makes the user's folders (mode 0700) and copies
 // each list file that is not there yet from the shipped data. Nothing to do
-// in the build tree. Throws std::runtime_error naming the folder or file that
-// could not be made.
+// in the build tree. Throws CFileException naming the folder or file that
+// could not be made or read, and why.
 void PrepareProgramPlaces(const CProgramPlaces& places);
 
 // The places of the running program, prepared.

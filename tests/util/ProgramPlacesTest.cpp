@@ -7,6 +7,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 
 namespace fs = std::filesystem;
 
@@ -68,4 +69,15 @@ TEST_F(AnInstalledLayout, TakesSharedDataAndCopiesTheListsOnceIntoTheUsersFolder
 TEST_F(AnInstalledLayout, FallsBackToTheCacheFolderWithoutARuntimeFolder) {
     EXPECT_EQ(DecideProgramPlaces(Inputs()).m_strWorkFolder,
               m_home.File(".cache/marvoke/KestrinJPEG/"));
+}
+
+TEST_F(AnInstalledLayout, SaysWhichShippedListIsMissingAtTheStart) {
+    fs::remove(m_prefix.File("share/kestrin/nok_code.pdt"));
+    try {
+        PrepareProgramPlaces(DecideProgramPlaces(Inputs()));
+        FAIL() << "a missing list must stop the start";
+    } catch (const CFileException& error) {
+        EXPECT_EQ(error.Cause(), EFileFailure::Missing);
+        EXPECT_EQ(error.Path(), m_prefix.File("share/kestrin/nok_code.pdt"));
+    }
 }
