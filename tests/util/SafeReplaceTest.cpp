@@ -64,24 +64,20 @@ TEST(ASafeReplacement, WritesTheFileBehindASymbolicLinkAndKeepsTheLink) {
 
 struct CFailureCase {
     const char* name;
-    // Makes what the write meets in folder, then writes or copies.
+    // Writes or copies in a folder that holds p.jpg with "old" in it.
     std::function<CWriteOutcome(const CTempDir&)> attempt;
     EFileFailure cause;
-    // The path the message names, relative to folder ("" for the folder).
+    // The path the message names, after the folder's.
     std::string named;
     std::string why;
 };
 
-CWriteOutcome WriteOver(const std::string& path) {
-    WriteTextFile(path, "old");
-    return WriteFileSafely(path, "new", 3);
-}
+const std::string kLongName = "/" + std::string(245, 'n') + ".jpg";
 
 // Refused by the mode bits, so that root, whom the system lets write, is refused too.
 const CFailureCase kFailureCases[] = {
     {"ReadOnlyFile",
      [](const CTempDir& folder) {
-         WriteTextFile(folder.File("p.jpg"), "old");
          ::chmod(folder.File("p.jpg").c_str(), 0444);
          return WriteFileSafely(folder.File("p.jpg"), "new", 3);
      },
@@ -94,22 +90,19 @@ const CFailureCase kFailureCases[] = {
      EFileFailure::ReadOnlyFolder, "", "は書き込みできないﾌｫﾙﾀﾞです。何も書き込みませんでした。"},
     // The file exists, but the temporary name beside it is longer than allowed.
     {"NameTooLong",
-     [](const CTempDir& folder) { return WriteOver(folder.File(std::string(245, 'n') + ".jpg")); },
-     EFileFailure::NameTooLong, "/" + std::string(245, 'n') + ".jpg",
-     "は名前が長すぎるため、書き込めません。"},
+     [](const CTempDir& folder) {
+         WriteTextFile(folder.Path().string() + kLongName, "old");
+         return WriteFileSafely(folder.Path().string() + kLongName, "new", 3);
+     },
+     EFileFailure::NameTooLong, kLongName, "は名前が長すぎるため、書き込めません。"},
     {"MissingFolder",
      [](const CTempDir& folder) { return WriteFileSafely(folder.File("no/p.jpg"), "x", 1); },
      EFileFailure::Missing, "/no/p.jpg", "が見つかりません。"},
     {"MissingSource",
-     [](const CTempDir& folder) {
-         return CopyFileSafely(folder.File("gone.jpg"), folder.File("p.jpg"));
-     },
+     [](const CTempDir& f) { return CopyFileSafely(f.File("gone.jpg"), f.File("p.jpg")); },
      EFileFailure::Missing, "/gone.jpg", "が見つかりません。"},
     {"FileInPath",
-     [](const CTempDir& folder) {
-         WriteTextFile(folder.File("p.jpg"), "old");
-         return WriteFileSafely(folder.File("p.jpg/q.jpg"), "x", 1);
-     },
+     [](const CTempDir& folder) { return WriteFileSafely(folder.File("p.jpg/q.jpg"), "x", 1); },
      EFileFailure::FileInPath, "/p.jpg/q.jpg", "のﾊﾟｽの途中にﾌｫﾙﾀﾞではないﾌｧｲﾙがあります。"},
     {"Folder",
      [](const CTempDir& folder) {
@@ -124,6 +117,7 @@ class AFailedReplacement : public ::testing::TestWithParam<CFailureCase> {};
 TEST_P(AFailedReplacement, NamesItsRealCauseAndLeavesNoTemporaryFile) {
     const CFailureCase& row = GetParam();
     CTempDir folder;
+    WriteTextFile(folder.File("p.jpg"), "old");
     const CWriteOutcome outcome = row.attempt(folder);
     ::chmod(folder.Path().c_str(), 0755);
     EXPECT_EQ(outcome.cause, row.cause);
