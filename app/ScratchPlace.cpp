@@ -4,9 +4,11 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cerrno>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
+
+#include "util/FileError.h"
 
 namespace {
 
@@ -56,7 +58,7 @@ void CScratchPlace::MakePrivateFolder() {
     const std::filesystem::path temp = std::filesystem::temp_directory_path();
     std::string pattern = (temp / "kestrin-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a private folder in " + temp.string());
+        throw CFileException(temp.string(), errno);
     }
     m_strFolder = pattern + "/";
     m_bPrivate = true;

@@ -9,7 +9,7 @@
 
 class CScratchPlace {
 public:
-    // lockFolder ends in "/". Throws std::runtime_error when neither the
+    // lockFolder ends in "/". Throws CFileException when neither the
     // lock can be taken nor a private folder be made.
     explicit CScratchPlace(const std::string& lockFolder);
     CScratchPlace(const CScratchPlace&) = delete;

@@ -2,11 +2,19 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <string>
 
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
 #include "app/Version.h"
+#include "util/FileError.h"
 #include "util/ProgramPlaces.h"
+
+namespace {
+
+constexpr char kCannotStart[] = "起動できませんでした。\r\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -18,8 +26,9 @@ int main(int argc, char** argv) {
         }
         return QApplication::exec();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QString::fromLatin1(kProgramTitle),
-                              QString::fromLocal8Bit(error.what()));
+        QMessageBox::critical(
+            nullptr, QString::fromLatin1(kProgramTitle),
+            QString::fromStdString(std::string(kCannotStart) + ErrorTextFor(error)));
         return 1;
     }
 }

@@ -3,6 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "util/FileFailure.h"
+
 namespace {
 
 timespec FromStatx(const statx_timestamp& stamp) {
@@ -36,13 +40,14 @@ bool WriteFileTimes(const std::string& path, const CFileTimes& times) {
 
 CTimesWritten SetFileTimesChecked(const std::string& path, const CFileTimes& times) {
     using EResult = CTimesWritten::EResult;
+    errno = 0;
     const std::optional<CFileTimes> previous = ReadFileTimes(path);
     if (!previous || !WriteFileTimes(path, times)) {
-        return {EResult::NotChanged, {}};
+        return {EResult::NotChanged, {}, errno};
     }
     const std::optional<CFileTimes> stored = ReadFileTimes(path);
     if (!stored) {
-        return {EResult::NotChanged, {}};
+        return {EResult::NotChanged, {}, errno};
     }
     if (stored->modification.tv_sec == times.modification.tv_sec &&
         stored->modification.tv_nsec == times.modification.tv_nsec) {
@@ -73,4 +78,14 @@ std::optional<CFileTimes> TimesAtLocalMoment(int year, int month, int day, int h
     times.access.tv_sec = moment;
     times.creation = times.modification;
     return times;
+}
+
+std::string UnchangedTimesLine(const std::string& path, const CTimesWritten& written) {
+    if (written.result == CTimesWritten::EResult::NotHeld) {
+        return path + "の日付をﾌｧｲﾙｼｽﾃﾑが保持できません。元の日付のままです。";
+    }
+    if (written.systemError == 0) {
+        return path;
+    }
+    return FileFailureMessage(path, FileFailureOf(written.systemError), written.systemError);
 }

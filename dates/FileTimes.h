@@ -38,11 +38,17 @@ struct CTimesWritten {
     EResult result = EResult::NotChanged;
     // The modification time the file system kept, for NotHeld.
     timespec stored{};
+    // The errno of the call that failed, for NotChanged; 0 when none did.
+    int systemError = 0;
 };
 
 // WriteFileTimes, then the times read back: only the modification time is
 // compared, as some file systems keep access times by the day only.
 CTimesWritten SetFileTimesChecked(const std::string& path, const CFileTimes& times);
+
+// path and why its times were left as they were (the path alone when that
+// is not known), as the window lists it.
+std::string UnchangedTimesLine(const std::string& path, const CTimesWritten& written);
 
 // One local moment (year, month 1-12, day, hour, minute; seconds 0) as a time
 // for all three times. Nothing for a moment that does not exist.

@@ -114,7 +114,7 @@ bool CExifEmbedBatch::WriteOutput(const std::string& path, const std::optional<C
 bool CExifEmbedBatch::CopyOver(const std::string& output) {
     const CWriteOutcome outcome = CopyFileSafely(m_work.m_strTempData, output);
     if (!outcome) {
-        m_log.Append(std::string(kCopyFailedText) + "\r\n" + outcome.failure + "\r\n\r\n");
+        m_log.Append(CopyFailedMessage(outcome) + "\r\n\r\n");
     }
     return static_cast<bool>(outcome);
 }

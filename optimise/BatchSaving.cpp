@@ -96,7 +96,7 @@ bool CBatchSaving::Reported(const CWriteOutcome& outcome, std::string& log) {
     if (outcome) {
         return true;
     }
-    ShowMessage(kCopyFailedText);
+    ShowMessage(CopyFailedMessage(outcome));
     log += outcome.failure + "\r\n\r\n";
     return false;
 }

@@ -15,7 +15,7 @@ namespace {
 // The wizard's own text, then why the system refused (a read-only file is
 // not a full disk).
 void ShowCopyFailure(const CWriteOutcome& written) {
-    ShowMessage(std::string(kCopyFailedText) + "\r\n" + written.failure);
+    ShowMessage(CopyFailedMessage(written));
 }
 
 // The work copy of source; false, whatever went wrong, when there is none.

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "util/FileError.h"
@@ -11,7 +10,7 @@
 namespace {
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
-    throw CFileException(std::strerror(errno), path);
+    throw CFileException(path, errno);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -24,7 +23,7 @@ constexpr size_t kCopyBlockBytes = 64 * 1024;
 constexpr size_t kHexPieceBytes = 32 * 1024;
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
-    throw CFileException(std::strerror(errno), path);
+    throw CFileException(path, errno);
 }
 
 bool IsFolder(int fd) {

@@ -1,15 +1,17 @@
 #include "util/ProgramPlaces.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
+#include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/InstallLayout.h"
+#include "util/SafeReplace.h"
 
 namespace {
 
@@ -37,32 +39,36 @@ std::string BaseFolder(const std::string& value, const std::string& home, const 
     return AsFolder(home) + fallback;
 }
 
-// By the folder's permission bits, not access(): a folder made read-only is
-// not ours to write even for root, whom access() would always let through.
+// By the folder's permission bits first: a folder made read-only is not ours
+// to write even for root, whom access() lets through. access() then adds
+// what the bits do not show, such as a drive mounted read-only.
 bool IsWritableFolder(const std::string& folder) {
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
         return false;
     }
+    mode_t writeBit = S_IWOTH;
     if (status.st_uid == ::geteuid()) {
-        return (status.st_mode & S_IWUSR) != 0;
+        writeBit = S_IWUSR;
+    } else if (status.st_gid == ::getegid()) {
+        writeBit = S_IWGRP;
     }
-    if (status.st_gid == ::getegid()) {
-        return (status.st_mode & S_IWGRP) != 0;
-    }
-    return (status.st_mode & S_IWOTH) != 0;
+    return (status.st_mode & writeBit) != 0 &&
+           ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool IsBuildTree(const std::string& programFolder) {
-    return !programFolder.empty() && IsWritableFolder(programFolder) &&
-           FileExists(programFolder + kListFiles[1]);
+// The build copies the Exif tag dictionary beside the programs, and so does
+// whoever unpacks the program with its data into one folder; an installation
+// under a prefix keeps it in the shared data folder instead.
+bool HoldsDataBesidePrograms(const std::string& programFolder) {
+    return !programFolder.empty() && FileExists(programFolder + kListFiles[1]);
 }
 
 void MakePrivateFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder)) {
-        throw std::runtime_error("cannot create the folder " + folder);
+    if (error) {
+        throw CFileException(folder, error.value());
     }
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace, error);
@@ -84,15 +90,18 @@ CPlaceInputs CurrentPlaceInputs() {
 }
 
 CProgramPlaces DecideProgramPlaces(const CPlaceInputs& inputs) {
-    if (IsBuildTree(inputs.m_strProgramFolder)) {
-        return PlacesBesidePrograms(inputs.m_strProgramFolder);
+    const std::string& programs = inputs.m_strProgramFolder;
+    const bool dataBeside = HoldsDataBesidePrograms(programs);
+    if (dataBeside && IsWritableFolder(programs)) {
+        return PlacesBesidePrograms(programs);
     }
     CProgramPlaces places;
     places.m_bInstalled = true;
     places.m_strDataFolder =
-        AsFolder((std::filesystem::path(inputs.m_strProgramFolder) / inputs.m_strInstalledData)
-                     .lexically_normal()
-                     .string());
+        dataBeside ? programs
+                   : AsFolder((std::filesystem::path(programs) / inputs.m_strInstalledData)
+                                  .lexically_normal()
+                                  .string());
     places.m_strListFolder =
         BaseFolder(inputs.m_strDataHome, inputs.m_strHome, ".local/share/") + kUserSubfolder;
     // The runtime folder is private to the user and emptied at log-out: the
@@ -112,14 +121,8 @@ void PrepareProgramPlaces(const CProgramPlaces& places) {
     MakePrivateFolder(places.m_strWorkFolder);
     for (const char* name : kListFiles) {
         const std::string target = places.m_strListFolder + name;
-        if (FileExists(target)) {
-            continue;
-        }
-        std::error_code error;
-        std::filesystem::copy_file(places.m_strDataFolder + name, target, error);
-        if (error) {
-            throw std::runtime_error("cannot copy " + places.m_strDataFolder + name + " to " +
-                                     target + ": " + error.message());
+        if (!FileExists(target)) {
+            ReplaceFileWithCopy(places.m_strDataFolder + name, target);
         }
     }
 }

@@ -1,8 +1,10 @@
 // Where the programs find their shipped data, the user's list files and their
-// work files. Run from the build tree, all of it stays beside the programs; an
-// installed program cannot write beside itself, so its shipped data comes from
-// the installed data folder, the list files the user may change live in the
-// user's data folder and the lock and work files in the runtime or cache folder.
+// work files. Run from the build tree, all of it stays beside the programs. A
+// program that cannot write beside itself (installed under a prefix, or
+// unpacked with its data into a folder the user may not write) reads its
+// shipped data where they lie (the installed data folder, or beside the
+// programs), keeps the list files the user may change in the user's data
+// folder and the lock and work files in the runtime or cache folder.
 #pragma once
 
 #include <string>
@@ -14,6 +16,7 @@ struct CProgramPlaces {
     std::string m_strDataFolder;
     // The lock file and the window's scratch files.
     std::string m_strWorkFolder;
+    // True when the list and work folders are the user's, not the program's.
     bool m_bInstalled = false;
 };
 
@@ -36,15 +39,15 @@ CProgramPlaces PlacesBesidePrograms(const std::string& folder);
 // The inputs of the running program and its environment.
 CPlaceInputs CurrentPlaceInputs();
 
-// The build tree is a program folder whose permissions let the user write it
-// and that holds the Exif tag dictionary beside the programs (the build copies it there; an
-// installation never does). Every folder name ends in "/".
+// Everything stays beside the programs when their folder holds the Exif tag
+// dictionary and its permissions let the user write it (the build tree);
+// otherwise the user's folders serve. Every folder name ends in "/".
 CProgramPlaces DecideProgramPlaces(const CPlaceInputs& inputs);
 
 // For an installed program: makes the user's folders (mode 0700) and copies
 // each list file that is not there yet from the shipped data. Nothing to do
-// in the build tree. Throws std::runtime_error naming the folder or file that
-// could not be made.
+// in the build tree. Throws CFileException naming the folder or file that
+// could not be made or read, and why.
 void PrepareProgramPlaces(const CProgramPlaces& places);
 
 // The places of the running program, prepared.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "util/FileFailure.h"
+
 // Replaces path (or creates it) with size bytes of data. The original's
 // permission bits are kept; a symbolic link keeps pointing to its file, which
 // gets the new content. A file or folder without any write permission bit is
@@ -16,15 +18,16 @@
 // unchanged and the temporary file is removed.
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size);
 
-// What the program tells the user when a copy of a result over a file failed;
-// the system's reason may follow on a line of its own.
-inline constexpr char kCopyFailedText[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+// Copies source over destination through ReplaceFileSafely. Throws
+// CFileException naming source when it cannot be read.
+void ReplaceFileWithCopy(const std::string& source, const std::string& destination);
 
 // What a replacement that reports instead of throwing came to.
 struct CWriteOutcome {
-    // Empty when the file was written; otherwise the reason and the path, as
-    // "<reason>: <path>", for the user. path is then as it was.
+    // Empty when the file was written; otherwise the path and why, as the
+    // user is told (FileFailureMessage). path is then as it was.
     std::string failure;
+    EFileFailure cause = EFileFailure::Unknown;
 
     explicit operator bool() const { return failure.empty(); }
 };
@@ -32,5 +35,14 @@ struct CWriteOutcome {
 // ReplaceFileSafely, reporting instead of throwing.
 CWriteOutcome WriteFileSafely(const std::string& path, const void* data, size_t size);
 
-// Copies source over destination through ReplaceFileSafely.
+// ReplaceFileWithCopy, reporting instead of throwing.
 CWriteOutcome CopyFileSafely(const std::string& source, const std::string& destination);
+
+// What the program tells the user when a copy of a result over a file failed
+// and why is not known; its advice fits a full disk only.
+inline constexpr char kCopyFailedText[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい";
+inline constexpr char kCopyFailedAloneText[] = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。";
+
+// The copy-failure message for a failed outcome, the path and its cause on
+// the next line: the advice to check the disk only when the disk may be full.
+std::string CopyFailedMessage(const CWriteOutcome& outcome);

@@ -6,6 +6,7 @@
 #include <exception>
 #include <utility>
 
+#include "util/FileError.h"
 #include "util/MessageSink.h"
 
 // Runs command; an exception it throws is shown in a message and goes no further.
@@ -14,6 +15,6 @@ void RunCommandShowingError(Command&& command) {
     try {
         std::forward<Command>(command)();
     } catch (const std::exception& error) {
-        ShowMessage(error.what());
+        ShowMessage(ErrorTextFor(error));
     }
 }

@@ -14,16 +14,16 @@
 
 namespace {
 
-std::string FailureMessage(const std::vector<std::string>& failed) {
+std::string FailureMessage(const std::vector<std::string>& lines) {
     std::string text = "次のﾌｧｲﾙの日付は変更できませんでした。";
-    for (const std::string& path : failed) {
-        text += "\n" + path;
+    for (const std::string& line : lines) {
+        text += "\n" + line;
     }
     return text;
 }
 
-// What a batch left undone: the files that could not be changed, then a line
-// for each folder that held no JPEG file.
+// What a batch left undone: the files that could not be changed and why,
+// then a line for each folder that held no JPEG file.
 std::string BatchFailureMessage(const std::vector<CFileDateBatch::CFailure>& failed) {
     std::vector<std::string> files;
     std::string folders;
@@ -32,7 +32,7 @@ std::string BatchFailureMessage(const std::vector<CFileDateBatch::CFailure>& fai
             folders += '\n';
             folders += DropRight(NoJpegFilesLine(failure.path), 4);
         } else {
-            files.push_back(failure.path);
+            files.push_back(UnchangedTimesLine(failure.path, failure.written));
         }
     }
     return files.empty() ? folders.substr(1) : FailureMessage(files) + folders;

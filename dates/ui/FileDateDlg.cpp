@@ -38,7 +38,8 @@ void ChangeFileDates(const std::string& path, QWidget* parent) {
         return;
     }
     const std::optional<CFileTimes> times = dialog.Moment().Times();
-    if (!times || SetFileTimesChecked(path, *times).result != CTimesWritten::EResult::Set) {
-        ShowMessage("ﾌｧｲﾙの日付を変更できませんでした。\n" + path);
+    const CTimesWritten written = times ? SetFileTimesChecked(path, *times) : CTimesWritten{};
+    if (written.result != CTimesWritten::EResult::Set) {
+        ShowMessage("ﾌｧｲﾙの日付を変更できませんでした。\n" + UnchangedTimesLine(path, written));
     }
 }

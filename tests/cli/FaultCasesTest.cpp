@@ -68,7 +68,7 @@ const CFaultCase kFaultCases[] = {
          ::chmod(PutPhoto(folder).c_str(), 0444);
          return std::vector<std::string>{"optimise", "-o", "filename=", folder.File("p.jpg")};
      },
-     1, "read-only file, left as it was: {}/p.jpg",
+     1, "{}/p.jpgは読み取り専用のﾌｧｲﾙです。変更せずに残しました。",
      [](const CTempDir& folder) { EXPECT_EQ(ReadFile(folder.File("p.jpg")), CameraJpeg()); }},
     {"InPlaceExifEmbedRefusesAReadOnlyPhoto",
      [](const CTempDir& folder) {
@@ -78,13 +78,13 @@ const CFaultCase kFaultCases[] = {
          ::chmod(photo.c_str(), 0444);
          return std::vector<std::string>{"exif", "embed", "-o", "filename=", photo};
      },
-     1, "read-only file, left as it was: {}/p.jpg"},
+     1, "{}/p.jpgは読み取り専用のﾌｧｲﾙです。変更せずに残しました。"},
     {"ExifBackupIntoAReadOnlyFolderSaysWhy",
      [](const CTempDir& folder) {
          ::chmod(folder.Path().c_str(), 0555);
          return std::vector<std::string>{"exif", "backup", PutPhoto(folder)};
      },
-     1, "read-only folder, nothing written in it: {}",
+     1, "{}は書き込みできないﾌｫﾙﾀﾞです。何も書き込みませんでした。",
      [](const CTempDir& folder) {
          EXPECT_FALSE(fs::exists(folder.File("p_kestrin100.exif")));
          ::chmod(folder.Path().c_str(), 0755);

@@ -65,6 +65,8 @@ TEST_F(AFileDateBatch, GoesOnAfterAFileThatCannotBeChangedAndNamesIt) {
     const auto failed = CFileDateBatch(settings).Apply({folder.File("gone.jpg"), present}, moment);
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].path, folder.File("gone.jpg"));
+    EXPECT_EQ(UnchangedTimesLine(failed[0].path, failed[0].written),
+              folder.File("gone.jpg") + "が見つかりません。");
     EXPECT_EQ(ReadFileTimes(present)->modification.tv_sec, moment.modification.tv_sec);
     EXPECT_EQ(FileManagerNoticeCount(EShellNotice::AssociationsChanged), noticesBefore)
         << "expchk 1 keeps the file manager uninformed";

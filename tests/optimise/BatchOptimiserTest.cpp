@@ -134,8 +134,8 @@ TEST_F(ABatchOptimiser, LeavesTheFileAndItsTimesWhenTheReplacementCannotBeWritte
     Run({dropped});
     EXPECT_EQ(ReadFile(dropped), original);
     EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
-    EXPECT_EQ(messages,
-              std::vector<std::string>{"ﾌｧｲﾙｺﾋﾟｰに失敗しました。ﾃﾞｨｽｸ容量を確認して下さい"});
+    EXPECT_EQ(messages, std::vector<std::string>{"ﾌｧｲﾙｺﾋﾟｰに失敗しました。\r\n" + dropped +
+                                                 "は名前が長すぎるため、書き込めません。"});
     EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Skipped});
 }
 
@@ -158,9 +158,8 @@ TEST_F(ABatchOptimiser, EndsTheLogAndCountsNothingWhenTheResultCannotBeWritten) 
                                 " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
                                 "続いてJPEGの検査を行います...\r\n"
                                 "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n"
-                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n"
-                                "File name too long: " +
-                                dropped + "\r\n\r\n")
+                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n" +
+                                dropped + "は名前が長すぎるため、書き込めません。\r\n\r\n")
         << "a failed write says why";
     EXPECT_EQ(batch->BytesBefore(), 0);
     EXPECT_EQ(batch->BytesAfter(), 0);

@@ -270,8 +270,11 @@ TEST_F(AWizardSession, SaysWhyAReadOnlyTargetWasLeftAsItWas) {
     EXPECT_EQ(session->SaveOverDocument(), EWizardSave::CopyFailed);
     EXPECT_FALSE(session->SaveExifBlockAs(exifPath));
     EXPECT_EQ(ReadFile(path), CameraFile());
-    const std::string why = std::string(kCopyFailed) + "\r\nread-only file, left as it was: ";
-    EXPECT_EQ(messages, (std::vector<std::string>{why + path, why + exifPath}));
+    // Not the full-disk advice: the disk is not the cause.
+    const std::string why = "ﾌｧｲﾙｺﾋﾟｰに失敗しました。\r\n";
+    const std::string readOnly = "は読み取り専用のﾌｧｲﾙです。変更せずに残しました。";
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{why + path + readOnly, why + exifPath + readOnly}));
 }
 
 // The embedding wizard on a file whose block the batch backed up and removed.

@@ -98,9 +98,10 @@ private slots:
         VerifyTimes(picture, m_chosen);
         VerifyTimes(text, m_chosen);
         VerifyTimes(inFolder, m_chosen);
-        QCOMPARE(m_messages, std::vector<std::string>{"次のﾌｧｲﾙの日付は変更できませんでした。\n" +
-                                                      gone1 + "\n" + gone2 + "\n" + empty +
-                                                      "にJPEGﾌｧｲﾙは見つかりません。"});
+        QCOMPARE(m_messages,
+                 std::vector<std::string>{"次のﾌｧｲﾙの日付は変更できませんでした。\n" + gone1 +
+                                          "が見つかりません。\n" + gone2 + "が見つかりません。\n" +
+                                          empty + "にJPEGﾌｧｲﾙは見つかりません。"});
     }
 
     void batchChangesNothingWhileAFieldHoldsNoNumberInRange() {

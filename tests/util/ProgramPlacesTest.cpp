@@ -7,6 +7,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 
 namespace fs = std::filesystem;
 
@@ -68,4 +69,33 @@ TEST_F(AnInstalledLayout, TakesSharedDataAndCopiesTheListsOnceIntoTheUsersFolder
 TEST_F(AnInstalledLayout, FallsBackToTheCacheFolderWithoutARuntimeFolder) {
     EXPECT_EQ(DecideProgramPlaces(Inputs()).m_strWorkFolder,
               m_home.File(".cache/marvoke/KestrinJPEG/"));
+}
+
+// The program unpacked with its data into one folder the user may not write:
+// the data are read where they lie, everything written goes to the user's
+// folders. Refused by the mode bits, which root respects too.
+TEST_F(AnInstalledLayout, StartsFromAReadOnlyFolderThatHoldsItsData) {
+    const std::string bin = m_prefix.File("bin/");
+    WriteTextFile(bin + "nok_code.pdt", "FFE2\r\n");
+    WriteTextFile(bin + "exif_inf.pdt", "beside\r\n");
+    fs::permissions(bin, fs::perms::owner_read | fs::perms::owner_exec);
+    const CProgramPlaces places = DecideProgramPlaces(Inputs(m_home.File("run")));
+    fs::permissions(bin, fs::perms::owner_all);
+    EXPECT_TRUE(places.m_bInstalled);
+    EXPECT_EQ(places.m_strDataFolder, bin);
+    EXPECT_EQ(places.m_strWorkFolder, m_home.File("run/marvoke/KestrinJPEG/"));
+    PrepareProgramPlaces(places);
+    EXPECT_EQ(ReadTextFile(places.m_strListFolder + "nok_code.pdt"), "FFE2\r\n");
+    EXPECT_EQ(ReadTextFile(places.m_strListFolder + "exif_inf.pdt"), "beside\r\n");
+}
+
+TEST_F(AnInstalledLayout, SaysWhichShippedListIsMissingAtTheStart) {
+    fs::remove(m_prefix.File("share/kestrin/nok_code.pdt"));
+    try {
+        PrepareProgramPlaces(DecideProgramPlaces(Inputs()));
+        FAIL() << "a missing list must stop the start";
+    } catch (const CFileException& error) {
+        EXPECT_EQ(error.Cause(), EFileFailure::Missing);
+        EXPECT_EQ(error.Path(), m_prefix.File("share/kestrin/nok_code.pdt"));
+    }
 }
