@@ -1,6 +1,5 @@
 #include "editor/EditorWorkCopy.h"
 
-#include "editor/MarkerEditor.h"
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
@@ -17,6 +16,10 @@ bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) 
 }
 
 }  // namespace
+
+int64_t EditorSegmentSize(const CJpegSegment& segment) {
+    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
+}
 
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work) {
     if (CopyFileBlocks(sourcePath, work.m_strTempData) == 0) {

@@ -3,6 +3,7 @@
 // the document's picture. The user's own file is only ever read.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,9 @@
 #include "util/WorkFiles.h"
 
 struct CPackedPicture;
+
+// Bytes a segment occupies in the file: two marker bytes and its data.
+int64_t EditorSegmentSize(const CJpegSegment& segment);
 
 // Where the Exif block stood: the bytes of the file in front of it.
 inline constexpr size_t kExifAfterStartMarker = 2;

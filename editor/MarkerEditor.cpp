@@ -18,10 +18,6 @@ const char kProprietaryNotRemoved[] = "不明な独自情報の削除に失敗�
 
 }  // namespace
 
-int64_t EditorSegmentSize(const CJpegSegment& segment) {
-    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
-}
-
 CMarkerEditor::CMarkerEditor(const CWorkFiles& work, const CSettingsStore& settings,
                              const std::vector<std::string>& keptCodes)
     : m_work(work), m_settings(settings), m_keptCodes(keptCodes.begin(), keptCodes.end()) {}

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/KestrinProSeet.h"
 #include "bench/ui/TimedApplication.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/WizardSession.h"
-#include "optimise/ui/KestrinProSeet.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "util/MemoryTuning.h"

@@ -15,9 +15,9 @@
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/SegmentDataDlg.h"
 #include "editor/ui/SegmentRowModel.h"
-#include "segment/ui/HedScan.h"
 #include "ui_KestrinFF.h"
 #include "util/MessageSink.h"
+#include "widgets/HedScan.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "segment/ui/HedScan.h"
+#include "widgets/HedScan.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <condition_variable>
 #include <mutex>
 
-#include "segment/ui/SegmentIds.h"
 #include "widgets/CommandGuard.h"
+#include "widgets/ScanWindowIds.h"
 
 // The finish notification's wait: the scanner blocks until the interface
 // thread has handled the event, or until the window is going away.
@@ -29,11 +29,11 @@ public:
     int Value() const { return m_nValue; }
 
     static QEvent::Type ProgressType() {
-        static const QEvent::Type type = RegisteredType(segment_ids::WM_HED_PROGRESS);
+        static const QEvent::Type type = RegisteredType(scan_window_ids::WM_HED_PROGRESS);
         return type;
     }
     static QEvent::Type FinishedType() {
-        static const QEvent::Type type = RegisteredType(segment_ids::WM_HED_FINISHED);
+        static const QEvent::Type type = RegisteredType(scan_window_ids::WM_HED_FINISHED);
         return type;
     }
 

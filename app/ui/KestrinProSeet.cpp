@@ -1,4 +1,4 @@
-#include "optimise/ui/KestrinProSeet.h"
+#include "app/ui/KestrinProSeet.h"
 
 #include <QAbstractButton>
 #include <vector>
@@ -11,8 +11,8 @@
 #include "optimise/ui/KestrinDel.h"
 #include "optimise/ui/KestrinFin.h"
 #include "optimise/ui/KestrinInfo.h"
-#include "optimise/ui/KestrinPage.h"
 #include "util/MessageSink.h"
+#include "widgets/KestrinPage.h"
 
 CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     : QWizard(parent), m_session(session) {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "segment/HedThread.h"
-#include "segment/ui/ProgressDlg.h"
+#include "widgets/ProgressDlg.h"
 
 class CSettingsStore;
 struct CHedHandshake;
