@@ -27,6 +27,10 @@ std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const
         WriteWholeFile(work.m_strTempHexa, {});
         return std::nullopt;
     }
+    return PrepareCopiedEditorWorkCopy(work);
+}
+
+size_t PrepareCopiedEditorWorkCopy(const CWorkFiles& work) {
     BinaryFileToHexFile(work.m_strTempData, work.m_strTempHexa);
     WriteWholeFile(work.m_strExifDat, {});
     const std::optional<ByteVector> file = ReadFileBytes(work.m_strTempData);

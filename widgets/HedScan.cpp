@@ -60,11 +60,18 @@ CHedScan::~CHedScan() {
         m_pRecord->m_bCancel = 1;
     }
     m_runner.Join();
+    CloseProgress();
+}
+
+void CHedScan::CloseProgress() {
+    delete m_pProgress.data();
+    m_pProgress = nullptr;
 }
 
 void CHedScan::Start(CHedThread& record, const std::string& path, const CSettingsStore& settings,
                      std::unique_ptr<CProgressDlg> progress) {
-    m_pProgress = std::move(progress);
+    CloseProgress();
+    m_pProgress = progress.release();
     m_pProgress->EnableCancel(true);
     m_pProgress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
     m_pProgress->show();
@@ -111,7 +118,7 @@ void CHedScan::HandleFinished(EHedStatus status) {
     if (m_bRunning) {
         // Every end closes the progress window, an empty file's too: the owner
         // goes on by itself, so nothing would ever close it later.
-        m_pProgress.reset();
+        CloseProgress();
         RunCommandShowingError([this, status] { m_onFinished(status); });
         // Only now: a message shown by the handler runs the event loop, and a
         // new scan started from there would wait for this one for ever.
