@@ -63,18 +63,20 @@ bool CKestrinFin::Save() {
         return true;
     }
     if (m_ui->IDC_1026->isChecked()) {
-        return SaveOverDocument();
+        return MayReplaceDocument(Session().DocumentPath()) && Saved(Session().SaveOverDocument());
     }
     const std::optional<std::string> path =
         AskSaveFileName(this, Session().DocumentPath(),
                         QStringLiteral("JPEGﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"), QStringLiteral("jpg"));
-    return path && Saved(Session().SaveAs(*path));
+    return path && MayReplaceDocument(*path) && Saved(Session().SaveAs(*path));
 }
 
-bool CKestrinFin::SaveOverDocument() {
-    if (!Session().ResultShowsPicture() &&
-        !AskYesNo(this, QString::fromUtf8(kOverwriteBroken), EDefaultAnswer::No)) {
-        return false;
+// A result that shows no picture replaces the document, also when its name
+// is chosen in the save dialog, only after a second "Yes".
+bool CKestrinFin::MayReplaceDocument(const std::string& target) {
+    if (Session().ResultShowsPicture() ||
+        AbsolutePath(target) != AbsolutePath(Session().DocumentPath())) {
+        return true;
     }
-    return Saved(Session().SaveOverDocument());
+    return AskYesNo(this, QString::fromUtf8(kOverwriteBroken), EDefaultAnswer::No);
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "widgets/KestrinPage.h"
 
@@ -26,7 +27,7 @@ public:
 
 private:
     bool Save();
-    bool SaveOverDocument();
+    bool MayReplaceDocument(const std::string& target);
 
     std::unique_ptr<Ui::CKestrinFin> m_ui;
 };

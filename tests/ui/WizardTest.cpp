@@ -524,13 +524,16 @@ private slots:
             sheet.button(QWizard::FinishButton)->click();
             QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
             overwrite.setChecked(false);
+            AnswerSaveDialog(QString::fromStdString(path));
+            sheet.button(QWizard::FinishButton)->click();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
             AnswerSaveDialog(QString::fromStdString(saved));
             sheet.button(QWizard::FinishButton)->click();
         }));
         QCOMPARE(m_nResult, int(QDialog::Accepted));
         QCOMPARE(ReadFile(path), original);
         QVERIFY(std::filesystem::file_size(saved) > 0);
-        QCOMPARE(m_questions.size(), size_t{3});
+        QCOMPARE(m_questions.size(), size_t{4});
         for (const auto& [question, byDefault] : m_questions) {
             QCOMPARE(int(byDefault), int(EDefaultAnswer::No));
         }
