@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         longestGap = std::max(longestGap, sinceLastTurn.restart());
         if (!session.IsScanning() && sinceNext.isValid()) {
+            // Closed without its question: the result is dropped on purpose.
+            sheet.done(QDialog::Rejected);
             app.quit();
         }
     });
