@@ -1,6 +1,5 @@
 #include "editor/EditorWorkCopy.h"
 
-#include "editor/MarkerEditor.h"
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
@@ -18,12 +17,20 @@ bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) 
 
 }  // namespace
 
+int64_t EditorSegmentSize(const CJpegSegment& segment) {
+    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
+}
+
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work) {
     if (CopyFileBlocks(sourcePath, work.m_strTempData) == 0) {
         // The hex file of an earlier file must not be what a finish saves.
         WriteWholeFile(work.m_strTempHexa, {});
         return std::nullopt;
     }
+    return PrepareCopiedEditorWorkCopy(work);
+}
+
+size_t PrepareCopiedEditorWorkCopy(const CWorkFiles& work) {
     BinaryFileToHexFile(work.m_strTempData, work.m_strTempHexa);
     WriteWholeFile(work.m_strExifDat, {});
     const std::optional<ByteVector> file = ReadFileBytes(work.m_strTempData);

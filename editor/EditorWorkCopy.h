@@ -3,6 +3,7 @@
 // the document's picture. The user's own file is only ever read.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,15 +12,21 @@
 
 struct CPackedPicture;
 
+// Bytes a segment occupies in the file: two marker bytes and its data.
+int64_t EditorSegmentSize(const CJpegSegment& segment);
+
 // Where the Exif block stood: the bytes of the file in front of it.
 inline constexpr size_t kExifAfterStartMarker = 2;
 
-// Copies sourcePath to the work copy, writes the copy's hex text (what a
-// finish without any edit saves) and cuts the Exif block out of the copy into
-// the block file, so that the scan does not split the thumbnail inside it.
-// Only the block leaves the copy: segments in front of it stay. Gives the
-// block's position in the file (kExifAfterStartMarker when there is none), or
-// nothing when the copy could not be made; the hex file is then emptied.
+// Writes the hex text of the work copy already made (what a finish without
+// any edit saves) and cuts the Exif block out of the copy into the block file,
+// so that the scan does not split the thumbnail inside it. Only the block
+// leaves the copy: segments in front of it stay. Gives the block's position in
+// the file (kExifAfterStartMarker when there is none).
+size_t PrepareCopiedEditorWorkCopy(const CWorkFiles& work);
+
+// The same after copying sourcePath to the work copy; nothing when the copy
+// could not be made, and the hex file is then emptied.
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work);
 
 // The cut Exif block as one FFE1 segment; nothing when the block file is

@@ -1,6 +1,7 @@
 #include "editor/MarkerEditor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <utility>
 
@@ -16,11 +17,32 @@ const char kNoRowSelected[] = "JPEGｺｰﾄﾞが選択されていません。
 const char kProprietaryRemoved[] = "不明な独自情報の削除に成功しました";
 const char kProprietaryNotRemoved[] = "不明な独自情報の削除に失敗しました";
 
-}  // namespace
-
-int64_t EditorSegmentSize(const CJpegSegment& segment) {
-    return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
+// Hex characters of the two length bytes that every marker has, except the
+// start and end of the picture, the restart markers, TEM and the stuffed
+// FF00 pieces of the picture data.
+size_t LengthFieldCharacters(const std::string& code) {
+    constexpr size_t kLengthCharacters = 4;
+    if (code.size() != 4 || code.compare(0, 2, "FF") != 0) {
+        return 0;
+    }
+    unsigned second = 0;
+    const char* last = code.data() + code.size();
+    if (std::from_chars(code.data() + 2, last, second, 16).ptr != last) {
+        return 0;
+    }
+    const bool standalone = second < 0xC0 || (second >= 0xD0 && second <= 0xD9) || second == 0xFF;
+    return standalone ? 0 : kLengthCharacters;
 }
+
+// The data with every byte after its length field zero: a reader still finds
+// where the segment ends.
+std::string ZeroedData(const CJpegSegment& segment) {
+    const size_t kept =
+        std::min(LengthFieldCharacters(segment.m_strCode), segment.m_strData.size());
+    return segment.m_strData.substr(0, kept) + std::string(segment.m_strData.size() - kept, '0');
+}
+
+}  // namespace
 
 CMarkerEditor::CMarkerEditor(const CWorkFiles& work, const CSettingsStore& settings,
                              const std::vector<std::string>& keptCodes)
@@ -151,8 +173,7 @@ bool CMarkerEditor::OverwriteWithZeros(int row) {
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
     Record({kEditStepZero, index, row, segment.m_strCode, segment.m_strData});
-    ReplaceSegment(static_cast<size_t>(index), segment.m_strCode,
-                   std::string(segment.m_strData.size(), '0'));
+    ReplaceSegment(static_cast<size_t>(index), segment.m_strCode, ZeroedData(segment));
     RebuildAndCheck();
     return true;
 }
@@ -328,6 +349,9 @@ bool CMarkerEditor::RemoveProprietaryData() {
 }
 
 void CMarkerEditor::RebuildAndCheck() {
+    // A write that throws leaves work files that need not match the list:
+    // they count as not showing the picture.
+    m_bDecodes = false;
     m_bDecodes = RebuildEditorWorkCopy(o_CodeJpg, m_work, m_pReference);
     NotifyState();
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "editor/EditStep.h"
+#include "editor/EditorWorkCopy.h"
 #include "segment/HedThread.h"
 #include "segment/SegmentList.h"
 #include "util/WorkFiles.h"
@@ -148,6 +149,3 @@ private:
     bool m_bProprietaryRemovable = false;
     bool m_bDecodes = false;
 };
-
-// Bytes a segment occupies in the file: two marker bytes and its data.
-int64_t EditorSegmentSize(const CJpegSegment& segment);

@@ -18,6 +18,10 @@ void ShowCopyFailure(const CWriteOutcome& written) {
     ShowMessage(CopyFailedMessage(written));
 }
 
+std::string WorkCopyFailure(const std::string& source) {
+    return source + "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。";
+}
+
 // The work copy of source; false, whatever went wrong, when there is none.
 bool MakeWorkCopy(const std::string& source, const std::string& workCopy) {
     try {
@@ -49,6 +53,7 @@ void CWizardSession::ResetRun() {
     m_bHasResult = false;
     m_bEmbedded = false;
     m_bScanning = false;
+    m_bShowsPicture = true;
     m_exifRows.clear();
 }
 
@@ -57,8 +62,7 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
     if (!MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData)) {
         // Without a copy there is nothing to work on, and an older copy must
         // never pass for this file's.
-        m_strLog += m_document.m_strPath +
-                    "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。\r\n";
+        m_strLog += WorkCopyFailure(m_document.m_strPath) + "\r\n";
         return EWorkCopyStart::CopyFailed;
     }
     CExifCutSizes sizes;
@@ -99,9 +103,22 @@ void CWizardSession::FinishScan(EHedStatus status) {
     }
 }
 
-void CWizardSession::TakeEditedWorkCopy(bool hasList) {
+bool CWizardSession::BeginEditorCopy() {
+    ResetRun();
+    if (MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData)) {
+        return true;
+    }
+    // The hex text of an earlier file must never pass for this file's.
+    WriteWholeFile(m_work.m_strTempHexa, std::string());
+    m_bStopped = true;
+    ShowMessage(WorkCopyFailure(m_document.m_strPath));
+    return false;
+}
+
+void CWizardSession::TakeEditedWorkCopy(bool hasList, bool showsPicture) {
     m_bHasResult = hasList;
     m_bStopped = !hasList;
+    m_bShowsPicture = showsPicture;
 }
 
 EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
@@ -110,6 +127,10 @@ EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
     // failed its check left its block in the hex work file.
     if (!m_bHasResult || WriteSegmentsHex(m_optimiser.Result(), m_work.m_strTempHexa) == 0) {
         return EEmbedResult::BlockUnreadable;
+    }
+    // Without the document's picture no result can pass its check.
+    if (m_document.m_pPicture == nullptr) {
+        return EEmbedResult::PictureChanged;
     }
     const EEmbedResult result =
         EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);

@@ -82,11 +82,18 @@ public:
     EExifResult ReadEmbeddedExif();
     const std::vector<CExifTagEntry>& ExifRows() const { return m_exifRows; }
 
+    // The start of the marker editor: a fresh work copy of the document's
+    // file, which the editor then prepares and scans itself. False, after the
+    // copy-failure message, when there is none: the run then only ends.
+    bool BeginEditorCopy();
     // The marker editor's page was left with its list in the hex work file,
     // checked there and, when it no longer shows the picture, confirmed by the
     // user. Without a scanned list (a failed copy, a cancelled scan, every
     // segment deleted) the run only ends: an empty file never replaces one.
-    void TakeEditedWorkCopy(bool hasList);
+    void TakeEditedWorkCopy(bool hasList, bool showsPicture);
+    // False only for an edited result that no longer shows the document's
+    // picture: saving it over the document destroys the photo.
+    bool ResultShowsPicture() const { return m_bShowsPicture; }
 
     // The work copy, brought up to the latest result when there is one; the
     // file to open for a look at it.
@@ -94,7 +101,8 @@ public:
     // Copies the cut Exif block to path. False when there is none or the copy failed.
     bool SaveExifBlockAs(const std::string& path);
     // The finish: the result over the document's file (its times given back)
-    // or to path, which then becomes the document's file.
+    // or to path, which then becomes the document's file. Anything but Saved
+    // leaves the target as it was; CopyFailed was already shown to the user.
     EWizardSave SaveOverDocument();
     EWizardSave SaveAs(const std::string& path);
 
@@ -137,4 +145,5 @@ private:
     bool m_bHasResult = false;
     bool m_bEmbedded = false;
     bool m_bScanning = false;
+    bool m_bShowsPicture = true;
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails when a file reaches up the layers. The core (the folders below, outside
 # their ui/ subfolders) is plain C++: no Qt header, nothing from widgets/, app/,
-# cli/ or a ui/ folder. The shared widgets and the subsystems' ui/ folders stand
-# below the shell: nothing from app/ or cli/.
+# cli/ or a ui/ folder. The shared widgets stand below every ui/ folder, and a
+# subsystem's ui/ folder reaches only the ui/ folders of earlier subsystems;
+# none reaches the shell (app/, cli/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,10 +35,24 @@ for folder in "${core_folders[@]}"; do
     done < <(find "$folder" -path "$folder/ui" -prune -o -type f \
         \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.in' \) -print0)
 done
-for folder in widgets "${core_folders[@]/%//ui}"; do
+# later_ui INDEX: an alternation of the ui/ folders of core_folders from INDEX on.
+later_ui() {
+    local IFS='|'
+    echo "${core_folders[*]:$1}"
+}
+
+if [ -d widgets ]; then
+    while IFS= read -r -d '' file; do
+        report_hits "$widget_forbidden" "$file"
+        report_hits "${include}($(later_ui 0))/ui/" "$file"
+    done < <(sources widgets)
+fi
+for index in "${!core_folders[@]}"; do
+    folder=${core_folders[$index]}/ui
     [ -d "$folder" ] || continue
     while IFS= read -r -d '' file; do
         report_hits "$widget_forbidden" "$file"
+        report_hits "${include}($(later_ui $((index + 1))))/ui/" "$file"
     done < <(sources "$folder")
 done
 if [ "$status" -eq 0 ]; then

@@ -26,6 +26,7 @@ namespace {
 constexpr int kPaneWidths[] = {300, 150};
 constexpr const char* kCannotBrowse = "を開けません。ﾌﾞﾗｳｻﾞを起動できませんでした";
 constexpr const char* kIdleText = "ﾚﾃﾞｨ";
+constexpr const char* kDamagedText = "   JPEGﾃﾞｰﾀが破損しています";
 // The document's name while no file is open.
 constexpr const char* kUntitled = "新規ﾌｧｲﾙ";
 
@@ -177,7 +178,13 @@ void CMainFrame::OnDocumentChanged() {
             ? QStringLiteral("%1 x %2 ﾋﾟｸｾﾙ").arg(picture.m_nWidth).arg(picture.m_nHeight)
             : QString());
     const auto& status = m_doc.Status();
-    m_pPanes[2]->setText(status ? QStringLiteral("%1 ﾊﾞｲﾄ").arg(status->m_nSize) : QString());
+    QString size = status ? QStringLiteral("%1 ﾊﾞｲﾄ").arg(status->m_nSize) : QString();
+    // The decoder stepped over bytes or ran out of them: what shows is not
+    // the whole picture, and the editor's check would say so too.
+    if (m_doc.IsLoaded() && picture.m_nWarnings > 0) {
+        size += QString::fromUtf8(kDamagedText);
+    }
+    m_pPanes[2]->setText(size);
     UpdateActions();
 }
 

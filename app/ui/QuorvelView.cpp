@@ -14,6 +14,7 @@
 
 #include "app/DocImageEvent.h"
 #include "app/QuorvelDoc.h"
+#include "app/ui/KestrinProSeet.h"
 #include "dates/ui/BatchFileDateDlg.h"
 #include "dates/ui/FileDateDlg.h"
 #include "exif/ui/BatchExifBackupDlg.h"
@@ -21,7 +22,6 @@
 #include "exif/ui/SampleConvertDlg.h"
 #include "optimise/WizardSession.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
-#include "optimise/ui/KestrinProSeet.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
 #include "widgets/CommandGuard.h"

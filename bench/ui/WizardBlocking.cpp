@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/KestrinProSeet.h"
 #include "bench/ui/TimedApplication.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/WizardSession.h"
-#include "optimise/ui/KestrinProSeet.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
 #include "util/MemoryTuning.h"
@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         longestGap = std::max(longestGap, sinceLastTurn.restart());
         if (!session.IsScanning() && sinceNext.isValid()) {
+            // Closed without its question: the result is dropped on purpose.
+            sheet.done(QDialog::Rejected);
             app.quit();
         }
     });

@@ -5,19 +5,18 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStyle>
-#include <QTimer>
-#include <QWizard>
 
 #include "editor/EditorWorkCopy.h"
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/SegmentDataDlg.h"
 #include "editor/ui/SegmentRowModel.h"
-#include "segment/ui/HedScan.h"
+#include "optimise/WizardSession.h"
 #include "ui_KestrinFF.h"
 #include "util/MessageSink.h"
+#include "widgets/CommandGuard.h"
+#include "widgets/HedScan.h"
+#include "widgets/YesNoQuestion.h"
 
 namespace {
 
@@ -30,46 +29,28 @@ const char kEditPrompt[] = "JPEGﾍｯﾀﾞとﾃﾞｰﾀを編集して下さ
 
 const int kColumnWidths[] = {70, 430, 50};
 
-bool AskWithMessageBox(QWidget* parent, const QString& question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("KestrinJPEG"), question,
-                    QMessageBox::Yes | QMessageBox::No, parent);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
-    return box.exec() == QMessageBox::Yes;
-}
-
 }  // namespace
 
-CKestrinFF::CKestrinFF(CHedThread& record, const CWorkFiles& work, const CSettingsStore& settings,
-                       const std::vector<std::string>& keptCodes, QWidget* parent)
-    : QWizardPage(parent),
+CKestrinFF::CKestrinFF(CWizardSession& session, QWidget* parent)
+    : CKestrinPage(session, parent),
       m_ui(std::make_unique<Ui::CKestrinFF>()),
-      m_HedThread(record),
-      m_settings(settings),
-      m_work(work),
-      m_editor(work, settings, keptCodes),
-      m_fnAsk([this](const QString& question) { return AskWithMessageBox(this, question); }) {
+      m_editor(session.WorkFiles(), session.Settings(), session.KeptCodes()) {
     m_ui->setupUi(this);
+    m_editor.SetReference(session.DocumentPicture());
     SetUpList();
     ConnectCommands();
     UpdateControls();
 }
 
-CKestrinFF::~CKestrinFF() {
-    // The scan ends before the editor it reports to.
-    m_pScan.reset();
-}
-
-void CKestrinFF::SetDocument(const std::string& path, const CPackedPicture* picture) {
-    m_strSourcePath = path;
-    m_editor.SetReference(picture);
-}
+// The members end in reverse order: the scan first, then the model, then the
+// editor both of them report to.
+CKestrinFF::~CKestrinFF() = default;
 
 void CKestrinFF::SetUpList() {
-    m_pModel = new CSegmentRowModel(
-        m_editor, style()->standardIcon(QStyle::SP_FileIcon), [this] { UpdateControls(); }, this);
+    m_pModel = std::make_unique<CSegmentRowModel>(
+        m_editor, style()->standardIcon(QStyle::SP_FileIcon), [this] { UpdateControls(); });
     QTableView* list = m_ui->IDC_1010;
-    list->setModel(m_pModel);
+    list->setModel(m_pModel.get());
     list->verticalHeader()->hide();
     // Fixed row heights let the view skip measuring every row of a long list.
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -92,7 +73,7 @@ void CKestrinFF::SetUpList() {
 }
 
 void CKestrinFF::ConnectCommands() {
-    const std::pair<QAbstractButton*, void (CKestrinFF::*)()> commands[] = {
+    const std::pair<QAbstractButton*, Command> commands[] = {
         {m_ui->IDC_1014, &CKestrinFF::OnZero},
         {m_ui->IDC_1016, &CKestrinFF::OnDelete},
         {m_ui->IDC_1031, &CKestrinFF::OnAdd},
@@ -105,31 +86,48 @@ void CKestrinFF::ConnectCommands() {
         {m_ui->IDC_1015, &CKestrinFF::OnShowResult},
         {m_ui->IDC_1040, &CKestrinFF::OnShowResult},
     };
-    for (const auto& [button, handler] : commands) {
-        connect(button, &QAbstractButton::clicked, this, handler);
+    for (const auto& [button, command] : commands) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, command = command] { RunCommand(command); });
     }
-    connect(m_ui->IDC_1019, &QCheckBox::toggled, this, &CKestrinFF::OnShowAll);
+    connect(m_ui->IDC_1019, &QCheckBox::toggled, this, [this](bool checked) {
+        RunCommandShowingError([this, checked] { OnShowAll(checked); });
+    });
     connect(m_ui->IDC_1010, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        std::unique_ptr<QMenu> menu(BuildPopupMenu());
+        const std::unique_ptr<QMenu> menu = BuildPopupMenu();
         menu->exec(m_ui->IDC_1010->viewport()->mapToGlobal(at));
     });
 }
 
-bool CKestrinFF::IsBusy() const {
-    return m_bBusy;
+void CKestrinFF::RunCommand(Command command) {
+    RunCommandShowingError([this, command] { (this->*command)(); });
+    // Also after a command that failed half-way.
+    UpdateControls();
+}
+
+bool CKestrinFF::HasUnsavedWork() const {
+    return m_editor.WorkingList() != m_editor.InitialList();
 }
 
 void CKestrinFF::initializePage() {
     m_pScan = std::make_unique<CHedScan>([this](EHedStatus status) { OnScanFinished(status); });
-    const std::optional<size_t> exifPosition = PrepareEditorWorkCopy(m_strSourcePath, m_work);
-    m_nExifPosition = exifPosition.value_or(kExifAfterStartMarker);
-    if (exifPosition) {
-        m_bBusy = true;
-        m_pScan->Start(m_HedThread, m_work.m_strTempData, m_settings,
-                       std::make_unique<CProgressDlg>(m_HedThread, this));
-    }
+    m_nExifPosition = kExifAfterStartMarker;
+    RunCommandShowingError([this] { StartScan(); });
     UpdateControls();
-    HoldBackButton();
+    SessionChanged();
+}
+
+// A copy that cannot be made was told by the session, and the run only ends.
+void CKestrinFF::StartScan() {
+    if (!Session().BeginEditorCopy()) {
+        return;
+    }
+    const CWorkFiles& work = Session().WorkFiles();
+    m_nExifPosition = PrepareCopiedEditorWorkCopy(work);
+    CHedThread& record = Session().Record();
+    m_bBusy = true;
+    m_pScan->Start(record, work.m_strTempData, Session().Settings(),
+                   std::make_unique<CProgressDlg>(record, this));
 }
 
 void CKestrinFF::cleanupPage() {
@@ -141,7 +139,7 @@ void CKestrinFF::cleanupPage() {
 void CKestrinFF::OnScanFinished(EHedStatus status) {
     m_bBusy = false;
     if (status == EHedStatus::Finished) {
-        m_editor.TakeScan(m_HedThread, m_nExifPosition);
+        m_editor.TakeScan(Session().Record(), m_nExifPosition);
         m_ui->IDC_1010->setFocus();
         m_ui->IDC_1010->clearSelection();
         m_ui->IDC_1010->setCurrentIndex(QModelIndex());
@@ -149,29 +147,27 @@ void CKestrinFF::OnScanFinished(EHedStatus status) {
         ShowMessage(kCancelled);
     }
     UpdateControls();
-    emit completeChanged();
-    HoldBackButton();
+    SessionChanged();
 }
 
 bool CKestrinFF::isComplete() const {
     return !IsBusy();
 }
 
+// Without a list (no copy, a cancelled scan, every segment deleted) there is
+// nothing to save and nothing to ask: the run only ends.
 bool CKestrinFF::validatePage() {
     if (IsBusy()) {
         ShowMessage(kBusy);
         return false;
     }
-    return m_editor.Decodes() || m_fnAsk(QString::fromUtf8(kNoLongerShows));
-}
-
-// The sheet enables Back whenever it updates its buttons; this page offers Next only.
-void CKestrinFF::HoldBackButton() {
-    QTimer::singleShot(0, this, [this] {
-        if (wizard() != nullptr && wizard()->currentPage() == this) {
-            wizard()->button(QWizard::BackButton)->setEnabled(false);
-        }
-    });
+    const bool hasList = !m_editor.WorkingList().empty();
+    if (hasList && !m_editor.Decodes() &&
+        !AskYesNo(this, QString::fromUtf8(kNoLongerShows), EDefaultAnswer::No)) {
+        return false;
+    }
+    Session().TakeEditedWorkCopy(hasList, m_editor.Decodes());
+    return true;
 }
 
 void CKestrinFF::UpdateControls() {
@@ -201,14 +197,14 @@ int CKestrinFF::SelectedRow() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-QMenu* CKestrinFF::BuildPopupMenu() {
+std::unique_ptr<QMenu> CKestrinFF::BuildPopupMenu() {
     using namespace editor_ids;
     const bool selected = SelectedRow() >= 0 && m_editor.EditingAllowed();
     struct CItem {
         int id;
         const char* text;
         bool enabled;
-        void (CKestrinFF::*handler)();
+        Command handler;
     };
     const CItem items[] = {
         {ID_POPUP_SHOW_RESULT, "修正結果を確認(&V)\tCtrl+L", true, &CKestrinFF::OnShowResult},
@@ -223,18 +219,15 @@ QMenu* CKestrinFF::BuildPopupMenu() {
         {ID_POPUP_ZERO, "\"0\"で上書き削除(&W)\tSpace", selected, &CKestrinFF::OnZero},
         {ID_POPUP_EDIT, "編集(&E)\tCtrl+E", selected, &CKestrinFF::OnEdit},
     };
-    auto* menu = new QMenu(this);
+    auto menu = std::make_unique<QMenu>();
     menu->setObjectName(QStringLiteral("IDR_%1").arg(IDR_EDITOR_POPUP));
     for (const CItem& item : items) {
         QAction* action = menu->addAction(QString::fromUtf8(item.text));
         action->setObjectName(QStringLiteral("ID_%1").arg(item.id));
         action->setEnabled(item.enabled && !IsBusy());
-        if (item.handler != nullptr) {
-            connect(action, &QAction::triggered, this, item.handler);
-        } else {
-            // The menu's redraw only fills the list again; the button also checks.
-            connect(action, &QAction::triggered, this, [this] { m_editor.FillRows(); });
-        }
+        // The menu's redraw only fills the list again; the button also checks.
+        const Command command = item.handler != nullptr ? item.handler : &CKestrinFF::OnFillRows;
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
     }
     return menu;
 }
@@ -250,8 +243,7 @@ bool CKestrinFF::eventFilter(QObject* watched, QEvent* event) {
 // The editing keys act whatever the buttons show; the editor itself refuses
 // what the check box forbids.
 bool CKestrinFF::HandleListKey(int key, bool control) {
-    using Handler = void (CKestrinFF::*)();
-    Handler handler = nullptr;
+    Command handler = nullptr;
     if (!control) {
         handler = key == Qt::Key_Space    ? &CKestrinFF::OnZero
                   : key == Qt::Key_Insert ? &CKestrinFF::OnAdd
@@ -267,7 +259,7 @@ bool CKestrinFF::HandleListKey(int key, bool control) {
     if (handler == nullptr) {
         return false;
     }
-    (this->*handler)();
+    RunCommand(handler);
     return true;
 }
 
@@ -322,6 +314,10 @@ void CKestrinFF::OnReset() {
 
 void CKestrinFF::OnRemoveProprietary() {
     m_editor.RemoveProprietaryData();
+}
+
+void CKestrinFF::OnFillRows() {
+    m_editor.FillRows();
 }
 
 void CKestrinFF::OnRedraw() {

@@ -1,24 +1,19 @@
 // The expert page of the wizard (resource 137): the marker segments of the
 // document's file in a list, with commands that delete, zero, add and edit
 // segments, undo and redo, and an icon that shows while the rebuilt work copy
-// still shows the document's picture. It works on the work copy only; the
-// wizard's finish page saves it from the hex work file.
+// still shows the document's picture. It works on the session's work copy
+// only; the wizard's finish page saves it from the hex work file.
 //
-// To host it: construct it with the sheet's scanner record, the work files,
-// the settings store and the kept-header codes (all outliving the page), call
-// SetDocument before the page is shown, and add it as the page after the
-// selection page when the third choice is taken. initializePage starts the
-// scan; the sheet's Cancel should refuse while IsBusy().
+// initializePage makes the work copy through the session and starts the
+// scan; leaving the page with Next hands the edited copy to the session. Every
+// command runs under the command guard: a file the system refuses to write
+// shows its message and the page goes on.
 #pragma once
 
-#include <QWizardPage>
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "editor/MarkerEditor.h"
+#include "widgets/KestrinPage.h"
 
 namespace Ui {
 class CKestrinFF;
@@ -28,26 +23,25 @@ class CHedScan;
 class CSegmentRowModel;
 class QMenu;
 
-class CKestrinFF : public QWizardPage {
+class CKestrinFF : public CKestrinPage {
     Q_OBJECT
 
 public:
-    CKestrinFF(CHedThread& record, const CWorkFiles& work, const CSettingsStore& settings,
-               const std::vector<std::string>& keptCodes, QWidget* parent = nullptr);
+    // The session (its record, work files, settings, kept-header codes and
+    // document) must outlive the page.
+    CKestrinFF(CWizardSession& session, QWidget* parent);
     ~CKestrinFF() override;
 
-    // The file the page works on a copy of, and the picture the document shows.
-    void SetDocument(const std::string& path, const CPackedPicture* picture);
-
-    // A yes-or-no question; tests answer it themselves.
-    using Asker = std::function<bool(const QString& question)>;
-    void SetAsker(Asker asker) { m_fnAsk = std::move(asker); }
-
-    bool IsBusy() const;
+    bool IsBusy() const override { return m_bBusy; }
+    bool MayGoBack() const override { return false; }
+    // The finish page follows even a stopped run: there Finish only ends it.
+    int nextId() const override { return QWizardPage::nextId(); }
+    // The list differs from the file as scanned.
+    bool HasUnsavedWork() const override;
     CMarkerEditor& Editor() { return m_editor; }
-    // The list's popup menu with its items enabled for the present state; the
-    // caller owns it.
-    QMenu* BuildPopupMenu();
+    // The list's popup menu with its items enabled for the present state. It
+    // has no Qt parent: the caller alone owns it.
+    std::unique_ptr<QMenu> BuildPopupMenu();
 
     void initializePage() override;
     void cleanupPage() override;
@@ -58,14 +52,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    using Command = void (CKestrinFF::*)();
+
     void SetUpList();
     void ConnectCommands();
-    void SetToolTips();
+    void StartScan();
     void OnScanFinished(EHedStatus status);
     void UpdateControls();
-    void HoldBackButton();
     int SelectedRow() const;
     bool HandleListKey(int key, bool control);
+    // Runs command under the guard: no exception leaves it.
+    void RunCommand(Command command);
 
     void OnZero();
     void OnDelete();
@@ -75,20 +72,18 @@ private:
     void OnRedo();
     void OnReset();
     void OnRemoveProprietary();
+    void OnFillRows();
     void OnRedraw();
     void OnShowResult();
     void OnShowAll(bool checked);
 
     std::unique_ptr<Ui::CKestrinFF> m_ui;
-    CHedThread& m_HedThread;
-    const CSettingsStore& m_settings;
-    const CWorkFiles& m_work;
     CMarkerEditor m_editor;
-    CSegmentRowModel* m_pModel = nullptr;
+    // Declared after the editor, so it goes first: it unregisters from the
+    // editor as it ends. The list view only borrows it.
+    std::unique_ptr<CSegmentRowModel> m_pModel;
     std::unique_ptr<CHedScan> m_pScan;
     // From the start of the scan until its end was handled.
     bool m_bBusy = false;
-    std::string m_strSourcePath;
     size_t m_nExifPosition = 0;
-    Asker m_fnAsk;
 };

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "optimise/ui/KestrinPage.h"
+#include "widgets/KestrinPage.h"
 
 namespace Ui {
 class CKestrinAddExif;

@@ -3,7 +3,7 @@
 // block to go in.
 #pragma once
 
-#include "optimise/ui/WorkCopyPage.h"
+#include "widgets/WorkCopyPage.h"
 
 class CKestrinBeginAdd : public CWorkCopyPage {
     Q_OBJECT

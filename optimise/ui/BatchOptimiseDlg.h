@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "optimise/BatchOptimiser.h"
-#include "segment/ui/HedScan.h"
 #include "widgets/BatchLogDlg.h"
+#include "widgets/HedScan.h"
 
 namespace Ui {
 class CBatchOptimiseDlg;

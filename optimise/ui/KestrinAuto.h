@@ -1,7 +1,7 @@
 // The automatic optimisation page (resource 201).
 #pragma once
 
-#include "optimise/ui/WorkCopyPage.h"
+#include "widgets/WorkCopyPage.h"
 
 class CKestrinAuto : public CWorkCopyPage {
     Q_OBJECT

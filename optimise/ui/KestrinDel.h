@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "optimise/WizardSession.h"
-#include "optimise/ui/KestrinPage.h"
+#include "widgets/KestrinPage.h"
 
 namespace Ui {
 class CKestrinDel;

@@ -1,12 +1,15 @@
 // The finish page (resource 138): Finish saves the result over the
 // document's file (check box 1026) or under a name chosen in the save dialog.
-// Reached by a run that may not save (the editor left without a list), its
-// Finish only ends the wizard.
+// A save that wrote nothing says why and keeps the page open. A result that no
+// longer shows the picture is flagged, the overwrite starts unticked and is
+// asked again with "No" as the default. Reached by a run that may not save
+// (the editor left without a list), its Finish only ends the wizard.
 #pragma once
 
 #include <memory>
+#include <string>
 
-#include "optimise/ui/KestrinPage.h"
+#include "widgets/KestrinPage.h"
 
 namespace Ui {
 class CKestrinFin;
@@ -24,6 +27,7 @@ public:
 
 private:
     bool Save();
+    bool MayReplaceDocument(const std::string& target);
 
     std::unique_ptr<Ui::CKestrinFin> m_ui;
 };

@@ -7,14 +7,6 @@ namespace segment_ids {
 
 inline constexpr int IDD_KEPT_HEADER = 147;
 inline constexpr int IDD_HEADER_EDIT = 148;
-// The scan's progress window and the batch optimiser's twin of it.
-inline constexpr int IDD_PROGRESS = 131;
-inline constexpr int IDD_BATCH_PROGRESS = 204;
-
-// The scanner's two notifications, as event numbers.
-inline constexpr int WM_HED_PROGRESS = 0x1660;
-inline constexpr int WM_HED_FINISHED = 0x1661;
-
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 

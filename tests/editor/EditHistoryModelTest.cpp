@@ -4,7 +4,9 @@
 // shown, so the model's rows are the segments off the kept-header list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 
 #include "segment/KeptHeaderList.h"
 #include "tests/editor/EditorSession.h"
@@ -75,6 +77,15 @@ CJpegSegment RandomSegment(std::mt19937& random) {
     return {codes[random() % 4], data};
 }
 
+// What "0" leaves of a segment: the two length bytes of a marker that has
+// them, zeros for the rest.
+void ZeroAfterLength(CJpegSegment& segment) {
+    const int code = std::stoi(segment.m_strCode.substr(2), nullptr, 16);
+    const bool hasLength = code >= 0xC0 && code != 0xFF && (code < 0xD0 || code > 0xD9);
+    const size_t kept = hasLength ? std::min<size_t>(4, segment.m_strData.size()) : 0;
+    segment.m_strData.replace(kept, std::string::npos, segment.m_strData.size() - kept, '0');
+}
+
 // Applies one random command to both.
 void RandomCommand(std::mt19937& random, CMarkerEditor& editor, CHistoryModel& model) {
     const std::vector<size_t> rows = model.Rows();
@@ -100,7 +111,7 @@ void RandomCommand(std::mt19937& random, CMarkerEditor& editor, CHistoryModel& m
     bool done = false;
     switch (kind) {
         case 0:
-            next[index].m_strData.assign(next[index].m_strData.size(), '0');
+            ZeroAfterLength(next[index]);
             done = editor.OverwriteWithZeros(row);
             break;
         case 1:

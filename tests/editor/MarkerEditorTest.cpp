@@ -27,8 +27,6 @@ struct CCommandCase {
     // Applies the command's effect to the initial list.
     std::function<void(CSegmentList&)> effect;
     bool changes;
-    // Zeros in a length field leave a file no decoder reads.
-    bool decodes = true;
 };
 
 const CJpegSegment kAdded{"FFE2", "0007414243FF00"};
@@ -52,7 +50,7 @@ TEST_P(ACommandOnARow, ChangesItsOwnSegmentTheCountersAndTheWorkCopy) {
     EXPECT_EQ(editor.WasteBytes(), wasteBefore + change);
     EXPECT_EQ(editor.CanUndo(), GetParam().changes);
     if (GetParam().changes) {
-        EXPECT_EQ(editor.Decodes(), GetParam().decodes);
+        EXPECT_TRUE(editor.Decodes());
         EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(expected));
         EXPECT_EQ(ReadTextFile(session.work.m_strTempHexa).size() % 2, 0u);
     } else {
@@ -63,10 +61,14 @@ TEST_P(ACommandOnARow, ChangesItsOwnSegmentTheCountersAndTheWorkCopy) {
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, ACommandOnARow,
     ::testing::Values(
-        CCommandCase{"ZerosTheSecondOfTwoLookAlikes",
+        // The length bytes stay: a segment of length 0 is one no reader accepts.
+        CCommandCase{"ZerosTheSecondOfTwoLookAlikesBehindItsLength",
                      [](CMarkerEditor& e) { return e.OverwriteWithZeros(1); },
-                     [](CSegmentList& l) { l[2].m_strData.assign(l[2].m_strData.size(), '0'); },
-                     true, false},
+                     [](CSegmentList& l) {
+                         l[2].m_strData.replace(4, std::string::npos, l[2].m_strData.size() - 4,
+                                                '0');
+                     },
+                     true},
         CCommandCase{"DeletesTheSecondOfTwoLookAlikes",
                      [](CMarkerEditor& e) { return e.DeleteRow(1); },
                      [](CSegmentList& l) { l.erase(l.begin() + 2); }, true},

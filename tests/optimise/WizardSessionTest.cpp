@@ -219,6 +219,31 @@ TEST_F(AWizardSession, SavesNothingWhenTheRunEndedWithoutACheckedResult) {
     EXPECT_TRUE(messages.empty());
 }
 
+// The marker editor's run: a copy that cannot be made is told and ends the
+// run, an older hex text never passes for this file's, and a result that no
+// longer shows the picture is known as such until the next run.
+TEST_F(AWizardSession, TellsAFailedEditorCopyAndKnowsABrokenResultForOneRun) {
+    const std::string path = Picture("a.jpg", CameraFile());
+    Open(path, EWizardPath::Editor);
+    WriteFile(work.m_strTempHexa, {'F', 'F', 'D', '8'});
+    std::filesystem::rename(path, folder.File("away.jpg"));
+    EXPECT_FALSE(session->BeginEditorCopy());
+    EXPECT_TRUE(session->IsStopped());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              path + "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。");
+    EXPECT_TRUE(ReadFile(work.m_strTempHexa).empty());
+
+    std::filesystem::rename(folder.File("away.jpg"), path);
+    ASSERT_TRUE(session->BeginEditorCopy());
+    EXPECT_FALSE(session->IsStopped());
+    EXPECT_EQ(ReadFile(work.m_strTempData), CameraFile());
+    session->TakeEditedWorkCopy(true, false);
+    EXPECT_FALSE(session->ResultShowsPicture());
+    ASSERT_TRUE(session->BeginEditorCopy());
+    EXPECT_TRUE(session->ResultShowsPicture());
+}
+
 TEST_F(AWizardSession, OverwritesTheDocumentAndGivesItsTimesBack) {
     const std::string path = Picture("a.jpg", CameraFile());
     CFileTimes old{};

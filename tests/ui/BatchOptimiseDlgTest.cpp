@@ -17,10 +17,10 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/QuorvelView.h"
 #include "segment/KeptHeaderList.h"
-#include "segment/ui/ProgressDlg.h"
-#include "segment/ui/SegmentIds.h"
 #include "tests/ui/UiTestSupport.h"
 #include "widgets/BatchLogDlg.h"
+#include "widgets/ProgressDlg.h"
+#include "widgets/ScanWindowIds.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show &&
             watched->objectName() ==
-                QStringLiteral("IDD_%1").arg(segment_ids::IDD_BATCH_PROGRESS)) {
+                QStringLiteral("IDD_%1").arg(scan_window_ids::IDD_BATCH_PROGRESS)) {
             ++m_nShown;
             if (m_nShown == m_nCancelIn) {
                 auto* cancel = FindControl<QPushButton>(*static_cast<QWidget*>(watched), kClose);

@@ -1,21 +1,26 @@
 // The marker editor page hosted in a bare wizard, on a camera-like file: the
-// wiring of keys, buttons, popup menu, icon and the question on Next. What
-// the commands do is the editor's own test.
+// wiring of keys, buttons, popup menu, icon, the question on Next and the
+// guard around every command. What the commands do is the editor's own test.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QWizard>
 #include <QtTest>
+#include <filesystem>
 
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/KestrinFF.h"
+#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
+#include "optimise/WizardSession.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/ui/UiTestSupport.h"
+#include "widgets/YesNoQuestion.h"
 
 using namespace editor_ids;
 
@@ -32,9 +37,10 @@ struct CHostedPage {
         original = MakeJpeg(recipe);
         WriteFile(folder.File("photo.jpg"), original);
         DecodeJpegToPacked(folder.File("photo.jpg"), picture);
-        page = new CKestrinFF(record, work, settings, kept);
-        page->SetDocument(folder.File("photo.jpg"), &picture);
-        page->SetAsker([this](const QString& question) {
+        session = std::make_unique<CWizardSession>(
+            work, settings, kept, exif, CWizardDocument{folder.File("photo.jpg"), &picture, {}});
+        page = new CKestrinFF(*session, nullptr);
+        SetYesNoHook([this](const QString& question, EDefaultAnswer) {
             questions.append(question);
             return answer;
         });
@@ -42,6 +48,9 @@ struct CHostedPage {
         wizard.addPage(new QWizardPage);
         wizard.show();
     }
+    ~CHostedPage() { SetYesNoHook(nullptr); }
+    CHostedPage(const CHostedPage&) = delete;
+    CHostedPage& operator=(const CHostedPage&) = delete;
     QTableView* List() const { return FindControl<QTableView>(*page, IDC_SEGMENT_LIST); }
     bool Enabled(int id) const { return FindControl<QWidget>(*page, id)->isEnabled(); }
     void KeyOnList(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -52,9 +61,10 @@ struct CHostedPage {
     CWorkFiles work;
     CMemorySettingsStore settings;
     std::vector<std::string> kept = DefaultKeptHeaderCodes();
-    CHedThread record;
+    CExifEngine exif{"", ""};
     std::vector<uint8_t> original;
     CPackedPicture picture;
+    std::unique_ptr<CWizardSession> session;
     QWizard wizard;
     CKestrinFF* page = nullptr;
     QStringList questions;
@@ -74,6 +84,7 @@ private slots:
     void LocksEditingUnderThePictureDataCheckBox();
     void ShowsTheIconOnlyWhileTheWorkCopyDecodesAndAsksOnNext();
     void DeletesTheExifRowFromTheKeyboardAndGoesOn();
+    void ShowsAFailedWriteOfACommandAndGoesOn();
 
 private:
     bool WaitForScan();
@@ -129,7 +140,7 @@ void AMarkerEditorPage::EditsThroughTheKeysOfTheList() {
 void AMarkerEditorPage::EnablesThePopupItemsByTheSelection() {
     CHostedPage& host = *m_host;
     const auto enabled = [&host](int id) {
-        std::unique_ptr<QMenu> menu(host.page->BuildPopupMenu());
+        const std::unique_ptr<QMenu> menu = host.page->BuildPopupMenu();
         return menu->findChild<QAction*>(QStringLiteral("ID_%1").arg(id))->isEnabled();
     };
     const int needRow[] = {ID_POPUP_ADD, ID_POPUP_DELETE, ID_POPUP_ZERO, ID_POPUP_EDIT};
@@ -206,6 +217,20 @@ void AMarkerEditorPage::DeletesTheExifRowFromTheKeyboardAndGoesOn() {
             bytes.end());
     QVERIFY(bytes.size() < host.original.size());
     QVERIFY(ShowsSamePicture(host.picture, saved));
+}
+
+// The hex work file on a full disk: the rebuild after the command cannot be
+// written, which is told, and the page goes on.
+void AMarkerEditorPage::ShowsAFailedWriteOfACommandAndGoesOn() {
+    CHostedPage& host = *m_host;
+    std::filesystem::remove(host.work.m_strTempHexa);
+    std::filesystem::create_symlink("/dev/full", host.work.m_strTempHexa);
+    FindControl<QPushButton>(*host.page, IDC_REDRAW)->click();
+    QCOMPARE(m_messages.size(), size_t{1});
+    host.List()->selectRow(0);
+    host.KeyOnList(Qt::Key_Delete);
+    QCOMPARE(m_messages.size(), size_t{2});
+    QVERIFY(host.page->isVisible());
 }
 
 QTEST_MAIN(AMarkerEditorPage)

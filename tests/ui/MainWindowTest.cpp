@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -85,6 +87,37 @@ private slots:
         QCOMPARE(app->RecentFiles().Paths(), QStringList{QString::fromStdString(picture)});
         QVERIFY(IsEnabled(*app, ID_FILE_SAVE_AS_JPEG));
         QVERIFY(app->MainFrame().View().HasOffscreenCopy());
+    }
+
+    // A file cut in half, or with bytes between two segments, still opens,
+    // but the decoder stepped over what is missing: the status bar says so.
+    void saysInTheStatusBarWhenThePictureDataIsDamaged() {
+        const std::string whole = MakePicture("whole.jpg", 320, 240);
+        const std::vector<uint8_t> bytes = ReadFile(whole);
+        std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + bytes.size() / 2);
+        std::vector<uint8_t> extraneous = bytes;
+        const uint8_t scan[] = {0xFF, 0xDA};
+        extraneous.insert(std::search(extraneous.begin(), extraneous.end(), scan, scan + 2),
+                          {0x00, 0x00, 0x00});
+        const auto app = Start({"kestrin", QString::fromStdString(whole)});
+        const auto statusText = [&app] {
+            QStringList texts;
+            for (const QLabel* pane : app->MainFrame().statusBar()->findChildren<QLabel*>()) {
+                texts << pane->text();
+            }
+            return texts.join(QLatin1Char(' '));
+        };
+        const QString damaged = QStringLiteral("JPEGﾃﾞｰﾀが破損しています");
+        QVERIFY(!statusText().contains(damaged));
+        for (const auto& [name, file] : {std::pair{"cut.jpg", cut}, {"extra.jpg", extraneous}}) {
+            const std::string path = m_place.File(name);
+            WriteFile(path, file);
+            QVERIFY(app->OpenDocumentFile(path));
+            QCOMPARE(app->Document().PathName(), path);
+            QVERIFY2(statusText().contains(damaged), name);
+        }
+        QVERIFY(app->OpenDocumentFile(whole));
+        QVERIFY(!statusText().contains(damaged));
     }
 
     void tellsWhenTheHelpCannotBeOpened() {

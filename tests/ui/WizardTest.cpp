@@ -2,6 +2,8 @@
 // real files: its pages, buttons and refusals, and what Finish leaves on disk.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,18 +21,19 @@
 #include "app/QuorvelApp.h"
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
+#include "app/ui/KestrinProSeet.h"
 #include "app/ui/MainFrame.h"
 #include "editor/ui/KestrinFF.h"
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
-#include "optimise/ui/KestrinProSeet.h"
 #include "segment/KeptHeaderList.h"
-#include "segment/ui/ProgressDlg.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/SourceDir.h"
 #include "tests/ui/UiTestSupport.h"
+#include "widgets/ProgressDlg.h"
 #include "widgets/SaveFileDialog.h"
+#include "widgets/YesNoQuestion.h"
 
 namespace {
 
@@ -75,6 +78,10 @@ private:
     CWindowTestPlace m_place;
     // The sheet's result, once it closed.
     int m_nResult = -1;
+    // Every yes-or-no question asked, with its default; each is answered with
+    // its default unless m_bAnswerYes.
+    std::vector<std::pair<QString, EDefaultAnswer>> m_questions;
+    bool m_bAnswerYes = false;
 
     std::string File(const std::string& name) const { return m_place.File(name); }
 
@@ -142,9 +149,18 @@ private:
     }
 
 private slots:
-    void init() { m_place.Renew(); }
+    void init() {
+        m_place.Renew();
+        m_questions.clear();
+        m_bAnswerYes = false;
+        SetYesNoHook([this](const QString& question, EDefaultAnswer byDefault) {
+            m_questions.emplace_back(question, byDefault);
+            return m_bAnswerYes || byDefault == EDefaultAnswer::Yes;
+        });
+    }
     void cleanup() {
         SetSaveFileNameHook(nullptr);
+        SetYesNoHook(nullptr);
         m_place.Release();
     }
 
@@ -226,7 +242,31 @@ private slots:
             ChooseWizard(sheet, "IDC_1014");
             QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
             QVERIFY(!Control<QPushButton>(*sheet.currentPage(), 1048).isEnabled());
+            // A result that was not saved: Cancel asks, and "No" stays.
+            sheet.reject();
+            QVERIFY(sheet.isVisible());
+            QCOMPARE(m_questions.size(), size_t{1});
         }));
+    }
+
+    // The document's name taken by a folder: the overwrite fails, says why,
+    // and the wizard stays open for a save under a new name.
+    void aFailedOverwriteSaysWhyAndKeepsTheWizardOpen() {
+        const std::string path = Picture("a.jpg", CameraBytes());
+        const auto app = Start(path);
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.next();
+            std::filesystem::remove(path);
+            std::filesystem::create_directories(path + "/inside");
+            Control<QCheckBox>(*sheet.currentPage(), 1026).setChecked(true);
+            sheet.button(QWizard::FinishButton)->click();
+            QVERIFY(sheet.isVisible());
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            QCOMPARE(m_place.messages.size(), size_t{1});
+        }));
+        QVERIFY(std::filesystem::is_directory(path + "/inside"));
     }
 
     void aRefusedExifRemovalOnlyEndsTheWizard() {
@@ -313,7 +353,7 @@ private slots:
             ChooseWizard(sheet, "IDC_1014_2");
             QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
             auto* page = sheet.findChild<CKestrinFF*>();
-            page->SetAsker([](const QString&) { return true; });
+            m_bAnswerYes = true;
             Control<QCheckBox>(*page, 1019).setChecked(true);
             auto& list = Control<QTableView>(*page, 1010);
             while (list.model()->rowCount() > 0) {
@@ -425,16 +465,15 @@ private slots:
         QCOMPARE(m_place.messages.back(), "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました");
     }
 
-    // The editor's list is empty when its work copy could not be made; what
-    // it would save then is no picture at all, so the run can only end.
-    void theExpertEditorWithoutAListOnlyEnds() {
+    // A work copy that cannot be made is told as such, not as a picture that
+    // no longer shows; with no list to save the run can only end.
+    void theExpertEditorWithoutACopyTellsSoAndOnlyEnds() {
         const std::string path = Picture("a.jpg", CameraBytes());
         const auto app = Start(path);
         std::filesystem::remove(path);
         const std::set<std::string> before = UserFiles();
         QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
             ChooseWizard(sheet, "IDC_1014_2");
-            sheet.findChild<CKestrinFF*>()->SetAsker([](const QString&) { return true; });
             QVERIFY(ScanEnded(sheet));
             sheet.next();
             QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
@@ -443,8 +482,96 @@ private slots:
             sheet.button(QWizard::FinishButton)->click();
         }));
         QCOMPARE(m_nResult, int(QDialog::Rejected));
+        QCOMPARE(m_place.messages.size(), size_t{1});
+        QVERIFY(m_place.messages[0].find("のｺﾋﾟｰを作成できませんでした。") != std::string::npos);
+        QVERIFY(m_questions.empty());
         QVERIFY(!std::filesystem::exists(path));
         QCOMPARE(UserFiles(), before);
+    }
+
+    // Advanced editing deletes a quantization table: the result shows no
+    // picture. The default answer of every question keeps the photo; the
+    // broken file is written only under a new name, on purpose.
+    void aResultThatShowsNoPictureNeverReplacesThePhotoByDefault() {
+        const std::vector<uint8_t> original = CameraBytes();
+        const std::string path = Picture("a.jpg", original);
+        const auto app = Start(path);
+        app->Document().Settings().Write(settings::kJoukyuuEdit, 1);
+        const std::string saved = File("broken.jpg");
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            QWizardPage& editor = *sheet.currentPage();
+            Control<QCheckBox>(editor, 1019).setChecked(true);
+            auto& list = Control<QTableView>(editor, 1010);
+            const QModelIndexList tables = list.model()->match(
+                list.model()->index(0, 0), Qt::DisplayRole, QStringLiteral("FFDB"));
+            QVERIFY(!tables.isEmpty());
+            list.selectRow(tables.first().row());
+            Control<QPushButton>(editor, 1016).click();
+            sheet.next();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_137"));
+            m_bAnswerYes = true;
+            sheet.next();
+            m_bAnswerYes = false;
+            QWizardPage& finish = *sheet.currentPage();
+            QCOMPARE(finish.objectName(), QStringLiteral("IDD_138"));
+            QVERIFY(finish.findChild<QLabel*>(QStringLiteral("labelBroken"))->isVisible());
+            QVERIFY(!finish.findChild<QLabel*>(QStringLiteral("labelQuality"))->isVisible());
+            auto& overwrite = Control<QCheckBox>(finish, 1026);
+            QVERIFY(!overwrite.isChecked());
+            overwrite.setChecked(true);
+            sheet.button(QWizard::FinishButton)->click();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            overwrite.setChecked(false);
+            AnswerSaveDialog(QString::fromStdString(path));
+            sheet.button(QWizard::FinishButton)->click();
+            QCOMPARE(PageName(sheet), QStringLiteral("IDD_138"));
+            AnswerSaveDialog(QString::fromStdString(saved));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Accepted));
+        QCOMPARE(ReadFile(path), original);
+        QVERIFY(std::filesystem::file_size(saved) > 0);
+        QCOMPARE(m_questions.size(), size_t{4});
+        for (const auto& [question, byDefault] : m_questions) {
+            QCOMPARE(int(byDefault), int(EDefaultAnswer::No));
+        }
+    }
+
+    // Esc, Cancel and the close box after an edit each ask first, and "No"
+    // stays; Esc that only closed a menu, or repeats from it, asks nothing.
+    void leavingAfterAnEditAsksFirst() {
+        const auto app = Start(Picture("a.jpg", CameraBytes()));
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014_2");
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            auto& list = Control<QTableView>(*sheet.currentPage(), 1010);
+            QTimer::singleShot(
+                0, [] { QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); });
+            emit list.customContextMenuRequested(QPoint(4, 4));
+            QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(&sheet, &repeated);
+            QVERIFY(sheet.isVisible());
+            QVERIFY(m_questions.empty());
+
+            list.selectRow(0);
+            Control<QPushButton>(*sheet.currentPage(), 1016).click();
+            const std::function<void()> ways[] = {
+                [&sheet] { QTest::keyClick(&sheet, Qt::Key_Escape); },
+                [&sheet] { sheet.button(QWizard::CancelButton)->click(); },
+                [&sheet] { sheet.close(); },
+            };
+            for (const auto& leave : ways) {
+                leave();
+                QVERIFY(sheet.isVisible());
+            }
+            QCOMPARE(m_questions.size(), size_t{3});
+            m_bAnswerYes = true;
+            sheet.close();
+            QVERIFY(!sheet.isVisible());
+        }));
+        QCOMPARE(m_nResult, int(QDialog::Rejected));
     }
 };
 

@@ -8,8 +8,8 @@
 #include <QString>
 #include <memory>
 
-#include "optimise/ui/KestrinPage.h"
-#include "segment/ui/HedScan.h"
+#include "widgets/HedScan.h"
+#include "widgets/KestrinPage.h"
 
 namespace Ui {
 class CWorkCopyPage;

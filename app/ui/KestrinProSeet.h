@@ -2,17 +2,15 @@
 // of the chosen one, ending on the finish page that saves the result. The
 // pages keep their state in the session; the sheet only orders them and
 // enforces the rules every page shares: Back only where the page allows it,
-// Cancel refused with "計算中です！" while a scan runs, and a stopped run
-// that ends on Finish without saving. The expert editor's page keeps its own
-// state; leaving it hands its work copy to the session.
+// Cancel refused with "計算中です！" while a scan runs, a question before
+// Esc, Cancel or the close box drops edits or a result not saved, and a
+// stopped run that ends on Finish without saving.
 #pragma once
 
-#include <QPointer>
 #include <QWizard>
 
 #include "optimise/WizardSession.h"
 
-class CKestrinFF;
 class CKestrinPage;
 
 class CKestrinProSeet : public QWizard {
@@ -26,9 +24,11 @@ public:
     // earlier choice: choosing again after going Back starts that wizard anew.
     void AddPagesFor(EWizardPath path);
 
-    bool validateCurrentPage() override;
     void done(int result) override;
     void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The introduction and the selection come first; the chosen wizard's
@@ -36,12 +36,11 @@ private:
     enum : int { kInfoPage = 0, kSelectionPage = 1, kFirstChosenPage = 2 };
 
     void AddPage(int id, QWizardPage* page);
-    CKestrinFF* NewEditorPage();
     void ApplyPageRules();
     CKestrinPage* CurrentPage() const;
     bool CurrentPageIsBusy() const;
+    // Edits on a page, or a result of this run that was not saved.
+    bool HasUnsavedWork() const;
 
     CWizardSession& m_session;
-    // The expert editor's page while its choice is taken.
-    QPointer<CKestrinFF> m_pEditorPage;
 };

@@ -1,9 +1,9 @@
-#include "segment/ui/ProgressDlg.h"
+#include "widgets/ProgressDlg.h"
 
 #include <QStyle>
 
-#include "segment/ui/SegmentIds.h"
 #include "ui_ProgressDlg.h"
+#include "widgets/ScanWindowIds.h"
 
 CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CProgressDlg>()), m_record(record) {
@@ -45,5 +45,5 @@ void CProgressDlg::reject() {
 
 CBatchProgressDlg::CBatchProgressDlg(CHedThread& record, QWidget* parent)
     : CProgressDlg(record, parent) {
-    setObjectName(QStringLiteral("IDD_%1").arg(segment_ids::IDD_BATCH_PROGRESS));
+    setObjectName(QStringLiteral("IDD_%1").arg(scan_window_ids::IDD_BATCH_PROGRESS));
 }

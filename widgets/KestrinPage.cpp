@@ -1,4 +1,4 @@
-#include "optimise/ui/KestrinPage.h"
+#include "widgets/KestrinPage.h"
 
 #include <QWizard>
 

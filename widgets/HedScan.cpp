@@ -1,12 +1,12 @@
-#include "segment/ui/HedScan.h"
+#include "widgets/HedScan.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <condition_variable>
 #include <mutex>
 
-#include "segment/ui/SegmentIds.h"
 #include "widgets/CommandGuard.h"
+#include "widgets/ScanWindowIds.h"
 
 // The finish notification's wait: the scanner blocks until the interface
 // thread has handled the event, or until the window is going away.
@@ -29,11 +29,11 @@ public:
     int Value() const { return m_nValue; }
 
     static QEvent::Type ProgressType() {
-        static const QEvent::Type type = RegisteredType(segment_ids::WM_HED_PROGRESS);
+        static const QEvent::Type type = RegisteredType(scan_window_ids::WM_HED_PROGRESS);
         return type;
     }
     static QEvent::Type FinishedType() {
-        static const QEvent::Type type = RegisteredType(segment_ids::WM_HED_FINISHED);
+        static const QEvent::Type type = RegisteredType(scan_window_ids::WM_HED_FINISHED);
         return type;
     }
 
@@ -60,11 +60,18 @@ CHedScan::~CHedScan() {
         m_pRecord->m_bCancel = 1;
     }
     m_runner.Join();
+    CloseProgress();
+}
+
+void CHedScan::CloseProgress() {
+    delete m_pProgress.data();
+    m_pProgress = nullptr;
 }
 
 void CHedScan::Start(CHedThread& record, const std::string& path, const CSettingsStore& settings,
                      std::unique_ptr<CProgressDlg> progress) {
-    m_pProgress = std::move(progress);
+    CloseProgress();
+    m_pProgress = progress.release();
     m_pProgress->EnableCancel(true);
     m_pProgress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
     m_pProgress->show();
@@ -111,7 +118,7 @@ void CHedScan::HandleFinished(EHedStatus status) {
     if (m_bRunning) {
         // Every end closes the progress window, an empty file's too: the owner
         // goes on by itself, so nothing would ever close it later.
-        m_pProgress.reset();
+        CloseProgress();
         RunCommandShowingError([this, status] { m_onFinished(status); });
         // Only now: a message shown by the handler runs the event loop, and a
         // new scan started from there would wait for this one for ever.

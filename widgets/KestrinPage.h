@@ -1,7 +1,8 @@
 // What every page of the wizard sheet shares: the sheet's session, the rule
 // that a stopped run only ends (Finish reads "ｳｨｻﾞｰﾄﾞを中止" and no later page
-// follows), and two answers the sheet asks for: may Back be used, and is a
-// scan running (Next and Cancel are then refused).
+// follows), and three answers the sheet asks for: may Back be used, is a
+// scan running (Next and Cancel are then refused), and would leaving drop work
+// of the user.
 #pragma once
 
 #include <QWizardPage>
@@ -19,6 +20,8 @@ public:
 
     virtual bool MayGoBack() const { return true; }
     virtual bool IsBusy() const { return false; }
+    // Work of the user on this page that leaving the wizard would drop.
+    virtual bool HasUnsavedWork() const { return false; }
     int nextId() const override;
 
 protected:

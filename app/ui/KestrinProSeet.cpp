@@ -1,6 +1,7 @@
-#include "optimise/ui/KestrinProSeet.h"
+#include "app/ui/KestrinProSeet.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <vector>
 
 #include "editor/ui/KestrinFF.h"
@@ -11,8 +12,16 @@
 #include "optimise/ui/KestrinDel.h"
 #include "optimise/ui/KestrinFin.h"
 #include "optimise/ui/KestrinInfo.h"
-#include "optimise/ui/KestrinPage.h"
 #include "util/MessageSink.h"
+#include "widgets/KestrinPage.h"
+#include "widgets/YesNoQuestion.h"
+
+namespace {
+
+const char kLeaveUnsaved[] = "修正した内容は保存されていません。ｳｨｻﾞｰﾄﾞを終了してよろしいですか？";
+
+}  // namespace
+#include "widgets/KestrinPage.h"
 
 CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     : QWizard(parent), m_session(session) {
@@ -56,7 +65,7 @@ void CKestrinProSeet::AddPagesFor(EWizardPath path) {
                      new CKestrinExif(m_session, this)};
             break;
         case EWizardPath::Editor:
-            pages = {NewEditorPage()};
+            pages = {new CKestrinFF(m_session, this)};
             break;
     }
     pages.push_back(new CKestrinFin(m_session, this));
@@ -64,13 +73,6 @@ void CKestrinProSeet::AddPagesFor(EWizardPath path) {
     for (QWizardPage* page : pages) {
         AddPage(id++, page);
     }
-}
-
-CKestrinFF* CKestrinProSeet::NewEditorPage() {
-    m_pEditorPage = new CKestrinFF(m_session.Record(), m_session.WorkFiles(), m_session.Settings(),
-                                   m_session.KeptCodes(), this);
-    m_pEditorPage->SetDocument(m_session.DocumentPath(), m_session.DocumentPicture());
-    return m_pEditorPage;
 }
 
 CKestrinPage* CKestrinProSeet::CurrentPage() const {
@@ -86,20 +88,20 @@ void CKestrinProSeet::ApplyPageRules() {
 
 bool CKestrinProSeet::CurrentPageIsBusy() const {
     const CKestrinPage* current = CurrentPage();
-    if (current != nullptr) {
-        return current->IsBusy();
-    }
-    return m_pEditorPage != nullptr && currentPage() == m_pEditorPage && m_pEditorPage->IsBusy();
+    return current != nullptr && current->IsBusy();
 }
 
-bool CKestrinProSeet::validateCurrentPage() {
-    if (!QWizard::validateCurrentPage()) {
-        return false;
+bool CKestrinProSeet::HasUnsavedWork() const {
+    if (m_session.HasResult()) {
+        return true;
     }
-    if (m_pEditorPage != nullptr && currentPage() == m_pEditorPage) {
-        m_session.TakeEditedWorkCopy(!m_pEditorPage->Editor().WorkingList().empty());
+    for (const int id : pageIds()) {
+        const auto* kestrinPage = qobject_cast<const CKestrinPage*>(page(id));
+        if (kestrinPage != nullptr && kestrinPage->HasUnsavedWork()) {
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
 void CKestrinProSeet::done(int result) {
@@ -115,5 +117,18 @@ void CKestrinProSeet::reject() {
         ShowMessage("計算中です！");
         return;
     }
+    if (HasUnsavedWork() && !AskYesNo(this, QString::fromUtf8(kLeaveUnsaved), EDefaultAnswer::No)) {
+        return;
+    }
     QWizard::reject();
+}
+
+void CKestrinProSeet::keyPressEvent(QKeyEvent* event) {
+    // A held Esc that has just closed a menu or a popup repeats into the
+    // sheet: only a fresh press means leaving.
+    if (event->key() == Qt::Key_Escape && event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    QWizard::keyPressEvent(event);
 }

@@ -7,12 +7,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "segment/HedThread.h"
-#include "segment/ui/ProgressDlg.h"
+#include "widgets/ProgressDlg.h"
 
 class CSettingsStore;
 struct CHedHandshake;
@@ -30,13 +31,15 @@ public:
     CHedScan& operator=(const CHedScan&) = delete;
 
     // Shows progress, its Cancel button enabled, and scans path into record
-    // with the priority of the setting cpu. Never while IsRunning().
+    // with the priority of the setting cpu. Never while IsRunning(). progress
+    // is closed and deleted when the scan ends or this object does, unless
+    // its Qt parent deleted it first.
     void Start(CHedThread& record, const std::string& path, const CSettingsStore& settings,
                std::unique_ptr<CProgressDlg> progress);
     // True from Start until the finish handler has run.
     bool IsRunning() const { return m_bRunning; }
     // The progress dialog of the running scan, or null.
-    CProgressDlg* Progress() const { return m_pProgress.get(); }
+    CProgressDlg* Progress() const { return m_pProgress.data(); }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -45,10 +48,13 @@ private:
     void OnHedProgress(int percent) override;
     void OnHedFinished(EHedStatus status) override;
     void HandleFinished(EHedStatus status);
+    void CloseProgress();
 
     FinishHandler m_onFinished;
     std::shared_ptr<CHedHandshake> m_pHandshake;
-    std::unique_ptr<CProgressDlg> m_pProgress;
+    // A progress window usually has a Qt parent, which may go first: the
+    // guarded pointer never deletes it twice.
+    QPointer<CProgressDlg> m_pProgress;
     bool m_bRunning = false;
     CHedThread* m_pRecord = nullptr;
     CHedThreadRunner m_runner;

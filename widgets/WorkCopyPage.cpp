@@ -1,4 +1,4 @@
-#include "optimise/ui/WorkCopyPage.h"
+#include "widgets/WorkCopyPage.h"
 
 #include <QPushButton>
 #include <QScrollBar>
