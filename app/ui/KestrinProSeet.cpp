@@ -21,7 +21,6 @@ namespace {
 const char kLeaveUnsaved[] = "修正した内容は保存されていません。ｳｨｻﾞｰﾄﾞを終了してよろしいですか？";
 
 }  // namespace
-#include "widgets/KestrinPage.h"
 
 CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     : QWizard(parent), m_session(session) {
