@@ -6,11 +6,14 @@
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
 #include "app/Version.h"
+#include "util/DebrisSweep.h"
 #include "util/ProgramPlaces.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallJapaneseQtTranslation(application);
+    // What killed runs left in the temporary folder: nothing of a running one.
+    SweepTemporaryFolderDebris();
     try {
         CQuorvelApp app(FindProgramPlaces());
         if (!app.InitInstance(QApplication::arguments())) {

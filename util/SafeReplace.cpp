@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "util/DebrisSweep.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
@@ -29,7 +30,7 @@ constexpr mode_t kAnyWriteBit = 0222;
 // ending the process removes it too.
 class CTemporaryBeside {
 public:
-    explicit CTemporaryBeside(const std::string& path) : m_strPath(path + ".kestrin-XXXXXX") {
+    explicit CTemporaryBeside(const std::string& path) : m_strPath(TemporaryPatternBeside(path)) {
         const int fd = CreateTemporaryFile(m_strPath);
         if (fd < 0) {
             ThrowFileError(path);
