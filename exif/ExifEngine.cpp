@@ -174,7 +174,8 @@ EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath,
 bool CExifEngine::HasUsableThumbnail(const ByteVector& block) {
     const std::optional<CExifThumbnailSplit> parts = SplitAtThumbnail(block);
     CImageBuffer thumbnail;
-    return parts && PrepareThumbnailLike(parts->thumbnail, thumbnail);
+    return parts && HasThumbnailLengthEntry(*parts) &&
+           PrepareThumbnailLike(parts->thumbnail, thumbnail);
 }
 
 std::string CExifEngine::ExifBackupName(const std::string& jpegPath,

@@ -76,8 +76,9 @@ public:
     // replaced safely: written beside it and renamed over it.
     EExifResult TransplantExifWithThumbnail(const std::string& exifPath,
                                             const std::string& targetPath) const;
-    // True when block (a whole APP1 segment) holds a thumbnail whose header
-    // gives a size the transplant can make a new thumbnail at.
+    // True when block (a whole APP1 segment) holds a thumbnail that IFD1
+    // gives a length to and whose header gives a size the transplant can
+    // make a new thumbnail at.
     static bool HasUsableThumbnail(const ByteVector& block);
     // The same transplant into result instead of over targetPath, for a
     // caller that checks the bytes before they replace anything.
