@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
@@ -12,8 +14,14 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallJapaneseQtTranslation(application);
-    // What killed runs left in the temporary folder: nothing of a running one.
+    // What killed runs left in the temporary folder and beside the files to
+    // open: nothing of a running one.
     SweepTemporaryFolderDebris();
+    std::vector<std::string> files;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        files.push_back(argument.toStdString());
+    }
+    SweepDebrisBeside(files);
     try {
         CQuorvelApp app(FindProgramPlaces());
         if (!app.InitInstance(QApplication::arguments())) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <set>
 #include <stdexcept>
 
 #include "settings/SettingsValues.h"
@@ -42,17 +41,6 @@ std::optional<int> ParseJobs(const std::string& text) {
         return std::nullopt;
     }
     return jobs;
-}
-
-// Each folder once, however many of the files lie in it.
-void SweepDebrisBeside(const std::vector<std::string>& files) {
-    std::set<std::string> folders;
-    for (const std::string& file : files) {
-        folders.insert(std::filesystem::path(file).parent_path().string());
-    }
-    for (const std::string& folder : folders) {
-        SweepDebris(folder);
-    }
 }
 
 }  // namespace

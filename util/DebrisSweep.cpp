@@ -9,6 +9,7 @@
 #include <charconv>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string_view>
 
 namespace {
@@ -92,6 +93,16 @@ void SweepTemporaryFolderDebris() {
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (!error) {
         SweepDebris(folder.string());
+    }
+}
+
+void SweepDebrisBeside(const std::vector<std::string>& files) {
+    std::set<std::string> folders;
+    for (const std::string& file : files) {
+        folders.insert(std::filesystem::path(file).parent_path().string());
+    }
+    for (const std::string& folder : folders) {
+        SweepDebris(folder);
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The mkstemp pattern of the temporary file beside path.
 std::string TemporaryPatternBeside(const std::string& path);
@@ -21,3 +22,6 @@ void SweepDebris(const std::string& folder);
 
 // SweepDebris on the system's temporary folder, when there is one.
 void SweepTemporaryFolderDebris();
+
+// SweepDebris on the folder of each file, each folder once.
+void SweepDebrisBeside(const std::vector<std::string>& files);
