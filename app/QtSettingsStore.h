@@ -4,12 +4,17 @@
 #pragma once
 
 #include <QSettings>
+#include <memory>
 #include <mutex>
+#include <string>
 
 #include "settings/SettingsStore.h"
 
 class CQtSettingsStore : public CSettingsStore {
 public:
+    // When one of the user's settings files is something other than a regular
+    // file (a named pipe would make every read wait forever), none is opened:
+    // every setting reads as its default and nothing is stored.
     CQtSettingsStore();
 
     int GetProfileInt(const std::string& section, const std::string& key,
@@ -20,11 +25,19 @@ public:
     void WriteProfileString(const std::string& section, const std::string& key,
                             const std::string& value) override;
 
-    // Writes pending changes to permanent storage.
-    void Sync();
+    // The settings file that is not a regular file, or empty when the files
+    // could be opened.
+    const std::string& UnusableFile() const { return m_strUnusableFile; }
+
+    // Writes pending changes to permanent storage. False when a change was
+    // not stored (the file is read-only, a folder, or not opened at all).
+    bool Sync();
 
 private:
+    std::string m_strUnusableFile;
     // The scanner thread reads settings while the window may write them.
     mutable std::mutex m_mutex;
-    mutable QSettings m_settings;
+    // Null when the files are not opened.
+    mutable std::unique_ptr<QSettings> m_pSettings;
+    bool m_bWriteLost = false;
 };

@@ -3,10 +3,12 @@
 #include <QMessageBox>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
 #include "app/Version.h"
+#include "util/DebrisSweep.h"
 #include "util/FileError.h"
 #include "util/ProgramPlaces.h"
 
@@ -19,6 +21,14 @@ constexpr char kCannotStart[] = "起動できませんでした。\r\n";
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallJapaneseQtTranslation(application);
+    // What killed runs left in the temporary folder and beside the files to
+    // open: nothing of a running one.
+    SweepTemporaryFolderDebris();
+    std::vector<std::string> files;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        files.push_back(argument.toStdString());
+    }
+    SweepDebrisBeside(files);
     try {
         CQuorvelApp app(FindProgramPlaces());
         if (!app.InitInstance(QApplication::arguments())) {

@@ -1,10 +1,12 @@
 #include "cli/BatchArguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <stdexcept>
 
 #include "settings/SettingsValues.h"
+#include "util/DebrisSweep.h"
 #include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/ProgramPlaces.h"
@@ -75,11 +77,17 @@ std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
     }
     // Each file of a folder counts on its own, and --jobs shares them out.
     parsed.files = ExpandDroppedFolders(parsed.files);
+    const auto refused =
+        std::remove_if(parsed.files.begin(), parsed.files.end(),
+                       [](const std::string& file) { return RefusesIrregularFile(file); });
+    parsed.anyFileRefused = refused != parsed.files.end();
+    parsed.files.erase(refused, parsed.files.end());
+    SweepDebrisBeside(parsed.files);
     return parsed;
 }
 
 CScratchFolder::CScratchFolder() {
-    m_strPath = (std::filesystem::temp_directory_path() / "kestrin-cli-XXXXXX").string();
+    m_strPath = ScratchFolderPattern(std::filesystem::temp_directory_path().string());
     if (!CreateTemporaryFolder(m_strPath)) {
         throw std::runtime_error("cannot create a private folder in " +
                                  std::filesystem::temp_directory_path().string());

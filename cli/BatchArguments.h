@@ -12,8 +12,10 @@
 
 struct CBatchArguments {
     int jobs = 1;
-    // The files given, every folder already replaced by the JPEG files in it.
+    // The files given, every folder already replaced by the JPEG files in it;
+    // without the ones refused as no regular file.
     std::vector<std::string> files;
+    bool anyFileRefused = false;
     // The stored settings with this run's overrides on top.
     std::unique_ptr<COverlaySettingsStore> settings;
 };

@@ -1,6 +1,10 @@
 #include "cli/CommandLine.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 std::string UsageText() {
     return "Usage:\n"
@@ -33,12 +37,59 @@ std::string UsageText() {
            "printable form of its data, separated by tabs. exif show prints one line\n"
            "per Exif value: tag, name and value, separated by tabs.\n"
            "exif transplant prints one line per file: its path and whether it was\n"
-           "converted, or why not; a SAMPLE that does not decode or has no Exif block\n"
-           "is a usage error.\n"
+           "converted, or why not; a SAMPLE that does not decode, has no Exif block or\n"
+           "no usable thumbnail in it is a usage error.\n"
            "Exit status: 0 every file done, 1 a file failed or was skipped, 2 usage error.\n";
 }
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "kestrin-cli: %s\n\n%s", problem.c_str(), UsageText().c_str());
     return kExitUsage;
+}
+
+bool RefusesIrregularFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)) {
+        return false;
+    }
+    std::fprintf(stderr,
+                 "kestrin-cli: %s: not a regular file (a named pipe, device or socket); left "
+                 "alone\n",
+                 path.c_str());
+    return true;
+}
+
+namespace {
+
+bool g_bOutputFailureTold = false;
+
+int ReportOutputFailure(int error) {
+    if (!g_bOutputFailureTold) {
+        std::fprintf(stderr, "kestrin-cli: cannot write to standard output: %s\n",
+                     error != 0 ? std::strerror(error) : "write failed");
+        g_bOutputFailureTold = true;
+    }
+    return kExitFileFailed;
+}
+
+}  // namespace
+
+bool StandardOutputFailed() {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return false;
+    }
+    ReportOutputFailure(errno);
+    return true;
+}
+
+int WithStandardOutputClosed(int status) {
+    if (StandardOutputFailed()) {
+        return kExitFileFailed;
+    }
+    // Everything was flushed: a closed standard output that was never
+    // written to (EBADF) has lost nothing.
+    if (std::fclose(stdout) != 0 && errno != EBADF) {
+        return ReportOutputFailure(errno);
+    }
+    return status;
 }

@@ -17,3 +17,17 @@ std::string UsageText();
 // Prints "kestrin-cli: <problem>" and the usage text to standard error and
 // returns kExitUsage.
 int UsageError(const std::string& problem);
+
+// True, after saying so on standard error, when path names something that is
+// neither a regular file nor a folder (a named pipe, a device, a socket, or a
+// link to one): reading it could wait forever or never end.
+bool RefusesIrregularFile(const std::string& path);
+
+// True when everything printed so far reached standard output. Otherwise
+// says so on standard error (once): a command then stops early, as other
+// tools do when their output is gone.
+bool StandardOutputFailed();
+
+// status, or kExitFileFailed when standard output could not be flushed and
+// closed: a result that never reached its reader is no success.
+int WithStandardOutputClosed(int status);

@@ -65,6 +65,9 @@ int RunShow(const Arguments& arguments) {
     if (options.file.empty()) {
         return UsageError("exif show: no file given");
     }
+    if (RefusesIrregularFile(options.file)) {
+        return kExitFileFailed;
+    }
     CExifEngine engine(FindProgramPlaces().m_strListFolder + kDictionaryFileName, "");
     const EExifResult result = engine.ProbeExifFile(options.file);
     if (result == EExifResult::FileNotOpened) {
@@ -104,7 +107,8 @@ int RunBatch(const Arguments& arguments, const CSettingsStore& stored) {
         log = batch.Log();
     }
     std::fputs(LogForTerminal(log).c_str(), stdout);
-    return static_cast<size_t>(done) == parsed->files.size() ? kExitSuccess : kExitFileFailed;
+    const bool allDone = static_cast<size_t>(done) == parsed->files.size();
+    return allDone && !parsed->anyFileRefused ? kExitSuccess : kExitFileFailed;
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ public:
         }
     }
 
-    // Prints every report in order; true when every file succeeded.
+    // Prints every report in order; true when every file succeeded. When
+    // standard output fails, no further file is started and false comes back.
     bool PrintInOrder() {
         bool allSucceeded = true;
         int64_t before = 0;
@@ -106,7 +107,10 @@ public:
             m_changed.wait(lock, [&] { return m_reports[i].done; });
             const CFileReport& report = m_reports[i];
             std::fputs(LogForTerminal(report.log).c_str(), stdout);
-            std::fflush(stdout);
+            if (StandardOutputFailed()) {
+                m_next = m_reports.size();
+                return false;
+            }
             ShowProgress(i + 1);
             before += report.bytesBefore;
             after += report.bytesAfter;
@@ -189,5 +193,5 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
         thread.join();
     }
     SetMessageSink(previousSink);
-    return allSucceeded ? kExitSuccess : kExitFileFailed;
+    return allSucceeded && !parsed->anyFileRefused ? kExitSuccess : kExitFileFailed;
 }

@@ -74,6 +74,9 @@ int RunSegmentsCommand(const Arguments& arguments) {
     if (options.file.empty()) {
         return UsageError("segments: no file given");
     }
+    if (RefusesIrregularFile(options.file)) {
+        return kExitFileFailed;
+    }
     CHedThread record;
     record.m_strFileName = options.file;
     ScanJpegHeaders(record);

@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "settings/SettingsStore.h"
+#include "app/QtSettingsStore.h"
 #include "settings/SettingsValues.h"
 
 namespace {
@@ -24,14 +24,24 @@ int PrintAll(const CSettingsStore& store) {
     return kExitSuccess;
 }
 
-int Store(CSettingsStore& store, const settings::AnySetting& setting, const std::string& value) {
+int Store(CQtSettingsStore& store, const settings::AnySetting& setting, const std::string& value) {
     const std::optional<std::string> refusal = settings::WriteSettingText(store, setting, value);
-    return refusal ? UsageError("settings: " + *refusal) : kExitSuccess;
+    if (refusal) {
+        return UsageError("settings: " + *refusal);
+    }
+    if (!store.Sync()) {
+        std::fprintf(
+            stderr,
+            "kestrin-cli: settings: %s was not stored: the settings file cannot be written\n",
+            settings::KeyOf(setting));
+        return kExitFileFailed;
+    }
+    return kExitSuccess;
 }
 
 }  // namespace
 
-int RunSettingsCommand(const Arguments& arguments, CSettingsStore& store) {
+int RunSettingsCommand(const Arguments& arguments, CQtSettingsStore& store) {
     if (arguments.empty()) {
         return PrintAll(store);
     }

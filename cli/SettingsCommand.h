@@ -4,6 +4,8 @@
 
 #include "cli/CommandLine.h"
 
-class CSettingsStore;
+class CQtSettingsStore;
 
-int RunSettingsCommand(const Arguments& arguments, CSettingsStore& store);
+// A value is stored only when it reached the settings file: a file that is
+// read-only, a folder or no regular file at all gives kExitFileFailed.
+int RunSettingsCommand(const Arguments& arguments, CQtSettingsStore& store);

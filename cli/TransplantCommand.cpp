@@ -32,6 +32,11 @@ std::optional<std::string> TakeSample(Arguments& arguments) {
 bool LoadSample(CSampleConversion& conversion, const std::string& sample) {
     switch (conversion.LoadSample(sample)) {
         case ESampleLoad::Loaded:
+            if (!conversion.HasSampleThumbnail()) {
+                std::fprintf(stderr, "kestrin-cli: %s: 見本のExif情報に使えるｻﾑﾈｲﾙがありません\n",
+                             sample.c_str());
+                return false;
+            }
             return true;
         case ESampleLoad::NoExif:
             std::fprintf(stderr, "kestrin-cli: %s: Exif情報が見つかりません\n", sample.c_str());
@@ -57,6 +62,9 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
     if (!parsed) {
         return kExitUsage;
     }
+    if (RefusesIrregularFile(*sample)) {
+        return kExitFileFailed;
+    }
     const CScratchFolder scratch;
     const CWorkFiles work = scratch.WorkFiles();
     CExifEngine engine(work.m_strExifInf, "");
@@ -66,7 +74,7 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
     }
     // A folder left after the expansion held no JPEG file.
     std::vector<std::string> files;
-    bool allConverted = true;
+    bool allConverted = !parsed->anyFileRefused;
     for (const std::string& path : parsed->files) {
         if (IsFolder(path)) {
             std::fputs(LogForTerminal(NoJpegFilesLine(path)).c_str(), stdout);
@@ -79,7 +87,8 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
         std::fprintf(stderr, "kestrin-cli: %sは登録済みです\n", path.c_str());
     }
     for (const CSampleResult& result : conversion.ConvertAll()) {
-        std::printf("%s: %s\n", result.path.c_str(), SampleOutcomeText(result.outcome).c_str());
+        std::printf("%s: %s%s\n", result.path.c_str(), SampleOutcomeText(result.outcome).c_str(),
+                    result.reason.empty() ? "" : (": " + result.reason).c_str());
         allConverted = allConverted && result.outcome == ESampleOutcome::Converted;
     }
     return allConverted ? kExitSuccess : kExitFileFailed;

@@ -12,9 +12,21 @@
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/SignalCleanup.h"
+#include "util/DebrisSweep.h"
 #include "util/MemoryTuning.h"
 
 namespace {
+
+// The stored settings; one that cannot be used is reported, and its defaults serve.
+const CQtSettingsStore& WarnedAbout(const CQtSettingsStore& store) {
+    if (!store.UnusableFile().empty()) {
+        std::fprintf(stderr,
+                     "kestrin-cli: warning: the settings file %s is not a regular file; the "
+                     "default settings are used\n",
+                     store.UnusableFile().c_str());
+    }
+    return store;
+}
 
 int Dispatch(const std::string& command, const Arguments& arguments) {
     if (command == "--help" || command == "-h") {
@@ -26,22 +38,21 @@ int Dispatch(const std::string& command, const Arguments& arguments) {
         return kExitSuccess;
     }
     if (command == "exif") {
-        return RunExifCommand(arguments, CQtSettingsStore());
+        return RunExifCommand(arguments, WarnedAbout(CQtSettingsStore()));
     }
     if (command == "optimise") {
-        return RunOptimiseCommand(arguments, CQtSettingsStore());
+        return RunOptimiseCommand(arguments, WarnedAbout(CQtSettingsStore()));
     }
     if (command == "dates") {
-        return RunDatesCommand(arguments, CQtSettingsStore());
+        return RunDatesCommand(arguments, WarnedAbout(CQtSettingsStore()));
     }
     if (command == "segments") {
         return RunSegmentsCommand(arguments);
     }
     if (command == "settings") {
         CQtSettingsStore store;
-        const int status = RunSettingsCommand(arguments, store);
-        store.Sync();
-        return status;
+        WarnedAbout(store);
+        return RunSettingsCommand(arguments, store);
     }
     return UsageError("unknown command " + command);
 }
@@ -54,11 +65,12 @@ int main(int argc, char** argv) {
         return UsageError("no command given");
     }
     KeepFreedMemoryForPictures();
+    SweepTemporaryFolderDebris();
     const Arguments arguments(argv + 2, argv + argc);
     try {
-        return Dispatch(argv[1], arguments);
+        return WithStandardOutputClosed(Dispatch(argv[1], arguments));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kestrin-cli: %s\n", error.what());
-        return kExitFileFailed;
+        return WithStandardOutputClosed(kExitFileFailed);
     }
 }

@@ -41,8 +41,12 @@ bool CExifBackupBatch::BackUp(const std::string& path) {
         return false;
     }
     CExifCutSizes sizes;
-    if (m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) !=
-        EExifResult::Done) {
+    const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
+    if (cut == EExifResult::Unrestorable) {
+        m_log.Append(path + kUnrestorableExifText + "ﾊﾞｯｸｱｯﾌﾟしません。\r\n\r\n");
+        return false;
+    }
+    if (cut != EExifResult::Done) {
         m_log.Append(path + "にExif情報は見つかりません。\r\n\r\n");
         return false;
     }

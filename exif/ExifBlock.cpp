@@ -74,13 +74,13 @@ std::optional<uint64_t> Ifd1Offset(const CTiffFields& fields) {
     return *next;
 }
 
-// Sets the value of IFD1's thumbnail-length entry, when it has one of a
-// single SHORT or LONG; nothing else in the structure changes.
-void SetThumbnailLength(ByteVector& front, uint32_t length) {
-    if (front.size() <= kSignature.size()) {
-        return;
-    }
-    CTiffFields fields(front.data() + kSignature.size(), front.size() - kSignature.size());
+struct CLengthEntry {
+    uint64_t offset;
+    uint32_t type;
+};
+
+// IFD1's thumbnail-length entry, when it has one of a single SHORT or LONG.
+std::optional<CLengthEntry> ThumbnailLengthEntry(const CTiffFields& fields) {
     const std::optional<uint64_t> ifd1 = Ifd1Offset(fields);
     const std::optional<uint32_t> count = ifd1 ? fields.Read(*ifd1, 2) : std::nullopt;
     for (uint32_t k = 0; count && k < *count; ++k) {
@@ -89,16 +89,31 @@ void SetThumbnailLength(ByteVector& front, uint32_t length) {
         const std::optional<uint32_t> type = fields.Read(entry + 2, 2);
         const std::optional<uint32_t> values = fields.Read(entry + 4, 4);
         if (!tag || !type || !values) {
-            return;
+            return std::nullopt;
         }
-        if (*tag == kThumbnailLengthTag && *values == 1) {
-            if (*type == kTypeLong) {
-                fields.Write(entry + 8, 4, length);
-            } else if (*type == kTypeShort && length <= 0xFFFF) {
-                fields.Write(entry + 8, 2, length);
-            }
-            return;
+        if (*tag == kThumbnailLengthTag) {
+            const bool single = *values == 1 && (*type == kTypeLong || *type == kTypeShort);
+            return single ? std::optional<CLengthEntry>(CLengthEntry{entry, *type}) : std::nullopt;
         }
+    }
+    return std::nullopt;
+}
+
+// The TIFF structure of a front part ("Exif\0\0" and what follows).
+CTiffFields FieldsOfFront(ByteVector& front) {
+    const size_t skip = std::min(front.size(), kSignature.size());
+    return CTiffFields(front.data() + skip, front.size() - skip);
+}
+
+// Sets the value of IFD1's thumbnail-length entry, when it has one; nothing
+// else in the structure changes.
+void SetThumbnailLength(ByteVector& front, uint32_t length) {
+    CTiffFields fields = FieldsOfFront(front);
+    const std::optional<CLengthEntry> entry = ThumbnailLengthEntry(fields);
+    if (entry && entry->type == kTypeLong) {
+        fields.Write(entry->offset + 8, 4, length);
+    } else if (entry && length <= 0xFFFF) {
+        fields.Write(entry->offset + 8, 2, length);
     }
 }
 
@@ -162,6 +177,11 @@ std::optional<CExifThumbnailSplit> SplitAtThumbnail(const ByteVector& block) {
     split.thumbnail.assign(block.begin() + static_cast<long>(thumbnailStart),
                            block.begin() + static_cast<long>(segmentEnd));
     return split;
+}
+
+bool HasThumbnailLengthEntry(const CExifThumbnailSplit& parts) {
+    ByteVector front = parts.front;
+    return ThumbnailLengthEntry(FieldsOfFront(front)).has_value();
 }
 
 std::optional<ByteVector> ThumbnailFromEncoded(const ByteVector& encoded) {

@@ -34,6 +34,11 @@ struct CExifThumbnailSplit {
 // does not lie between the signature and the segment's end inside the file.
 std::optional<CExifThumbnailSplit> SplitAtThumbnail(const ByteVector& block);
 
+// True when the front part's IFD1 has the thumbnail-length entry a
+// transplant keeps true; without it the FF D8 found is no thumbnail a
+// reader would find.
+bool HasThumbnailLengthEntry(const CExifThumbnailSplit& parts);
+
 // The thumbnail an encoder made, as it goes into a segment: FF D8 followed
 // directly by its table and frame segments (application segments the
 // encoder put in front of them are dropped). Nothing when it does not start FF D8.

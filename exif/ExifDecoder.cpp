@@ -283,6 +283,10 @@ bool DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictiona
     return true;
 }
 
+bool HoldsTiffHeader(const uint8_t* tiff, size_t length) {
+    return HasTiffHeader(CTiffView(tiff, length));
+}
+
 bool DecodeExifHex(const std::string& hex, size_t length, CTagDictionary& dictionary) {
     const size_t usable = std::min(length, hex.size());
     // The header is checked first, so that a whole file that is no TIFF

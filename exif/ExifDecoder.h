@@ -18,6 +18,10 @@ class CTagDictionary;
 // an entry of a type that does not exist ends the whole decode (result true).
 bool DecodeExifTiff(const uint8_t* tiff, size_t length, CTagDictionary& dictionary);
 
+// True when tiff starts with a TIFF header: what an Exif block must hold for
+// the decode above, and so the embedding, to accept it.
+bool HoldsTiffHeader(const uint8_t* tiff, size_t length);
+
 // The same on hex text (two upper-case characters a byte); length in
 // characters. The structure ends at the first character that is not
 // upper-case hex, and a last unpaired character is ignored.

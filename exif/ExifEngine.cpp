@@ -25,6 +25,8 @@ constexpr size_t kLengthChars = 4;
 // Two length bytes and six signature bytes are counted in the length but are
 // not part of the TIFF structure.
 constexpr int64_t kLengthOverheadChars = 16;
+// Marker, length and signature in front of the TIFF structure of a segment.
+constexpr size_t kSegmentHeadBytes = 10;
 // A thumbnail must fit in one segment of 64 KiB; a header asking for more
 // pixels than this is not a thumbnail, and decoding into it would only waste memory.
 constexpr int64_t kMaxThumbnailPixels = 1024 * 1024;
@@ -37,12 +39,17 @@ bool FitsHexConversion(const ByteVector& bytes) {
     return bytes.size() <= static_cast<size_t>(std::numeric_limits<int>::max() / 2);
 }
 
+// An empty picture of the old thumbnail's size, read from its header alone.
+bool PrepareThumbnailLike(const ByteVector& oldThumbnail, CImageBuffer& thumbnail) {
+    return PrepareImageFromJpegHeader(oldThumbnail.data(), oldThumbnail.size(), thumbnail) &&
+           int64_t{thumbnail.m_nWidth} * thumbnail.m_nHeight <= kMaxThumbnailPixels;
+}
+
 // The picture of target scaled to the size of the old thumbnail and encoded.
 std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail,
                                         const std::string& targetPath, const CImageTools& tools) {
     CImageBuffer thumbnail;
-    if (!PrepareImageFromJpegHeader(oldThumbnail.data(), oldThumbnail.size(), thumbnail) ||
-        int64_t{thumbnail.m_nWidth} * thumbnail.m_nHeight > kMaxThumbnailPixels) {
+    if (!PrepareThumbnailLike(oldThumbnail, thumbnail)) {
         return std::nullopt;
     }
     CImageBuffer picture;
@@ -88,8 +95,9 @@ EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std:
     }
     ByteVector block;
     CExifCutSizes cutSizes;
-    if (CutExif(*file, block, cutSizes) != EExifResult::Done) {
-        return EExifResult::NotFound;
+    const EExifResult cut = CutExif(*file, block, cutSizes);
+    if (cut != EExifResult::Done) {
+        return cut;
     }
     if (!WriteWholeFile(blockPath, block.data(), block.size()) ||
         !WriteWholeFile(sourcePath, file->data(), file->size())) {
@@ -100,10 +108,15 @@ EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std:
 }
 
 EExifResult CExifEngine::CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes) {
+    block.clear();
     std::optional<CExifCut> cut = CutExifSegment(file);
     if (!cut) {
-        block.clear();
         return EExifResult::NotFound;
+    }
+    if (cut->block.size() < kSegmentHeadBytes ||
+        !HoldsTiffHeader(cut->block.data() + kSegmentHeadBytes,
+                         cut->block.size() - kSegmentHeadBytes)) {
+        return EExifResult::Unrestorable;
     }
     sizes.before = static_cast<int64_t>(file.size());
     sizes.after = static_cast<int64_t>(cut->remainder.size());
@@ -156,6 +169,13 @@ EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath,
     }
     result = InsertAfterStartMarker(WithoutExifSegments(*target), *segment);
     return EExifResult::Done;
+}
+
+bool CExifEngine::HasUsableThumbnail(const ByteVector& block) {
+    const std::optional<CExifThumbnailSplit> parts = SplitAtThumbnail(block);
+    CImageBuffer thumbnail;
+    return parts && HasThumbnailLengthEntry(*parts) &&
+           PrepareThumbnailLike(parts->thumbnail, thumbnail);
 }
 
 std::string CExifEngine::ExifBackupName(const std::string& jpegPath,

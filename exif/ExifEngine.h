@@ -16,7 +16,13 @@
 class CSettingsStore;
 
 // Results of the engine's file operations, with the numbers the JSON output shows.
-enum class EExifResult { NotFound = 0, Done = 1, FileNotOpened = 2 };
+// Unrestorable: an Exif segment whose structure no embedding would accept;
+// it is left where it is rather than cut out and saved as a backup.
+enum class EExifResult { NotFound = 0, Done = 1, FileNotOpened = 2, Unrestorable = 3 };
+
+// What the logs say after a file's name about an Unrestorable block, before
+// what became of it.
+inline constexpr char kUnrestorableExifText[] = "のExif情報は壊れていて埋め込みに使えないため、";
 
 struct CExifLocation {
     // Character position of the TIFF text in the hex text, and its length.
@@ -45,13 +51,13 @@ public:
 
     // Cuts the first Exif segment out of sourcePath (a work copy) into
     // blockPath, together with everything between the start marker and it.
-    // Done, NotFound (blockPath is then empty and the source unchanged) or
-    // FileNotOpened.
+    // Done, NotFound or Unrestorable (blockPath is then empty and the source
+    // unchanged) or FileNotOpened.
     EExifResult CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
                               CExifCutSizes& sizes) const;
     // The same cut on a work copy held in memory: file loses the segment and
     // everything between the start marker and it, block receives them (empty
-    // when none is found). Done or NotFound.
+    // when none is cut). Done, NotFound or Unrestorable.
     static EExifResult CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes);
 
     // Rewrites the JPEG hex file as "FFD8", the block hex file's text, and the
@@ -70,6 +76,10 @@ public:
     // replaced safely: written beside it and renamed over it.
     EExifResult TransplantExifWithThumbnail(const std::string& exifPath,
                                             const std::string& targetPath) const;
+    // True when block (a whole APP1 segment) holds a thumbnail that IFD1
+    // gives a length to and whose header gives a size the transplant can
+    // make a new thumbnail at.
+    static bool HasUsableThumbnail(const ByteVector& block);
     // The same transplant into result instead of over targetPath, for a
     // caller that checks the bytes before they replace anything.
     EExifResult BuildExifTransplant(const std::string& exifPath, const std::string& targetPath,

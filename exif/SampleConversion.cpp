@@ -38,6 +38,9 @@ std::string ConversionSummary(const std::vector<CSampleResult>& results) {
         if (result.outcome != ESampleOutcome::Converted) {
             text += "\r\n" + std::filesystem::path(result.path).filename().string() + "：" +
                     SampleOutcomeText(result.outcome);
+            if (!result.reason.empty()) {
+                text += "（" + result.reason + "）";
+            }
         }
     }
     return text;
@@ -61,6 +64,10 @@ ESampleLoad CSampleConversion::LoadSample(const std::string& path) {
         m_sampleBlock = ReadFileBytes(m_work.m_strExifDat).value_or(ByteVector{});
     }
     return HasSampleExif() ? ESampleLoad::Loaded : ESampleLoad::NoExif;
+}
+
+bool CSampleConversion::HasSampleThumbnail() const {
+    return CExifEngine::HasUsableThumbnail(m_sampleBlock);
 }
 
 std::vector<std::string> CSampleConversion::Register(const std::vector<std::string>& paths) {
@@ -97,32 +104,33 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll() const {
     const std::string block(m_sampleBlock.begin(), m_sampleBlock.end());
     const bool blockReady = WriteWholeFile(m_work.m_strExifDat, block);
     for (const std::string& path : m_RegisteredFiles) {
-        results.push_back({path, blockReady ? Convert(path) : ESampleOutcome::NotEmbedded});
+        results.push_back(blockReady ? Convert(path)
+                                     : CSampleResult{path, ESampleOutcome::NotEmbedded, {}});
     }
     return results;
 }
 
 // The file is only replaced, safely, once the converted bytes are known to
 // show exactly the picture the file showed before.
-ESampleOutcome CSampleConversion::Convert(const std::string& path) const {
+CSampleResult CSampleConversion::Convert(const std::string& path) const {
     try {
         const std::optional<ByteVector> original = ReadFileBytes(path);
         CPackedPicture reference;
         if (!original || !DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
-            return ESampleOutcome::NotDecoded;
+            return {path, ESampleOutcome::NotDecoded, {}};
         }
         ByteVector converted;
         if (m_exif.BuildExifTransplant(m_work.m_strExifDat, path, converted) != EExifResult::Done) {
-            return ESampleOutcome::NotEmbedded;
+            return {path, ESampleOutcome::NotEmbedded, {}};
         }
         if (!ShowsSamePicture(reference, converted.data(), converted.size())) {
-            return ESampleOutcome::PictureChanged;
+            return {path, ESampleOutcome::PictureChanged, {}};
         }
-        return WriteFileSafely(path, converted.data(), converted.size())
-                   ? ESampleOutcome::Converted
-                   : ESampleOutcome::NotWritten;
+        const CWriteOutcome written = WriteFileSafely(path, converted.data(), converted.size());
+        return written ? CSampleResult{path, ESampleOutcome::Converted, {}}
+                       : CSampleResult{path, ESampleOutcome::NotWritten, written.failure};
     } catch (const CFileException&) {
         // Only reads throw here; the replacement reports through its result.
-        return ESampleOutcome::NotDecoded;
+        return {path, ESampleOutcome::NotDecoded, {}};
     }
 }

@@ -20,6 +20,8 @@ enum class ESampleOutcome { Converted, NotDecoded, NotEmbedded, PictureChanged, 
 struct CSampleResult {
     std::string path;
     ESampleOutcome outcome;
+    // Why the file could not be written (NotWritten), from the system.
+    std::string reason = {};
 };
 
 // What happened to one file, in the words of the other dialogs.
@@ -40,6 +42,9 @@ public:
     // with, also after an earlier sample that had one.
     ESampleLoad LoadSample(const std::string& path);
     bool HasSampleExif() const { return !m_sampleBlock.empty(); }
+    // False when the sample's Exif block has no thumbnail the transplant can
+    // replace: then every file would fail alike.
+    bool HasSampleThumbnail() const;
     // How many samples were shown; the preview is the last one's.
     int SampleCount() const { return m_nSampleCount; }
     // Own form, upside down in memory (rows bottom to top as shown).
@@ -57,7 +62,7 @@ public:
     std::vector<CSampleResult> ConvertAll() const;
 
 private:
-    ESampleOutcome Convert(const std::string& path) const;
+    CSampleResult Convert(const std::string& path) const;
 
     CWorkFiles m_work;
     CExifEngine& m_exif;

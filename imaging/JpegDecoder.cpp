@@ -9,6 +9,7 @@
 #include <new>
 
 #include "imaging/JpegErrorTrap.h"
+#include "util/FileHandle.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -310,7 +311,7 @@ void StoreOwnForm(CImageBuffer& image, std::vector<uint8_t>&& bits, int32_t widt
 
 bool DecodeJpegFile(const std::string& path, CImageBuffer& image) {
     ReleaseAll(image);
-    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    const CFilePtr file(OpenRegularFileForReading(path));
     if (!file) {
         return false;
     }
@@ -358,7 +359,7 @@ bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffe
 }
 
 bool DecodeJpegFileToPacked(const std::string& path, CPackedPicture& picture) {
-    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    const CFilePtr file(OpenRegularFileForReading(path));
     if (!file) {
         return false;
     }
@@ -370,7 +371,7 @@ bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture) {
 }
 
 bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture) {
-    const CFilePtr file(HasJpgName(path) ? std::fopen(path.c_str(), "rb") : nullptr);
+    const CFilePtr file(HasJpgName(path) ? OpenRegularFileForReading(path) : nullptr);
     if (!file) {
         EmptyKeepingMemory(picture);
         return false;
@@ -399,7 +400,7 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
     if (referenceSize < 1 || !HasJpgName(path)) {
         return false;
     }
-    const CFilePtr file(std::fopen(path.c_str(), "rb"));
+    const CFilePtr file(OpenRegularFileForReading(path));
     if (!file) {
         return false;
     }

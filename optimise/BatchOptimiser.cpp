@@ -77,7 +77,12 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         return false;
     }
     CExifCutSizes sizes;
-    m_bExifCut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes) == EExifResult::Done;
+    const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
+    m_bExifCut = cut == EExifResult::Done;
+    if (cut == EExifResult::Unrestorable) {
+        m_strLog +=
+            dropped + kUnrestorableExifText + "ﾊﾞｯｸｱｯﾌﾟせずに他のﾍｯﾀﾞｰと同じく扱います。\r\n";
+    }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EBatchFileOutcome::Skipped);
         return false;

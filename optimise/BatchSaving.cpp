@@ -1,7 +1,10 @@
 #include "optimise/BatchSaving.h"
 
+#include <cstdio>
+
 #include "exif/ExifEngine.h"
 #include "settings/SettingsStore.h"
+#include "util/FileBytes.h"
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
@@ -28,7 +31,11 @@ bool CBatchSaving::StopsAfterExifRemoval() const {
 }
 
 bool CBatchSaving::SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) {
-    if (!SaveExifBlock(log) || !SaveOutput(log, false, optimised)) {
+    if (!SaveExifBlock(log)) {
+        return false;
+    }
+    if (!SaveOutput(log, false, optimised)) {
+        UndoExifBlock(log);
         return false;
     }
     m_bExifStepWroteOutput = true;
@@ -55,12 +62,37 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
             return false;
         }
         log += m_strExifBackup + "というﾌｧｲﾙは存在します。上書きします。\r\n";
+        m_earlierExifBlock = ReadFileBytes(m_strExifBackup);
+        if (!m_earlierExifBlock) {
+            log += m_strExifBackup + "は読み込めません...\r\n\r\n";
+            return false;
+        }
     }
     if (!Write(m_exifBlock, m_strExifBackup, log)) {
         return false;
     }
+    m_bExifBlockWritten = true;
     log += m_strExifBackup + "へExif情報を保存しました。\r\n";
     return true;
+}
+
+void CBatchSaving::UndoExifBlock(std::string& log) {
+    if (!m_bExifBlockWritten) {
+        return;
+    }
+    const bool undone =
+        m_earlierExifBlock
+            ? static_cast<bool>(WriteFileSafely(m_strExifBackup, m_earlierExifBlock->data(),
+                                                m_earlierExifBlock->size()))
+            : std::remove(m_strExifBackup.c_str()) == 0;
+    // Told before the blank line that ends this file's report.
+    if (log.ends_with("\r\n\r\n")) {
+        log.resize(log.size() - 2);
+    }
+    log += m_strExifBackup + (!undone              ? "を元に戻せませんでした。\r\n\r\n"
+                              : m_earlierExifBlock ? "を元の内容に戻しました。\r\n\r\n"
+                                                   : "を削除しました。\r\n\r\n");
+    m_bExifBlockWritten = false;
 }
 
 bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content) {

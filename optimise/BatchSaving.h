@@ -36,6 +36,10 @@ public:
 
 private:
     bool SaveExifBlock(std::string& log);
+    // After the result could not be written: the backup this file wrote goes
+    // again, or gives way to the user's earlier one, so that a retry is not
+    // stopped by a backup of a file that was never saved.
+    void UndoExifBlock(std::string& log);
     // mayReplaceOutput: O was written by this file's own Exif step. content:
     // the bytes to save, or nothing for the work copy.
     bool SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content);
@@ -51,6 +55,9 @@ private:
     const CSettingsStore& m_settings;
     std::string m_strOutput;
     std::string m_strExifBackup;
+    bool m_bExifBlockWritten = false;
+    // What the backup held before this file replaced it, when it existed.
+    std::optional<ByteVector> m_earlierExifBlock;
     bool m_bExifStepWroteOutput = false;
     // The Exif step already saved the optimised bytes as the result.
     bool m_bOutputHoldsOptimised = false;

@@ -21,16 +21,20 @@ std::optional<std::string> WriteNumber(CSettingsStore& store, const CIntSetting&
 
 std::optional<std::string> WriteText(CSettingsStore& store, const CTextSetting& setting,
                                      const std::string& text) {
-    if (&setting == &kFileName &&
-        text.find_first_of(kForbiddenFileNameCharacters) != std::string::npos) {
-        return std::string(setting.key) + " may not hold any of " + kForbiddenFileNameCharacters +
-               ", as in \"" + text + "\"";
+    if ((&setting == &kFileName || &setting == &kExifName) && !IsValidNamePart(text)) {
+        return std::string(setting.key) + " may not hold a line break or any of " +
+               kForbiddenFileNameCharacters + ", as in \"" + text + "\"";
     }
     store.Write(setting, text);
     return std::nullopt;
 }
 
 }  // namespace
+
+bool IsValidNamePart(const std::string& text) {
+    return text.find_first_of(kForbiddenFileNameCharacters) == std::string::npos &&
+           text.find_first_of("\r\n") == std::string::npos;
+}
 
 std::optional<std::string> WriteSettingText(CSettingsStore& store, const AnySetting& setting,
                                             const std::string& text) {

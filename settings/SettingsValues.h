@@ -13,6 +13,11 @@ namespace settings {
 // The characters a result's name part may not hold: \ / : , ; * ? " < > |
 inline constexpr const char* kForbiddenFileNameCharacters = "\\/:,;*?\"<>|";
 
+// True when text may stand between a base name and an extension, as the
+// settings "filename" and "exifname" do: none of the eleven characters (so
+// it names no other folder) and no line break.
+bool IsValidNamePart(const std::string& text);
+
 // Stores text as the value of setting when the settings sheet could have
 // stored it. Otherwise stores nothing and returns why, for the user.
 std::optional<std::string> WriteSettingText(CSettingsStore& store, const AnySetting& setting,

@@ -48,7 +48,7 @@ EFileNameCheck CSystemSettingsModel::CheckFileName() const {
     if (name.empty()) {
         return EFileNameCheck::EmptyOverwrites;
     }
-    if (name.find_first_of(settings::kForbiddenFileNameCharacters) != std::string::npos) {
+    if (!settings::IsValidNamePart(name)) {
         return EFileNameCheck::ForbiddenCharacter;
     }
     return EFileNameCheck::Accepted;

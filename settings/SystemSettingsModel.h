@@ -29,7 +29,7 @@ enum class EFileNameCheck {
     Accepted,
     // Empty: batch results would overwrite the dropped files; the user must agree.
     EmptyOverwrites,
-    // Holds one of \ / : , ; * ? " < > |, which cannot be part of a file name.
+    // Holds one of \ / : , ; * ? " < > | or a line break, which cannot be part of a file name.
     ForbiddenCharacter,
 };
 

@@ -1,6 +1,7 @@
 #include "util/FileHandle.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <utility>
@@ -13,10 +14,49 @@ namespace {
     throw CFileException(path, errno);
 }
 
+// The open descriptor's kind, checked after the open so that nothing can
+// swap the file in between: 0 for a regular file, otherwise the errno to report.
+int RefusalOfOpenFile(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        return errno;
+    }
+    if (S_ISREG(status.st_mode)) {
+        return 0;
+    }
+    return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+}
+
 }  // namespace
 
+int OpenRegularFile(const std::string& path, int flags, unsigned mode) {
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd < 0) {
+        return -1;
+    }
+    int refusal = RefusalOfOpenFile(fd);
+    if (refusal == 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        refusal = errno;
+    }
+    if (refusal != 0) {
+        ::close(fd);
+        errno = refusal;
+        return -1;
+    }
+    return fd;
+}
+
+std::FILE* OpenRegularFileForReading(const std::string& path) {
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (file == nullptr && fd >= 0) {
+        ::close(fd);
+    }
+    return file;
+}
+
 CFileHandle::CFileHandle(const std::string& path, int flags, unsigned mode)
-    : m_fd(::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode))), m_strPath(path) {}
+    : m_fd(OpenRegularFile(path, flags, mode)), m_strPath(path) {}
 
 CFileHandle::~CFileHandle() {
     if (m_fd >= 0) {

@@ -4,11 +4,22 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
+
+// Opens path with the open(2) flags only when it names a regular file (or
+// creates one): a named pipe, device, socket or folder is refused with -1 and
+// errno EISDIR for a folder, EINVAL otherwise. The open itself never waits, so
+// a named pipe that nobody writes to cannot hang the program. The descriptor
+// is closed on exec.
+int OpenRegularFile(const std::string& path, int flags, unsigned mode = 0666);
+
+// OpenRegularFile for reading, as a stream; nullptr when refused.
+std::FILE* OpenRegularFileForReading(const std::string& path);
 
 class CFileHandle {
 public:
-    // Opens path with the open(2) flags; IsOpen() tells whether that worked.
+    // Opens path through OpenRegularFile; IsOpen() tells whether that worked.
     CFileHandle(const std::string& path, int flags, unsigned mode = 0666);
     CFileHandle(const CFileHandle&) = delete;
     CFileHandle& operator=(const CFileHandle&) = delete;

@@ -135,9 +135,10 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
 }
 
 bool FileExists(const std::string& path) {
-    // O_NONBLOCK: opening a named pipe must not wait for a writer.
-    const CFileHandle file(path, O_RDONLY | O_NONBLOCK);
-    return file.IsOpen() && !IsFolder(file.Get());
+    // Looked at, not opened: opening a named pipe could wait for a writer.
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode) &&
+           ::access(path.c_str(), R_OK) == 0;
 }
 
 std::string GetProgramFolder() {

@@ -6,8 +6,8 @@
 #include <string>
 
 // Copies source onto destination. 1 when the copy ran, 0 when the source or
-// the destination cannot be opened; in that case the destination is left as
-// it was. When both name the same file (any spelling, hard links included)
+// the destination cannot be opened or is no regular file; in that case the
+// destination is left as it was. When both name the same file (any spelling, hard links included)
 // nothing is written and the result is 1. A read or write error after both
 // were opened throws CFileException and may leave the destination partly written.
 int CopyFileBlocks(const std::string& source, const std::string& destination);
@@ -23,7 +23,7 @@ void BinaryFileToHexFile(const std::string& source, const std::string& destinati
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
-// True when path names something other than a folder that can be opened for reading.
+// True when path names something other than a folder that may be read.
 bool FileExists(const std::string& path);
 
 // path made absolute, without "." and ".." parts, as the user is shown a

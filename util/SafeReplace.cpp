@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "util/DebrisSweep.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
@@ -30,7 +31,7 @@ constexpr mode_t kAnyWriteBit = 0222;
 class CTemporaryBeside {
 public:
     explicit CTemporaryBeside(const std::string& target)
-        : m_strTarget(target), m_strPath(target + ".kestrin-XXXXXX") {
+        : m_strTarget(target), m_strPath(TemporaryPatternBeside(target)) {
         const int fd = CreateTemporaryFile(m_strPath);
         if (fd < 0) {
             ThrowFileError(m_strTarget);

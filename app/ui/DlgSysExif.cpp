@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "settings/SettingsValues.h"
 #include "settings/SystemSettingsModel.h"
 #include "ui_DlgSysExif.h"
 
@@ -76,6 +77,11 @@ bool CDlgSysExif::CanLeave() {
             return false;
         case EFileNameCheck::Accepted:
             break;
+    }
+    if (!settings::IsValidNamePart(m_model.Values().m_strExifName)) {
+        m_fnAsk(QString::fromUtf8(kForbiddenCharacters), QMessageBox::Ok);
+        m_ui->IDC_1006->setFocus();
+        return false;
     }
     return true;
 }

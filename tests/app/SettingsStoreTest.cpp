@@ -78,16 +78,19 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ASettingsStore,
                              return info.param == EStoreKind::Memory ? "Memory" : "Qt";
                          });
 
+// The backup's name part is held to the output's rules: no other folder, no line break.
 TEST(AResultNamePart, RefusesEveryCharacterThatNoFileNameMayHold) {
     CMemorySettingsStore store;
-    for (const char* accepted : {"", "_kestrin100", "最適化済み 1.jpg"}) {
-        EXPECT_FALSE(settings::WriteSettingText(store, &settings::kFileName, accepted));
-        EXPECT_EQ(store.Read(settings::kFileName), accepted);
-    }
-    for (const char forbidden : std::string("\\/:,;*?\"<>|")) {
-        const std::string name = std::string("_kes") + forbidden + "trin";
-        EXPECT_TRUE(settings::WriteSettingText(store, &settings::kFileName, name)) << forbidden;
-        EXPECT_NE(store.Read(settings::kFileName), name);
+    for (const CTextSetting* setting : {&settings::kFileName, &settings::kExifName}) {
+        for (const char* accepted : {"", "_kestrin100", "最適化済み 1.jpg"}) {
+            EXPECT_FALSE(settings::WriteSettingText(store, setting, accepted));
+            EXPECT_EQ(store.Read(*setting), accepted);
+        }
+        for (const char forbidden : std::string("\\/:,;*?\"<>|\n\r")) {
+            const std::string name = std::string("_kes") + forbidden + "trin";
+            EXPECT_TRUE(settings::WriteSettingText(store, setting, name)) << forbidden;
+            EXPECT_NE(store.Read(*setting), name);
+        }
     }
 }
 

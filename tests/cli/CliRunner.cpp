@@ -26,9 +26,9 @@ std::string CliPath() {
 }  // namespace
 
 CCliResult RunCli(const std::vector<std::string>& arguments,
-                  const std::vector<std::string>& environment) {
+                  const std::vector<std::string>& environment, const std::string& outputPath) {
     CTempDir folder;
-    const std::string outPath = folder.File("out");
+    const std::string outPath = outputPath.empty() ? folder.File("out") : outputPath;
     const std::string errPath = folder.File("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -64,7 +64,7 @@ CCliResult RunCli(const std::vector<std::string>& arguments,
     ::waitpid(child, &status, 0);
     CCliResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadTextFile(outPath);
+    result.out = outputPath.empty() ? ReadTextFile(outPath) : std::string();
     result.err = ReadTextFile(errPath);
     return result;
 }

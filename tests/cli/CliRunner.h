@@ -10,6 +10,8 @@ struct CCliResult {
     std::string err;
 };
 
-// environment: extra NAME=value entries for the child.
+// environment: extra NAME=value entries for the child. outputPath: where its
+// standard output goes instead of into the result (/dev/full, say).
 CCliResult RunCli(const std::vector<std::string>& arguments,
-                  const std::vector<std::string>& environment = {});
+                  const std::vector<std::string>& environment = {},
+                  const std::string& outputPath = {});

@@ -2,10 +2,14 @@
 // answer: a refusal with its reason and status, or the job done safely.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -45,7 +49,32 @@ struct CFaultCase {
     // Expected in what the program printed; "{}" stands for the folder.
     std::string said;
     std::function<void(const CTempDir&)> check = [](const CTempDir&) {};
+    // Where standard output goes, when not to the test.
+    std::string output = {};
 };
+
+// The settings file of a run, made in folder/config by a row as it needs.
+std::string SettingsFile(const CTempDir& folder) {
+    fs::create_directories(folder.File("config/marvoke"));
+    return folder.File("config/marvoke/KestrinJPEG.conf");
+}
+
+std::string PutPipe(const CTempDir& folder, const std::string& name) {
+    ::mkfifo(folder.File(name).c_str(), 0600);
+    return folder.File(name);
+}
+
+// A picture whose Exif segment holds no TIFF structure at all.
+std::vector<uint8_t> BrokenExifJpeg() {
+    return MakeJpegWithTiff({'n', 'o', ' ', 't', 'i', 'f', 'f', '!'});
+}
+
+// A picture whose Exif block is sound but carries no thumbnail.
+std::vector<uint8_t> ThumbnaillessExifJpeg() {
+    return MakeJpegWithTiff({'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+}
+
+const std::string kTooLongName(300, 'x');
 
 void PrintTo(const CFaultCase& row, std::ostream* out) {
     *out << row.name;
@@ -110,6 +139,141 @@ const CFaultCase kFaultCases[] = {
          return std::vector<std::string>{"segments", folder.File("notes.txt")};
      },
      1, "not a JPEG file"},
+    {"SegmentsRefusesANamedPipeInsteadOfWaiting",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"segments", PutPipe(folder, "x.jpg")};
+     },
+     1, "{}/x.jpg: not a regular file"},
+    {"ExifShowRefusesALinkToANamedPipe",
+     [](const CTempDir& folder) {
+         fs::create_symlink(PutPipe(folder, "pipe"), folder.File("x.jpg"));
+         return std::vector<std::string>{"exif", "show", folder.File("x.jpg")};
+     },
+     1, "{}/x.jpg: not a regular file"},
+    {"OptimiseRefusesANamedPipeAndOptimisesTheRest",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"optimise", PutPipe(folder, "x.jpg"), PutPhoto(folder)};
+     },
+     1, "{}/x.jpg: not a regular file",
+     [](const CTempDir& folder) { EXPECT_TRUE(fs::exists(folder.File("p_kestrin100.jpg"))); }},
+    {"ExifBackupRefusesANamedPipe",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"exif", "backup", PutPipe(folder, "x.jpg")};
+     },
+     1, "{}/x.jpg: not a regular file"},
+    {"TransplantRefusesANamedPipeAsItsSample",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"exif", "transplant", "--sample", PutPipe(folder, "s.jpg"),
+                                         PutPhoto(folder)};
+     },
+     1, "{}/s.jpg: not a regular file"},
+    {"ASettingsFileThatIsANamedPipeGivesTheDefaults",
+     [](const CTempDir& folder) {
+         ::mkfifo(SettingsFile(folder).c_str(), 0600);
+         return std::vector<std::string>{"optimise", PutPhoto(folder)};
+     },
+     0, "is not a regular file; the default settings are used",
+     [](const CTempDir& folder) { EXPECT_TRUE(fs::exists(folder.File("p_kestrin100.jpg"))); }},
+    {"StoringASettingIntoAFolderFails",
+     [](const CTempDir& folder) {
+         fs::create_directory(SettingsFile(folder));
+         return std::vector<std::string>{"settings", "cpu", "2"};
+     },
+     1, "cpu was not stored"},
+    {"SegmentsIntoAFullDiskFails",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"segments", "--json", PutPhoto(folder)};
+     },
+     1, "cannot write to standard output", [](const CTempDir&) {}, "/dev/full"},
+    {"ExifShowIntoAFullDiskFails",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"exif", "show", PutPhoto(folder)};
+     },
+     1, "cannot write to standard output", [](const CTempDir&) {}, "/dev/full"},
+    {"OptimiseIntoAFullDiskFails",
+     [](const CTempDir& folder) {
+         const std::string photo = PutPhoto(folder);
+         fs::copy_file(photo, folder.File("q.jpg"));
+         return std::vector<std::string>{"optimise", "--jobs", "1", photo, folder.File("q.jpg")};
+     },
+     1, "cannot write to standard output", [](const CTempDir&) {}, "/dev/full"},
+    {"StoredExifNameMayNotLeadOutOfThePhotosFolder",
+     [](const CTempDir&) {
+         return std::vector<std::string>{"settings", "exifname", "/../../evil"};
+     },
+     2, "exifname may not hold"},
+    {"StoredExifNameMayNotHoldALineBreak",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"exif", "backup", "-o", "exifname=a\nb", PutPhoto(folder)};
+     },
+     2, "exifname may not hold"},
+    {"AResultThatCannotBeWrittenTakesItsBackupAlong",
+     [](const CTempDir& folder) {
+         return std::vector<std::string>{"optimise", "-o", "filename=" + kTooLongName,
+                                         PutPhoto(folder)};
+     },
+     1, "{}/p_kestrin100.exifを削除しました。",
+     [](const CTempDir& folder) {
+         EXPECT_FALSE(fs::exists(folder.File("p_kestrin100.exif")));
+         const CCliResult retry = RunCli({"optimise", folder.File("p.jpg")},
+                                         {"XDG_CONFIG_HOME=" + folder.File("config")});
+         EXPECT_EQ(retry.exitCode, 0) << "a retry works: " << retry.out;
+     }},
+    {"AResultThatCannotBeWrittenGivesTheUsersBackupBack",
+     [](const CTempDir& folder) {
+         WriteTextFile(folder.File("p_kestrin100.exif"), "mine");
+         return std::vector<std::string>{
+             "optimise", "-o", "overwrite=1", "-o", "filename=" + kTooLongName, PutPhoto(folder)};
+     },
+     1, "{}/p_kestrin100.exifを元の内容に戻しました。",
+     [](const CTempDir& folder) {
+         EXPECT_EQ(ReadTextFile(folder.File("p_kestrin100.exif")), "mine");
+     }},
+    {"AnExifBlockNoEmbeddingTakesIsNotBackedUp",
+     [](const CTempDir& folder) {
+         WriteFile(folder.File("b.jpg"), BrokenExifJpeg());
+         return std::vector<std::string>{"exif", "backup", folder.File("b.jpg")};
+     },
+     1, "{}/b.jpgのExif情報は壊れていて埋め込みに使えないため、ﾊﾞｯｸｱｯﾌﾟしません。",
+     [](const CTempDir& folder) {
+         EXPECT_FALSE(fs::exists(folder.File("b_kestrin100.exif")));
+         EXPECT_EQ(ReadFile(folder.File("b.jpg")), BrokenExifJpeg());
+     }},
+    {"ASampleWithoutAThumbnailIsOneSampleError",
+     [](const CTempDir& folder) {
+         WriteFile(folder.File("s.jpg"), ThumbnaillessExifJpeg());
+         return std::vector<std::string>{"exif", "transplant", "--sample", folder.File("s.jpg"),
+                                         PutPhoto(folder)};
+     },
+     2, "{}/s.jpg: 見本のExif情報に使えるｻﾑﾈｲﾙがありません",
+     [](const CTempDir& folder) { EXPECT_EQ(ReadFile(folder.File("p.jpg")), CameraJpeg()); }},
+    {"ATransplantThatCannotBeWrittenSaysWhy",
+     [](const CTempDir& folder) {
+         WriteFile(folder.File("q.jpg"), MakeJpeg(CJpegRecipe{}));
+         ::chmod(folder.File("q.jpg").c_str(), 0444);
+         return std::vector<std::string>{"exif", "transplant", "--sample", PutPhoto(folder),
+                                         folder.File("q.jpg")};
+     },
+     1, "{}/q.jpg: ﾌｧｲﾙに書き込めないので変換しませんでした: "},
+    {"DebrisOfAKilledRunGoesButNothingElse",
+     [](const CTempDir& folder) {
+         const std::string photo = PutPhoto(folder);
+         WriteTextFile(photo + ".kestrin-" + std::to_string(EndedProcessId()) + "-Ab12Cd", "");
+         WriteTextFile(photo + ".kestrin-" + std::to_string(::getpid()) + "-Ab12Cd", "");
+         WriteTextFile(photo + ".kestrin-notes", "");
+         return std::vector<std::string>{"exif", "backup", photo};
+     },
+     0, "へExif情報を保存しました。",
+     [](const CTempDir& folder) {
+         std::vector<std::string> left;
+         for (const auto& entry : fs::directory_iterator(folder.Path())) {
+             left.push_back(entry.path().filename());
+         }
+         std::sort(left.begin(), left.end());
+         EXPECT_EQ(left, (std::vector<std::string>{
+                             "p.jpg", "p.jpg.kestrin-" + std::to_string(::getpid()) + "-Ab12Cd",
+                             "p.jpg.kestrin-notes", "p_kestrin100.exif"}));
+     }},
     {"DatesRefusesAMomentNotWrittenYYYYMMDDHHMM",
      [](const CTempDir& folder) {
          return std::vector<std::string>{"dates", "--set", "2020-1-1 1:1", PutPhoto(folder)};
@@ -122,9 +286,9 @@ class AFaultCase : public ::testing::TestWithParam<CFaultCase> {};
 TEST_P(AFaultCase, EndsWithItsStatusAndSaysWhy) {
     const CFaultCase& row = GetParam();
     CTempDir folder;
-    CTempDir config;
     const std::vector<std::string> arguments = row.prepare(folder);
-    const CCliResult result = RunCli(arguments, {"XDG_CONFIG_HOME=" + config.Path().string()});
+    const CCliResult result =
+        RunCli(arguments, {"XDG_CONFIG_HOME=" + folder.File("config")}, row.output);
     EXPECT_EQ(result.exitCode, row.exitCode) << result.out << result.err;
     std::string said = row.said;
     if (const size_t at = said.find("{}"); at != std::string::npos) {
@@ -138,26 +302,50 @@ TEST_P(AFaultCase, EndsWithItsStatusAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(Cases, AFaultCase, ::testing::ValuesIn(kFaultCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Optimises a named pipe with nobody writing to it: the program waits in the
-// reference decode with its scratch folder made, and there it is ended.
+// A pipe that nobody reads and that is already full: a program writing its
+// first line into it waits there.
+struct CFullPipe {
+    CFullPipe() {
+        int ends[2];
+        EXPECT_EQ(::pipe2(ends, O_NONBLOCK), 0);
+        readEnd = ends[0];
+        writeEnd = ends[1];
+        const std::vector<char> block(4096, 'x');
+        while (::write(writeEnd, block.data(), block.size()) > 0) {
+        }
+        ::fcntl(writeEnd, F_SETFL, 0);
+    }
+    ~CFullPipe() {
+        ::close(readEnd);
+        ::close(writeEnd);
+    }
+    int readEnd;
+    int writeEnd;
+};
+
+// Optimises a photo with standard output on a full pipe: the program waits
+// to print its log with its scratch folder made, and there it is ended.
 class AnEndedRun : public ::testing::TestWithParam<int> {};
 
 TEST_P(AnEndedRun, LeavesNoScratchFolderBehind) {
     CTempDir folder;
     CTempDir temporary;
-    const std::string pipe = folder.File("waiting.jpg");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const CFullPipe output;
     const std::string program = std::string(std::getenv("KESTRIN_BIN_DIR")) + "/kestrin-cli";
-    std::vector<std::string> texts{program, "optimise", pipe};
+    std::vector<std::string> texts{program, "optimise", PutPhoto(folder)};
     std::vector<char*> argv;
     for (std::string& text : texts) {
         argv.push_back(text.data());
     }
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output.writeEnd, 1);
     ::setenv("TMPDIR", temporary.Path().c_str(), 1);
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    ASSERT_EQ(posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
     ::unsetenv("TMPDIR");
+    posix_spawn_file_actions_destroy(&actions);
     for (int i = 0; i < 1000 && fs::is_empty(temporary.Path()); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -147,6 +147,19 @@ TEST(ATransplantSegment, LeavesAStructureWithoutIfd1AsItWas) {
     EXPECT_TRUE(std::equal(split.front.begin(), split.front.end(), segment->begin() + 4));
 }
 
+// Without IFD1's length entry, the first FF D8 is no thumbnail a reader finds.
+TEST(AThumbnailLengthEntry, IsFoundOnlyThroughASoundIfd1) {
+    const ByteVector segment = MakeExifSegment(kThumbnail);
+    EXPECT_TRUE(HasThumbnailLengthEntry(*SplitAtThumbnail(segment)));
+    constexpr size_t kIfd1Link = kTiffStart + 8 + 2 + 12;
+    ByteVector noLink = segment;
+    std::fill_n(noLink.begin() + kIfd1Link, 4, 0);
+    EXPECT_FALSE(HasThumbnailLengthEntry(*SplitAtThumbnail(noLink)));
+    ByteVector linkPastTheEnd = segment;
+    std::fill_n(linkPastTheEnd.begin() + kIfd1Link, 2, 0xFF);
+    EXPECT_FALSE(HasThumbnailLengthEntry(*SplitAtThumbnail(linkPastTheEnd)));
+}
+
 struct CExifRemovalCase {
     const char* file;
     const char* kept;

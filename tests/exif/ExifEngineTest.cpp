@@ -68,6 +68,16 @@ TEST_F(AnExifEngine, LeavesAnEmptyBlockFileAndTheSourceAloneWithoutABlock) {
               EExifResult::FileNotOpened);
 }
 
+// What the embedding would refuse later must not be cut and saved now.
+TEST_F(AnExifEngine, LeavesAnExifSegmentWithoutATiffHeaderInTheFile) {
+    const ByteVector broken = MakeJpegWithTiff({'n', 'o', 't', ' ', 't', 'i', 'f', 'f'});
+    WriteFile(work, broken);
+    CExifCutSizes sizes;
+    EXPECT_EQ(engine->CutExifToFile(work, block, sizes), EExifResult::Unrestorable);
+    EXPECT_TRUE(ReadFile(block).empty());
+    EXPECT_EQ(ReadFile(work), broken);
+}
+
 TEST_F(AnExifEngine, PutsACutBlockBackSoThatItDecodesTheSame) {
     WriteFile(work, CameraFile());
     ASSERT_EQ(engine->ProbeExifFile(work), EExifResult::Done);

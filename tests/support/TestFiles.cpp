@@ -1,5 +1,8 @@
 #include "tests/support/TestFiles.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -70,4 +73,13 @@ std::vector<std::filesystem::path> SampleJpegFiles() {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+int EndedProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
 }

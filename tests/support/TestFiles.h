@@ -14,6 +14,9 @@ void WriteTextFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadTextFile(const std::string& path);
 
+// The id of a process that has ended, for names that claim a maker long gone.
+int EndedProcessId();
+
 // The folder of shared sample files beside the checkout, or an empty path when
 // this checkout has none (tests then skip the part that needs it).
 std::filesystem::path SharedSamplesFolder();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <chrono>
@@ -15,6 +16,7 @@
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileHandle.h"
 
 namespace {
 
@@ -133,6 +135,54 @@ TEST(AnExistenceTest, AnswersTrueOnlyForFilesThatCanBeOpened) {
     EXPECT_FALSE(FileExists(dir.Path().string()));
     EXPECT_FALSE(FileExists(""));
 }
+
+struct COpenCase {
+    const char* name;
+    std::string path;  // "{}" stands for the test's folder
+    int flags;
+    int error;  // 0 when the open succeeds
+};
+
+void PrintTo(const COpenCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+const COpenCase kOpenCases[] = {
+    {"ARegularFile", "{}/file", O_RDONLY, 0},
+    {"ANewFile", "{}/new", O_WRONLY | O_CREAT | O_TRUNC, 0},
+    {"AMissingFile", "{}/missing", O_RDONLY, ENOENT},
+    {"ANamedPipeToRead", "{}/pipe", O_RDONLY, EINVAL},
+    {"ANamedPipeToWrite", "{}/pipe", O_WRONLY | O_TRUNC, ENXIO},
+    {"ALinkToANamedPipe", "{}/link", O_RDONLY, EINVAL},
+    {"AFolder", "{}", O_RDONLY, EISDIR},
+    {"ADevice", "/dev/null", O_RDONLY, EINVAL},
+};
+
+// Each refusal comes at once: nothing waits for a writer or reader of a pipe.
+class AnOpenOfARegularFile : public ::testing::TestWithParam<COpenCase> {};
+
+TEST_P(AnOpenOfARegularFile, RefusesEverythingElseWithoutWaiting) {
+    const COpenCase& row = GetParam();
+    const CTempDir dir;
+    WriteTextFile(dir.File("file"), "x");
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir.File("pipe"), dir.File("link"));
+    std::string path = row.path;
+    if (path.starts_with("{}")) {
+        path.replace(0, 2, dir.Path().string());
+    }
+    errno = 0;
+    const int fd = OpenRegularFile(path, row.flags);
+    EXPECT_EQ(fd >= 0, row.error == 0);
+    EXPECT_EQ(fd >= 0 ? 0 : errno, row.error);
+    if (fd >= 0) {
+        EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+        ::close(fd);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AnOpenOfARegularFile, ::testing::ValuesIn(kOpenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TheProgramFolder, EndsWithASlashAndHoldsTheRunningProgram) {
     const std::string folder = GetProgramFolder();
