@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -10,6 +11,7 @@
 
 #include "hexcodec/Cipher.h"
 #include "util/FileBytes.h"
+#include "util/FileError.h"
 #include "util/FileHandle.h"
 
 namespace {
@@ -89,7 +91,7 @@ std::optional<ByteVector> PlainHexBytes(const CSegmentList& list, size_t charact
 int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path) {
     CFileHandle file(path, O_WRONLY | O_CREAT | O_TRUNC);
     if (!file.IsOpen()) {
-        return 0;
+        throw CFileException(path, errno);
     }
     // Small segments are gathered so that a list of stuffed bytes is not
     // written a few characters at a time; large data goes out directly.

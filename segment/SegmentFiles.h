@@ -11,8 +11,9 @@
 #include "util/FileBytes.h"
 
 // Writes every segment's marker and data text, in order, with nothing between
-// them. Returns the file length in characters; 0 when the file cannot be
-// created. A failed write throws CFileException.
+// them. Returns the file length in characters. A file that cannot be created
+// or written throws CFileException: a list that silently stayed unwritten
+// would leave an older list to be saved in its place.
 int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path);
 
 // Turns a hex text file into the binary file (created anew). An odd last

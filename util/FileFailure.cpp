@@ -19,6 +19,7 @@ EFileFailure FileFailureOf(int systemError) {
         case ENOTDIR:
             return EFileFailure::FileInPath;
         case EISDIR:
+        case ENXIO:
             return EFileFailure::NotRegularFile;
         default:
             return EFileFailure::Unknown;

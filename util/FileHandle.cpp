@@ -24,7 +24,7 @@ int RefusalOfOpenFile(int fd) {
     if (S_ISREG(status.st_mode)) {
         return 0;
     }
-    return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return S_ISDIR(status.st_mode) ? EISDIR : ENXIO;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 // Opens path with the open(2) flags only when it names a regular file (or
 // creates one): a named pipe, device, socket or folder is refused with -1 and
-// errno EISDIR for a folder, EINVAL otherwise. The open itself never waits, so
+// errno EISDIR for a folder, ENXIO otherwise. The open itself never waits, so
 // a named pipe that nobody writes to cannot hang the program. The descriptor
 // is closed on exec.
 int OpenRegularFile(const std::string& path, int flags, unsigned mode = 0666);

@@ -10,6 +10,7 @@
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 
 namespace {
 
@@ -44,8 +45,9 @@ TEST_F(AHexWorkFile, OfAnEmptyListIsEmptyAndSoIsItsBinary) {
     EXPECT_TRUE(ReadFile(binaryPath).empty());
 }
 
-TEST_F(AHexWorkFile, ThatCannotBeCreatedGivesZero) {
-    EXPECT_EQ(WriteSegmentsHex({{"FFD8", ""}}, folder.File("no/such/folder.pdt")), 0);
+TEST_F(AHexWorkFile, ThatCannotBeCreatedThrows) {
+    EXPECT_THROW(WriteSegmentsHex({{"FFD8", ""}}, folder.File("no/such/folder.pdt")),
+                 CFileException);
 }
 
 TEST_F(AHexWorkFile, ConvertsWholeSlicesAndDropsAnOddLastCharacter) {

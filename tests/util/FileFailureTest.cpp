@@ -27,6 +27,7 @@ const CErrnoCase kErrnoCases[] = {
     {ENOENT, EFileFailure::Missing},
     {ENOTDIR, EFileFailure::FileInPath},
     {EISDIR, EFileFailure::NotRegularFile},
+    {ENXIO, EFileFailure::NotRegularFile},
     {EIO, EFileFailure::Unknown},
     {0, EFileFailure::Unknown},
 };

@@ -151,11 +151,11 @@ const COpenCase kOpenCases[] = {
     {"ARegularFile", "{}/file", O_RDONLY, 0},
     {"ANewFile", "{}/new", O_WRONLY | O_CREAT | O_TRUNC, 0},
     {"AMissingFile", "{}/missing", O_RDONLY, ENOENT},
-    {"ANamedPipeToRead", "{}/pipe", O_RDONLY, EINVAL},
+    {"ANamedPipeToRead", "{}/pipe", O_RDONLY, ENXIO},
     {"ANamedPipeToWrite", "{}/pipe", O_WRONLY | O_TRUNC, ENXIO},
-    {"ALinkToANamedPipe", "{}/link", O_RDONLY, EINVAL},
+    {"ALinkToANamedPipe", "{}/link", O_RDONLY, ENXIO},
     {"AFolder", "{}", O_RDONLY, EISDIR},
-    {"ADevice", "/dev/null", O_RDONLY, EINVAL},
+    {"ADevice", "/dev/null", O_RDONLY, ENXIO},
 };
 
 // Each refusal comes at once: nothing waits for a writer or reader of a pipe.
