@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr size_t kMostCommands = 48;
+constexpr size_t kMostCommands = 24;
 constexpr size_t kLongestAddedData = 40;
 constexpr uint8_t kNoRow = 0xFF;
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -63,12 +64,21 @@ void RunWizard(COptimiseFiles& files, const CSettingsStore& settings, const CPac
     session.SaveAs(files.photos.File("wizard.jpg"));
 }
 
+// Only the results and backups the user expects beside the photo: no
+// half-written file is left behind.
+bool IsExpectedName(const std::string& name) {
+    static const std::set<std::string> kExpected = {"a.jpg", "a_kestrin100.jpg",
+                                                    "a_kestrin100.exif", "a.exif", "wizard.jpg"};
+    return kExpected.contains(name);
+}
+
 // Every picture in the folder shows the original's pixels; the dropped file
 // is unchanged unless it may have been written over.
 void CheckWrittenPictures(const COptimiseFiles& files, const ByteVector& original,
                           const std::optional<CPackedPicture>& picture, bool overwrite) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(files.photos.File(""), error)) {
+        Require(IsExpectedName(entry.path().filename().string()));
         if (entry.path().extension() != ".jpg") {
             continue;
         }
