@@ -9,25 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/EditorCommands.h"
 #include "tests/support/CameraFiles.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// The editor's commands, numbered as its target reads them.
-enum ECommand : uint8_t {
-    Zero,
-    Delete,
-    AddOrEdit,
-    Undo = 4,
-    Redo,
-    Reset,
-    RemoveProprietary,
-    ShowAll
-};
-constexpr uint8_t kAdd = 0;
-constexpr uint8_t kEdit = 1;
 
 Bytes Tiny(int width, int height) {
     CJpegRecipe recipe;
@@ -96,8 +83,8 @@ struct CSeed {
 };
 
 std::vector<CSeed> Seeds() {
-    const Bytes added = {AddOrEdit, kAdd, 1, 0xE2, 3, 'a', 'b', 'c'};
-    const Bytes edited = {AddOrEdit, kEdit, 0, 0xFE, 2, 'x', 'y'};
+    const Bytes added = {Add, 1, 0xE2, 3, 'a', 'b', 'c'};
+    const Bytes edited = {Edit, 0, 0xFE, 2, 'x', 'y'};
     return {
         {"fuzz_marker_editor", "camera_commands.bin",
          Framed(0, Camera(),

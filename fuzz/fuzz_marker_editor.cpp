@@ -2,10 +2,11 @@
 // a hostile sequence of its commands. After every command the size counter
 // must be the size of the working list and the rebuilt work copy exactly that
 // list's bytes; at the end, undoing every step must give back the list the
-// histories started from, and redoing them the list before the undo.
+// histories started from, and redoing as many steps the list before.
 //
 // Input: a flags byte (advanced editing, keep APP0, start showing every
-// segment), the file's length in two bytes, the file, then the commands.
+// segment), the file's length in two bytes, the file, then the commands:
+// a byte for the command, then its row and the typed segment where it takes them.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "editor/EditorWorkCopy.h"
 #include "editor/MarkerEditor.h"
 #include "editor/SegmentDataForm.h"
+#include "fuzz/EditorCommands.h"
 #include "fuzz/FuzzSupport.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/SegmentFiles.h"
@@ -26,9 +28,6 @@ namespace {
 constexpr size_t kMostCommands = 24;
 constexpr size_t kLongestAddedData = 40;
 constexpr uint8_t kNoRow = 0xFF;
-
-enum ECommand : uint8_t { Zero, Delete, Add, Edit, Undo, Redo, Reset, RemoveProprietary, ShowAll };
-constexpr uint8_t kCommandCount = ShowAll + 1;
 
 struct CEditorFiles {
     CEditorFiles() { SilenceMessages(); }
@@ -86,12 +85,15 @@ bool RunCommand(CFuzzReader& input, CMarkerEditor& editor, CSegmentList& history
             return editor.OverwriteWithZeros(PickRow(input, editor));
         case Delete:
             return editor.DeleteRow(PickRow(input, editor));
-        case Add:
-        case Edit: {
-            const bool add = input.Byte() % 2 == 0;
+        case Add: {
             const int row = PickRow(input, editor);
             const std::optional<CJpegSegment> typed = TypedSegment(input);
-            return typed && (add ? editor.AddAfter(row, *typed) : editor.EditRow(row, *typed));
+            return typed && editor.AddAfter(row, *typed);
+        }
+        case Edit: {
+            const int row = PickRow(input, editor);
+            const std::optional<CJpegSegment> typed = TypedSegment(input);
+            return typed && editor.EditRow(row, *typed);
         }
         case Undo:
             return editor.Undo();
