@@ -1,16 +1,13 @@
 // Transplants a hostile .exif block into a small, valid picture: the split,
 // the header read of the old thumbnail, the IFD1 length update and the file
 // replacement all see the hostile bytes.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "exif/ExifBlock.h"
 #include "exif/ExifEngine.h"
+#include "fuzz/FuzzSupport.h"
 #include "imaging/JpegEncoder.h"
 #include "util/FileHelpers.h"
 
@@ -30,25 +27,11 @@ ByteVector MakeTarget() {
 }
 
 struct CFuzzFiles {
-    std::string folder;
-    std::string exifPath;
-    std::string targetPath;
+    CFuzzFolder folder;
+    std::string exifPath = folder.File("block.exif");
+    std::string targetPath = folder.File("target.jpg");
     ByteVector target = MakeTarget();
     CExifEngine engine{"/nonexistent/exif_inf.pdt"};
-
-    CFuzzFiles() {
-        char pattern[] = "/tmp/kestrin-fuzz-XXXXXX";
-        folder = ::mkdtemp(pattern);
-        exifPath = folder + "/block.exif";
-        targetPath = folder + "/target.jpg";
-    }
-    CFuzzFiles(const CFuzzFiles&) = delete;
-    CFuzzFiles& operator=(const CFuzzFiles&) = delete;
-    // The fuzzer ends a run with exit(), which destroys the one static instance.
-    ~CFuzzFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
 };
 
 }  // namespace
