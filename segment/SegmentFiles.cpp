@@ -3,8 +3,8 @@
 #include <fcntl.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <optional>

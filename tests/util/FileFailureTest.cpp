@@ -18,18 +18,12 @@ struct CErrnoCase {
 };
 
 const CErrnoCase kErrnoCases[] = {
-    {EROFS, EFileFailure::ReadOnlyDrive},
-    {EACCES, EFileFailure::NoPermission},
-    {EPERM, EFileFailure::NoPermission},
-    {ENOSPC, EFileFailure::DiskFull},
-    {EDQUOT, EFileFailure::DiskFull},
-    {ENAMETOOLONG, EFileFailure::NameTooLong},
-    {ENOENT, EFileFailure::Missing},
-    {ENOTDIR, EFileFailure::FileInPath},
-    {EISDIR, EFileFailure::NotRegularFile},
-    {ENXIO, EFileFailure::NotRegularFile},
-    {EIO, EFileFailure::Unknown},
-    {0, EFileFailure::Unknown},
+    {EROFS, EFileFailure::ReadOnlyDrive},   {EACCES, EFileFailure::NoPermission},
+    {EPERM, EFileFailure::NoPermission},    {ENOSPC, EFileFailure::DiskFull},
+    {EDQUOT, EFileFailure::DiskFull},       {ENAMETOOLONG, EFileFailure::NameTooLong},
+    {ENOENT, EFileFailure::Missing},        {ENOTDIR, EFileFailure::FileInPath},
+    {EISDIR, EFileFailure::NotRegularFile}, {ENXIO, EFileFailure::NotRegularFile},
+    {EIO, EFileFailure::Unknown},           {0, EFileFailure::Unknown},
 };
 
 TEST(AFileFailure, NamesTheCauseBehindEachSystemError) {
