@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/QtSettingsStore.h"
 #include "app/QtTranslation.h"
@@ -54,6 +56,32 @@ private slots:
         const fs::path list = m_folder->Path() / "nok_code.pdt";
         QVERIFY(fs::exists(list));
         QCOMPARE(fs::file_size(list), uintmax_t{0});
+    }
+
+    // A folder standing as the settings file (a pipe alike) is named once, and
+    // the window starts with the defaults.
+    void warnsOnceOfASettingsFileThatIsNotARegularFile() {
+        const CTempDir config;
+        const std::string settingsFile = config.File("marvoke/KestrinJPEG.conf");
+        fs::create_directories(settingsFile);
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        std::vector<std::string> messages;
+        bool started = false;
+        {
+            CQuorvelApp app(PlacesBesidePrograms(ProgramFolder()));
+            SetMessageSink([&messages](const std::string& text) { messages.push_back(text); });
+            started = app.InitInstance({"kestrin"});
+        }
+        if (previous.isNull()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", previous);
+        }
+        QVERIFY(started);
+        QCOMPARE(messages.size(), size_t{1});
+        QVERIFY(messages[0].starts_with(settingsFile + "は通常のﾌｧｲﾙではありません。"));
+        QVERIFY(messages[0].find("初期値") != std::string::npos);
     }
 
     void leavesOnlyTheListFilesWhenTheDocumentIsDestroyed() {
