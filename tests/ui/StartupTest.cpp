@@ -108,6 +108,8 @@ private slots:
         const fs::path privateFolder = fs::path(theirs.m_strTempData).parent_path();
         QCOMPARE(fs::path(mine.m_strTempData).parent_path(), m_folder->Path());
         QVERIFY(privateFolder != m_folder->Path());
+        QVERIFY(privateFolder.filename().string().starts_with(
+            "kestrin-" + std::to_string(QCoreApplication::applicationPid()) + "-"));
         QVERIFY(fs::is_directory(privateFolder));
         QCOMPARE(fs::path(theirs.m_strTempHexa).parent_path(), privateFolder);
         QCOMPARE(fs::path(theirs.m_strExifDat).parent_path(), privateFolder);
