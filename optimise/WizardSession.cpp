@@ -66,8 +66,11 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
         return EWorkCopyStart::CopyFailed;
     }
     CExifCutSizes sizes;
-    m_bExifCut =
-        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == EExifResult::Done;
+    const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
+    m_bExifCut = cut == EExifResult::Done;
+    if (cut == EExifResult::Unrestorable) {
+        m_strLog += UnrestorableExifLine(m_strLogName);
+    }
     if (m_bExifCut && !ReportExifCut(sizes)) {
         m_bStopped = true;
         return EWorkCopyStart::Stopped;

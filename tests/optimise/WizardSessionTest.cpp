@@ -154,12 +154,32 @@ TEST_F(AWizardSession, LogsTheExifRemovalUnderTheWorkCopysNameAndOffersTheBlock)
     EXPECT_EQ(exif->ProbeExifFile(folder.File("a.exif")), EExifResult::Done);
 }
 
-TEST_F(AWizardSession, OffersNoBlockForAFileWithoutExif) {
-    Open(Picture("plain.jpg", MakeJpeg(CJpegRecipe{})));
-    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
-    EXPECT_FALSE(session->OffersExifBackup());
-    EXPECT_FALSE(session->SaveExifBlockAs(folder.File("plain.exif")));
-    EXPECT_TRUE(session->Log().starts_with(session->LogName() + "の調査を開始します。"));
+// A block that no embedding would accept stays in the file, and the log says
+// so as the batch's does.
+TEST_F(AWizardSession, OffersNoBlockForAFileWithoutARestorableOne) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool unrestorable;
+    } kFiles[] = {
+        {"plain.jpg", MakeJpeg(CJpegRecipe{}), false},
+        {"broken.jpg", MakeJpegWithTiff({'n', 'o', ' ', 't', 'i', 'f', 'f', '!'}), true},
+    };
+    for (const auto& file : kFiles) {
+        SCOPED_TRACE(file.name);
+        Open(Picture(file.name, file.bytes));
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+        EXPECT_FALSE(session->OffersExifBackup());
+        EXPECT_FALSE(session->SaveExifBlockAs(folder.File("block.exif")));
+        const std::string name = session->LogName();
+        const std::string kept = file.unrestorable
+                                     ? name +
+                                           "のExif情報は壊れていて埋め込みに使えないため、"
+                                           "ﾊﾞｯｸｱｯﾌﾟせずに他のﾍｯﾀﾞｰと同じく扱います。\r\n"
+                                     : "";
+        EXPECT_TRUE(session->Log().starts_with(kept + name + "の調査を開始します。"))
+            << session->Log();
+    }
 }
 
 // Every way this run can end without a checked result: nothing is written
