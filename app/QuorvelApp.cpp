@@ -10,6 +10,7 @@
 #include "app/Version.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
+#include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/MemoryTuning.h"
 #include "util/WorkFiles.h"
@@ -18,6 +19,8 @@
 namespace {
 
 constexpr const char* kHelpFile = "help/index.html";
+constexpr const char* kDefaultsUsed =
+    "\r\n設定を読み込めないため、初期値で動作します。設定の変更は保存されません。";
 
 }  // namespace
 
@@ -40,6 +43,7 @@ bool CQuorvelApp::InitInstance(const QStringList& arguments) {
     m_pFrame =
         std::make_unique<CMainFrame>(m_settings, *m_pDoc, m_places.m_strDataFolder + kHelpFile);
     ConnectCommands();
+    WarnOfUnusableSettings();
     if (arguments.size() > 1 && !OpenDocumentFile(arguments[1].toStdString())) {
         return false;
     }
@@ -54,6 +58,13 @@ bool CQuorvelApp::OpenDocumentFile(const std::string& path) {
     }
     m_pDoc->OpenPicture(path);
     return true;
+}
+
+void CQuorvelApp::WarnOfUnusableSettings() const {
+    const std::string& file = m_settings.UnusableFile();
+    if (!file.empty()) {
+        ShowMessage(FileFailureMessage(file, EFileFailure::NotRegularFile) + kDefaultsUsed);
+    }
 }
 
 void CQuorvelApp::ConnectCommands() {

@@ -45,6 +45,8 @@ public:
     const CRecentFileList& RecentFiles() const { return m_recentFiles; }
 
 private:
+    // A settings file that cannot be used is named once; its defaults serve.
+    void WarnOfUnusableSettings() const;
     void ConnectCommands();
     void OnFileOpen();
     void OnRecentFile(int index);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "util/DebrisSweep.h"
 #include "util/FileError.h"
 
 namespace {
@@ -56,7 +57,9 @@ bool CScratchPlace::TakeLock(const std::string& lockFolder) {
 
 void CScratchPlace::MakePrivateFolder() {
     const std::filesystem::path temp = std::filesystem::temp_directory_path();
-    std::string pattern = (temp / "kestrin-XXXXXX").string();
+    // The name carries this process's id: once it has gone, the start-up
+    // sweep removes what a killed window left.
+    std::string pattern = WindowScratchFolderPattern(temp.string());
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw CFileException(temp.string(), errno);
     }

@@ -30,23 +30,12 @@ std::optional<std::string> TakeSample(Arguments& arguments) {
 }
 
 bool LoadSample(CSampleConversion& conversion, const std::string& sample) {
-    switch (conversion.LoadSample(sample)) {
-        case ESampleLoad::Loaded:
-            if (!conversion.HasSampleThumbnail()) {
-                std::fprintf(stderr, "kestrin-cli: %s: 見本のExif情報に使えるｻﾑﾈｲﾙがありません\n",
-                             sample.c_str());
-                return false;
-            }
-            return true;
-        case ESampleLoad::NoExif:
-            std::fprintf(stderr, "kestrin-cli: %s: Exif情報が見つかりません\n", sample.c_str());
-            return false;
-        case ESampleLoad::NotDecoded:
-            std::fprintf(stderr, "kestrin-cli: %s: %s\n", sample.c_str(),
-                         SampleOutcomeText(ESampleOutcome::NotDecoded).c_str());
-            return false;
+    const ESampleLoad loaded = conversion.LoadSample(sample);
+    if (loaded != ESampleLoad::Loaded) {
+        std::fprintf(stderr, "kestrin-cli: %s: %s\n", sample.c_str(),
+                     SampleLoadText(loaded).c_str());
     }
-    return false;
+    return loaded == ESampleLoad::Loaded;
 }
 
 }  // namespace

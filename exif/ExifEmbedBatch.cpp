@@ -1,6 +1,8 @@
 #include "exif/ExifEmbedBatch.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "dates/FileTimes.h"
 #include "exif/ExifEmbedding.h"
@@ -9,10 +11,22 @@
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
+#include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"
 #include "util/TextHelpers.h"
+
+namespace {
+
+// Something other than a regular file (a named pipe, a folder) stands at path.
+bool IsIrregularFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+}  // namespace
 
 CExifEmbedBatch::CExifEmbedBatch(const CWorkFiles& work, const CSettingsStore& settings,
                                  CExifEngine& exif, IEngineListener* listener)
@@ -45,7 +59,11 @@ bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& back
             m_log.Append(backup + "を見つけました。\r\n");
             return true;
         case EExifResult::FileNotOpened:
-            m_log.Append(backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
+            m_log.Append(
+                IsIrregularFile(backup)
+                    ? FileFailureMessage(backup, EFileFailure::NotRegularFile) +
+                          "Exif情報の埋め込みは行いません。\r\n\r\n"
+                    : backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
             return false;
         default:
             m_log.Append(

@@ -28,6 +28,20 @@ std::string SampleOutcomeText(ESampleOutcome outcome) {
     return {};
 }
 
+std::string SampleLoadText(ESampleLoad load) {
+    switch (load) {
+        case ESampleLoad::Loaded:
+            break;
+        case ESampleLoad::NoExif:
+            return "Exif情報が見つかりません";
+        case ESampleLoad::NoThumbnail:
+            return "見本のExif情報に使えるｻﾑﾈｲﾙがありません";
+        case ESampleLoad::NotDecoded:
+            return SampleOutcomeText(ESampleOutcome::NotDecoded);
+    }
+    return {};
+}
+
 std::string ConversionSummary(const std::vector<CSampleResult>& results) {
     const auto converted = std::count_if(results.begin(), results.end(), [](const auto& result) {
         return result.outcome == ESampleOutcome::Converted;
@@ -63,11 +77,14 @@ ESampleLoad CSampleConversion::LoadSample(const std::string& path) {
             EExifResult::Done) {
         m_sampleBlock = ReadFileBytes(m_work.m_strExifDat).value_or(ByteVector{});
     }
-    return HasSampleExif() ? ESampleLoad::Loaded : ESampleLoad::NoExif;
-}
-
-bool CSampleConversion::HasSampleThumbnail() const {
-    return CExifEngine::HasUsableThumbnail(m_sampleBlock);
+    if (!HasSampleExif()) {
+        return ESampleLoad::NoExif;
+    }
+    if (!CExifEngine::HasUsableThumbnail(m_sampleBlock)) {
+        m_sampleBlock.clear();
+        return ESampleLoad::NoThumbnail;
+    }
+    return ESampleLoad::Loaded;
 }
 
 std::vector<std::string> CSampleConversion::Register(const std::vector<std::string>& paths) {

@@ -13,7 +13,12 @@
 
 class CExifEngine;
 
-enum class ESampleLoad { Loaded, NoExif, NotDecoded };
+// NoThumbnail: the sample's Exif block has no thumbnail the transplant can
+// replace, so every file would fail alike.
+enum class ESampleLoad { Loaded, NoExif, NoThumbnail, NotDecoded };
+
+// What to say of a sample that cannot serve (not Loaded).
+std::string SampleLoadText(ESampleLoad load);
 
 enum class ESampleOutcome { Converted, NotDecoded, NotEmbedded, PictureChanged, NotWritten };
 
@@ -38,13 +43,12 @@ public:
 
     // Decodes the sample, makes its 320 x 320 preview and cuts its Exif block
     // out of a work copy. A sample that does not decode changes nothing; one
-    // without an Exif block shows its preview but leaves nothing to convert
-    // with, also after an earlier sample that had one.
+    // without an Exif block, or without a usable thumbnail in it, shows its
+    // preview but leaves nothing to convert with, also after an earlier
+    // sample that had one.
     ESampleLoad LoadSample(const std::string& path);
+    // True when the last sample's Exif block can be converted with.
     bool HasSampleExif() const { return !m_sampleBlock.empty(); }
-    // False when the sample's Exif block has no thumbnail the transplant can
-    // replace: then every file would fail alike.
-    bool HasSampleThumbnail() const;
     // How many samples were shown; the preview is the last one's.
     int SampleCount() const { return m_nSampleCount; }
     // Own form, upside down in memory (rows bottom to top as shown).

@@ -80,8 +80,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
     m_bExifCut = cut == EExifResult::Done;
     if (cut == EExifResult::Unrestorable) {
-        m_strLog +=
-            dropped + kUnrestorableExifText + "ﾊﾞｯｸｱｯﾌﾟせずに他のﾍｯﾀﾞｰと同じく扱います。\r\n";
+        m_strLog += UnrestorableExifLine(dropped);
     }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EBatchFileOutcome::Skipped);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
@@ -24,6 +25,10 @@ std::string SizesLine(int64_t before, int64_t after) {
 EExifReportMode ExifReportModeFor(const CSettingsStore& settings) {
     return settings.Read(settings::kDelExif) == 1 ? EExifReportMode::Removed
                                                   : EExifReportMode::RemovalForbidden;
+}
+
+std::string UnrestorableExifLine(const std::string& name) {
+    return name + kUnrestorableExifText + "ﾊﾞｯｸｱｯﾌﾟせずに他のﾍｯﾀﾞｰと同じく扱います。\r\n";
 }
 
 COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettingsStore& settings,

@@ -29,6 +29,10 @@ enum class EExifReportMode {
 // Removed when the setting del_exif allows removing the block, else RemovalForbidden.
 EExifReportMode ExifReportModeFor(const CSettingsStore& settings);
 
+// The log line for name's Exif block that no embedding would accept: it is
+// not cut out and saved, but stays and is treated like any other segment.
+std::string UnrestorableExifLine(const std::string& name);
+
 // What OptimiseWorkFile found.
 enum class EOptimiseResult {
     // The scan held nothing to remove; the work copy is unchanged.

@@ -1,11 +1,16 @@
 #include "optimise/WizardSession.h"
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <exception>
 #include <utility>
 
 #include "exif/ExifEngine.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
+#include "util/FileError.h"
+#include "util/FileHandle.h"
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
@@ -18,16 +23,40 @@ void ShowCopyFailure(const CWriteOutcome& written) {
     ShowMessage(CopyFailedMessage(written));
 }
 
-std::string WorkCopyFailure(const std::string& source) {
-    return source + "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。";
+// The wizard's own words when the work copy of source cannot be made, the
+// advice to check the disk only where it may be full, then the cause.
+std::string WorkCopyFailure(const std::string& source, const CWriteOutcome& outcome) {
+    return source +
+           (DiskMayBeFull(outcome.cause)
+                ? "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。"
+                : "のｺﾋﾟｰを作成できませんでした。") +
+           "\r\n" + outcome.failure;
 }
 
-// The work copy of source; false, whatever went wrong, when there is none.
-bool MakeWorkCopy(const std::string& source, const std::string& workCopy) {
+// Why CopyFileBlocks found source or workCopy closed to it, asking the
+// system again in the same order.
+CWriteOutcome WhyNotOpened(const std::string& source, const std::string& workCopy) {
+    for (const auto& [path, flags] :
+         {std::pair{&source, O_RDONLY}, std::pair{&workCopy, O_WRONLY | O_CREAT}}) {
+        const CFileHandle file(*path, flags);
+        if (!file.IsOpen()) {
+            const int error = errno;
+            const EFileFailure cause = FileFailureOf(error);
+            return {FileFailureMessage(*path, cause, error), cause};
+        }
+    }
+    return {FileFailureMessage(source, EFileFailure::Unknown), EFileFailure::Unknown};
+}
+
+// The work copy of source, or why there is none.
+CWriteOutcome MakeWorkCopy(const std::string& source, const std::string& workCopy) {
     try {
-        return CopyFileBlocks(source, workCopy) == 1;
+        return CopyFileBlocks(source, workCopy) == 1 ? CWriteOutcome{}
+                                                     : WhyNotOpened(source, workCopy);
+    } catch (const CFileException& error) {
+        return {error.what(), error.Cause()};
     } catch (const std::exception&) {
-        return false;
+        return {FileFailureMessage(source, EFileFailure::Unknown), EFileFailure::Unknown};
     }
 }
 
@@ -59,15 +88,19 @@ void CWizardSession::ResetRun() {
 
 EWorkCopyStart CWizardSession::BeginWorkCopy() {
     ResetRun();
-    if (!MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData)) {
+    const CWriteOutcome copied = MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData);
+    if (!copied) {
         // Without a copy there is nothing to work on, and an older copy must
         // never pass for this file's.
-        m_strLog += WorkCopyFailure(m_document.m_strPath) + "\r\n";
+        m_strLog += WorkCopyFailure(m_document.m_strPath, copied) + "\r\n";
         return EWorkCopyStart::CopyFailed;
     }
     CExifCutSizes sizes;
-    m_bExifCut =
-        m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) == EExifResult::Done;
+    const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
+    m_bExifCut = cut == EExifResult::Done;
+    if (cut == EExifResult::Unrestorable) {
+        m_strLog += UnrestorableExifLine(m_strLogName);
+    }
     if (m_bExifCut && !ReportExifCut(sizes)) {
         m_bStopped = true;
         return EWorkCopyStart::Stopped;
@@ -105,13 +138,14 @@ void CWizardSession::FinishScan(EHedStatus status) {
 
 bool CWizardSession::BeginEditorCopy() {
     ResetRun();
-    if (MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData)) {
+    const CWriteOutcome copied = MakeWorkCopy(m_document.m_strPath, m_work.m_strTempData);
+    if (copied) {
         return true;
     }
     // The hex text of an earlier file must never pass for this file's.
     WriteWholeFile(m_work.m_strTempHexa, std::string());
     m_bStopped = true;
-    ShowMessage(WorkCopyFailure(m_document.m_strPath));
+    ShowMessage(WorkCopyFailure(m_document.m_strPath, copied));
     return false;
 }
 

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::string_view kBesideMark = ".kestrin-";
 constexpr std::string_view kScratchPrefix = "kestrin-cli-";
+constexpr std::string_view kWindowScratchPrefix = "kestrin-";
 constexpr size_t kUniqueChars = 6;
 
 std::string ProcessPart() {
@@ -52,17 +53,22 @@ struct CDebrisName {
 
 // What name says when it is one of ours: who made it and of which kind it is.
 std::optional<CDebrisName> ParseDebrisName(std::string_view name) {
-    const bool isFolder = name.starts_with(kScratchPrefix);
+    for (const std::string_view prefix : {kScratchPrefix, kWindowScratchPrefix}) {
+        const std::optional<pid_t> maker =
+            name.starts_with(prefix) ? ProcessOfTail(name.substr(prefix.size())) : std::nullopt;
+        if (maker) {
+            return CDebrisName{*maker, true};
+        }
+    }
     const size_t mark = name.rfind(kBesideMark);
-    if (!isFolder && (mark == std::string_view::npos || mark == 0)) {
+    if (mark == std::string_view::npos || mark == 0) {
         return std::nullopt;
     }
-    const size_t tail = isFolder ? kScratchPrefix.size() : mark + kBesideMark.size();
-    const std::optional<pid_t> maker = ProcessOfTail(name.substr(tail));
+    const std::optional<pid_t> maker = ProcessOfTail(name.substr(mark + kBesideMark.size()));
     if (!maker) {
         return std::nullopt;
     }
-    return CDebrisName{*maker, isFolder};
+    return CDebrisName{*maker, false};
 }
 
 void SweepEntry(const std::filesystem::path& entry) {
@@ -86,6 +92,11 @@ std::string TemporaryPatternBeside(const std::string& path) {
 
 std::string ScratchFolderPattern(const std::string& folder) {
     return (std::filesystem::path(folder) / (std::string(kScratchPrefix) + ProcessPart())).string();
+}
+
+std::string WindowScratchFolderPattern(const std::string& folder) {
+    return (std::filesystem::path(folder) / (std::string(kWindowScratchPrefix) + ProcessPart()))
+        .string();
 }
 
 void SweepTemporaryFolderDebris() {

@@ -26,6 +26,10 @@ EFileFailure FileFailureOf(int systemError) {
     }
 }
 
+bool DiskMayBeFull(EFileFailure cause) {
+    return cause == EFileFailure::DiskFull || cause == EFileFailure::Unknown;
+}
+
 const char* FileFailureText(EFileFailure cause) {
     switch (cause) {
         case EFileFailure::ReadOnlyFile:

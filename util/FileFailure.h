@@ -24,6 +24,9 @@ enum class EFileFailure {
 // The cause behind errno systemError of a failed open, read, write or rename.
 EFileFailure FileFailureOf(int systemError);
 
+// True when the cause may be a full disk: it is one, or it is not known.
+bool DiskMayBeFull(EFileFailure cause);
+
 // What the message says after the path ("…は読み取り専用のﾌｧｲﾙです。…").
 const char* FileFailureText(EFileFailure cause);
 

@@ -158,8 +158,6 @@ CWriteOutcome CopyFileSafely(const std::string& source, const std::string& desti
 }
 
 std::string CopyFailedMessage(const CWriteOutcome& outcome) {
-    const bool spaceMayBeShort =
-        outcome.cause == EFileFailure::DiskFull || outcome.cause == EFileFailure::Unknown;
-    return (spaceMayBeShort ? kCopyFailedText : kCopyFailedAloneText) + std::string("\r\n") +
-           outcome.failure;
+    return (DiskMayBeFull(outcome.cause) ? kCopyFailedText : kCopyFailedAloneText) +
+           std::string("\r\n") + outcome.failure;
 }

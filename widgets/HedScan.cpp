@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 #include "widgets/CommandGuard.h"
 #include "widgets/ScanWindowIds.h"
@@ -41,7 +42,16 @@ private:
     int m_nValue;
 };
 
+HedProgressHook& ProgressHook() {
+    static HedProgressHook hook;
+    return hook;
+}
+
 }  // namespace
+
+void SetHedProgressHook(HedProgressHook hook) {
+    ProgressHook() = std::move(hook);
+}
 
 CHedScan::CHedScan(FinishHandler onFinished, QObject* parent)
     : QObject(parent), m_onFinished(std::move(onFinished)) {
@@ -85,6 +95,9 @@ void CHedScan::Start(CHedThread& record, const std::string& path, const CSetting
 }
 
 void CHedScan::OnHedProgress(int percent) {
+    if (ProgressHook()) {
+        ProgressHook()(percent);
+    }
     const std::lock_guard lock(m_pHandshake->mutex);
     if (!m_pHandshake->bAbandoned) {
         QCoreApplication::postEvent(this, new CHedEvent(CHedEvent::ProgressType(), percent));

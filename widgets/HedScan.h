@@ -18,6 +18,12 @@
 class CSettingsStore;
 struct CHedHandshake;
 
+// For tests: called on the scanner thread with each progress report before
+// the window hears of it, until an empty hook is set, so that a test can hold
+// a scan at a known point. Set it only while no scan runs.
+using HedProgressHook = std::function<void(int percent)>;
+void SetHedProgressHook(HedProgressHook hook);
+
 class CHedScan : public QObject, private IHedOwner {
     Q_OBJECT
 

@@ -72,8 +72,8 @@ void CSampleConvertDlg::OnLoadSample() {
                             .mirrored();
         UpdateControls();
     }
-    if (loaded == ESampleLoad::NoExif) {
-        ShowMessage("Exif情報が見つかりません");
+    if (loaded == ESampleLoad::NoExif || loaded == ESampleLoad::NoThumbnail) {
+        ShowMessage(SampleLoadText(loaded));
     }
     update(kSampleArea);
 }

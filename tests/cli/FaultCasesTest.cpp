@@ -161,6 +161,13 @@ const CFaultCase kFaultCases[] = {
          return std::vector<std::string>{"exif", "backup", PutPipe(folder, "x.jpg")};
      },
      1, "{}/x.jpg: not a regular file"},
+    {"ExifEmbedTellsANamedPipeInPlaceOfTheBackup",
+     [](const CTempDir& folder) {
+         WriteFile(folder.File("p.jpg"), MakeJpeg(CJpegRecipe{}));
+         PutPipe(folder, "p_kestrin100.exif");
+         return std::vector<std::string>{"exif", "embed", folder.File("p.jpg")};
+     },
+     1, "{}/p_kestrin100.exifは通常のﾌｧｲﾙではありません。"},
     {"TransplantRefusesANamedPipeAsItsSample",
      [](const CTempDir& folder) {
          return std::vector<std::string>{"exif", "transplant", "--sample", PutPipe(folder, "s.jpg"),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "dates/FileTimes.h"
@@ -130,14 +132,23 @@ TEST_F(AnExifBatch, DoesNotEmbedWhereThereIsNothingToEmbedOrAlreadyABlock) {
     const std::string plain = PlainPicture("h.jpg");
     const std::string empty = PlainPicture("i.jpg");
     WriteTextFile(folder.File("i_kestrin100.exif"), "no exif in here");
+    // Neither waited on nor called missing.
+    const std::string piped = PlainPicture("k.jpg");
+    ::mkfifo(folder.File("k_kestrin100.exif").c_str(), 0600);
+    const std::string foldered = PlainPicture("l.jpg");
+    std::filesystem::create_directory(folder.File("l_kestrin100.exif"));
     CExifEmbedBatch batch(work, settings, *exif);
-    EXPECT_EQ(batch.ProcessDrop({camera, plain, empty}), 0);
+    EXPECT_EQ(batch.ProcessDrop({camera, plain, empty, piped, foldered}), 0);
+    const std::string notRegular =
+        "は通常のﾌｧｲﾙではありません。Exif情報の埋め込みは行いません。\r\n\r\n";
     EXPECT_EQ(batch.Log(),
               camera + "は、すでにExif情報が埋め込まれています。\r\n\r\n" +
                   folder.File("h_kestrin100.exif") +
                   "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n" +
                   folder.File("i_kestrin100.exif") +
-                  "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n");
+                  "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n" +
+                  folder.File("k_kestrin100.exif") + notRegular + folder.File("l_kestrin100.exif") +
+                  notRegular);
 }
 
 TEST_F(AnExifBatch, WizardEmbeddingRefusesAFileWithoutExifAndVerifiesTheResult) {

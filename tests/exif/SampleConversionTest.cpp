@@ -196,19 +196,31 @@ TEST_F(ASampleConversion, UsesTheBlockOfTheLastLoadedSample) {
     EXPECT_EQ(conversion.SampleCount(), 2);
 }
 
-TEST_F(ASampleConversion, HasNothingToConvertWithAfterASampleWithoutExif) {
+// A sample without Exif, or whose Exif has no thumbnail to replace, is
+// refused once instead of failing every file.
+TEST_F(ASampleConversion, HasNothingToConvertWithAfterASampleThatCannotServe) {
     const std::string path = Write("pc.jpg", MakeJpeg(CJpegRecipe{}));
     conversion.Register({path});
-    conversion.LoadSample(Write("camera.jpg", CameraPicture(16, 12)));
-    EXPECT_EQ(conversion.LoadSample(Write("broken.jpg", BytesOf("no picture"))),
-              ESampleLoad::NotDecoded);
-    EXPECT_TRUE(conversion.HasSampleExif()) << "a sample that does not decode changes nothing";
-    EXPECT_EQ(conversion.LoadSample(Write("plain.jpg", MakeJpeg(CJpegRecipe{}))),
-              ESampleLoad::NoExif);
-    EXPECT_FALSE(conversion.HasSampleExif());
-    EXPECT_TRUE(conversion.ConvertAll().empty());
+    const struct {
+        const char* name;
+        ByteVector bytes;
+        ESampleLoad load;
+    } kUnusable[] = {
+        {"plain.jpg", MakeJpeg(CJpegRecipe{}), ESampleLoad::NoExif},
+        {"bare.jpg", MakeJpegWithTiff({'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+         ESampleLoad::NoThumbnail},
+    };
+    for (const auto& row : kUnusable) {
+        conversion.LoadSample(Write("camera.jpg", CameraPicture(16, 12)));
+        EXPECT_EQ(conversion.LoadSample(Write("broken.jpg", BytesOf("no picture"))),
+                  ESampleLoad::NotDecoded);
+        EXPECT_TRUE(conversion.HasSampleExif()) << "a sample that does not decode changes nothing";
+        EXPECT_EQ(conversion.LoadSample(Write(row.name, row.bytes)), row.load) << row.name;
+        EXPECT_FALSE(conversion.HasSampleExif()) << row.name;
+        EXPECT_TRUE(conversion.ConvertAll().empty()) << row.name;
+    }
     EXPECT_EQ(ReadFile(path), MakeJpeg(CJpegRecipe{}));
-    EXPECT_EQ(conversion.SampleCount(), 2);
+    EXPECT_EQ(conversion.SampleCount(), 4);
 }
 
 TEST_F(ASampleConversion, KeepsOneRowPerPathAndRemovesSelectedRowsInStep) {

@@ -154,12 +154,32 @@ TEST_F(AWizardSession, LogsTheExifRemovalUnderTheWorkCopysNameAndOffersTheBlock)
     EXPECT_EQ(exif->ProbeExifFile(folder.File("a.exif")), EExifResult::Done);
 }
 
-TEST_F(AWizardSession, OffersNoBlockForAFileWithoutExif) {
-    Open(Picture("plain.jpg", MakeJpeg(CJpegRecipe{})));
-    ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
-    EXPECT_FALSE(session->OffersExifBackup());
-    EXPECT_FALSE(session->SaveExifBlockAs(folder.File("plain.exif")));
-    EXPECT_TRUE(session->Log().starts_with(session->LogName() + "の調査を開始します。"));
+// A block that no embedding would accept stays in the file, and the log says
+// so as the batch's does.
+TEST_F(AWizardSession, OffersNoBlockForAFileWithoutARestorableOne) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool unrestorable;
+    } kFiles[] = {
+        {"plain.jpg", MakeJpeg(CJpegRecipe{}), false},
+        {"broken.jpg", MakeJpegWithTiff({'n', 'o', ' ', 't', 'i', 'f', 'f', '!'}), true},
+    };
+    for (const auto& file : kFiles) {
+        SCOPED_TRACE(file.name);
+        Open(Picture(file.name, file.bytes));
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+        EXPECT_FALSE(session->OffersExifBackup());
+        EXPECT_FALSE(session->SaveExifBlockAs(folder.File("block.exif")));
+        const std::string name = session->LogName();
+        const std::string kept = file.unrestorable
+                                     ? name +
+                                           "のExif情報は壊れていて埋め込みに使えないため、"
+                                           "ﾊﾞｯｸｱｯﾌﾟせずに他のﾍｯﾀﾞｰと同じく扱います。\r\n"
+                                     : "";
+        EXPECT_TRUE(session->Log().starts_with(kept + name + "の調査を開始します。"))
+            << session->Log();
+    }
 }
 
 // Every way this run can end without a checked result: nothing is written
@@ -225,16 +245,33 @@ TEST_F(AWizardSession, SavesNothingWhenTheRunEndedWithoutACheckedResult) {
 TEST_F(AWizardSession, TellsAFailedEditorCopyAndKnowsABrokenResultForOneRun) {
     const std::string path = Picture("a.jpg", CameraFile());
     Open(path, EWizardPath::Editor);
-    WriteFile(work.m_strTempHexa, {'F', 'F', 'D', '8'});
-    std::filesystem::rename(path, folder.File("away.jpg"));
-    EXPECT_FALSE(session->BeginEditorCopy());
-    EXPECT_TRUE(session->IsStopped());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0],
-              path + "のｺﾋﾟｰを作成できませんでした。ﾃﾞｨｽｸ容量とﾌｧｲﾙを確認して下さい。");
-    EXPECT_TRUE(ReadFile(work.m_strTempHexa).empty());
+    // Each cause named as it is, the disk blamed only when it may be full.
+    const struct {
+        std::string cause;
+        std::function<void()> block;
+        std::function<void()> unblock;
+    } kFailures[] = {
+        {path + "が見つかりません。",
+         [&] { std::filesystem::rename(path, folder.File("away.jpg")); },
+         [&] { std::filesystem::rename(folder.File("away.jpg"), path); }},
+        {work.m_strTempData + "は通常のﾌｧｲﾙではありません。",
+         [&] {
+             std::filesystem::remove(work.m_strTempData);
+             std::filesystem::create_directory(work.m_strTempData);
+         },
+         [&] { std::filesystem::remove(work.m_strTempData); }},
+    };
+    for (const auto& failure : kFailures) {
+        WriteFile(work.m_strTempHexa, {'F', 'F', 'D', '8'});
+        failure.block();
+        EXPECT_FALSE(session->BeginEditorCopy());
+        failure.unblock();
+        EXPECT_TRUE(session->IsStopped());
+        EXPECT_EQ(messages.back(), path + "のｺﾋﾟｰを作成できませんでした。\r\n" + failure.cause);
+        EXPECT_TRUE(ReadFile(work.m_strTempHexa).empty());
+    }
+    EXPECT_EQ(messages.size(), 2u);
 
-    std::filesystem::rename(folder.File("away.jpg"), path);
     ASSERT_TRUE(session->BeginEditorCopy());
     EXPECT_FALSE(session->IsStopped());
     EXPECT_EQ(ReadFile(work.m_strTempData), CameraFile());

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "segment/KeptHeaderList.h"
 #include "tests/ui/UiTestSupport.h"
 #include "widgets/BatchLogDlg.h"
+#include "widgets/HedScan.h"
 #include "widgets/ProgressDlg.h"
 #include "widgets/ScanWindowIds.h"
 
@@ -32,13 +34,18 @@ constexpr int kClose = 2;
 constexpr int kTimeoutMs = 120000;
 
 // Counts the progress windows shown and, when asked, presses Cancel in the
-// n-th one as soon as its scan is under way.
+// n-th one: its scan waits at its first progress report until the press has
+// landed, however slowly the window's thread runs.
 class CProgressWatch : public QObject {
 public:
     explicit CProgressWatch(int cancelIn = 0) : m_nCancelIn(cancelIn) {
         qApp->installEventFilter(this);
+        SetHedProgressHook([this](int) { PressCancelOnce(); });
     }
-    ~CProgressWatch() override { qApp->removeEventFilter(this); }
+    ~CProgressWatch() override {
+        SetHedProgressHook({});
+        qApp->removeEventFilter(this);
+    }
 
     int Shown() const { return m_nShown; }
     int BarPaints() const { return m_nBarPaints; }
@@ -50,8 +57,7 @@ protected:
                 QStringLiteral("IDD_%1").arg(scan_window_ids::IDD_BATCH_PROGRESS)) {
             ++m_nShown;
             if (m_nShown == m_nCancelIn) {
-                auto* cancel = FindControl<QPushButton>(*static_cast<QWidget*>(watched), kClose);
-                QTimer::singleShot(0, cancel, &QPushButton::click);
+                m_pCancel = FindControl<QPushButton>(*static_cast<QWidget*>(watched), kClose);
             }
         } else if (event->type() == QEvent::Paint && qobject_cast<QProgressBar*>(watched)) {
             ++m_nBarPaints;
@@ -60,9 +66,17 @@ protected:
     }
 
 private:
+    // On the scanner thread.
+    void PressCancelOnce() {
+        if (QPushButton* cancel = m_pCancel.exchange(nullptr)) {
+            QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::BlockingQueuedConnection);
+        }
+    }
+
     int m_nCancelIn;
     int m_nShown = 0;
     int m_nBarPaints = 0;
+    std::atomic<QPushButton*> m_pCancel = nullptr;
 };
 
 }  // namespace

@@ -119,6 +119,11 @@ private slots:
         choose(IDC_LOAD_SAMPLE, {path(Picture("plain.jpg", false))});
         QCOMPARE(messages, (std::vector<std::string>{"Exif情報が見つかりません"}));
         QCOMPARE(ConvertButtonStates(dialog), (QList<bool>{true, false, false, false}));
+        WriteFile(m_place.File("bare.jpg"),
+                  MakeJpegWithTiff({'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+        choose(IDC_LOAD_SAMPLE, {path(m_place.File("bare.jpg"))});
+        QCOMPARE(messages.back(), std::string("見本のExif情報に使えるｻﾑﾈｲﾙがありません"));
+        QCOMPARE(ConvertButtonStates(dialog), (QList<bool>{true, false, false, false}));
         choose(IDC_LOAD_SAMPLE, {path(Picture("camera.jpg", true))});
         choose(IDC_LOAD_SAMPLE, {});  // Cancel keeps the sample
         QCOMPARE(ConvertButtonStates(dialog), (QList<bool>{true, true, true, true}));

@@ -6,6 +6,8 @@
 #include <QtTest>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/QtSettingsStore.h"
 #include "app/QtTranslation.h"
@@ -56,6 +58,32 @@ private slots:
         QCOMPARE(fs::file_size(list), uintmax_t{0});
     }
 
+    // A folder standing as the settings file (a pipe alike) is named once, and
+    // the window starts with the defaults.
+    void warnsOnceOfASettingsFileThatIsNotARegularFile() {
+        const CTempDir config;
+        const std::string settingsFile = config.File("marvoke/KestrinJPEG.conf");
+        fs::create_directories(settingsFile);
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        std::vector<std::string> messages;
+        bool started = false;
+        {
+            CQuorvelApp app(PlacesBesidePrograms(ProgramFolder()));
+            SetMessageSink([&messages](const std::string& text) { messages.push_back(text); });
+            started = app.InitInstance({"kestrin"});
+        }
+        if (previous.isNull()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", previous);
+        }
+        QVERIFY(started);
+        QCOMPARE(messages.size(), size_t{1});
+        QVERIFY(messages[0].starts_with(settingsFile + "は通常のﾌｧｲﾙではありません。"));
+        QVERIFY(messages[0].find("初期値") != std::string::npos);
+    }
+
     void leavesOnlyTheListFilesWhenTheDocumentIsDestroyed() {
         auto app = Start();
         const CWorkFiles files = app->Document().WorkFiles();
@@ -80,6 +108,8 @@ private slots:
         const fs::path privateFolder = fs::path(theirs.m_strTempData).parent_path();
         QCOMPARE(fs::path(mine.m_strTempData).parent_path(), m_folder->Path());
         QVERIFY(privateFolder != m_folder->Path());
+        QVERIFY(privateFolder.filename().string().starts_with(
+            "kestrin-" + std::to_string(QCoreApplication::applicationPid()) + "-"));
         QVERIFY(fs::is_directory(privateFolder));
         QCOMPARE(fs::path(theirs.m_strTempHexa).parent_path(), privateFolder);
         QCOMPARE(fs::path(theirs.m_strExifDat).parent_path(), privateFolder);

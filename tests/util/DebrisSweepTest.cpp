@@ -40,6 +40,9 @@ const CDebrisCase kDebrisCases[] = {
     {"TemporaryWithMoreAfterIt", "a.jpg.kestrin-{dead}-Ab12Cd.jpg", EKind::File, false},
     {"AFolderNamedLikeATemporary", "a.jpg.kestrin-{dead}-Ab12Cd", EKind::Folder, false},
     {"AFileNamedLikeAScratchFolder", "kestrin-cli-{dead}-Ab12Cd", EKind::File, false},
+    {"WindowScratchFolderOfAnEndedRun", "kestrin-{dead}-Ab12Cd", EKind::Folder, true},
+    {"WindowScratchFolderOfAWindowStillOpen", "kestrin-{self}-Ab12Cd", EKind::Folder, false},
+    {"WindowScratchFolderNamingNoProcess", "kestrin-Ab12Cd", EKind::Folder, false},
     {"ALinkNamedLikeATemporary", "a.jpg.kestrin-{dead}-Ab12Cd", EKind::Link, false},
 };
 
@@ -83,6 +86,7 @@ TEST(ADebrisPattern, NamesThisProcess) {
     const std::string self = std::to_string(::getpid());
     EXPECT_EQ(TemporaryPatternBeside("/p/a.jpg"), "/p/a.jpg.kestrin-" + self + "-XXXXXX");
     EXPECT_EQ(ScratchFolderPattern("/tmp"), "/tmp/kestrin-cli-" + self + "-XXXXXX");
+    EXPECT_EQ(WindowScratchFolderPattern("/tmp"), "/tmp/kestrin-" + self + "-XXXXXX");
 }
 
 }  // namespace
