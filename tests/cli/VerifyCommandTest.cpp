@@ -124,14 +124,16 @@ INSTANTIATE_TEST_SUITE_P(
                                   "JPEG datastream contains no image"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TheVerifyCommand, FindsAFileTheSameAsItselfAndSaysSoInText) {
+TEST(TheVerifyCommand, FindsACmykFileTheSameAsItselfInItsFourComponents) {
     CTempDir folder;
     const std::string a = folder.File("a.jpg");
-    WriteFile(a, MakeJpeg({}));
+    CJpegRecipe cmyk;
+    cmyk.cmyk = true;
+    WriteFile(a, MakeJpeg(cmyk));
     const CCliResult result = RunCli({"verify", a, a});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-              a + " and " + a + " decode to the same samples (64 x 48, 3 components)\n");
+              a + " and " + a + " decode to the same samples (64 x 48, 4 components)\n");
 }
 
 TEST(TheVerifyCommand, RefusesAFolderWithoutReadingIt) {
