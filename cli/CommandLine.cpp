@@ -26,6 +26,8 @@ std::string UsageText() {
            "  kestrin-cli segments [--json] FILE  list the marker segments of a JPEG file\n"
            "  kestrin-cli dates --set \"YYYY-MM-DD HH:MM\" FILE...\n"
            "                                      set the times of files to one moment\n"
+           "  kestrin-cli verify [--json] A B     tell whether two JPEG files decode to the same\n"
+           "                                      samples, and where they first differ\n"
            "  kestrin-cli settings [KEY [VALUE]]  show every stored setting, one, or store one\n"
            "\n"
            "-o key=value changes a setting for this run only (keys as `settings` lists them).\n"

@@ -12,6 +12,7 @@
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/SignalCleanup.h"
+#include "cli/VerifyCommand.h"
 #include "util/DebrisSweep.h"
 #include "util/MemoryTuning.h"
 
@@ -48,6 +49,9 @@ int Dispatch(const std::string& command, const Arguments& arguments) {
     }
     if (command == "segments") {
         return RunSegmentsCommand(arguments);
+    }
+    if (command == "verify") {
+        return RunVerifyCommand(arguments);
     }
     if (command == "settings") {
         CQtSettingsStore store;

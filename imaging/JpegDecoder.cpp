@@ -8,53 +8,13 @@
 #include <memory>
 #include <new>
 
-#include "imaging/JpegErrorTrap.h"
+#include "imaging/JpegDecompressor.h"
 #include "util/FileHandle.h"
 #include "util/TextHelpers.h"
 
 namespace {
 
-// Larger pictures are refused before anything is allocated for them: a
-// header can claim 65500 x 65500 pixels in a few bytes.
-constexpr int64_t kMaxPictureBytes = int64_t{1} << 30;
-// Real progressive files have about ten scans; thousands of tiny scans are a
-// way of making one small file cost minutes of decoding.
-constexpr int kMaxScans = 1000;
 constexpr JDIMENSION kRowsPerRead = 16;
-
-void StopEndlessScans(j_common_ptr info) {
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
-        JumpToErrorTrap(info);
-    }
-}
-
-class CDecompressor {
-public:
-    CDecompressor() {
-        InstallErrorTrap(reinterpret_cast<j_common_ptr>(&m_info), m_trap);
-        m_progress.progress_monitor = StopEndlessScans;
-    }
-    ~CDecompressor() { jpeg_destroy_decompress(&m_info); }
-    CDecompressor(const CDecompressor&) = delete;
-    CDecompressor& operator=(const CDecompressor&) = delete;
-
-    // Under the error trap only.
-    void Create() {
-        jpeg_create_decompress(&m_info);
-        m_info.progress = &m_progress;
-    }
-    template <typename Step>
-    bool Run(Step&& step) {
-        return RunUnderErrorTrap(m_trap, step);
-    }
-    jpeg_decompress_struct& Info() { return m_info; }
-    int Warnings() const { return m_trap.warnings; }
-
-private:
-    CJpegErrorTrap m_trap;
-    jpeg_progress_mgr m_progress{};
-    jpeg_decompress_struct m_info{};
-};
 
 struct CFileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }

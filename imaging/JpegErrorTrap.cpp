@@ -16,11 +16,16 @@ void CountWarning(j_common_ptr info, int level) {
 
 void StayQuiet(j_common_ptr) {}
 
+void KeepReasonAndJump(j_common_ptr info) {
+    info->err->format_message(info, TrapOf(info).reason);
+    JumpToErrorTrap(info);
+}
+
 }  // namespace
 
 void InstallErrorTrap(j_common_ptr info, CJpegErrorTrap& trap) {
     info->err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = JumpToErrorTrap;
+    trap.manager.error_exit = KeepReasonAndJump;
     trap.manager.emit_message = CountWarning;
     trap.manager.output_message = StayQuiet;
     info->client_data = &trap;

@@ -18,6 +18,9 @@ struct CJpegErrorTrap {
     std::jmp_buf jump{};
     // Corrupt-data warnings libjpeg reported; they do not fail a step.
     int warnings = 0;
+    // Why the last failed step failed, in the library's words; empty when the
+    // codec stopped it itself without saying why.
+    char reason[JMSG_LENGTH_MAX] = {};
 };
 
 // Makes info report its errors and warnings to trap, and print nothing.

@@ -75,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CUsageCase{"NoFile", {"segments"}, 2},
                       CUsageCase{"UnknownOption", {"segments", "--xml", "a.jpg"}, 2},
                       CUsageCase{"TwoFiles", {"segments", "a.jpg", "b.jpg"}, 2},
-                      CUsageCase{"MissingFile", {"segments", "/no/such/file.jpg"}, 1}),
+                      CUsageCase{"MissingFile", {"segments", "/no/such/file.jpg"}, 1},
+                      CUsageCase{"VerifyOneFile", {"verify", "a.jpg"}, 2},
+                      CUsageCase{"VerifyThreeFiles", {"verify", "a.jpg", "b.jpg", "c.jpg"}, 2},
+                      CUsageCase{"VerifyUnknownOption", {"verify", "--xml", "a.jpg", "b.jpg"}, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TheProgram, ShowsItsUsageAndVersion) {

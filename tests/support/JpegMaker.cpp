@@ -48,11 +48,11 @@ std::vector<uint8_t> Encode(const CJpegRecipe& recipe, const std::vector<uint8_t
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    const int components = recipe.grayscale ? 1 : 3;
+    const int components = recipe.cmyk ? 4 : recipe.grayscale ? 1 : 3;
     cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
     cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
     cinfo.input_components = components;
-    cinfo.in_color_space = recipe.grayscale ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.in_color_space = recipe.cmyk ? JCS_CMYK : recipe.grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, recipe.quality, TRUE);
     cinfo.write_JFIF_header = recipe.jfif ? TRUE : FALSE;

@@ -10,6 +10,8 @@ struct CJpegRecipe {
     int height = 48;
     int quality = 90;
     bool grayscale = false;
+    // Four components (CMYK) with an Adobe marker; wins over grayscale.
+    bool cmyk = false;
     bool progressive = false;
     // Restart markers every this many MCU rows; 0 for none.
     int restartRows = 0;
