@@ -70,6 +70,11 @@ ByteVector CFuzzReader::Bytes(size_t count) {
     return bytes;
 }
 
+ByteVector CFuzzReader::SizedBytes() {
+    const size_t high = Byte();
+    return Bytes(high << 8 | Byte());
+}
+
 bool DeclaresLargePicture(const ByteVector& jpeg) {
     int32_t width = 0;
     int32_t height = 0;

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "exif/ExifEngine.h"
 #include "imaging/PackedPicture.h"
 #include "util/FileBytes.h"
+#include "util/WorkFiles.h"
 
 // Made once per process in shared memory or the temporary folder, removed with everything
 // in it when the fuzzer ends the run with exit().
@@ -30,11 +32,22 @@ private:
     std::string m_strPath;
 };
 
-// A broken invariant ends the run as a crash, so that the fuzzer keeps the input.
-void Require(bool condition);
-
 // Messages of the core go nowhere: a target checks results, not texts.
 void SilenceMessages();
+
+// Where the targets that write pictures work: the work files and the Exif
+// engine in one folder, the pictures they write in another, so that a check
+// of what was left beside a picture never meets a work file.
+struct CFuzzWorkspace {
+    CFuzzWorkspace() { SilenceMessages(); }
+    CFuzzFolder scratch;
+    CFuzzFolder photos;
+    CWorkFiles work = MakeWorkFiles(scratch.File(""), scratch.File(""));
+    CExifEngine exif{work.m_strExifInf, ""};
+};
+
+// A broken invariant ends the run as a crash, so that the fuzzer keeps the input.
+void Require(bool condition);
 
 // Takes the fields of an input from its front; past the end every field is
 // zero or empty, so that any input is a complete one.
@@ -45,6 +58,8 @@ public:
     uint8_t Byte();
     // Up to count bytes.
     ByteVector Bytes(size_t count);
+    // A field led by its length in two bytes, high byte first.
+    ByteVector SizedBytes();
     ByteVector Rest() { return Bytes(m_nLeft); }
     bool Empty() const { return m_nLeft == 0; }
 

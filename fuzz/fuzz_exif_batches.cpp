@@ -21,12 +21,7 @@ namespace {
 
 constexpr uint8_t kOverwrite = 1;
 
-struct CBatchFiles {
-    CBatchFiles() { SilenceMessages(); }
-    CFuzzFolder scratch;
-    CFuzzFolder photos;
-    CWorkFiles work = MakeWorkFiles(scratch.File(""), scratch.File(""));
-    CExifEngine exif{work.m_strExifInf, ""};
+struct CBatchFiles : CFuzzWorkspace {
     std::string picture = photos.File("a.jpg");
     std::string kept = photos.File("b.jpg");
 };
@@ -60,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CBatchFiles files;
     CFuzzReader input(data, size);
     const uint8_t flags = input.Byte();
-    const size_t blockLength = static_cast<size_t>(input.Byte()) << 8 | input.Byte();
-    const ByteVector block = input.Bytes(blockLength);
+    const ByteVector block = input.SizedBytes();
     const ByteVector original = input.Rest();
     if (DeclaresLargePicture(original)) {
         return -1;

@@ -142,8 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CEditorFiles files;
     CFuzzReader input(data, size);
     const uint8_t flags = input.Byte();
-    const size_t fileLength = static_cast<size_t>(input.Byte()) << 8 | input.Byte();
-    const ByteVector file = input.Bytes(fileLength);
+    const ByteVector file = input.SizedBytes();
     if (DeclaresLargePicture(file)) {
         return -1;
     }

@@ -30,12 +30,7 @@ enum EFlag : uint8_t {
     kEmbedExif = 16,
 };
 
-struct COptimiseFiles {
-    COptimiseFiles() { SilenceMessages(); }
-    CFuzzFolder scratch;
-    CFuzzFolder photos;
-    CWorkFiles work = MakeWorkFiles(scratch.File(""), scratch.File(""));
-    CExifEngine exif{work.m_strExifInf, ""};
+struct COptimiseFiles : CFuzzWorkspace {
     std::vector<std::string> kept = DefaultKeptHeaderCodes();
     std::string dropped = photos.File("a.jpg");
 };

@@ -17,12 +17,7 @@
 
 namespace {
 
-struct CSampleFiles {
-    CSampleFiles() { SilenceMessages(); }
-    CFuzzFolder scratch;
-    CFuzzFolder photos;
-    CWorkFiles work = MakeWorkFiles(scratch.File(""), scratch.File(""));
-    CExifEngine exif{work.m_strExifInf, ""};
+struct CSampleFiles : CFuzzWorkspace {
     std::string sample = photos.File("sample.jpg");
     std::string picture = photos.File("picture.jpg");
     // The conversion of the last sample loaded: most inputs change only the
@@ -49,8 +44,7 @@ struct CSampleFiles {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CSampleFiles files;
     CFuzzReader input(data, size);
-    const size_t sampleLength = static_cast<size_t>(input.Byte()) << 8 | input.Byte();
-    const ByteVector sample = input.Bytes(sampleLength);
+    const ByteVector sample = input.SizedBytes();
     const ByteVector original = input.Rest();
     if (DeclaresLargePicture(sample) || DeclaresLargePicture(original)) {
         return -1;
