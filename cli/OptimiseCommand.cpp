@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -20,32 +20,10 @@
 
 namespace {
 
-// A message the core shows while a worker optimises a file (a failed write,
-// say) goes into that file's report where the log stood at that moment, so
-// that it reaches standard output in order with the log, whatever the jobs.
-struct CShownMessage {
-    size_t logSize;
-    std::string text;
-};
-thread_local const CBatchOptimiser* t_pBatchShowing = nullptr;
-thread_local std::vector<CShownMessage> t_shownMessages;
-
-void KeepShownMessage(const std::string& text) {
-    if (t_pBatchShowing == nullptr) {
-        std::printf("kestrin-cli: %s\n", text.c_str());
-        return;
-    }
-    t_shownMessages.push_back({t_pBatchShowing->Log().size(), "kestrin-cli: " + text + "\r\n"});
-}
-
-// The log of batch from logStart on, with the messages shown meanwhile.
-std::string LogWithShownMessages(const CBatchOptimiser& batch, size_t logStart) {
-    std::string log = batch.Log().substr(logStart);
-    for (auto shown = t_shownMessages.rbegin(); shown != t_shownMessages.rend(); ++shown) {
-        log.insert(std::min(shown->logSize - logStart, log.size()), shown->text);
-    }
-    t_shownMessages.clear();
-    return log;
+// A message the core shows outside a file's work: the saving's messages go
+// into that file's log.
+void PrintShownMessage(const std::string& text) {
+    std::printf("kestrin-cli: %s\n", text.c_str());
 }
 
 // One worker's own scratch files and engines. Its work copies stay in
@@ -64,22 +42,14 @@ struct COptimiseWorker {
     CBatchOptimiser batch;
 };
 
-struct CFileReport {
-    std::string log;
-    int64_t bytesBefore = 0;
-    int64_t bytesAfter = 0;
-    bool succeeded = false;
-    bool done = false;
-};
-
-// The files of one run, handed out to the workers one at a time; the reports
-// are printed in input order as soon as each one and all before it are done.
+// The files of one run, handed out to the workers one at a time; the results
+// are printed in input order as soon as each one and all before it are done,
+// and only those waiting for an earlier one are held.
 class COptimiseRun {
 public:
     COptimiseRun(const CBatchArguments& arguments, std::vector<std::string> keptCodes)
         : m_arguments(arguments),
           m_keptCodes(std::move(keptCodes)),
-          m_reports(arguments.files.size()),
           m_bShowProgress(::isatty(STDERR_FILENO) == 1) {}
 
     std::unique_ptr<COptimiseWorker> MakeWorker() const {
@@ -87,11 +57,10 @@ public:
     }
 
     void Work(COptimiseWorker& worker) {
-        for (size_t i = m_next++; i < m_reports.size(); i = m_next++) {
-            CFileReport report = OptimiseGuarded(worker.batch, m_arguments.files[i]);
+        for (size_t i = m_next++; i < FileCount(); i = m_next++) {
+            CFileResult result = OptimiseGuarded(worker.batch, m_arguments.files[i]);
             const std::lock_guard lock(m_mutex);
-            m_reports[i] = std::move(report);
-            m_reports[i].done = true;
+            m_waiting.emplace(i, std::move(result));
             m_changed.notify_one();
         }
     }
@@ -102,19 +71,20 @@ public:
         bool allSucceeded = true;
         int64_t before = 0;
         int64_t after = 0;
-        for (size_t i = 0; i < m_reports.size(); ++i) {
+        for (size_t i = 0; i < FileCount(); ++i) {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_reports[i].done; });
-            const CFileReport& report = m_reports[i];
-            std::fputs(LogForTerminal(report.log).c_str(), stdout);
+            m_changed.wait(lock, [&] { return m_waiting.contains(i); });
+            const CFileResult result = std::move(m_waiting.extract(i).mapped());
+            lock.unlock();
+            std::fputs(LogForTerminal(result.m_strLog).c_str(), stdout);
             if (StandardOutputFailed()) {
-                m_next = m_reports.size();
+                m_next = FileCount();
                 return false;
             }
             ShowProgress(i + 1);
-            before += report.bytesBefore;
-            after += report.bytesAfter;
-            allSucceeded = allSucceeded && report.succeeded;
+            before += result.m_nCountedBefore;
+            after += result.m_nCountedAfter;
+            allSucceeded = allSucceeded && result.Succeeded();
         }
         std::printf("最適化前の合計 %lld ﾊﾞｲﾄ\n最適化後の合計 %lld ﾊﾞｲﾄ\n",
                     static_cast<long long>(before), static_cast<long long>(after));
@@ -123,37 +93,24 @@ public:
 
 private:
     // A failure of the system (a full disk, say) ends this file, not the run.
-    static CFileReport OptimiseGuarded(CBatchOptimiser& batch, const std::string& file) {
+    static CFileResult OptimiseGuarded(CBatchOptimiser& batch, const std::string& file) {
         try {
-            return Optimise(batch, file);
+            return batch.OptimiseFile(file);
         } catch (const std::exception& error) {
-            CFileReport report;
-            report.log = "kestrin-cli: " + file + ": " + error.what() + "\n";
-            return report;
+            CFileResult result;
+            result.m_strInput = file;
+            result.m_strReason = error.what();
+            result.m_strLog = "kestrin-cli: " + file + ": " + error.what() + "\n";
+            return result;
         }
     }
 
-    static CFileReport Optimise(CBatchOptimiser& batch, const std::string& file) {
-        const size_t logStart = batch.Log().size();
-        const int64_t before = batch.BytesBefore();
-        const int64_t after = batch.BytesAfter();
-        t_shownMessages.clear();
-        t_pBatchShowing = &batch;
-        batch.Drop({file});
-        batch.RunQueue();
-        t_pBatchShowing = nullptr;
-        CFileReport report;
-        report.log = LogWithShownMessages(batch, logStart);
-        report.bytesBefore = batch.BytesBefore() - before;
-        report.bytesAfter = batch.BytesAfter() - after;
-        report.succeeded = batch.Outcomes().back() != EBatchFileOutcome::Skipped;
-        return report;
-    }
+    size_t FileCount() const { return m_arguments.files.size(); }
 
     void ShowProgress(size_t printed) const {
         if (m_bShowProgress) {
-            std::fprintf(stderr, "\r%zu/%zu", printed, m_reports.size());
-            if (printed == m_reports.size()) {
+            std::fprintf(stderr, "\r%zu/%zu", printed, FileCount());
+            if (printed == FileCount()) {
                 std::fputs("\n", stderr);
             }
         }
@@ -161,7 +118,7 @@ private:
 
     const CBatchArguments& m_arguments;
     const std::vector<std::string> m_keptCodes;
-    std::vector<CFileReport> m_reports;
+    std::map<size_t, CFileResult> m_waiting;
     std::atomic<size_t> m_next{0};
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -176,7 +133,7 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
     if (!parsed) {
         return kExitUsage;
     }
-    const MessageSink previousSink = SetMessageSink(KeepShownMessage);
+    const MessageSink previousSink = SetMessageSink(PrintShownMessage);
     COptimiseRun run(
         *parsed,
         LoadKeptHeaderCodes(MakeWorkFiles(FindProgramPlaces().m_strListFolder, "").m_strNokCode));
