@@ -261,7 +261,11 @@ void CBatchOptimiser::FinishOptimisation() {
             EndAfterSavingStopped();
             break;
         case EOptimiseResult::VerificationFailed:
-            EndFile(EFileOutcome::CheckFailed, "the optimised picture fails the check");
+            EndFile(EFileOutcome::CheckFailed,
+                    m_saving->WrittenOutput().empty()
+                        ? "the optimised picture fails the check"
+                        : "the optimised picture fails the check; the copy without the Exif "
+                          "block, which passed it, was written");
             break;
         case EOptimiseResult::NothingToRemove:
             // Without its Exif block the picture failed the check: nothing was
@@ -298,9 +302,8 @@ void CBatchOptimiser::CompleteResult() {
         m_result.m_nOutputBytes = m_saving->WrittenBytes();
         m_result.m_strExifBackup = m_saving->WrittenExifBackup();
     }
-    // The check proved the written samples equal to the reference's.
-    if (m_result.m_pixels && m_result.m_eOutcome == EFileOutcome::Optimised &&
-        !m_result.m_strOutput.empty()) {
+    // Nothing is written before a check proved its samples equal to the reference's.
+    if (m_result.m_pixels && !m_result.m_strOutput.empty()) {
         m_result.m_pixels->m_strSha256After = m_result.m_pixels->m_strSha256Before;
     }
     m_result.m_nMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -202,7 +202,10 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
     ClearSegments(record.m_Obj);
     log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
     m_removed.clear();
-    const std::vector<int64_t> offsets = RemoveProprietaryData(log, SegmentOffsets(o_CodeJpg));
+    std::vector<int64_t> scanned = SegmentOffsets(o_CodeJpg);
+    // The scan ends at the end marker; bytes behind it are still the file's.
+    scanned.back() = std::max(scanned.back(), int64_t{record.m_nThreadSize});
+    const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
     const std::vector<CRemovedSegment> described = DescribeSegments(o_CodeJpg, offsets);
     CFilterDrops drops;
     // The scan's list is not needed again: the filter takes its segments over.
