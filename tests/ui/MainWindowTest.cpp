@@ -225,6 +225,15 @@ private slots:
         QVERIFY(enabled(true));
     }
 
+    void showsToolTipsWithoutTheMenuMnemonic() {
+        const auto app = Start();
+        QCOMPARE(app->MainFrame().Action(ID_OPTIMISE_WIZARD)->toolTip(),
+                 QStringLiteral("JPEG最適化ｳｨｻﾞｰﾄﾞ"));
+        QCOMPARE(app->MainFrame().Action(ID_FILE_OPEN)->toolTip(), QStringLiteral("開く"));
+        QCOMPARE(app->MainFrame().Action(ID_KEPT_HEADERS)->text(),
+                 QStringLiteral("変更しないJPEGヘッダの設定(&J)"));
+    }
+
     void copiesExactlyThePictureToTheClipboard() {
         const std::string path = MakePicture("odd.jpg", 37, 23);
         const auto app = Start({"kestrin", QString::fromStdString(path)});
