@@ -225,8 +225,9 @@ private slots:
         QVERIFY(enabled(true));
     }
 
-    void showsToolTipsWithoutTheMenuMnemonic() {
+    void showsItsIconAndToolTipsWithoutTheMenuMnemonic() {
         const auto app = Start();
+        QVERIFY(!QApplication::windowIcon().isNull());
         QCOMPARE(app->MainFrame().Action(ID_OPTIMISE_WIZARD)->toolTip(),
                  QStringLiteral("JPEG最適化ｳｨｻﾞｰﾄﾞ"));
         QCOMPARE(app->MainFrame().Action(ID_FILE_OPEN)->toolTip(), QStringLiteral("開く"));
