@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/JsonText.h"
+#include "cli/VerbParser.h"
 #include "segment/HedThread.h"
 #include "util/TextHelpers.h"
 
@@ -61,19 +62,17 @@ const char* ProblemOf(const CHedThread& record) {
 }  // namespace
 
 int RunSegmentsCommand(const Arguments& arguments) {
-    CSegmentsOptions options;
-    for (const std::string& argument : arguments) {
-        if (argument == "--json") {
-            options.json = true;
-        } else if (argument.starts_with("-") || !options.file.empty()) {
-            return UsageError("segments: unexpected argument " + argument);
-        } else {
-            options.file = argument;
-        }
+    CVerbParser parser("segments", "[--json] FILE",
+                       "Lists the marker segments of a JPEG file as the scanner finds them, one "
+                       "per line:\nmarker, size in bytes and the printable form of its data, "
+                       "separated by tabs.");
+    parser.AddOption({QStringLiteral("json")}, "print one JSON object on one line");
+    parser.AddArgument("FILE", "a JPEG file");
+    parser.ExpectArguments(1, 1);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    if (options.file.empty()) {
-        return UsageError("segments: no file given");
-    }
+    const CSegmentsOptions options{parser.IsSet("json"), parser.Positional().front()};
     if (RefusesIrregularFile(options.file)) {
         return kExitFileFailed;
     }
