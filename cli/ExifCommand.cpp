@@ -1,10 +1,11 @@
 #include "cli/ExifCommand.h"
 
+#include <QJsonArray>
 #include <cstdio>
 #include <string>
 
 #include "cli/BatchArguments.h"
-#include "cli/JsonText.h"
+#include "cli/JsonLine.h"
 #include "cli/SettingOptions.h"
 #include "cli/TransplantCommand.h"
 #include "cli/VerbParser.h"
@@ -35,22 +36,17 @@ void PrintLines(const CTagDictionary& dictionary) {
 }
 
 void PrintJson(const std::string& file, EExifResult result, const CTagDictionary& dictionary) {
-    std::string out = "{\"file\": " + JsonQuoted(file) +
-                      ", \"result\": " + std::to_string(static_cast<int>(result)) + ", \"tags\": [";
-    const char* separator = "";
+    QJsonArray tags;
     for (const CExifTagEntry& entry : dictionary.Entries()) {
-        if (entry.m_strData.empty()) {
-            continue;
+        if (!entry.m_strData.empty()) {
+            tags.append(QJsonObject{{"tag", JsonText(entry.m_strTag)},
+                                    {"name", JsonText(entry.m_strName)},
+                                    {"detail", JsonText(entry.m_strDetail)},
+                                    {"data", JsonText(entry.m_strData)}});
         }
-        out += separator;
-        out += "{\"tag\": " + JsonQuoted(entry.m_strTag) +
-               ", \"name\": " + JsonQuoted(entry.m_strName) +
-               ", \"detail\": " + JsonQuoted(entry.m_strDetail) +
-               ", \"data\": " + JsonQuoted(entry.m_strData) + "}";
-        separator = ", ";
     }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    PrintJsonLine(QJsonObject{
+        {"file", JsonFileName(file)}, {"result", static_cast<int>(result)}, {"tags", tags}});
 }
 
 int RunShow(const Arguments& arguments) {

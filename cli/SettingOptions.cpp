@@ -17,7 +17,9 @@ constexpr CSettingOption kSettingOptions[] = {
     {"in-place", "filename", "", "write each result over its file (filename=\"\")"},
     {"suffix", "filename", nullptr,
      "write each result beside its file, named with TEXT before .jpg (filename=TEXT)"},
-    {"keep-exif", "del_exif", "0", "keep the Exif block in the result (del_exif=0)"},
+    {"keep-exif", "del_exif", "0",
+     "never remove an Exif block: a file that has one is left as it is and counts as skipped "
+     "(del_exif=0)"},
     {"remove-exif", "del_exif", "1", "remove the Exif block from the result (del_exif=1)"},
     {"no-exif-backup", "saveexif", "0",
      "save no .exif backup of a removed Exif block (saveexif=0)"},

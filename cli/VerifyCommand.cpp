@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <cstdio>
 
+#include "cli/JsonLine.h"
 #include "cli/VerbParser.h"
 #include "imaging/SampleComparison.h"
 
@@ -38,8 +39,8 @@ void AddShape(QJsonObject& object, const char* suffix, const CSampleShape& shape
 
 std::string JsonResult(const std::string& a, const std::string& b,
                        const CSampleComparison& result) {
-    QJsonObject object{{"a", QString::fromStdString(a)},
-                       {"b", QString::fromStdString(b)},
+    QJsonObject object{{"a", JsonFileName(a)},
+                       {"b", JsonFileName(b)},
                        {"same", result.m_eMatch == ESampleMatch::Same}};
     switch (result.m_eMatch) {
         case ESampleMatch::Same:
@@ -55,7 +56,7 @@ std::string JsonResult(const std::string& a, const std::string& b,
             object["column"] = static_cast<qint64>(result.m_nColumn);
             break;
         case ESampleMatch::Undecodable:
-            object["reason"] = QString::fromStdString(result.m_strReason);
+            object["reason"] = JsonText(result.m_strReason);
             object["undecodable"] = result.m_bFirstUndecodable ? "a" : "b";
             break;
     }
