@@ -1,5 +1,7 @@
 #include "cli/SettingOptions.h"
 
+#include <string_view>
+
 #include "cli/VerbParser.h"
 #include "settings/SettingsValues.h"
 

@@ -1,6 +1,7 @@
 #include "cli/VerbParser.h"
 
 #include <cstdio>
+#include <utility>
 
 QString AsLatin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
