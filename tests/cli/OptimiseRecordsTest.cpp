@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "tests/cli/CliRunner.h"
 #include "tests/support/CameraFiles.h"
@@ -240,6 +241,29 @@ TEST_F(TheOptimiseRecords, OfStandardInputAreTheBatchsBytesOnStandardOutput) {
     EXPECT_EQ(ReadFile(filtered), ReadFile(plain)) << "nothing to remove: the input unchanged";
     EXPECT_NE(filter(adobe), 0);
     EXPECT_TRUE(ReadFile(filtered).empty()) << "a failed check gives nothing";
+}
+
+// The README's example of many files over GNU parallel, run as it is written.
+TEST_F(TheOptimiseRecords, ConcatenateIntoOneFileWhenGnuParallelSpreadsTheFiles) {
+    if (std::system("command -v parallel >/dev/null") != 0) {
+        GTEST_SKIP() << "GNU parallel is not installed";
+    }
+    for (int i = 0; i < 6; ++i) {
+        Place("PHOTOS/" + std::string(i % 2 == 0 ? "" : "sub/") + std::to_string(i) + ".jpg",
+              Camera());
+    }
+    const std::string command = "cd '" + folder.Path().string() + "' && export PATH='" +
+                                std::getenv("KESTRIN_BIN_DIR") + "':\"$PATH\" XDG_CONFIG_HOME='" +
+                                config.Path().string() +
+                                "' && find PHOTOS -name '*.jpg' -print0 | parallel -0 -X "
+                                "kestrin-cli optimise --json --quiet > proofs.jsonl";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::set<std::string> files;
+    for (const QJsonObject& record : Records(ReadTextFile(folder.File("proofs.jsonl")))) {
+        EXPECT_EQ(record["outcome"].toString(), "optimised");
+        files.insert(record["file"].toString().toStdString());
+    }
+    EXPECT_EQ(files.size(), 6U);
 }
 
 }  // namespace
