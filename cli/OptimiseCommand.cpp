@@ -1,5 +1,6 @@
 #include "cli/OptimiseCommand.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -213,6 +214,20 @@ std::optional<std::string> Refusal(const CVerbParser& parser, const COptimiseOpt
     return std::nullopt;
 }
 
+// Two files that would go to one place under the output folder, one result
+// replacing the other's; or nothing.
+std::optional<std::string> PlaceClash(const CBatchArguments& parsed) {
+    std::map<std::string, size_t> taken;
+    for (size_t i = 0; i < parsed.places.size(); ++i) {
+        const auto [first, fresh] = taken.emplace(parsed.places[i], i);
+        if (!fresh) {
+            return parsed.files[first->second] + " and " + parsed.files[i] + " would both go to " +
+                   parsed.places[i] + " under --output-dir";
+        }
+    }
+    return std::nullopt;
+}
+
 struct CFileCloser {
     void operator()(std::FILE* file) const {
         if (file != stdout && file != stderr) {
@@ -259,6 +274,10 @@ int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored)
         BatchArgumentsOf(parser, stored, options.outputDir);
     if (!parsed) {
         return kExitUsage;
+    }
+    if (const std::optional<std::string> clash =
+            options.outputDir.empty() ? std::nullopt : PlaceClash(*parsed)) {
+        return parser.Error(*clash);
     }
     const bool fromStandardInput = parser.Positional() == std::vector<std::string>{"-"};
     std::unique_ptr<std::FILE, CFileCloser> log(options.quiet ? nullptr

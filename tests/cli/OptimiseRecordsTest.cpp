@@ -220,6 +220,10 @@ TEST_F(TheOptimiseRecords, UnderAnOutputFolderMirrorTheGivenFoldersAndLeaveTheOr
         EXPECT_TRUE(fs::exists(fs::path(out) / written)) << written;
     }
     EXPECT_FALSE(fs::exists(fs::path(out) / "photos/out"));
+    EXPECT_EQ(Run({"--output-dir", out, folder.File("photos/a.jpg"), Place("b/a.jpg", Camera())})
+                  .exitCode,
+              2)
+        << "two files for one place under DIR";
     auto after = Snapshot(folder.Path() / "photos");
     std::erase_if(after, [&](const auto& entry) { return entry.first.starts_with(out); });
     EXPECT_EQ(after, before);
