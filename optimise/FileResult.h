@@ -66,7 +66,8 @@ struct CFileResult {
     std::string m_strExifBackup;
     ECheckKind m_eCheck = ECheckKind::None;
     std::optional<CPixelProof> m_pixels;
-    // Why a file was skipped or failed, in English; empty otherwise.
+    // Why a file was skipped or failed: a short English text, or the
+    // system's failure as the log tells it; empty otherwise.
     std::string m_strReason;
     // The file's part of the batch log, messages shown meanwhile included.
     std::string m_strLog;
