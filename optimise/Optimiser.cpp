@@ -182,15 +182,16 @@ std::vector<int64_t> COptimiser::RemoveProprietaryData(std::string& log,
     return kept;
 }
 
-void COptimiser::NoteFilterDrops(const std::vector<CRemovedSegment>& described,
+void COptimiser::NoteFilterDrops(const std::vector<CDescribedSegment>& described,
                                  const CFilterDrops& drops, int64_t endOfFile) {
+    int64_t declaredEnd = 0;
     for (const size_t index : drops.m_segments) {
-        m_removed.push_back(described[index]);
+        AppendRemoved(m_removed, described[index], declaredEnd);
     }
     if (!drops.m_end) {
         return;
     }
-    const int64_t afterEnd = described[*drops.m_end].m_nOffset + 2;
+    const int64_t afterEnd = described[*drops.m_end].m_record.m_nOffset + 2;
     if (afterEnd < endOfFile) {
         m_removed.push_back({0xFFD9, afterEnd, endOfFile - afterEnd, "after-end"});
     }
@@ -206,7 +207,7 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
     // The scan ends at the end marker; bytes behind it are still the file's.
     scanned.back() = std::max(scanned.back(), int64_t{record.m_nThreadSize});
     const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
-    const std::vector<CRemovedSegment> described = DescribeSegments(o_CodeJpg, offsets);
+    const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
     CFilterDrops drops;
     // The scan's list is not needed again: the filter takes its segments over.
     const std::string filterLog =

@@ -15,6 +15,7 @@
 #include "util/WorkFiles.h"
 
 class CSettingsStore;
+struct CDescribedSegment;
 struct CFilterDrops;
 struct CPackedPicture;
 
@@ -115,7 +116,7 @@ private:
     // offsets: where each segment of the scan starts; returns the same for
     // the list that the filter goes on with.
     std::vector<int64_t> RemoveProprietaryData(std::string& log, std::vector<int64_t> offsets);
-    void NoteFilterDrops(const std::vector<CRemovedSegment>& described, const CFilterDrops& drops,
+    void NoteFilterDrops(const std::vector<CDescribedSegment>& described, const CFilterDrops& drops,
                          int64_t endOfFile);
 
     EOptimiseForm m_form;

@@ -1,5 +1,6 @@
 #include "optimise/RemovedSegments.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
@@ -49,6 +50,22 @@ uint16_t MarkerOf(const std::string& code) {
                                                                                         : 0;
 }
 
+// The marker and length field and what the field counts, for a segment
+// that has one (not a start, end, restart or TEM marker); 0 otherwise.
+int64_t DeclaredBytes(const CJpegSegment& segment) {
+    const uint16_t marker = MarkerOf(segment.m_strCode);
+    const bool hasLength = marker >= 0xFFC0 && marker != 0xFFD8 && marker != 0xFFD9 &&
+                           (marker < 0xFFD0 || marker > 0xFFD7);
+    uint16_t length = 0;
+    if (!hasLength || segment.m_strData.size() < kLengthFieldChars ||
+        std::from_chars(segment.m_strData.data(), segment.m_strData.data() + kLengthFieldChars,
+                        length, 16)
+                .ptr != segment.m_strData.data() + kLengthFieldChars) {
+        return 0;
+    }
+    return 2 + int64_t{length};
+}
+
 }  // namespace
 
 std::vector<int64_t> SegmentOffsets(const CSegmentList& list) {
@@ -87,15 +104,29 @@ void ShiftBehindStartMarker(std::vector<CRemovedSegment>& removed, int64_t shift
     }
 }
 
-std::vector<CRemovedSegment> DescribeSegments(const CSegmentList& list,
-                                              const std::vector<int64_t>& offsets) {
-    std::vector<CRemovedSegment> described;
+std::vector<CDescribedSegment> DescribeSegments(const CSegmentList& list,
+                                                const std::vector<int64_t>& offsets) {
+    std::vector<CDescribedSegment> described;
     described.reserve(list.size());
     for (size_t i = 0; i < list.size(); ++i) {
         const CJpegSegment& segment = list[i];
-        described.push_back(RemovedSegment(
-            segment, offsets[i],
-            static_cast<int64_t>(segment.m_strCode.size() + segment.m_strData.size()) / 2));
+        const int64_t bytes =
+            static_cast<int64_t>(segment.m_strCode.size() + segment.m_strData.size()) / 2;
+        described.push_back({RemovedSegment(segment, offsets[i], bytes),
+                             offsets[i] + std::max(bytes, DeclaredBytes(segment))});
     }
     return described;
+}
+
+void AppendRemoved(std::vector<CRemovedSegment>& removed, const CDescribedSegment& piece,
+                   int64_t& declaredEnd) {
+    const CRemovedSegment& record = piece.m_record;
+    if (!removed.empty() &&
+        record.m_nOffset == removed.back().m_nOffset + removed.back().m_nBytes &&
+        record.m_nOffset + record.m_nBytes <= declaredEnd) {
+        removed.back().m_nBytes += record.m_nBytes;
+        return;
+    }
+    removed.push_back(record);
+    declaredEnd = piece.m_nDeclaredEnd;
 }

@@ -29,7 +29,20 @@ std::vector<CRemovedSegment> RemovedByExifCut(uint16_t markerAfterStart, int64_t
 // offsets in the file.
 void ShiftBehindStartMarker(std::vector<CRemovedSegment>& removed, int64_t shift);
 
-// The record each segment of list would get when dropped, offsets[i] being
-// where segment i starts in the file.
-std::vector<CRemovedSegment> DescribeSegments(const CSegmentList& list,
-                                              const std::vector<int64_t>& offsets);
+// What a dropped segment is told as, and where its length field says it
+// ends: the scanner splits a segment at bytes inside it that look like a
+// marker (an FF in an ICC profile), and such pieces are still the segment's.
+struct CDescribedSegment {
+    CRemovedSegment m_record;
+    int64_t m_nDeclaredEnd = 0;
+};
+
+// The description of each segment of list, offsets[i] being where segment i
+// starts in the file.
+std::vector<CDescribedSegment> DescribeSegments(const CSegmentList& list,
+                                                const std::vector<int64_t>& offsets);
+
+// Appends piece to removed, or adds it to the last record when it follows
+// that one directly and ends within declaredEnd, the last record's declared end.
+void AppendRemoved(std::vector<CRemovedSegment>& removed, const CDescribedSegment& piece,
+                   int64_t& declaredEnd);

@@ -101,6 +101,17 @@ TEST_F(AFileResult, OfAnOptimisedFileTellsEveryRemovedPieceWhereItStoodInTheInpu
     EXPECT_NE(result.m_strLog.find("へ最適化したJPEG画像をｺﾋﾟｰしました。"), std::string::npos);
 }
 
+TEST_F(AFileResult, TellsAProfileWithMarkerLikeBytesAsTheOneSegmentItsLengthDeclares) {
+    CJpegRecipe plain;
+    plain.jfif = false;
+    const std::vector<uint8_t> icc = MakeIccSegment(IccProfileWithFfBytes());
+    const CFileResult result =
+        Optimise(Picture("icc.jpg", InsertAfterStart(MakeJpeg(plain), {icc})));
+    ASSERT_EQ(result.m_removed.size(), 1U) << result.m_strLog;
+    EXPECT_EQ(result.m_removed[0],
+              (CRemovedSegment{0xFFE2, 2, static_cast<int64_t>(icc.size()), "icc-profile"}));
+}
+
 TEST_F(AFileResult, NamesEveryOtherOutcomeAndWritesNothingForIt) {
     CJpegRecipe plain;
     plain.jfif = false;
