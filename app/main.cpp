@@ -19,6 +19,7 @@ constexpr char kCannotStart[] = "起動できませんでした。\r\n";
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseJapaneseSystemLocale();
     QApplication application(argc, argv);
     InstallJapaneseQtTranslation(application);
     // What killed runs left in the temporary folder and beside the files to

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -233,6 +235,23 @@ private slots:
         QCOMPARE(app->MainFrame().Action(ID_FILE_OPEN)->toolTip(), QStringLiteral("開く"));
         QCOMPARE(app->MainFrame().Action(ID_KEPT_HEADERS)->text(),
                  QStringLiteral("変更しないJPEGヘッダの設定(&J)"));
+    }
+
+    void showsTheFileDialogsColumnsUncut() {
+        const std::string picture = MakePicture("a.jpg", 64, 48);
+        const auto app = Start();
+        QFileDialog dialog(nullptr, QString(), QString::fromStdString(m_place.File("")));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+        for (int column = 1; column < view->header()->count(); ++column) {
+            const QString text =
+                view->model()->index(0, column, view->rootIndex()).data().toString();
+            QVERIFY2(
+                view->fontMetrics().horizontalAdvance(text) < view->header()->sectionSize(column),
+                qPrintable(text));
+        }
     }
 
     void copiesExactlyThePictureToTheClipboard() {
