@@ -140,6 +140,31 @@ private slots:
         }
     }
 
+    void f1OpensTheHelpAtThePartAboutTheWindowInFront() {
+        // An opener that records what it was asked to open.
+        const std::string bin = m_place.File("bin");
+        const std::string opened = m_place.File("opened.txt");
+        QVERIFY(QDir().mkpath(QString::fromStdString(bin)));
+        WriteTextFile(bin + "/xdg-open", "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
+        ::chmod((bin + "/xdg-open").c_str(), 0755);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+        const auto app = Start();
+        app->MainFrame().activateWindow();
+        QTest::keyClick(&app->MainFrame(), Qt::Key_F1);
+        app->MainFrame().Action(ID_BATCH_OPTIMISE)->trigger();
+        QWidget* batch = nullptr;
+        QTRY_VERIFY((batch = QApplication::activeWindow()) != &app->MainFrame() && batch);
+        QTest::keyClick(batch, Qt::Key_F1);
+        const auto urls = [&opened] {
+            return QString::fromStdString(ReadTextFile(opened)).split('\n', Qt::SkipEmptyParts);
+        };
+        QTRY_COMPARE(urls().size(), 2);
+        qputenv("PATH", path);
+        QVERIFY(urls()[0].endsWith(QStringLiteral("index.html#contents")));
+        QVERIFY(urls()[1].endsWith(QStringLiteral("index.html#batch-optimise")));
+    }
+
     void startsTheFileDialogsAtThePictureOnShowWithTheirOwnFilters() {
         const std::string picture = MakePicture("picture.jpg", 40, 30);
         const auto app = Start({"kestrin", QString::fromStdString(picture)});
