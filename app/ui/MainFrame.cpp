@@ -12,13 +12,13 @@
 
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
-#include "app/Version.h"
 #include "app/ui/QuorvelView.h"
 #include "app/ui/SysProSheet.h"
 #include "app/ui/ToolBarIcons.h"
 #include "exif/ui/ExifViewDlg.h"
 #include "segment/ui/KeptHeaderDlg.h"
 #include "util/MessageSink.h"
+#include "util/Version.h"
 #include "widgets/CommandGuard.h"
 
 namespace {
