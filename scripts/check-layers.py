@@ -15,7 +15,8 @@ import re
 import sys
 
 CORE = ["hexcodec", "settings", "util", "imaging", "segment", "dates", "exif", "optimise", "editor"]
-# Bottom to top: a layer includes itself and the layers before it, nothing after.
+# Bottom to top: a layer includes itself and the layers before it, nothing after. The
+# ground (hexcodec, settings, util) keeps that order too: hexcodec includes nothing of ours.
 ORDER = CORE + ["widgets"] + [f"{name}/ui" for name in CORE[3:]] + ["app"]
 RANK = {layer: rank for rank, layer in enumerate(ORDER)}
 RANK["cli"] = RANK["app"]  # both on top, neither includes the other
@@ -115,7 +116,8 @@ def program_files(root):
 
 
 def main():
-    root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
+    here = os.path.join(os.path.dirname(__file__), "..")
+    root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else here)
     found = [f"{rel}:{number}: {problem}"
              for rel in program_files(root) for number, problem in problems(root, rel)]
     for line in found:
