@@ -9,12 +9,12 @@
 
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
-#include "app/Version.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
 #include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/MemoryTuning.h"
+#include "util/Version.h"
 #include "util/WorkFiles.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/FileDialogColumns.h"

@@ -7,10 +7,10 @@
 
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
-#include "app/Version.h"
 #include "util/DebrisSweep.h"
 #include "util/FileError.h"
 #include "util/ProgramPlaces.h"
+#include "util/Version.h"
 
 namespace {
 

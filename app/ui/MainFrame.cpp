@@ -12,7 +12,6 @@
 
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
-#include "app/Version.h"
 #include "app/ui/HelpKey.h"
 #include "app/ui/QuorvelView.h"
 #include "app/ui/SysProSheet.h"
@@ -20,6 +19,7 @@
 #include "exif/ui/ExifViewDlg.h"
 #include "segment/ui/KeptHeaderDlg.h"
 #include "util/MessageSink.h"
+#include "util/Version.h"
 #include "widgets/CommandGuard.h"
 
 namespace {
