@@ -1,7 +1,9 @@
 #include "app/QuorvelApp.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMessageBox>
 #include <QThread>
 
@@ -38,6 +40,10 @@ CQuorvelApp::~CQuorvelApp() {
 }
 
 bool CQuorvelApp::InitInstance(const QStringList& arguments) {
+    // Every window inherits the icon; the desktop file ties the running
+    // program to its launcher entry.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin-48.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.marvoke.KestrinJPEG"));
     const CWorkFiles files = MakeWorkFiles(m_places.m_strListFolder, m_scratch.Folder());
     m_pDoc = std::make_unique<CQuorvelDoc>(files, m_settings);
     m_pFrame =

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
+#include "cli/SettingOptions.h"
+#include "cli/VerbParser.h"
 #include "settings/SettingsValues.h"
 #include "util/DebrisSweep.h"
 #include "util/DroppedFolders.h"
@@ -16,22 +19,27 @@ namespace {
 
 constexpr int kMaxJobs = 64;
 
-bool ApplyOverride(const std::string& assignment, CSettingsStore& settings,
-                   const std::string& command) {
+// Writes one -o key=value into settings; why it is refused, or nothing.
+std::optional<std::string> ApplyOverride(const std::string& assignment, CSettingsStore& settings,
+                                         std::set<std::string>& keysGiven) {
     const size_t equals = assignment.find('=');
     const std::string key = assignment.substr(0, equals);
     const std::optional<settings::AnySetting> setting = settings::FindSetting(key);
     if (equals == std::string::npos || !setting) {
-        UsageError(command + ": -o takes key=value with a known key, not \"" + assignment + "\"");
-        return false;
+        return "-o takes key=value with a known key, not \"" + assignment + "\"";
     }
-    const std::optional<std::string> refusal =
-        settings::WriteSettingText(settings, *setting, assignment.substr(equals + 1));
-    if (refusal) {
-        UsageError(command + ": " + *refusal);
-        return false;
+    keysGiven.insert(key);
+    return settings::WriteSettingText(settings, *setting, assignment.substr(equals + 1));
+}
+
+std::optional<std::string> ApplySettings(const CVerbParser& parser, CSettingsStore& settings) {
+    std::set<std::string> keysGiven;
+    for (const std::string& assignment : parser.Values("o")) {
+        if (std::optional<std::string> refusal = ApplyOverride(assignment, settings, keysGiven)) {
+            return refusal;
+        }
     }
-    return true;
+    return ApplySettingOptions(parser, keysGiven, settings);
 }
 
 std::optional<int> ParseJobs(const std::string& text) {
@@ -43,46 +51,50 @@ std::optional<int> ParseJobs(const std::string& text) {
     return jobs;
 }
 
-}  // namespace
-
-std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
-                                                   const std::string& command, bool allowJobs,
-                                                   const CSettingsStore& stored) {
-    CBatchArguments parsed;
-    parsed.settings = std::make_unique<COverlaySettingsStore>(stored);
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "-o" && hasValue) {
-            if (!ApplyOverride(arguments[++i], *parsed.settings, command)) {
-                return std::nullopt;
-            }
-        } else if (argument == "--jobs" && allowJobs && hasValue) {
-            const std::optional<int> jobs = ParseJobs(arguments[++i]);
-            if (!jobs) {
-                UsageError(command + ": --jobs takes a number from 1 to 64");
-                return std::nullopt;
-            }
-            parsed.jobs = *jobs;
-        } else if (argument.starts_with("-")) {
-            UsageError(command + ": unexpected argument " + argument);
-            return std::nullopt;
-        } else {
-            parsed.files.push_back(argument);
-        }
-    }
-    if (parsed.files.empty()) {
-        UsageError(command + ": no file given");
-        return std::nullopt;
-    }
-    // Each file of a folder counts on its own, and --jobs shares them out.
-    parsed.files = ExpandDroppedFolders(parsed.files);
+// Each file of a folder counts on its own, and --jobs shares them out.
+void ExpandFiles(CBatchArguments& parsed, const std::vector<std::string>& given) {
+    parsed.files = ExpandDroppedFolders(given);
     const auto refused =
         std::remove_if(parsed.files.begin(), parsed.files.end(),
                        [](const std::string& file) { return RefusesIrregularFile(file); });
     parsed.anyFileRefused = refused != parsed.files.end();
     parsed.files.erase(refused, parsed.files.end());
     SweepDebrisBeside(parsed.files);
+}
+
+}  // namespace
+
+void DeclareBatchOptions(CVerbParser& parser, bool takesJobs) {
+    if (takesJobs) {
+        parser.AddOption({QStringLiteral("jobs")},
+                         "work on N files at once, from 1 to 64; the log still follows the order "
+                         "of the files",
+                         "N");
+    }
+    parser.AddOption({QStringLiteral("o")},
+                     "change a setting for this run only (keys as `kestrin-cli settings` lists "
+                     "them); may be repeated",
+                     "key=value");
+    parser.AddArgument("FILE", "a JPEG file, or a folder standing for the JPEG files in it");
+}
+
+std::optional<CBatchArguments> BatchArgumentsOf(const CVerbParser& parser,
+                                                const CSettingsStore& stored) {
+    CBatchArguments parsed;
+    parsed.settings = std::make_unique<COverlaySettingsStore>(stored);
+    if (const std::optional<std::string> refusal = ApplySettings(parser, *parsed.settings)) {
+        parser.Error(*refusal);
+        return std::nullopt;
+    }
+    if (parser.IsSet("jobs")) {
+        const std::optional<int> jobs = ParseJobs(parser.Value("jobs"));
+        if (!jobs) {
+            parser.Error("--jobs takes a number from 1 to 64");
+            return std::nullopt;
+        }
+        parsed.jobs = *jobs;
+    }
+    ExpandFiles(parsed, parser.Positional());
     return parsed;
 }
 

@@ -1,4 +1,5 @@
-// The arguments the batch commands share: [--jobs N] [-o key=value]... FILE...
+// The arguments the batch commands share: [--jobs N] [-o key=value]...
+// [named setting options] FILE...
 #pragma once
 
 #include <memory>
@@ -20,10 +21,16 @@ struct CBatchArguments {
     std::unique_ptr<COverlaySettingsStore> settings;
 };
 
-// Nothing after a usage error, which has then been reported.
-std::optional<CBatchArguments> ParseBatchArguments(const Arguments& arguments,
-                                                   const std::string& command, bool allowJobs,
-                                                   const CSettingsStore& stored);
+class CVerbParser;
+
+// Declares -o key=value, --jobs N when takesJobs, and the FILE... arguments.
+void DeclareBatchOptions(CVerbParser& parser, bool takesJobs);
+
+// The batch arguments of a parsed command line: -o and the named setting
+// options over the stored settings, the files expanded. Nothing after a
+// usage error, which has then been reported.
+std::optional<CBatchArguments> BatchArgumentsOf(const CVerbParser& parser,
+                                                const CSettingsStore& stored);
 
 // A private folder for one worker's scratch files, removed with them, also
 // when a signal ends the program (it is recorded as temporary).

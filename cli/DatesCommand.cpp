@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/BatchArguments.h"
+#include "cli/VerbParser.h"
 #include "dates/FileDateBatch.h"
 #include "util/DroppedFolders.h"
 
@@ -65,20 +66,27 @@ void ReportFailure(const CFileDateBatch::CFailure& failure, const std::string& a
 }  // namespace
 
 int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    if (arguments.size() < 3 || arguments[0] != "--set") {
-        return UsageError("dates: use dates --set \"YYYY-MM-DD HH:MM\" FILE...");
+    CVerbParser parser("dates", "--set \"YYYY-MM-DD HH:MM\" FILE...",
+                       "Sets the modification and access times of files to one moment in local "
+                       "time.");
+    parser.AddOption({QStringLiteral("set")}, "the moment, as \"YYYY-MM-DD HH:MM\"", "TIME");
+    parser.AddArgument("FILE", "a file, or a folder standing for the JPEG files in it");
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    const std::optional<CLocalMoment> moment = ParseMoment(arguments[1]);
+    if (!parser.IsSet("set")) {
+        return parser.Error("use dates --set \"YYYY-MM-DD HH:MM\" FILE...");
+    }
+    const std::string asked = parser.Value("set");
+    const std::optional<CLocalMoment> moment = ParseMoment(asked);
     const std::optional<CFileTimes> times =
         moment ? TimesAtLocalMoment(moment->year, moment->month, moment->day, moment->hour,
                                     moment->minute)
                : std::nullopt;
     if (!times) {
-        return UsageError("dates: \"" + arguments[1] +
-                          "\" is not a moment of the form YYYY-MM-DD HH:MM");
+        return parser.Error("\"" + asked + "\" is not a moment of the form YYYY-MM-DD HH:MM");
     }
-    const std::vector<std::string> files =
-        ExpandDroppedFolders(Arguments(arguments.begin() + 2, arguments.end()));
+    const std::vector<std::string> files = ExpandDroppedFolders(parser.Positional());
     const std::vector<CFileDateBatch::CFailure> failed =
         CFileDateBatch(stored).Apply(files, *times);
     auto nextFailure = failed.begin();
@@ -87,10 +95,10 @@ int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
         if (IsFolder(file)) {
             std::fputs(LogForTerminal(NoJpegFilesLine(file)).c_str(), stdout);
         } else if (fails) {
-            ReportFailure(*nextFailure, arguments[1]);
+            ReportFailure(*nextFailure, asked);
         } else {
             std::printf("%s: modification and access times set to %s:00\n", file.c_str(),
-                        arguments[1].c_str());
+                        asked.c_str());
         }
         nextFailure += fails ? 1 : 0;
     }

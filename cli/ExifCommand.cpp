@@ -1,11 +1,14 @@
 #include "cli/ExifCommand.h"
 
+#include <QJsonArray>
 #include <cstdio>
 #include <string>
 
 #include "cli/BatchArguments.h"
-#include "cli/JsonText.h"
+#include "cli/JsonLine.h"
+#include "cli/SettingOptions.h"
 #include "cli/TransplantCommand.h"
+#include "cli/VerbParser.h"
 #include "exif/ExifBackupBatch.h"
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEngine.h"
@@ -33,38 +36,30 @@ void PrintLines(const CTagDictionary& dictionary) {
 }
 
 void PrintJson(const std::string& file, EExifResult result, const CTagDictionary& dictionary) {
-    std::string out = "{\"file\": " + JsonQuoted(file) +
-                      ", \"result\": " + std::to_string(static_cast<int>(result)) + ", \"tags\": [";
-    const char* separator = "";
+    QJsonArray tags;
     for (const CExifTagEntry& entry : dictionary.Entries()) {
-        if (entry.m_strData.empty()) {
-            continue;
+        if (!entry.m_strData.empty()) {
+            tags.append(QJsonObject{{"tag", JsonText(entry.m_strTag)},
+                                    {"name", JsonText(entry.m_strName)},
+                                    {"detail", JsonText(entry.m_strDetail)},
+                                    {"data", JsonText(entry.m_strData)}});
         }
-        out += separator;
-        out += "{\"tag\": " + JsonQuoted(entry.m_strTag) +
-               ", \"name\": " + JsonQuoted(entry.m_strName) +
-               ", \"detail\": " + JsonQuoted(entry.m_strDetail) +
-               ", \"data\": " + JsonQuoted(entry.m_strData) + "}";
-        separator = ", ";
     }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    PrintJsonLine(QJsonObject{
+        {"file", JsonFileName(file)}, {"result", static_cast<int>(result)}, {"tags", tags}});
 }
 
 int RunShow(const Arguments& arguments) {
-    CExifShowOptions options;
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--json") {
-            options.json = true;
-        } else if (arguments[i].starts_with("-") || !options.file.empty()) {
-            return UsageError("exif show: unexpected argument " + arguments[i]);
-        } else {
-            options.file = arguments[i];
-        }
+    CVerbParser parser("exif show", "[--json] FILE",
+                       "Prints the decoded Exif values of a file, one per line: tag, name and "
+                       "value,\nseparated by tabs.");
+    parser.AddOption({QStringLiteral("json")}, "print one JSON object on one line");
+    parser.AddArgument("FILE", "a JPEG file, or a bare TIFF structure");
+    parser.ExpectArguments(1, 1);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    if (options.file.empty()) {
-        return UsageError("exif show: no file given");
-    }
+    CExifShowOptions options{parser.IsSet("json"), parser.Positional().front()};
     if (RefusesIrregularFile(options.file)) {
         return kExitFileFailed;
     }
@@ -85,10 +80,20 @@ int RunShow(const Arguments& arguments) {
 
 // The backup and embedding batches over the given files, their log on
 // standard output. Success when every file got its backup or its block.
-int RunBatch(const Arguments& arguments, const CSettingsStore& stored) {
-    const std::string command = "exif " + arguments[0];
-    const std::optional<CBatchArguments> parsed = ParseBatchArguments(
-        Arguments(arguments.begin() + 1, arguments.end()), command, false, stored);
+int RunBatch(const std::string& action, const Arguments& arguments, const CSettingsStore& stored) {
+    const bool backup = action == "backup";
+    CVerbParser parser("exif " + action, "[options] FILE...",
+                       backup ? "Saves the Exif block of each file as a .exif file beside it "
+                                "(named after the\nsetting exifname)."
+                              : "Puts each file's saved .exif block back into it.");
+    DeclareBatchOptions(parser, false);
+    if (!backup) {
+        DeclareSettingOptions(parser, {"in-place", "suffix"});
+    }
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
+    }
+    const std::optional<CBatchArguments> parsed = BatchArgumentsOf(parser, stored);
     if (!parsed) {
         return kExitUsage;
     }
@@ -97,7 +102,7 @@ int RunBatch(const Arguments& arguments, const CSettingsStore& stored) {
     CExifEngine engine(work.m_strExifInf, "");
     int done = 0;
     std::string log;
-    if (arguments[0] == "backup") {
+    if (backup) {
         CExifBackupBatch batch(work, *parsed->settings, engine);
         done = batch.ProcessDrop(parsed->files);
         log = batch.Log();
@@ -114,17 +119,31 @@ int RunBatch(const Arguments& arguments, const CSettingsStore& stored) {
 }  // namespace
 
 int RunExifCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    if (arguments.empty()) {
-        return UsageError("exif: no action given");
+    CVerbParser parser("exif", "show|backup|embed|transplant [options] ...",
+                       "Works on the Exif blocks of JPEG files; kestrin-cli exif ACTION --help "
+                       "tells more.");
+    parser.AddArgument("show", "print the decoded Exif values of a file");
+    parser.AddArgument("backup", "save the Exif block of each file as a .exif file");
+    parser.AddArgument("embed", "put each file's saved .exif block back");
+    parser.AddArgument("transplant", "give each file the Exif block of a sample picture");
+    parser.ExpectArguments(0, CVerbParser::kAnyNumber);
+    parser.StopOptionsAtFirstArgument();
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    if (arguments[0] == "show") {
-        return RunShow(arguments);
+    if (parser.Positional().empty()) {
+        return parser.Error("no action given");
     }
-    if (arguments[0] == "backup" || arguments[0] == "embed") {
-        return RunBatch(arguments, stored);
+    const std::string& action = parser.Positional().front();
+    const Arguments rest(parser.Positional().begin() + 1, parser.Positional().end());
+    if (action == "show") {
+        return RunShow(rest);
     }
-    if (arguments[0] == "transplant") {
-        return RunTransplantCommand(arguments, stored);
+    if (action == "backup" || action == "embed") {
+        return RunBatch(action, rest, stored);
     }
-    return UsageError("exif: unknown action " + arguments[0]);
+    if (action == "transplant") {
+        return RunTransplantCommand(rest, stored);
+    }
+    return parser.Error("unknown action " + action);
 }

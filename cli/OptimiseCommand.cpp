@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "cli/BatchArguments.h"
+#include "cli/SettingOptions.h"
+#include "cli/VerbParser.h"
 #include "optimise/BatchOptimiser.h"
 #include "segment/KeptHeaderList.h"
 #include "util/FileHelpers.h"
@@ -168,11 +170,25 @@ private:
     bool m_bShowProgress;
 };
 
+// Every option of optimise. A new one is declared here, and read from parser
+// in RunOptimiseCommand after BatchArgumentsOf.
+void DeclareOptimiseOptions(CVerbParser& parser) {
+    DeclareBatchOptions(parser, true);
+    DeclareSettingOptions(parser,
+                          {"in-place", "suffix", "keep-exif", "remove-exif", "no-exif-backup"});
+}
+
 }  // namespace
 
 int RunOptimiseCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    const std::optional<CBatchArguments> parsed =
-        ParseBatchArguments(arguments, "optimise", true, stored);
+    CVerbParser parser("optimise", "[options] FILE...",
+                       "Optimises JPEG files as the batch dialog does; each result is decoded "
+                       "and compared\nwith its picture before it is written.");
+    DeclareOptimiseOptions(parser);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
+    }
+    const std::optional<CBatchArguments> parsed = BatchArgumentsOf(parser, stored);
     if (!parsed) {
         return kExitUsage;
     }

@@ -1,4 +1,4 @@
-// kestrin-cli optimise [--jobs N] [-o key=value]... FILE...: the batch
+// kestrin-cli optimise [options] FILE...: the batch
 // optimiser over the given files, its log on standard output in input order
 // and the byte totals at the end. Each worker has its own scratch files.
 #pragma once

@@ -1,9 +1,11 @@
 #include "cli/SegmentsCommand.h"
 
+#include <QJsonArray>
 #include <cstdio>
 #include <string>
 
-#include "cli/JsonText.h"
+#include "cli/JsonLine.h"
+#include "cli/VerbParser.h"
 #include "segment/HedThread.h"
 #include "util/TextHelpers.h"
 
@@ -28,20 +30,16 @@ void PrintLines(const CHedThread& record) {
 }
 
 void PrintJson(const CHedThread& record) {
-    std::string out = "{\"file\": " + JsonQuoted(record.m_strFileName) +
-                      ", \"length\": " + std::to_string(record.m_nThreadSize) +
-                      ", \"status\": " + std::to_string(static_cast<int>(record.m_nStatus)) +
-                      ", \"segments\": [";
-    const char* separator = "";
+    QJsonArray segments;
     for (const CJpegSegment& segment : record.m_Obj) {
-        out += separator;
-        out += "{\"code\": " + JsonQuoted(segment.m_strCode) +
-               ", \"size\": " + std::to_string(SegmentSize(segment)) +
-               ", \"text\": " + JsonQuoted(HexToDisplayText(segment.m_strData)) + "}";
-        separator = ", ";
+        segments.append(QJsonObject{{"code", JsonText(segment.m_strCode)},
+                                    {"size", static_cast<qint64>(SegmentSize(segment))},
+                                    {"text", JsonText(HexToDisplayText(segment.m_strData))}});
     }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    PrintJsonLine(QJsonObject{{"file", JsonFileName(record.m_strFileName)},
+                              {"length", static_cast<qint64>(record.m_nThreadSize)},
+                              {"status", static_cast<int>(record.m_nStatus)},
+                              {"segments", segments}});
 }
 
 // Why the scan of a file lists no JPEG segments, or nothing when it does.
@@ -61,19 +59,17 @@ const char* ProblemOf(const CHedThread& record) {
 }  // namespace
 
 int RunSegmentsCommand(const Arguments& arguments) {
-    CSegmentsOptions options;
-    for (const std::string& argument : arguments) {
-        if (argument == "--json") {
-            options.json = true;
-        } else if (argument.starts_with("-") || !options.file.empty()) {
-            return UsageError("segments: unexpected argument " + argument);
-        } else {
-            options.file = argument;
-        }
+    CVerbParser parser("segments", "[--json] FILE",
+                       "Lists the marker segments of a JPEG file as the scanner finds them, one "
+                       "per line:\nmarker, size in bytes and the printable form of its data, "
+                       "separated by tabs.");
+    parser.AddOption({QStringLiteral("json")}, "print one JSON object on one line");
+    parser.AddArgument("FILE", "a JPEG file");
+    parser.ExpectArguments(1, 1);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    if (options.file.empty()) {
-        return UsageError("segments: no file given");
-    }
+    const CSegmentsOptions options{parser.IsSet("json"), parser.Positional().front()};
     if (RefusesIrregularFile(options.file)) {
         return kExitFileFailed;
     }

@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "app/QtSettingsStore.h"
+#include "cli/VerbParser.h"
 #include "settings/SettingsValues.h"
 
 namespace {
@@ -24,10 +26,11 @@ int PrintAll(const CSettingsStore& store) {
     return kExitSuccess;
 }
 
-int Store(CQtSettingsStore& store, const settings::AnySetting& setting, const std::string& value) {
+int Store(const CVerbParser& parser, CQtSettingsStore& store, const settings::AnySetting& setting,
+          const std::string& value) {
     const std::optional<std::string> refusal = settings::WriteSettingText(store, setting, value);
     if (refusal) {
-        return UsageError("settings: " + *refusal);
+        return parser.Error(*refusal);
     }
     if (!store.Sync()) {
         std::fprintf(
@@ -42,19 +45,26 @@ int Store(CQtSettingsStore& store, const settings::AnySetting& setting, const st
 }  // namespace
 
 int RunSettingsCommand(const Arguments& arguments, CQtSettingsStore& store) {
-    if (arguments.empty()) {
+    CVerbParser parser("settings", "[KEY [VALUE]]",
+                       "Shows every stored setting as key=value, shows one, or stores one.");
+    parser.AddArgument("KEY", "a setting's key, as the list without arguments shows them");
+    parser.AddArgument("VALUE", "the value to store (may start with '-')");
+    parser.ExpectArguments(0, 2);
+    parser.StopOptionsAtFirstArgument();
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
+    }
+    const std::vector<std::string>& words = parser.Positional();
+    if (words.empty()) {
         return PrintAll(store);
     }
-    if (arguments.size() > 2) {
-        return UsageError("settings: too many arguments");
-    }
-    const std::optional<settings::AnySetting> setting = settings::FindSetting(arguments[0]);
+    const std::optional<settings::AnySetting> setting = settings::FindSetting(words[0]);
     if (!setting) {
-        return UsageError("settings: unknown key " + arguments[0]);
+        return parser.Error("unknown key " + words[0]);
     }
-    if (arguments.size() == 1) {
+    if (words.size() == 1) {
         std::printf("%s\n", ValueText(store, *setting).c_str());
         return kExitSuccess;
     }
-    return Store(store, *setting, arguments[1]);
+    return Store(parser, store, *setting, words[1]);
 }

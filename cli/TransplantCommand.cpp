@@ -1,12 +1,12 @@
 #include "cli/TransplantCommand.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/BatchArguments.h"
+#include "cli/VerbParser.h"
 #include "exif/ExifEngine.h"
 #include "exif/SampleConversion.h"
 #include "util/DroppedFolders.h"
@@ -14,20 +14,6 @@
 namespace {
 
 constexpr char kCommand[] = "exif transplant";
-
-// Takes "--sample SAMPLE" out of arguments; nothing when it is missing or given twice.
-std::optional<std::string> TakeSample(Arguments& arguments) {
-    const auto option = std::find(arguments.begin(), arguments.end(), "--sample");
-    if (option == arguments.end() || option + 1 == arguments.end()) {
-        return std::nullopt;
-    }
-    std::string sample = *(option + 1);
-    arguments.erase(option, option + 2);
-    if (std::find(arguments.begin(), arguments.end(), "--sample") != arguments.end()) {
-        return std::nullopt;
-    }
-    return sample;
-}
 
 bool LoadSample(CSampleConversion& conversion, const std::string& sample) {
     const ESampleLoad loaded = conversion.LoadSample(sample);
@@ -41,24 +27,34 @@ bool LoadSample(CSampleConversion& conversion, const std::string& sample) {
 }  // namespace
 
 int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    Arguments rest(arguments.begin() + 1, arguments.end());
-    const std::optional<std::string> sample = TakeSample(rest);
-    if (!sample) {
-        return UsageError(std::string(kCommand) + ": --sample takes one sample picture");
+    CVerbParser parser(kCommand, "--sample SAMPLE [-o key=value]... FILE...",
+                       "Gives each file the Exif block of SAMPLE (a phone or camera picture)\n"
+                       "with a thumbnail of its own picture; an Exif block the file already has\n"
+                       "is replaced. Prints one line per file: its path and whether it was\n"
+                       "converted, or why not.");
+    parser.AddOption({QStringLiteral("sample")}, "the picture whose Exif block every file gets",
+                     "SAMPLE");
+    DeclareBatchOptions(parser, false);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    const std::optional<CBatchArguments> parsed =
-        ParseBatchArguments(rest, kCommand, false, stored);
+    const std::vector<std::string> samples = parser.Values("sample");
+    if (samples.size() != 1) {
+        return parser.Error("--sample takes one sample picture");
+    }
+    const std::string& sample = samples.front();
+    const std::optional<CBatchArguments> parsed = BatchArgumentsOf(parser, stored);
     if (!parsed) {
         return kExitUsage;
     }
-    if (RefusesIrregularFile(*sample)) {
+    if (RefusesIrregularFile(sample)) {
         return kExitFileFailed;
     }
     const CScratchFolder scratch;
     const CWorkFiles work = scratch.WorkFiles();
     CExifEngine engine(work.m_strExifInf, "");
     CSampleConversion conversion(work, engine);
-    if (!LoadSample(conversion, *sample)) {
+    if (!LoadSample(conversion, sample)) {
         return kExitUsage;
     }
     // A folder left after the expansion held no JPEG file.

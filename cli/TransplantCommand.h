@@ -6,7 +6,7 @@
 
 class CSettingsStore;
 
-// arguments follow "exif transplant". Prints one line per file: its path and
+// arguments: the words after "exif transplant". Prints one line per file: its path and
 // whether it was converted, or why not. kExitSuccess when every file was
 // converted, kExitFileFailed when one was skipped, kExitUsage after a usage
 // error or for a sample that does not decode or carries no Exif block.

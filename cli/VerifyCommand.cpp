@@ -1,39 +1,14 @@
 #include "cli/VerifyCommand.h"
 
-#include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringList>
 #include <cstdio>
 
+#include "cli/JsonLine.h"
+#include "cli/VerbParser.h"
 #include "imaging/SampleComparison.h"
 
 namespace {
-
-const char kVerifyUsage[] =
-    "Usage: kestrin-cli verify [--json] A B\n"
-    "Decodes the JPEG files A and B side by side with the JPEG library's default\n"
-    "settings and compares their samples row by row.\n"
-    "  --json      print the result as one JSON object on one line\n"
-    "  -h, --help  show this text\n"
-    "Exit status: 0 same samples, 1 they differ or a file does not decode, 2 usage\n"
-    "error.\n";
-
-int VerifyUsageError(const QString& problem) {
-    std::fprintf(stderr, "kestrin-cli: verify: %s\n\n%s", problem.toUtf8().constData(),
-                 kVerifyUsage);
-    return kExitUsage;
-}
-
-// Bytes as Latin-1 characters and back: a file name that is not UTF-8 comes
-// through the parser unchanged.
-QString AsLatin1(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string FromLatin1(const QString& text) {
-    return text.toLatin1().toStdString();
-}
 
 std::string TextResult(const std::string& a, const std::string& b,
                        const CSampleComparison& result) {
@@ -64,8 +39,8 @@ void AddShape(QJsonObject& object, const char* suffix, const CSampleShape& shape
 
 std::string JsonResult(const std::string& a, const std::string& b,
                        const CSampleComparison& result) {
-    QJsonObject object{{"a", QString::fromStdString(a)},
-                       {"b", QString::fromStdString(b)},
+    QJsonObject object{{"a", JsonFileName(a)},
+                       {"b", JsonFileName(b)},
                        {"same", result.m_eMatch == ESampleMatch::Same}};
     switch (result.m_eMatch) {
         case ESampleMatch::Same:
@@ -81,7 +56,7 @@ std::string JsonResult(const std::string& a, const std::string& b,
             object["column"] = static_cast<qint64>(result.m_nColumn);
             break;
         case ESampleMatch::Undecodable:
-            object["reason"] = QString::fromStdString(result.m_strReason);
+            object["reason"] = JsonText(result.m_strReason);
             object["undecodable"] = result.m_bFirstUndecodable ? "a" : "b";
             break;
     }
@@ -91,31 +66,22 @@ std::string JsonResult(const std::string& a, const std::string& b,
 }  // namespace
 
 int RunVerifyCommand(const Arguments& arguments) {
-    QCommandLineParser parser;
-    const QCommandLineOption json(QStringLiteral("json"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({json, help});
-    QStringList words{QStringLiteral("verify")};
-    for (const std::string& argument : arguments) {
-        words << AsLatin1(argument);
+    CVerbParser parser("verify", "[--json] A B",
+                       "Decodes the JPEG files A and B side by side with the JPEG library's "
+                       "default\nsettings and compares their samples row by row.\nExit status: 0 "
+                       "same samples, 1 they differ or a file does not decode, 2 usage\nerror.");
+    parser.AddOption({QStringLiteral("json")}, "print the result as one JSON object on one line");
+    parser.AddArgument("A", "a JPEG file");
+    parser.AddArgument("B", "the JPEG file to compare with A");
+    parser.ExpectArguments(2, 2);
+    if (const std::optional<int> status = parser.Parse(arguments)) {
+        return *status;
     }
-    if (!parser.parse(words)) {
-        return VerifyUsageError(parser.errorText());
-    }
-    if (parser.isSet(help)) {
-        std::fputs(kVerifyUsage, stdout);
-        return kExitSuccess;
-    }
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 2) {
-        return VerifyUsageError(files.size() < 2 ? QStringLiteral("two files are needed")
-                                                 : QStringLiteral("more than two files given"));
-    }
-    const std::string a = FromLatin1(files[0]);
-    const std::string b = FromLatin1(files[1]);
+    const std::string& a = parser.Positional()[0];
+    const std::string& b = parser.Positional()[1];
     const CSampleComparison result = CompareJpegSamples(a, b);
     const std::string line =
-        parser.isSet(json) ? JsonResult(a, b, result) : TextResult(a, b, result);
+        parser.IsSet("json") ? JsonResult(a, b, result) : TextResult(a, b, result);
     std::printf("%s\n", line.c_str());
     return result.m_eMatch == ESampleMatch::Same ? kExitSuccess : kExitFileFailed;
 }

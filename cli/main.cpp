@@ -1,4 +1,6 @@
 // kestrin-cli: the command-line front end over the same core as the window.
+#include <QCommandLineParser>
+#include <QStringList>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -12,6 +14,7 @@
 #include "cli/SegmentsCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/SignalCleanup.h"
+#include "cli/VerbParser.h"
 #include "cli/VerifyCommand.h"
 #include "util/DebrisSweep.h"
 #include "util/MemoryTuning.h"
@@ -30,14 +33,6 @@ const CQtSettingsStore& WarnedAbout(const CQtSettingsStore& store) {
 }
 
 int Dispatch(const std::string& command, const Arguments& arguments) {
-    if (command == "--help" || command == "-h") {
-        std::fputs(UsageText().c_str(), stdout);
-        return kExitSuccess;
-    }
-    if (command == "--version") {
-        std::printf("%s %s\n", kProgramTitle, kProgramVersion);
-        return kExitSuccess;
-    }
     if (command == "exif") {
         return RunExifCommand(arguments, WarnedAbout(CQtSettingsStore()));
     }
@@ -61,18 +56,48 @@ int Dispatch(const std::string& command, const Arguments& arguments) {
     return UsageError("unknown command " + command);
 }
 
+// The program's own options come before the verb; everything after the verb
+// is the verb's to parse.
+int ParseAndDispatch(const Arguments& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version});
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    QStringList words{QStringLiteral("kestrin-cli")};
+    for (const std::string& argument : arguments) {
+        words << AsLatin1(argument);
+    }
+    if (!parser.parse(words)) {
+        return UsageError(FromLatin1(parser.errorText()));
+    }
+    if (parser.isSet(help)) {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitSuccess;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", kProgramTitle, kProgramVersion);
+        return kExitSuccess;
+    }
+    const QStringList verb = parser.positionalArguments();
+    if (verb.isEmpty()) {
+        return UsageError("no command given");
+    }
+    Arguments rest;
+    for (qsizetype i = 1; i < verb.size(); ++i) {
+        rest.push_back(FromLatin1(verb[i]));
+    }
+    return Dispatch(FromLatin1(verb[0]), rest);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CleanUpOnTerminationSignals();
-    if (argc < 2) {
-        return UsageError("no command given");
-    }
     KeepFreedMemoryForPictures();
     SweepTemporaryFolderDebris();
-    const Arguments arguments(argv + 2, argv + argc);
     try {
-        return WithStandardOutputClosed(Dispatch(argv[1], arguments));
+        return WithStandardOutputClosed(ParseAndDispatch(Arguments(argv + 1, argv + argc)));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kestrin-cli: %s\n", error.what());
         return WithStandardOutputClosed(kExitFileFailed);

@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Opening help and pictures with the desktop's programs; Japanese glyphs; Qt's
-# own dialogs in Japanese.
+# own dialogs in Japanese; the shell completion's helper functions.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n, bash-completion")
 include(CPack)

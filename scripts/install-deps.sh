@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev libjpeg-turbo-progs
     xvfb xauth fonts-ipafont-gothic xdg-utils imagemagick qt6-translations-l10n
+    file dpkg-dev
 )
 
 missing=()

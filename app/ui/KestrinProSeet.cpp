@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <memory>
 #include <vector>
 
 #include "editor/ui/KestrinFF.h"
@@ -23,7 +24,7 @@ const char kLeaveUnsaved[] = "修正した内容は保存されていません�
 }  // namespace
 
 CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
-    : QWizard(parent), m_session(session) {
+    : QWizard(parent), m_session(session), m_pageSize(LargestPageSize()) {
     setObjectName(QStringLiteral("CKestrinProSeet"));
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
@@ -39,7 +40,28 @@ CKestrinProSeet::CKestrinProSeet(CWizardSession& session, QWidget* parent)
     connect(this, &QWizard::currentIdChanged, this, &CKestrinProSeet::ApplyPageRules);
 }
 
+// The sheet grows to fit each larger page it meets, so it would change size
+// from page to page. Every page a path may add is measured once, and every
+// page gets the largest size as its smallest.
+QSize CKestrinProSeet::LargestPageSize() {
+    const std::unique_ptr<QWizardPage> samples[] = {
+        std::make_unique<CKestrinAuto>(m_session, this),
+        std::make_unique<CKestrinBeginAdd>(m_session, this),
+        std::make_unique<CKestrinAddExif>(m_session, this),
+        std::make_unique<CKestrinExif>(m_session, this),
+        std::make_unique<CKestrinFF>(m_session, this),
+        std::make_unique<CKestrinFin>(m_session, this),
+        std::make_unique<CKestrinInfo>(m_session, this),
+    };
+    QSize largest;
+    for (const auto& sample : samples) {
+        largest = largest.expandedTo(sample->sizeHint());
+    }
+    return largest;
+}
+
 void CKestrinProSeet::AddPage(int id, QWizardPage* page) {
+    page->setMinimumSize(page->minimumSize().expandedTo(m_pageSize));
     setPage(id, page);
     // After the sheet's own handler, so that these rules have the last word.
     connect(page, &QWizardPage::completeChanged, this, &CKestrinProSeet::ApplyPageRules);

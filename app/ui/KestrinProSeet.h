@@ -36,6 +36,7 @@ private:
     enum : int { kInfoPage = 0, kSelectionPage = 1, kFirstChosenPage = 2 };
 
     void AddPage(int id, QWizardPage* page);
+    QSize LargestPageSize();
     void ApplyPageRules();
     CKestrinPage* CurrentPage() const;
     bool CurrentPageIsBusy() const;
@@ -43,4 +44,5 @@ private:
     bool HasUnsavedWork() const;
 
     CWizardSession& m_session;
+    const QSize m_pageSize;
 };

@@ -1,6 +1,7 @@
 #include "app/ui/MainMenu.h"
 
 #include <QMenuBar>
+#include <QRegularExpression>
 
 #include "app/ResourceIds.h"
 
@@ -37,7 +38,7 @@ const CMenuCommand kCommands[] = {
     {ID_FILE_DATES, "JPEG日付の変更(&D)", "表示中のﾌｧｲﾙの作成日・更新日・ｱｸｾｽ日を変更します",
      nullptr, false},
     {ID_EXIF_DISPLAY, "Exif情報の表示(&E)", "表示中のﾌｧｲﾙのExif情報を表示します", nullptr, false},
-    {ID_KEPT_HEADERS, "変更しないJPEGﾍｯﾀﾞの設定(&J)", "最適化で削除しないJPEGﾍｯﾀﾞを設定します",
+    {ID_KEPT_HEADERS, "変更しないJPEGヘッダの設定(&J)", "最適化で削除しないJPEGﾍｯﾀﾞを設定します",
      nullptr, false},
     {ID_SYSTEM_SETTINGS, "ｼｽﾃﾑ設定(&P)", "処理の優先度やﾌｧｲﾙ名などの動作を設定します", nullptr,
      false},
@@ -49,10 +50,18 @@ const CMenuCommand kCommands[] = {
 
 constexpr const char* kRecentFilePrompt = "このﾌｧｲﾙを開きます";
 
+// A menu text as a tool tip shows it: without "(&X)" and a trailing "...".
+// Qt drops only the ampersand, which left tips such as "ｳｨｻﾞｰﾄﾞ(H)".
+QString ToolTipOf(QString text) {
+    static const QRegularExpression kMnemonic(QStringLiteral("\\(&.\\)|\\.\\.\\.$"));
+    return text.remove(kMnemonic);
+}
+
 QAction* NamedAction(QObject* owner, int id, const QString& text, const QString& prompt) {
     auto* action = new QAction(text, owner);
     action->setObjectName(QStringLiteral("ID_%1").arg(id));
     action->setStatusTip(prompt);
+    action->setToolTip(ToolTipOf(text));
     return action;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -35,15 +37,33 @@ std::string FormatNormalRect(const QRect& rect) {
     return text;
 }
 
-// A rectangle left on a screen that is gone would open the window out of
-// reach; the window system would move such a window back into view.
-bool IsOnSomeScreen(const QRect& rect) {
+// The stored rectangle is the window's inside: room is left for the frame and
+// title bar the window system draws around it.
+constexpr QMargins kFrameAllowance(8, 40, 8, 8);
+
+// The free area, less the frame's allowance, of the screen that rect overlaps
+// most; nothing when it is on no screen (one that is gone).
+std::optional<QRect> ScreenAreaOf(const QRect& rect) {
+    std::optional<QRect> area;
+    int64_t largestOverlap = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().intersects(rect)) {
-            return true;
+        const QRect overlap = screen->geometry().intersected(rect);
+        const int64_t size = int64_t{overlap.width()} * overlap.height();
+        if (size > largestOverlap) {
+            largestOverlap = size;
+            area = screen->availableGeometry().marginsRemoved(kFrameAllowance);
         }
     }
-    return false;
+    return area;
+}
+
+// rect moved and shrunk into area: a size saved on a large screen would
+// otherwise put the window's edges out of reach on a small one.
+QRect FittedInto(const QRect& rect, const QRect& area) {
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(area.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), area.left(), area.right() + 1 - fitted.width()));
+    fitted.moveTop(std::clamp(fitted.top(), area.top(), area.bottom() + 1 - fitted.height()));
+    return fitted;
 }
 
 }  // namespace
@@ -66,9 +86,16 @@ void CPersistentFrame::ActivateFrame() {
 }
 
 void CPersistentFrame::RestorePlacement() {
-    const std::optional<QRect> rect = ParseNormalRect(m_settings.Read(settings::kWindowRect));
-    if (rect && rect->isValid() && IsOnSomeScreen(*rect)) {
-        setGeometry(*rect);
+    const std::optional<QRect> stored = ParseNormalRect(m_settings.Read(settings::kWindowRect));
+    const std::optional<QRect> area =
+        stored && stored->isValid() ? ScreenAreaOf(*stored) : std::nullopt;
+    if (area) {
+        setGeometry(FittedInto(*stored, *area));
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // No usable place stored: the default size, where the window system
+        // puts it, if it fits the main screen.
+        resize(
+            size().boundedTo(screen->availableGeometry().marginsRemoved(kFrameAllowance).size()));
     }
     const bool minimised = m_settings.Read(settings::kWindowIcon) != 0;
     const bool maximised = m_settings.Read(settings::kWindowMax) != 0;

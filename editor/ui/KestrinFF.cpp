@@ -93,10 +93,19 @@ void CKestrinFF::ConnectCommands() {
     connect(m_ui->IDC_1019, &QCheckBox::toggled, this, [this](bool checked) {
         RunCommandShowingError([this, checked] { OnShowAll(checked); });
     });
-    connect(m_ui->IDC_1010, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const std::unique_ptr<QMenu> menu = BuildPopupMenu();
-        menu->exec(m_ui->IDC_1010->viewport()->mapToGlobal(at));
-    });
+    connect(m_ui->IDC_1010, &QWidget::customContextMenuRequested, this, &CKestrinFF::ShowPopupMenu);
+}
+
+void CKestrinFF::ShowPopupMenu(const QPoint& at) {
+    const std::unique_ptr<QMenu> menu = BuildPopupMenu();
+    menu->exec(m_ui->IDC_1010->viewport()->mapToGlobal(at));
+}
+
+// Shift+F10 is the desktop's keyboard way to the popup menu; it opens at the
+// current row, or at the list's corner when no row is current.
+void CKestrinFF::ShowPopupMenuFromKeyboard() {
+    const QRect row = m_ui->IDC_1010->visualRect(m_ui->IDC_1010->currentIndex());
+    ShowPopupMenu(row.isValid() ? row.center() : QPoint(0, 0));
 }
 
 void CKestrinFF::RunCommand(Command command) {
@@ -235,6 +244,10 @@ std::unique_ptr<QMenu> CKestrinFF::BuildPopupMenu() {
 bool CKestrinFF::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_ui->IDC_1010 && event->type() == QEvent::KeyPress && !IsBusy()) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            ShowPopupMenuFromKeyboard();
+            return true;
+        }
         return HandleListKey(key->key(), key->modifiers().testFlag(Qt::ControlModifier));
     }
     return QWizardPage::eventFilter(watched, event);

@@ -42,6 +42,8 @@ public:
     // The list's popup menu with its items enabled for the present state. It
     // has no Qt parent: the caller alone owns it.
     std::unique_ptr<QMenu> BuildPopupMenu();
+    void ShowPopupMenu(const QPoint& at);
+    void ShowPopupMenuFromKeyboard();
 
     void initializePage() override;
     void cleanupPage() override;

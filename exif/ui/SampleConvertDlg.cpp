@@ -1,5 +1,6 @@
 #include "exif/ui/SampleConvertDlg.h"
 
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 #include <algorithm>
 
 #include "ui_SampleConvertDlg.h"
+#include "util/DroppedFolders.h"
 #include "util/MessageSink.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/DroppedFiles.h"
@@ -42,6 +44,7 @@ CSampleConvertDlg::CSampleConvertDlg(const CWorkFiles& work, CExifEngine& exif, 
       m_conversion(work, exif),
       m_chooseFiles(ChooseWithFileDialog) {
     m_ui->setupUi(this);
+    setAcceptDrops(true);
     m_ui->IDC_1059->header()->setStretchLastSection(false);
     m_ui->IDC_1059->setColumnWidth(0, kFileColumnWidth);
     connect(m_ui->IDC_1060, &QPushButton::clicked, this,
@@ -60,10 +63,13 @@ CSampleConvertDlg::~CSampleConvertDlg() = default;
 void CSampleConvertDlg::OnLoadSample() {
     const QStringList chosen =
         m_chooseFiles(this, QStringLiteral("Exif情報を持つ画像の読み込み"), false);
-    if (chosen.isEmpty()) {
-        return;
+    if (!chosen.isEmpty()) {
+        LoadSample(chosen.first().toStdString());
     }
-    const ESampleLoad loaded = m_conversion.LoadSample(chosen.first().toStdString());
+}
+
+void CSampleConvertDlg::LoadSample(const std::string& path) {
+    const ESampleLoad loaded = m_conversion.LoadSample(path);
     if (loaded != ESampleLoad::NotDecoded) {
         // The preview lies bottom row first, as the left area shows it upright.
         const CImageBuffer& preview = m_conversion.SamplePreview();
@@ -79,12 +85,42 @@ void CSampleConvertDlg::OnLoadSample() {
 }
 
 void CSampleConvertDlg::OnRegister() {
-    const QStringList chosen = m_chooseFiles(this, QStringLiteral("登録するﾌｧｲﾙを選択"), true);
-    const std::vector<std::string> already = m_conversion.Register(StdPaths(chosen));
+    Register(StdPaths(m_chooseFiles(this, QStringLiteral("登録するﾌｧｲﾙを選択"), true)));
+}
+
+void CSampleConvertDlg::Register(const std::vector<std::string>& paths) {
+    const std::vector<std::string> already = m_conversion.Register(paths);
     FillList();
     for (const std::string& path : already) {
         ShowMessage(path + "は登録済みです");
     }
+}
+
+void CSampleConvertDlg::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptFileDrag(event);
+}
+
+void CSampleConvertDlg::dragMoveEvent(QDragMoveEvent* event) {
+    AcceptFileDrag(event);
+}
+
+// Files dropped on the sample's area load the first as the sample, as its
+// button does; dropped anywhere else they are registered, folders as the JPEG
+// files in them, as the batch windows take them.
+void CSampleConvertDlg::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const bool onSample = kSampleArea.contains(event->position().toPoint());
+    RunCommandShowingError([this, &paths, onSample] {
+        if (onSample) {
+            LoadSample(paths.front());
+        } else {
+            Register(ExpandDroppedFolders(paths));
+        }
+    });
 }
 
 void CSampleConvertDlg::OnRemove() {

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "exif/SampleConversion.h"
 
@@ -35,10 +37,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void OnLoadSample();
+    void LoadSample(const std::string& path);
     void OnRegister();
+    void Register(const std::vector<std::string>& paths);
     void OnRemove();
     void OnConvert();
     void FillList();

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QJsonDocument>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -67,4 +68,13 @@ CCliResult RunCli(const std::vector<std::string>& arguments,
     result.out = outputPath.empty() ? ReadTextFile(outPath) : std::string();
     result.err = ReadTextFile(errPath);
     return result;
+}
+
+QJsonObject JsonLineOf(const std::string& out) {
+    if (out.empty() || out.find('\n') != out.size() - 1) {
+        return {};
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
+    return error.error == QJsonParseError::NoError ? document.object() : QJsonObject();
 }

@@ -1,6 +1,7 @@
 // Runs the built kestrin-cli as a user would and collects what it printed.
 #pragma once
 
+#include <QJsonObject>
 #include <string>
 #include <vector>
 
@@ -15,3 +16,7 @@ struct CCliResult {
 CCliResult RunCli(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment = {},
                   const std::string& outputPath = {});
+
+// out as the one JSON object on its one line; an empty object when out is
+// not exactly that.
+QJsonObject JsonLineOf(const std::string& out);

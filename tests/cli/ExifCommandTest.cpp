@@ -1,6 +1,8 @@
 // kestrin-cli exif show, run as a user would, with the dictionary shipped beside it.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,14 +47,20 @@ TEST_F(TheExifShowCommand, PrintsTagNameAndValueOfEveryDecodedEntryInDictionaryO
               "829D\tF 値\tF2.8\n");
 }
 
-TEST_F(TheExifShowCommand, PrintsOneJsonObjectWithNameAndDetail) {
+// The line show --json prints for path with the given probe result and tags.
+QJsonObject ShowLine(const std::string& path, int result, const QJsonArray& tags) {
+    return QJsonObject{{"file", QString::fromStdString(path)}, {"result", result}, {"tags", tags}};
+}
+
+TEST_F(TheExifShowCommand, PrintsOneJsonLineWithNameAndDetail) {
     WriteFile(path, MakeJpegWithTiff(MakeOnlyTiff()));
     const CCliResult result = RunCli({"exif", "show", "--json", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "{\"file\": \"" + path +
-                              "\", \"result\": 1, \"tags\": [{\"tag\": \"010F\", \"name\": "
-                              "\"メーカー名\", \"detail\": \"撮影に使った機器のメーカー名です。\", "
-                              "\"data\": \"ABCDE.\"}]}\n");
+    const QJsonObject make{{"tag", "010F"},
+                           {"name", "メーカー名"},
+                           {"detail", "撮影に使った機器のメーカー名です。"},
+                           {"data", "ABCDE."}};
+    EXPECT_EQ(JsonLineOf(result.out), ShowLine(path, 1, {make})) << result.out;
 }
 
 TEST_F(TheExifShowCommand, AcceptsAFileThatIsABareTiffStructure) {
@@ -82,9 +90,7 @@ TEST_F(TheExifShowCommand, FailsWithTheProbeResultForAFileWithoutExif) {
         EXPECT_NE(lines.err, "") << c.name;
         const CCliResult json = RunCli({"exif", "show", "--json", path});
         EXPECT_EQ(json.exitCode, 1) << c.name;
-        EXPECT_EQ(json.out, "{\"file\": \"" + path + "\", \"result\": " + std::to_string(c.result) +
-                                ", \"tags\": []}\n")
-            << c.name;
+        EXPECT_EQ(JsonLineOf(json.out), ShowLine(path, c.result, {})) << c.name << json.out;
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <string>
 
 #include "tests/cli/CliRunner.h"
@@ -22,15 +24,30 @@ TEST_F(TheSegmentsCommand, PrintsMarkerSizeAndPrintableDataPerLine) {
     EXPECT_EQ(result.out, "FFD8\t2\t\nFFE0\t10\t..JFIF..\nFFD9\t2\t\n");
 }
 
-TEST_F(TheSegmentsCommand, PrintsOneJsonObjectWithTheScanStatus) {
-    WriteFile(path, BytesFromHex("FFD8FFFE0004414200"));
-    const CCliResult result = RunCli({"segments", "--json", path});
+TEST_F(TheSegmentsCommand, PrintsOneJsonLineWithTheScanStatusAndAJapaneseNameIntact) {
+    const std::string japanese = folder.File("写真 ｶﾒﾗ.jpg");
+    WriteFile(japanese, BytesFromHex("FFD8FFFE0004414200"));
+    const CCliResult result = RunCli({"segments", "--json", japanese});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "{\"file\": \"" + path +
-                              "\", \"length\": 9, \"status\": 200, \"segments\": ["
-                              "{\"code\": \"FFD8\", \"size\": 2, \"text\": \"\"}, "
-                              "{\"code\": \"FFFE\", \"size\": 7, \"text\": \"..AB.\"}, "
-                              "{\"code\": \"FFD9\", \"size\": 2, \"text\": \"\"}]}\n");
+    const auto segment = [](const char* code, int size, const char* text) {
+        return QJsonObject{{"code", code}, {"size", size}, {"text", text}};
+    };
+    const QJsonObject expected{
+        {"file", QString::fromStdString(japanese)},
+        {"length", 9},
+        {"status", 200},
+        {"segments",
+         QJsonArray{segment("FFD8", 2, ""), segment("FFFE", 7, "..AB."), segment("FFD9", 2, "")}}};
+    EXPECT_EQ(JsonLineOf(result.out), expected) << result.out;
+}
+
+TEST_F(TheSegmentsCommand, StillPrintsJsonForANameThatIsNotUtf8) {
+    const std::string latin1 = folder.File("caf\xE9.jpg");
+    WriteFile(latin1, BytesFromHex("FFD8FFD9"));
+    const CCliResult result = RunCli({"segments", "--json", latin1});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(JsonLineOf(result.out)["file"].toString().endsWith(u"/caf\uFFFD.jpg"))
+        << result.out;
 }
 
 TEST_F(TheSegmentsCommand, ListsAGeneratedCameraFileWithItsThumbnailInside) {

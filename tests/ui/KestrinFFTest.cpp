@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QWizard>
 #include <QtTest>
 #include <filesystem>
@@ -156,6 +157,17 @@ void AMarkerEditorPage::EnablesThePopupItemsByTheSelection() {
     host.KeyOnList(Qt::Key_Delete);
     QVERIFY(enabled(ID_POPUP_UNDO));
     QVERIFY(!enabled(ID_POPUP_REDO));
+
+    bool shownFromKeyboard = false;
+    QTimer::singleShot(0, [&shownFromKeyboard] {
+        QWidget* popup = QApplication::activePopupWidget();
+        shownFromKeyboard = qobject_cast<QMenu*>(popup) != nullptr;
+        if (popup != nullptr) {
+            popup->close();
+        }
+    });
+    host.KeyOnList(Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(shownFromKeyboard);
 }
 
 void AMarkerEditorPage::LocksEditingUnderThePictureDataCheckBox() {

@@ -225,6 +225,16 @@ private slots:
         QVERIFY(enabled(true));
     }
 
+    void showsItsIconAndToolTipsWithoutTheMenuMnemonic() {
+        const auto app = Start();
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QCOMPARE(app->MainFrame().Action(ID_OPTIMISE_WIZARD)->toolTip(),
+                 QStringLiteral("JPEG最適化ｳｨｻﾞｰﾄﾞ"));
+        QCOMPARE(app->MainFrame().Action(ID_FILE_OPEN)->toolTip(), QStringLiteral("開く"));
+        QCOMPARE(app->MainFrame().Action(ID_KEPT_HEADERS)->text(),
+                 QStringLiteral("変更しないJPEGヘッダの設定(&J)"));
+    }
+
     void copiesExactlyThePictureToTheClipboard() {
         const std::string path = MakePicture("odd.jpg", 37, 23);
         const auto app = Start({"kestrin", QString::fromStdString(path)});
@@ -261,9 +271,9 @@ private slots:
     }
 
     void restoresAndStoresThePlacementAsFourDigitNumbers() {
-        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", "0100 0050 0900 0650");
+        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", "0100 0050 0600 0450");
         auto app = Start();
-        QCOMPARE(app->MainFrame().geometry(), QRect(100, 50, 800, 600));
+        QCOMPARE(app->MainFrame().geometry(), QRect(100, 50, 500, 400));
         app->MainFrame().setGeometry(120, 70, 640, 480);
         app->MainFrame().showMaximized();
         app.reset();
@@ -274,11 +284,19 @@ private slots:
         QCOMPARE(stored.value("Window size/icon").toInt(), 0);
     }
 
-    void opensAtTheDefaultPlaceWhenTheStoredRectIsOnNoScreen() {
-        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", "9000 9000 9800 9600");
+    void opensWhollyOnTheScreenWhateverTheStoredRect_data() {
+        QTest::addColumn<QString>("rect");
+        QTest::newRow("on no screen") << "9000 9000 9800 9600";
+        QTest::newRow("larger than the screen") << "0000 0000 3000 2000";
+        QTest::newRow("partly off the screen") << "0700 0500 1100 0800";
+    }
+
+    void opensWhollyOnTheScreenWhateverTheStoredRect() {
+        QFETCH(QString, rect);
+        QSettings("marvoke", "KestrinJPEG").setValue("Window size/Rect", rect);
         const auto app = Start();
-        QVERIFY(
-            QGuiApplication::primaryScreen()->geometry().intersects(app->MainFrame().geometry()));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(app->MainFrame().frameGeometry()));
     }
 };
 

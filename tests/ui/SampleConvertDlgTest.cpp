@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <deque>
+#include <filesystem>
 
 #include "app/QuorvelApp.h"
 #include "app/ResourceIds.h"
@@ -92,6 +93,25 @@ private slots:
         QCOMPARE(states, (QList<bool>{true, false, false, false}));
         QCOMPARE(header, QStringLiteral("変換画像"));
         QCOMPARE(columnWidth, 160);
+    }
+
+    void takesTheSampleDroppedOnItsAreaAndRegistersWhatIsDroppedElsewhere() {
+        const CWorkFiles work = MakeWorkFiles(m_place.ProgramFolder(), m_place.ProgramFolder());
+        CExifEngine engine(std::string(kSourceDir) + "/data/exif_inf.pdt", "");
+        CSampleConvertDlg dialog(work, engine);
+        dialog.show();
+        const QString sample = QString::fromStdString(Picture("camera.jpg", true));
+        DropFiles(dialog, {sample}, QPoint(10 + 160, 30 + 160));
+        QVERIFY(dialog.Conversion().HasSampleExif());
+        QVERIFY(dialog.Conversion().RegisteredFiles().empty());
+        std::filesystem::create_directory(m_place.File("folder"));
+        Picture("folder/b.jpg", false);
+        auto* list = FindControl<QTreeWidget>(dialog, IDC_SAMPLE_FILES);
+        DropFiles(dialog,
+                  {QString::fromStdString(Picture("a.jpg", false)),
+                   QString::fromStdString(m_place.File("folder"))},
+                  list->geometry().center());
+        QCOMPARE(Rows(*list), (QStringList{"a.jpg", "b.jpg"}));
     }
 
     void loadsRegistersRemovesAndConvertsWithAMessageForEachStep() {

@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,14 +84,16 @@ Widget* FindControl(const QWidget& root, int id) {
 }
 
 // Drags the files over target and drops them there, as the file manager does.
-inline void DropFiles(QWidget& target, const QStringList& paths) {
+// Dropped at the target's centre unless at is given.
+inline void DropFiles(QWidget& target, const QStringList& paths,
+                      std::optional<QPoint> at = std::nullopt) {
     QMimeData data;
     QList<QUrl> urls;
     for (const QString& path : paths) {
         urls.append(QUrl::fromLocalFile(path));
     }
     data.setUrls(urls);
-    const QPoint centre = target.rect().center();
+    const QPoint centre = at.value_or(target.rect().center());
     QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&target, &enter);
     QDropEvent drop(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

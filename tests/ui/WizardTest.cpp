@@ -329,18 +329,21 @@ private slots:
         QCOMPARE(ReadFile(path), bytes);
     }
 
-    void choosingAgainReplacesThePagesOfTheEarlierChoice() {
+    void choosingAgainReplacesThePagesOfTheEarlierChoiceInASheetOfOneSize() {
         const auto app = Start(Picture("a.jpg", CameraBytes()));
         QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            const QSize size = sheet.size();
             ChooseWizard(sheet, "IDC_1014_1");
             QCOMPARE(PageName(sheet), QStringLiteral("IDD_206"));
             QCOMPARE(sheet.pageIds().size(), 6);
             QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            QCOMPARE(sheet.size(), size);
             sheet.button(QWizard::BackButton)->click();
             sheet.findChild<QRadioButton*>(QStringLiteral("IDC_1014"))->setChecked(true);
             sheet.next();
             QCOMPARE(PageName(sheet), QStringLiteral("IDD_201"));
             QCOMPARE(sheet.pageIds().size(), 4);
+            QCOMPARE(sheet.size(), size);
         }));
     }
 
