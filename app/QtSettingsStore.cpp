@@ -40,10 +40,21 @@ CQtSettingsStore::CQtSettingsStore() : m_strUnusableFile(FirstIrregularSettingsF
     }
 }
 
+// Under the lock. QSettings reads its file once; another program
+// (kestrin-cli settings) may have changed it since. Its sync looks at the
+// file's size and time and reads it again only when they changed.
+QVariant CQtSettingsStore::FreshValue(const std::string& section, const std::string& key) const {
+    if (!m_pSettings) {
+        return {};
+    }
+    m_pSettings->sync();
+    return m_pSettings->value(KeyPath(section, key));
+}
+
 int CQtSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                     int defaultValue) const {
     const std::lock_guard lock(m_mutex);
-    const QVariant value = m_pSettings ? m_pSettings->value(KeyPath(section, key)) : QVariant();
+    const QVariant value = FreshValue(section, key);
     if (!value.isValid()) {
         return defaultValue;
     }
@@ -53,7 +64,7 @@ int CQtSettingsStore::GetProfileInt(const std::string& section, const std::strin
 std::string CQtSettingsStore::GetProfileString(const std::string& section, const std::string& key,
                                                const std::string& defaultValue) const {
     const std::lock_guard lock(m_mutex);
-    const QVariant value = m_pSettings ? m_pSettings->value(KeyPath(section, key)) : QVariant();
+    const QVariant value = FreshValue(section, key);
     return value.isValid() ? value.toString().toStdString() : defaultValue;
 }
 

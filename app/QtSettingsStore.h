@@ -34,6 +34,8 @@ public:
     bool Sync();
 
 private:
+    QVariant FreshValue(const std::string& section, const std::string& key) const;
+
     std::string m_strUnusableFile;
     // The scanner thread reads settings while the window may write them.
     mutable std::mutex m_mutex;

@@ -18,3 +18,14 @@ bool InstallJapaneseQtTranslation(QCoreApplication& application) {
     }
     return QCoreApplication::installTranslator(translator);
 }
+
+void UseJapaneseSystemLocale() {
+    constexpr char kJapanese[] = "ja_JP.UTF-8";
+    // LC_ALL, when set, overrides every other variable.
+    if (!qEnvironmentVariableIsEmpty("LC_ALL")) {
+        qputenv("LC_ALL", kJapanese);
+        return;
+    }
+    qputenv("LC_NUMERIC", kJapanese);
+    qputenv("LC_TIME", kJapanese);
+}

@@ -9,14 +9,15 @@
 
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
-#include "app/Version.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
 #include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/MemoryTuning.h"
+#include "util/Version.h"
 #include "util/WorkFiles.h"
 #include "widgets/CommandGuard.h"
+#include "widgets/FileDialogColumns.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ bool CQuorvelApp::InitInstance(const QStringList& arguments) {
     // program to its launcher entry.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin-48.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.marvoke.KestrinJPEG"));
+    WidenFileDialogColumns(*qApp);
     const CWorkFiles files = MakeWorkFiles(m_places.m_strListFolder, m_scratch.Folder());
     m_pDoc = std::make_unique<CQuorvelDoc>(files, m_settings);
     m_pFrame =

@@ -7,10 +7,10 @@
 
 #include "app/QtTranslation.h"
 #include "app/QuorvelApp.h"
-#include "app/Version.h"
 #include "util/DebrisSweep.h"
 #include "util/FileError.h"
 #include "util/ProgramPlaces.h"
+#include "util/Version.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ constexpr char kCannotStart[] = "起動できませんでした。\r\n";
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseJapaneseSystemLocale();
     QApplication application(argc, argv);
     InstallJapaneseQtTranslation(application);
     // What killed runs left in the temporary folder and beside the files to

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli/BatchArguments.h"
+#include "cli/FileRecords.h"
+#include "cli/JsonLine.h"
 #include "cli/VerbParser.h"
 #include "dates/FileDateBatch.h"
 #include "util/DroppedFolders.h"
@@ -52,24 +54,33 @@ std::string LocalText(const timespec& time) {
     return text;
 }
 
-void ReportFailure(const CFileDateBatch::CFailure& failure, const std::string& asked) {
-    if (failure.written.result == CTimesWritten::EResult::NotHeld) {
-        std::printf(
-            "kestrin-cli: %s: its file system cannot hold %s (it kept %s instead); its "
-            "times were left as they were\n",
-            failure.path.c_str(), asked.c_str(), LocalText(failure.written.stored).c_str());
+// The line a file's result gets in the text output, on out.
+void ReportFile(const CFileDateBatch::CFileResult& result, const std::string& asked, FILE* out) {
+    const char* path = result.path.c_str();
+    if (IsFolder(result.path)) {
+        std::fputs(LogForTerminal(NoJpegFilesLine(result.path)).c_str(), out);
+    } else if (result.written.result == CTimesWritten::EResult::Set) {
+        std::fprintf(out, "%s: modification and access times set to %s:00\n", path, asked.c_str());
+    } else if (result.written.result == CTimesWritten::EResult::NotHeld) {
+        std::fprintf(out,
+                     "kestrin-cli: %s: its file system cannot hold %s (it kept %s instead); its "
+                     "times were left as they were\n",
+                     path, asked.c_str(), LocalText(result.written.stored).c_str());
     } else {
-        std::printf("kestrin-cli: %s: its times cannot be changed\n", failure.path.c_str());
+        std::fprintf(out, "kestrin-cli: %s: its times cannot be changed\n", path);
     }
 }
 
 }  // namespace
 
 int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    CVerbParser parser("dates", "--set \"YYYY-MM-DD HH:MM\" FILE...",
+    CVerbParser parser("dates", "[--json] --set \"YYYY-MM-DD HH:MM\" FILE...",
                        "Sets the modification and access times of files to one moment in local "
                        "time.");
     parser.AddOption({QStringLiteral("set")}, "the moment, as \"YYYY-MM-DD HH:MM\"", "TIME");
+    parser.AddOption({QStringLiteral("json")},
+                     "print one JSON object per file on standard output, the other lines on "
+                     "standard error");
     parser.AddArgument("FILE", "a file, or a folder standing for the JPEG files in it");
     if (const std::optional<int> status = parser.Parse(arguments)) {
         return *status;
@@ -86,26 +97,22 @@ int RunDatesCommand(const Arguments& arguments, const CSettingsStore& stored) {
     if (!times) {
         return parser.Error("\"" + asked + "\" is not a moment of the form YYYY-MM-DD HH:MM");
     }
-    const std::vector<std::string> files = ExpandDroppedFolders(parser.Positional());
-    const std::vector<CFileDateBatch::CFailure> failed =
-        CFileDateBatch(stored).Apply(files, *times);
-    auto nextFailure = failed.begin();
-    for (const std::string& file : files) {
-        const bool fails = nextFailure != failed.end() && nextFailure->path == file;
-        if (IsFolder(file)) {
-            std::fputs(LogForTerminal(NoJpegFilesLine(file)).c_str(), stdout);
-        } else if (fails) {
-            ReportFailure(*nextFailure, asked);
-        } else {
-            std::printf("%s: modification and access times set to %s:00\n", file.c_str(),
-                        asked.c_str());
+    const bool json = parser.IsSet("json");
+    // With --json the records alone go to standard output, the lines to standard error.
+    FILE* out = json ? stderr : stdout;
+    const auto onFile = [&asked, &times, json, out](const CFileDateBatch::CFileResult& result) {
+        ReportFile(result, asked, out);
+        if (json) {
+            PrintJsonLine(DatesRecord(result, *times));
         }
-        nextFailure += fails ? 1 : 0;
-    }
+    };
+    const std::vector<CFileDateBatch::CFailure> failed =
+        CFileDateBatch(stored).Apply(ExpandDroppedFolders(parser.Positional()), *times, onFile);
     if (!kCanWriteCreationTime) {
-        std::printf(
+        std::fputs(
             "The creation time of a file cannot be changed on this system; it was left as it "
-            "was.\n");
+            "was.\n",
+            out);
     }
     return failed.empty() ? kExitSuccess : kExitFileFailed;
 }

@@ -1,6 +1,8 @@
-// kestrin-cli exif show [--json] FILE: the Exif values of a file, decoded into
-// the tag dictionary beside the program, as the Exif display lists them.
-// kestrin-cli exif backup|embed [-o key=value]... FILE...: the Exif batches.
+// kestrin-cli exif show [--display] [--json] FILE: the Exif values of a file as
+// a command-line user reads them, named from the tag dictionary beside the
+// program; with --display, the texts the window's Exif display lists.
+// kestrin-cli exif backup|embed [--json] [-o key=value]... FILE...: the Exif
+// batches; --json gives one record per file (FileRecords.h).
 // kestrin-cli exif transplant --sample SAMPLE FILE...: see TransplantCommand.h.
 #pragma once
 

@@ -15,4 +15,6 @@ QString JsonText(const std::string& text) {
 void PrintJsonLine(const QJsonObject& object) {
     const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    // A reader of a long run sees each file's line when the file is done.
+    std::fflush(stdout);
 }

@@ -14,5 +14,5 @@ QString JsonFileName(const std::string& path);
 // One of the program's UTF-8 texts; bytes that are not UTF-8 become U+FFFD.
 QString JsonText(const std::string& text);
 
-// object on one line of standard output.
+// object on one line of standard output, flushed at once.
 void PrintJsonLine(const QJsonObject& object);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/BatchArguments.h"
+#include "cli/FileRecords.h"
+#include "cli/JsonLine.h"
 #include "cli/VerbParser.h"
 #include "exif/ExifEngine.h"
 #include "exif/SampleConversion.h"
@@ -27,7 +29,7 @@ bool LoadSample(CSampleConversion& conversion, const std::string& sample) {
 }  // namespace
 
 int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& stored) {
-    CVerbParser parser(kCommand, "--sample SAMPLE [-o key=value]... FILE...",
+    CVerbParser parser(kCommand, "[--json] --sample SAMPLE [-o key=value]... FILE...",
                        "Gives each file the Exif block of SAMPLE (a phone or camera picture)\n"
                        "with a thumbnail of its own picture; an Exif block the file already has\n"
                        "is replaced. Prints one line per file: its path and whether it was\n"
@@ -35,6 +37,9 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
     parser.AddOption({QStringLiteral("sample")}, "the picture whose Exif block every file gets",
                      "SAMPLE");
     DeclareBatchOptions(parser, false);
+    parser.AddOption({QStringLiteral("json")},
+                     "print one JSON object per file on standard output, the lines on "
+                     "standard error");
     if (const std::optional<int> status = parser.Parse(arguments)) {
         return *status;
     }
@@ -57,12 +62,18 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
     if (!LoadSample(conversion, sample)) {
         return kExitUsage;
     }
+    const bool json = parser.IsSet("json");
+    // With --json the records alone go to standard output, the lines to standard error.
+    FILE* out = json ? stderr : stdout;
     // A folder left after the expansion held no JPEG file.
     std::vector<std::string> files;
     bool allConverted = !parsed->anyFileRefused;
     for (const std::string& path : parsed->files) {
         if (IsFolder(path)) {
-            std::fputs(LogForTerminal(NoJpegFilesLine(path)).c_str(), stdout);
+            std::fputs(LogForTerminal(NoJpegFilesLine(path)).c_str(), out);
+            if (json) {
+                PrintJsonLine(NoJpegFilesRecord(path));
+            }
             allConverted = false;
         } else {
             files.push_back(path);
@@ -71,10 +82,15 @@ int RunTransplantCommand(const Arguments& arguments, const CSettingsStore& store
     for (const std::string& path : conversion.Register(files)) {
         std::fprintf(stderr, "kestrin-cli: %sは登録済みです\n", path.c_str());
     }
-    for (const CSampleResult& result : conversion.ConvertAll()) {
-        std::printf("%s: %s%s\n", result.path.c_str(), SampleOutcomeText(result.outcome).c_str(),
-                    result.reason.empty() ? "" : (": " + result.reason).c_str());
+    const auto onFile = [json, out, &allConverted](const CSampleResult& result) {
+        std::fprintf(out, "%s: %s%s\n", result.path.c_str(),
+                     SampleOutcomeText(result.outcome).c_str(),
+                     result.reason.empty() ? "" : (": " + result.reason).c_str());
+        if (json) {
+            PrintJsonLine(SampleRecord(result));
+        }
         allConverted = allConverted && result.outcome == ESampleOutcome::Converted;
-    }
+    };
+    conversion.ConvertAll(onFile);
     return allConverted ? kExitSuccess : kExitFileFailed;
 }

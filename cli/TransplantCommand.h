@@ -1,5 +1,7 @@
-// kestrin-cli exif transplant --sample SAMPLE FILE...: the dialog's conversion
-// to a sample picture's layout, for many files from a script.
+// kestrin-cli exif transplant [--json] --sample SAMPLE FILE...: the dialog's
+// conversion to a sample picture's layout, for many files from a script.
+// --json gives one record per file (FileRecords.h) and moves the lines to
+// standard error.
 #pragma once
 
 #include "cli/CommandLine.h"

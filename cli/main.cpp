@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/QtSettingsStore.h"
-#include "app/Version.h"
 #include "cli/CommandLine.h"
 #include "cli/DatesCommand.h"
 #include "cli/ExifCommand.h"
@@ -18,6 +17,7 @@
 #include "cli/VerifyCommand.h"
 #include "util/DebrisSweep.h"
 #include "util/MemoryTuning.h"
+#include "util/Version.h"
 
 namespace {
 

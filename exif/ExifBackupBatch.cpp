@@ -4,7 +4,6 @@
 #include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
-#include "util/DroppedFolders.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"
@@ -13,57 +12,53 @@ CExifBackupBatch::CExifBackupBatch(const CWorkFiles& work, const CSettingsStore&
                                    CExifEngine& exif, IEngineListener* listener)
     : m_work(work), m_settings(settings), m_exif(exif), m_log(listener) {}
 
-int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths) {
+int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths,
+                                  const ExifFileDone& onFile) {
     if (paths.empty()) {
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);
         return 0;
     }
-    int written = 0;
-    for (const std::string& path : ExpandDroppedFolders(paths)) {
-        if (IsFolder(path)) {
-            m_log.Append(NoJpegFilesLine(path));
-        } else {
-            written += BackUp(path) ? 1 : 0;
-        }
-    }
-    return written;
+    return ProcessExifDrop(
+        paths, m_log, [this](const std::string& path) { return BackUp(path); }, onFile,
+        EExifBatchOutcome::BackedUp);
 }
 
-bool CExifBackupBatch::BackUp(const std::string& path) {
+CExifBatchResult CExifBackupBatch::BackUp(const std::string& path) {
+    using enum EExifBatchOutcome;
     if (!settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture picture;
         if (!DecodeJpegToPacked(path, picture)) {
             m_log.Append(path + "は読み込めません...\r\n\r\n");
-            return false;
+            return {path, NotDecoded};
         }
     }
     if (CopyFileBlocks(path, m_work.m_strTempData) != 1) {
-        return false;
+        return {path, NotRead};
     }
     CExifCutSizes sizes;
     const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
     if (cut == EExifResult::Unrestorable) {
         m_log.Append(path + kUnrestorableExifText + "ﾊﾞｯｸｱｯﾌﾟしません。\r\n\r\n");
-        return false;
+        return {path, DamagedExif};
     }
     if (cut != EExifResult::Done) {
         m_log.Append(path + "にExif情報は見つかりません。\r\n\r\n");
-        return false;
+        return {path, NoExif};
     }
     m_log.Append(path + "の調査を完了しました。\r\n");
     const std::string backup = CExifEngine::ExifBackupName(path, m_settings);
     if (FileExists(backup)) {
         if (m_settings.Read(settings::kOverwrite) == 0) {
             m_log.Append(backup + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n");
-            return false;
+            return {path, OutputExists};
         }
         m_log.Append(backup + "というﾌｧｲﾙは存在します。上書きします。\r\n");
     }
     const CWriteOutcome written = CopyFileSafely(m_work.m_strExifDat, backup);
     if (!written) {
         m_log.Append(written.failure + "\r\n\r\n");
-        return false;
+        return {path, NotWritten, "", written.failure};
     }
     m_log.Append(backup + "へExif情報を保存しました。\r\n\r\n");
-    return true;
+    return {path, BackedUp, backup};
 }

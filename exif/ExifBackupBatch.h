@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "exif/ExifBatchResult.h"
 #include "util/BatchLog.h"
 #include "util/WorkFiles.h"
 
@@ -18,15 +19,16 @@ public:
                      IEngineListener* listener = nullptr);
 
     // Processes the dropped paths in order, a folder as the JPEG files in it
-    // (ExpandDroppedFolders); every message goes to the log. Returns how many
-    // backups were written.
-    int ProcessDrop(const std::vector<std::string>& paths);
+    // (ExpandDroppedFolders); every message goes to the log, and each file's
+    // result to onFile as soon as it is done. Returns how many backups were
+    // written.
+    int ProcessDrop(const std::vector<std::string>& paths, const ExifFileDone& onFile = {});
 
     const std::string& Log() const { return m_log.Text(); }
     void ClearLog() { m_log.Clear(); }
 
 private:
-    bool BackUp(const std::string& path);
+    CExifBatchResult BackUp(const std::string& path);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;

@@ -10,7 +10,6 @@
 #include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
-#include "util/DroppedFolders.h"
 #include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
@@ -32,107 +31,103 @@ CExifEmbedBatch::CExifEmbedBatch(const CWorkFiles& work, const CSettingsStore& s
                                  CExifEngine& exif, IEngineListener* listener)
     : m_work(work), m_settings(settings), m_exif(exif), m_log(listener) {}
 
-int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths) {
+int CExifEmbedBatch::ProcessDrop(const std::vector<std::string>& paths,
+                                 const ExifFileDone& onFile) {
     if (paths.empty()) {
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::AssociationsChanged);
         return 0;
     }
-    int embedded = 0;
-    for (const std::string& path : ExpandDroppedFolders(paths)) {
-        if (IsFolder(path)) {
-            m_log.Append(NoJpegFilesLine(path));
-        } else {
-            embedded += Embed(path) ? 1 : 0;
-        }
-    }
-    return embedded;
+    return ProcessExifDrop(
+        paths, m_log, [this](const std::string& path) { return Embed(path); }, onFile,
+        EExifBatchOutcome::Embedded);
 }
 
 // The .exif file must exist and carry an Exif structure.
-bool CExifEmbedBatch::FindBlock(const std::string& path, const std::string& backup) {
+std::optional<EExifBatchOutcome> CExifEmbedBatch::FindBlock(const std::string& path,
+                                                            const std::string& backup) {
     if (m_exif.ProbeExifFile(path) == EExifResult::Done) {
         m_log.Append(path + "は、すでにExif情報が埋め込まれています。\r\n\r\n");
-        return false;
+        return EExifBatchOutcome::HasExif;
     }
     switch (m_exif.ProbeExifFile(backup)) {
         case EExifResult::Done:
             m_log.Append(backup + "を見つけました。\r\n");
-            return true;
+            return std::nullopt;
         case EExifResult::FileNotOpened:
             m_log.Append(
                 IsIrregularFile(backup)
                     ? FileFailureMessage(backup, EFileFailure::NotRegularFile) +
                           "Exif情報の埋め込みは行いません。\r\n\r\n"
                     : backup + "は見つかりませんので、Exif情報の埋め込みは行いません。\r\n\r\n");
-            return false;
+            return EExifBatchOutcome::NoBackup;
         default:
             m_log.Append(
                 backup +
                 "にはExif情報が検出されませんのでExif情報の埋め込みは行いません。\r\n\r\n");
-            return false;
+            return EExifBatchOutcome::BackupWithoutExif;
     }
 }
 
-bool CExifEmbedBatch::Embed(const std::string& path) {
+CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(path);
     const bool checkPixels = !settings::LetsDamagedPicturesThrough(m_settings);
     CPackedPicture reference;
     if (checkPixels && !DecodeJpegToPacked(path, reference)) {
         m_log.Append(path + "は読み込めません...\r\n\r\n");
-        return false;
+        return {path, EExifBatchOutcome::NotDecoded};
     }
     const std::string backup = CExifEngine::ExifBackupName(path, m_settings);
-    if (!FindBlock(path, backup)) {
-        return false;
+    if (const std::optional<EExifBatchOutcome> missing = FindBlock(path, backup)) {
+        return {path, *missing};
     }
     BinaryFileToHexFile(path, m_work.m_strTempHexa);
     if (InsertBlockIntoWorkText(m_exif, m_work, backup) != EEmbedResult::Embedded) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
-        return false;
+        return {path, EExifBatchOutcome::NotEmbedded};
     }
     CPackedPicture decoded;
     const bool shows = checkPixels ? ShowsSamePicture(reference, m_work.m_strTempData)
                                    : DecodeJpegToPacked(m_work.m_strTempData, decoded);
     if (!shows) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::PictureChanged) + "\r\n\r\n");
-        return false;
+        return {path, EExifBatchOutcome::NotEmbedded};
     }
-    if (!WriteOutput(path, times)) {
-        return false;
+    const CExifBatchResult written = WriteOutput(path, times);
+    if (written.outcome == EExifBatchOutcome::Embedded) {
+        m_log.Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
     }
-    m_log.Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
-    return true;
+    return written;
 }
 
-bool CExifEmbedBatch::WriteOutput(const std::string& path, const std::optional<CFileTimes>& times) {
+CExifBatchResult CExifEmbedBatch::WriteOutput(const std::string& path,
+                                              const std::optional<CFileTimes>& times) {
     const std::string fileName = m_settings.Read(settings::kFileName);
     const std::string output = BatchOutputName(path, fileName, ".jpg");
-    if (fileName.empty()) {
-        if (!CopyOver(output)) {
-            return false;
-        }
+    if (!fileName.empty() && FileExists(output)) {
+        m_log.Append(output + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
+        return {path, EExifBatchOutcome::OutputExists};
+    }
+    if (const std::optional<std::string> failure = CopyOver(output)) {
+        return {path, EExifBatchOutcome::NotWritten, "", *failure};
+    }
+    if (!fileName.empty()) {
+        m_log.Append(output + "へ正常にｺﾋﾟｰしました。\r\n");
+    } else {
         if (times) {
             WriteFileTimes(output, *times);
         }
         m_log.Append(output + "へ上書きしました。\r\n");
-        return true;
     }
-    if (FileExists(output)) {
-        m_log.Append(output + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
-        return false;
-    }
-    if (!CopyOver(output)) {
-        return false;
-    }
-    m_log.Append(output + "へ正常にｺﾋﾟｰしました。\r\n");
-    return true;
+    return {path, EExifBatchOutcome::Embedded, output};
 }
 
-bool CExifEmbedBatch::CopyOver(const std::string& output) {
+std::optional<std::string> CExifEmbedBatch::CopyOver(const std::string& output) {
     const CWriteOutcome outcome = CopyFileSafely(m_work.m_strTempData, output);
-    if (!outcome) {
-        m_log.Append(CopyFailedMessage(outcome) + "\r\n\r\n");
+    if (outcome) {
+        return std::nullopt;
     }
-    return static_cast<bool>(outcome);
+    const std::string failure = CopyFailedMessage(outcome);
+    m_log.Append(failure + "\r\n\r\n");
+    return failure;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dates/FileTimes.h"
+#include "exif/ExifBatchResult.h"
 #include "util/BatchLog.h"
 #include "util/WorkFiles.h"
 
@@ -21,19 +22,22 @@ public:
                     IEngineListener* listener = nullptr);
 
     // Processes the dropped paths in order, a folder as the JPEG files in it
-    // (ExpandDroppedFolders). Returns how many files were embedded.
-    int ProcessDrop(const std::vector<std::string>& paths);
+    // (ExpandDroppedFolders), each file's result to onFile as soon as it is
+    // done. Returns how many files were embedded.
+    int ProcessDrop(const std::vector<std::string>& paths, const ExifFileDone& onFile = {});
 
     const std::string& Log() const { return m_log.Text(); }
     void ClearLog() { m_log.Clear(); }
 
 private:
-    bool Embed(const std::string& path);
-    bool FindBlock(const std::string& path, const std::string& backup);
+    CExifBatchResult Embed(const std::string& path);
+    // Why the file cannot be embedded into; nothing when its block was found.
+    std::optional<EExifBatchOutcome> FindBlock(const std::string& path, const std::string& backup);
     // times: the file's times before the batch read it, given back after an overwrite.
-    bool WriteOutput(const std::string& path, const std::optional<CFileTimes>& times);
-    // Copies the checked work copy to output; a failure is logged with its reason.
-    bool CopyOver(const std::string& output);
+    CExifBatchResult WriteOutput(const std::string& path, const std::optional<CFileTimes>& times);
+    // Copies the checked work copy to output. Nothing on success; else the
+    // failure's text, which is logged too.
+    std::optional<std::string> CopyOver(const std::string& output);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;

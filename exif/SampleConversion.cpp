@@ -11,6 +11,7 @@
 #include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
+#include "util/Stopwatch.h"
 
 std::string SampleOutcomeText(ESampleOutcome outcome) {
     switch (outcome) {
@@ -111,7 +112,8 @@ void CSampleConversion::Remove(std::vector<int> rows) {
     }
 }
 
-std::vector<CSampleResult> CSampleConversion::ConvertAll() const {
+std::vector<CSampleResult> CSampleConversion::ConvertAll(
+    const std::function<void(const CSampleResult&)>& onFile) const {
     std::vector<CSampleResult> results;
     if (!HasSampleExif()) {
         return results;
@@ -121,8 +123,14 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll() const {
     const std::string block(m_sampleBlock.begin(), m_sampleBlock.end());
     const bool blockReady = WriteWholeFile(m_work.m_strExifDat, block);
     for (const std::string& path : m_RegisteredFiles) {
-        results.push_back(blockReady ? Convert(path)
-                                     : CSampleResult{path, ESampleOutcome::NotEmbedded, {}});
+        const CStopwatch stopwatch;
+        CSampleResult result =
+            blockReady ? Convert(path) : CSampleResult{path, ESampleOutcome::NotEmbedded, {}};
+        result.ms = stopwatch.ElapsedMs();
+        if (onFile) {
+            onFile(result);
+        }
+        results.push_back(std::move(result));
     }
     return results;
 }

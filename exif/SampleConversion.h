@@ -5,6 +5,8 @@
 // sample, its preview and the registered files.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@ struct CSampleResult {
     ESampleOutcome outcome;
     // Why the file could not be written (NotWritten), from the system.
     std::string reason = {};
+    int64_t ms = 0;
 };
 
 // What happened to one file, in the words of the other dialogs.
@@ -61,9 +64,11 @@ public:
     void Remove(std::vector<int> rows);
     const std::vector<std::string>& RegisteredFiles() const { return m_RegisteredFiles; }
 
-    // Converts every registered file in order; the registrations stay. Empty
-    // without a sample Exif block.
-    std::vector<CSampleResult> ConvertAll() const;
+    // Converts every registered file in order; the registrations stay. Each
+    // result also goes to onFile (when set) as soon as the file is done.
+    // Empty without a sample Exif block.
+    std::vector<CSampleResult> ConvertAll(
+        const std::function<void(const CSampleResult&)>& onFile = {}) const;
 
 private:
     CSampleResult Convert(const std::string& path) const;

@@ -1,5 +1,7 @@
 // Drives the Exif decoder over arbitrary bytes, both as a TIFF structure and as
-// its hex text, with a dictionary that knows the tags that steer the walk.
+// its hex text, with a dictionary that knows the tags that steer the walk; and
+// the readable values of the command line over the same bytes, as a TIFF
+// structure and as a whole file.
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "exif/ExifDecoder.h"
+#include "exif/ReadableExif.h"
 #include "exif/TagDictionary.h"
 #include "hexcodec/Cipher.h"
 #include "util/ListFile.h"
@@ -53,5 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The bytes taken as hex text themselves: any character, any length.
     const std::string text(reinterpret_cast<const char*>(data), size);
     DecodeExifHex(text, text.size(), dictionary);
+    if (ReadExifTiff(data, size).has_value() != fromBytes) {
+        std::abort();
+    }
+    ReadExifOfFile(std::vector<uint8_t>(data, data + size));
     return 0;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config python3
     qt6-base-dev libjpeg62-turbo-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev libjpeg-turbo-progs

@@ -11,7 +11,8 @@ jobs=$(nproc)
 scripts/install-deps.sh
 
 echo "== layers"
-scripts/check-layers.sh
+scripts/check-layers.py
+scripts/check-layers-selftest.sh
 
 echo "== unit tests"
 scripts/build.sh build -DKESTRIN_WERROR=ON

@@ -13,19 +13,34 @@ void CSystemSettingsModel::Load(const CSettingsStore& settings) {
     m_values.m_strExifName = settings.Read(settings::kExifName);
     m_values.m_nSaveExif = settings.Read(settings::kSaveExif);
     m_values.m_nOverwrite = settings.Read(settings::kOverwrite);
+    m_loaded = m_values;
 }
 
+namespace {
+
+// A key the sheet left as it was loaded is written with what the store holds
+// now, so that a change another program made meanwhile stays.
+template <typename Setting, typename Value>
+void WriteChangedOrCurrent(CSettingsStore& settings, const Setting& setting, const Value& value,
+                           const Value& loaded) {
+    settings.Write(setting, value != loaded ? value : Value(settings.Read(setting)));
+}
+
+}  // namespace
+
 void CSystemSettingsModel::Save(CSettingsStore& settings) const {
-    settings.Write(settings::kCpu, m_values.m_nCpu);
-    settings.Write(settings::kJoukyuuEdit, m_values.m_nJoukyuuEdit);
-    settings.Write(settings::kFfe0, m_values.m_nFfe0);
-    settings.Write(settings::kExpChk, m_values.m_nExpChk);
-    settings.Write(settings::kDelExif, m_values.m_nDelExif);
-    settings.Write(settings::kDamage, m_values.m_nDamage);
-    settings.Write(settings::kFileName, m_values.m_strFileName);
-    settings.Write(settings::kExifName, m_values.m_strExifName);
-    settings.Write(settings::kSaveExif, m_values.m_nSaveExif);
-    settings.Write(settings::kOverwrite, m_values.m_nOverwrite);
+    const CSystemSettingsValues& was = m_loaded;
+    WriteChangedOrCurrent(settings, settings::kCpu, m_values.m_nCpu, was.m_nCpu);
+    WriteChangedOrCurrent(settings, settings::kJoukyuuEdit, m_values.m_nJoukyuuEdit,
+                          was.m_nJoukyuuEdit);
+    WriteChangedOrCurrent(settings, settings::kFfe0, m_values.m_nFfe0, was.m_nFfe0);
+    WriteChangedOrCurrent(settings, settings::kExpChk, m_values.m_nExpChk, was.m_nExpChk);
+    WriteChangedOrCurrent(settings, settings::kDelExif, m_values.m_nDelExif, was.m_nDelExif);
+    WriteChangedOrCurrent(settings, settings::kDamage, m_values.m_nDamage, was.m_nDamage);
+    WriteChangedOrCurrent(settings, settings::kFileName, m_values.m_strFileName, was.m_strFileName);
+    WriteChangedOrCurrent(settings, settings::kExifName, m_values.m_strExifName, was.m_strExifName);
+    WriteChangedOrCurrent(settings, settings::kSaveExif, m_values.m_nSaveExif, was.m_nSaveExif);
+    WriteChangedOrCurrent(settings, settings::kOverwrite, m_values.m_nOverwrite, was.m_nOverwrite);
 }
 
 void CSystemSettingsModel::RestoreLevelDefaults() {

@@ -37,7 +37,10 @@ class CSystemSettingsModel {
 public:
     // Reads the ten keys, each with its default when it is missing.
     void Load(const CSettingsStore& settings);
-    // Writes all ten keys, in the order Load reads them.
+    // Writes all ten keys in the order Load reads them: the values the sheet
+    // changed, and for the others what the store holds now, so that a key
+    // another program (kestrin-cli settings) changed meanwhile keeps that
+    // change unless the sheet changed it too.
     void Save(CSettingsStore& settings) const;
 
     // The basic page's button: normal priority and every option of the page
@@ -57,4 +60,5 @@ public:
 
 private:
     CSystemSettingsValues m_values;
+    CSystemSettingsValues m_loaded;
 };

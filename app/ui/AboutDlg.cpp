@@ -1,7 +1,7 @@
 #include "app/ui/AboutDlg.h"
 
-#include "app/Version.h"
 #include "ui_AboutDlg.h"
+#include "util/Version.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDlg>()) {
     m_ui->setupUi(this);

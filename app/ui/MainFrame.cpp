@@ -12,13 +12,14 @@
 
 #include "app/QuorvelDoc.h"
 #include "app/ResourceIds.h"
-#include "app/Version.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/QuorvelView.h"
 #include "app/ui/SysProSheet.h"
 #include "app/ui/ToolBarIcons.h"
 #include "exif/ui/ExifViewDlg.h"
 #include "segment/ui/KeptHeaderDlg.h"
 #include "util/MessageSink.h"
+#include "util/Version.h"
 #include "widgets/CommandGuard.h"
 
 namespace {
@@ -55,6 +56,7 @@ CMainFrame::CMainFrame(CSettingsStore& settings, CQuorvelDoc& document, std::str
     CreateToolBar();
     CreateStatusBar();
     ConnectCommands();
+    new CHelpKey([this](const QString& anchor) { OpenHelpAt(anchor); }, this);
     connect(&m_doc, &CQuorvelDoc::Changed, this, &CMainFrame::OnDocumentChanged);
     m_pView->OnInitialUpdate();
     SetRecentFiles({});
@@ -193,8 +195,12 @@ void CMainFrame::OnHelpContents() {
 }
 
 void CMainFrame::OnHelpSearch() {
+    OpenHelpAt(QStringLiteral("keywords"));
+}
+
+void CMainFrame::OpenHelpAt(const QString& anchor) {
     QUrl url = QUrl::fromLocalFile(QString::fromStdString(m_strHelpFile));
-    url.setFragment(QStringLiteral("keywords"));
+    url.setFragment(anchor);
     OpenInBrowser(url);
 }
 

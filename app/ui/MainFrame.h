@@ -46,6 +46,7 @@ private:
     void OnDocumentChanged();
     void OnHelpContents();
     void OnHelpSearch();
+    void OpenHelpAt(const QString& anchor);
     void OnHomePage();
     // Opens url with the desktop's opener; a message tells when that fails.
     void OpenInBrowser(const QUrl& url);

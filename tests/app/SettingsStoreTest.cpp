@@ -7,6 +7,7 @@
 #include "app/QtSettingsStore.h"
 #include "settings/MemorySettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "settings/SystemSettingsModel.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -108,6 +109,29 @@ TEST(AQtSettingsStore, KeepsItsValuesAcrossInstancesUnderTheProgramsName) {
     const std::string stored = ReadTextFile(folder.File("marvoke/KestrinJPEG.conf"));
     EXPECT_NE(stored.find("[Settings]\noverwrite=1"), std::string::npos) << stored;
     EXPECT_NE(stored.find("[Window%20size]\nmax=1"), std::string::npos) << stored;
+}
+
+// The window and kestrin-cli settings hold a store each at the same time: the
+// window sees what the command stored, and its settings sheet only writes
+// what the user changed in it.
+TEST(AQtSettingsStore, SeesAnotherProgramsChangesAndWritesOnlyWhatTheSheetChanged) {
+    CTempDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder.Path().string()));
+    CQtSettingsStore window;
+    CSystemSettingsModel sheet;
+    sheet.Load(window);
+    CQtSettingsStore command;
+    command.Write(settings::kExifName, "_cli");
+    ASSERT_TRUE(command.Sync());
+    EXPECT_EQ(window.Read(settings::kExifName), "_cli");
+
+    sheet.Values().m_nOverwrite = 1;
+    sheet.Save(window);
+    ASSERT_TRUE(window.Sync());
+    const CQtSettingsStore after;
+    EXPECT_EQ(after.Read(settings::kExifName), "_cli");
+    EXPECT_EQ(after.Read(settings::kOverwrite), 1);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -138,6 +140,31 @@ private slots:
         }
     }
 
+    void f1OpensTheHelpAtThePartAboutTheWindowInFront() {
+        // An opener that records what it was asked to open.
+        const std::string bin = m_place.File("bin");
+        const std::string opened = m_place.File("opened.txt");
+        QVERIFY(QDir().mkpath(QString::fromStdString(bin)));
+        WriteTextFile(bin + "/xdg-open", "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
+        ::chmod((bin + "/xdg-open").c_str(), 0755);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+        const auto app = Start();
+        app->MainFrame().activateWindow();
+        QTest::keyClick(&app->MainFrame(), Qt::Key_F1);
+        app->MainFrame().Action(ID_BATCH_OPTIMISE)->trigger();
+        QWidget* batch = nullptr;
+        QTRY_VERIFY((batch = QApplication::activeWindow()) != &app->MainFrame() && batch);
+        QTest::keyClick(batch, Qt::Key_F1);
+        const auto urls = [&opened] {
+            return QString::fromStdString(ReadTextFile(opened)).split('\n', Qt::SkipEmptyParts);
+        };
+        QTRY_COMPARE(urls().size(), 2);
+        qputenv("PATH", path);
+        QVERIFY(urls()[0].endsWith(QStringLiteral("index.html#contents")));
+        QVERIFY(urls()[1].endsWith(QStringLiteral("index.html#batch-optimise")));
+    }
+
     void startsTheFileDialogsAtThePictureOnShowWithTheirOwnFilters() {
         const std::string picture = MakePicture("picture.jpg", 40, 30);
         const auto app = Start({"kestrin", QString::fromStdString(picture)});
@@ -233,6 +260,23 @@ private slots:
         QCOMPARE(app->MainFrame().Action(ID_FILE_OPEN)->toolTip(), QStringLiteral("開く"));
         QCOMPARE(app->MainFrame().Action(ID_KEPT_HEADERS)->text(),
                  QStringLiteral("変更しないJPEGヘッダの設定(&J)"));
+    }
+
+    void showsTheFileDialogsColumnsUncut() {
+        const std::string picture = MakePicture("a.jpg", 64, 48);
+        const auto app = Start();
+        QFileDialog dialog(nullptr, QString(), QString::fromStdString(m_place.File("")));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.show();
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QTRY_VERIFY(view->model()->rowCount(view->rootIndex()) > 0);
+        for (int column = 1; column < view->header()->count(); ++column) {
+            const QString text =
+                view->model()->index(0, column, view->rootIndex()).data().toString();
+            QVERIFY2(
+                view->fontMetrics().horizontalAdvance(text) < view->header()->sectionSize(column),
+                qPrintable(text));
+        }
     }
 
     void copiesExactlyThePictureToTheClipboard() {
