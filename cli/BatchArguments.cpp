@@ -52,13 +52,16 @@ std::optional<int> ParseJobs(const std::string& text) {
 }
 
 // Each file of a folder counts on its own, and --jobs shares them out.
-void ExpandFiles(CBatchArguments& parsed, const std::vector<std::string>& given) {
-    parsed.files = ExpandDroppedFolders(given);
-    const auto refused =
-        std::remove_if(parsed.files.begin(), parsed.files.end(),
-                       [](const std::string& file) { return RefusesIrregularFile(file); });
-    parsed.anyFileRefused = refused != parsed.files.end();
-    parsed.files.erase(refused, parsed.files.end());
+void ExpandFiles(CBatchArguments& parsed, const std::vector<std::string>& given,
+                 const std::string& skipFolder) {
+    for (CDroppedFile& file : ExpandDroppedFoldersWithPlaces(given, skipFolder)) {
+        if (RefusesIrregularFile(file.m_strPath)) {
+            parsed.anyFileRefused = true;
+            continue;
+        }
+        parsed.files.push_back(std::move(file.m_strPath));
+        parsed.places.push_back(std::move(file.m_strPlace));
+    }
     SweepDebrisBeside(parsed.files);
 }
 
@@ -79,7 +82,8 @@ void DeclareBatchOptions(CVerbParser& parser, bool takesJobs) {
 }
 
 std::optional<CBatchArguments> BatchArgumentsOf(const CVerbParser& parser,
-                                                const CSettingsStore& stored) {
+                                                const CSettingsStore& stored,
+                                                const std::string& skipFolder) {
     CBatchArguments parsed;
     parsed.settings = std::make_unique<COverlaySettingsStore>(stored);
     if (const std::optional<std::string> refusal = ApplySettings(parser, *parsed.settings)) {
@@ -94,7 +98,7 @@ std::optional<CBatchArguments> BatchArgumentsOf(const CVerbParser& parser,
         }
         parsed.jobs = *jobs;
     }
-    ExpandFiles(parsed, parser.Positional());
+    ExpandFiles(parsed, parser.Positional(), skipFolder);
     return parsed;
 }
 

@@ -16,6 +16,9 @@ struct CBatchArguments {
     // The files given, every folder already replaced by the JPEG files in it;
     // without the ones refused as no regular file.
     std::vector<std::string> files;
+    // Where each file lies below the parent of what was given (see
+    // ExpandDroppedFoldersWithPlaces).
+    std::vector<std::string> places;
     bool anyFileRefused = false;
     // The stored settings with this run's overrides on top.
     std::unique_ptr<COverlaySettingsStore> settings;
@@ -27,10 +30,12 @@ class CVerbParser;
 void DeclareBatchOptions(CVerbParser& parser, bool takesJobs);
 
 // The batch arguments of a parsed command line: -o and the named setting
-// options over the stored settings, the files expanded. Nothing after a
-// usage error, which has then been reported.
+// options over the stored settings, the files expanded (the folder
+// skipFolder, when given, is not entered). Nothing after a usage error,
+// which has then been reported.
 std::optional<CBatchArguments> BatchArgumentsOf(const CVerbParser& parser,
-                                                const CSettingsStore& stored);
+                                                const CSettingsStore& stored,
+                                                const std::string& skipFolder = "");
 
 // A private folder for one worker's scratch files, removed with them, also
 // when a signal ends the program (it is recorded as temporary).

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "imaging/JpegDecompressor.h"
+#include "imaging/SampleDigest.h"
 #include "util/FileHandle.h"
 #include "util/TextHelpers.h"
 
@@ -39,6 +40,14 @@ void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
 
 bool IsFourChannel(const jpeg_decompress_struct& info) {
     return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+}
+
+// The channels of the library's default output for this file.
+int SourceComponents(const jpeg_decompress_struct& info) {
+    if (IsFourChannel(info)) {
+        return 4;
+    }
+    return info.jpeg_color_space == JCS_GRAYSCALE ? 1 : 3;
 }
 
 int64_t PackedBytes(const jpeg_decompress_struct& info) {
@@ -75,9 +84,9 @@ void ConvertFourChannelRow(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, 
 class IRowSink {
 public:
     virtual ~IRowSink() = default;
-    // Told the picture's size before any row; false refuses the picture. May
-    // throw std::bad_alloc.
-    virtual bool Begin(JDIMENSION width, JDIMENSION height) = 0;
+    // Told the picture's size and the file's channel count before any row;
+    // false refuses the picture. May throw std::bad_alloc.
+    virtual bool Begin(JDIMENSION width, JDIMENSION height, int components) = 0;
     // Where row first goes; the next rows follow at Stride() bytes, room for
     // kRowsPerRead rows in all (or up to the last row).
     virtual uint8_t* RowsFrom(JDIMENSION first) = 0;
@@ -118,7 +127,7 @@ bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr
         jpeg_decompress_struct& info = decoder.Info();
         ReadHeader(decoder, input);
         if (PackedBytes(info) > kMaxPictureBytes ||
-            !sink.Begin(info.image_width, info.image_height)) {
+            !sink.Begin(info.image_width, info.image_height, SourceComponents(info))) {
             return false;
         }
         if (IsFourChannel(info)) {
@@ -140,14 +149,19 @@ bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr
     return decoded;
 }
 
-// Rows kept in one buffer, each padded to a multiple of alignment bytes.
+// Rows kept in one buffer, each padded to a multiple of alignment bytes, and
+// given to digest (when there is one) as soon as they are decoded.
 class CBufferSink : public IRowSink {
 public:
-    CBufferSink(std::vector<uint8_t>& bits, size_t alignment)
-        : m_bits(bits), m_alignment(alignment) {}
-    bool Begin(JDIMENSION width, JDIMENSION height) override {
+    CBufferSink(std::vector<uint8_t>& bits, size_t alignment, CSampleDigest* digest = nullptr)
+        : m_bits(bits), m_alignment(alignment), m_pDigest(digest) {}
+    bool Begin(JDIMENSION width, JDIMENSION height, int components) override {
         m_width = static_cast<int32_t>(width);
         m_height = static_cast<int32_t>(height);
+        m_components = components;
+        if (m_pDigest != nullptr) {
+            m_pDigest->Start(components);
+        }
         m_stride = (size_t{width} * 3 + m_alignment - 1) / m_alignment * m_alignment;
         const size_t bytes = m_stride * height;
         if (bytes > m_bits.capacity()) {
@@ -160,16 +174,24 @@ public:
     }
     uint8_t* RowsFrom(JDIMENSION first) override { return m_bits.data() + first * m_stride; }
     size_t Stride() const override { return m_stride; }
-    bool Took(JDIMENSION, JDIMENSION) override { return true; }
+    bool Took(JDIMENSION first, JDIMENSION count) override {
+        if (m_pDigest != nullptr) {
+            m_pDigest->AddBgrRows(RowsFrom(first), size_t(m_width), count, m_stride);
+        }
+        return true;
+    }
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
+    int Components() const { return m_components; }
 
 private:
     std::vector<uint8_t>& m_bits;
     size_t m_alignment;
+    CSampleDigest* m_pDigest;
     size_t m_stride = 0;
     int32_t m_width = 0;
     int32_t m_height = 0;
+    int m_components = 3;
 };
 
 // Compares each group of rows with the reference as soon as it is decoded, so
@@ -179,7 +201,7 @@ class CComparingSink : public IRowSink {
 public:
     CComparingSink(const uint8_t* reference, int64_t referenceSize)
         : m_reference(reference), m_referenceSize(referenceSize) {}
-    bool Begin(JDIMENSION width, JDIMENSION height) override {
+    bool Begin(JDIMENSION width, JDIMENSION height, int) override {
         m_stride = size_t{width} * 3;
         if (static_cast<int64_t>(m_stride * height) != m_referenceSize) {
             return false;
@@ -221,6 +243,7 @@ bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
         }
         fresh.m_nWidth = sink.Width();
         fresh.m_nHeight = sink.Height();
+        fresh.m_nComponents = sink.Components();
         fresh.m_nSize = static_cast<int64_t>(fresh.m_pBits.size());
         fresh.m_nWarnings = warnings;
         picture = std::move(fresh);
@@ -237,13 +260,14 @@ void EmptyKeepingMemory(CPackedPicture& picture) {
     picture.m_pBits = std::move(memory);
 }
 
-bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture) {
+bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture, CSampleDigest* digest) {
     int warnings = 0;
     try {
-        CBufferSink sink(picture.m_pBits, 1);
+        CBufferSink sink(picture.m_pBits, 1, digest);
         if (DecodeInto(input, sink, &warnings)) {
             picture.m_nWidth = sink.Width();
             picture.m_nHeight = sink.Height();
+            picture.m_nComponents = sink.Components();
             picture.m_nSize = static_cast<int64_t>(picture.m_pBits.size());
             picture.m_nWarnings = warnings;
             return true;
@@ -336,16 +360,16 @@ bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture)
         EmptyKeepingMemory(picture);
         return false;
     }
-    return DecodeInPlace({file.get()}, picture);
+    return DecodeInPlace({file.get()}, picture, nullptr);
 }
 
 bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
-                               CPackedPicture& picture) {
+                               CPackedPicture& picture, CSampleDigest* digest) {
     if (!HasJpgName(path)) {
         EmptyKeepingMemory(picture);
         return false;
     }
-    return DecodeInPlace({nullptr, bytes, length}, picture);
+    return DecodeInPlace({nullptr, bytes, length}, picture, digest);
 }
 
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {

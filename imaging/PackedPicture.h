@@ -11,6 +11,8 @@ struct CPackedPicture {
     int64_t m_nSize = 0;
     int32_t m_nWidth = 1;
     int32_t m_nHeight = 1;
+    // Channels of the file: 1 grey, 3 colour, 4 CMYK or YCCK.
+    int m_nComponents = 3;
     // Corrupt-data warnings the decode of these pixels met.
     int m_nWarnings = 0;
 };

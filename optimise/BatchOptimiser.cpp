@@ -3,12 +3,23 @@
 #include <utility>
 
 #include "imaging/JpegDecoder.h"
+#include "imaging/SampleDigest.h"
+#include "optimise/RemovedSegments.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
+
+namespace {
+
+// The marker right behind the start marker, or 0 when bytes 2 and 3 are none.
+uint16_t MarkerAfterStart(const ByteVector& file) {
+    return file.size() >= 4 && file[2] == 0xFF ? static_cast<uint16_t>(0xFF00 | file[3]) : 0;
+}
+
+}  // namespace
 
 CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
                                  const std::vector<std::string>& keptCodes, CExifEngine& exif,
@@ -19,6 +30,12 @@ CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& s
       m_exif(exif),
       m_pListener(listener) {}
 
+CBatchOptimiser::~CBatchOptimiser() = default;
+
+void CBatchOptimiser::ComputeDigests() {
+    m_digest = std::make_unique<CSampleDigest>();
+}
+
 bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     if (m_bScanning) {
         return false;
@@ -26,6 +43,11 @@ bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     const std::vector<std::string> files = ExpandDroppedFolders(paths);
     m_queue.insert(m_queue.end(), files.begin(), files.end());
     return true;
+}
+
+const std::string& CBatchOptimiser::FileLog() const {
+    static const std::string kNone;
+    return m_bFileOpen ? m_result.m_strLog : kNone;
 }
 
 bool CBatchOptimiser::PrepareNextScan() {
@@ -61,9 +83,16 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
 // cut with its report and saving. False when this file ends here.
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
+    m_result = CFileResult();
+    m_result.m_strInput = dropped;
+    m_result.m_bDryRun = m_rule.m_bDryRun;
+    m_bFileOpen = true;
+    m_fileStart = std::chrono::steady_clock::now();
+    m_exifRemoved.clear();
+    m_nExifCutBytes = 0;
     if (IsFolder(dropped)) {
-        m_strLog += NoJpegFilesLine(dropped);
-        EndFile(EBatchFileOutcome::Skipped);
+        m_result.m_strLog += NoJpegFilesLine(dropped);
+        EndFile(EFileOutcome::Skipped, "a folder without JPEG files");
         return false;
     }
     // Before anything reads the file: reading it may move its access time.
@@ -73,20 +102,21 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         m_reference = CPackedPicture();
     }
     if (!TakeWorkCopy(dropped, checkPixels)) {
-        EndFile(EBatchFileOutcome::Skipped);
         return false;
     }
+    const uint16_t markerAfterStart = MarkerAfterStart(m_workCopy);
     CExifCutSizes sizes;
     const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
     m_bExifCut = cut == EExifResult::Done;
     if (cut == EExifResult::Unrestorable) {
-        m_strLog += UnrestorableExifLine(dropped);
+        m_result.m_strLog += UnrestorableExifLine(dropped);
     }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
-        EndFile(EBatchFileOutcome::Skipped);
+        EndFile(EFileOutcome::Failed, "the work files cannot be written");
         return false;
     }
-    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_workCopy, m_exifBlock, m_settings);
+    m_saving =
+        std::make_unique<CBatchSaving>(dropped, times, m_workCopy, m_exifBlock, m_settings, m_rule);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
@@ -94,19 +124,8 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_optimiser->SetWorkCopy(&m_workCopy);
     m_bExifCheckPending = false;
     if (m_bExifCut) {
-        const EExifReportMode mode = ExifReportModeFor(m_settings);
-        // The check of the Exif-free copy waits for the optimised result: when
-        // that passes the same check, the copy is neither decoded nor written.
-        // A stop that existing files decide now still follows the check.
-        m_bExifCheckPending =
-            mode == EExifReportMode::Removed && !m_saving->StopsAfterExifRemoval();
-        const int goOn =
-            m_bExifCheckPending
-                ? m_optimiser->AnnounceExifCheck(dropped, mode, sizes.before, sizes.after, m_strLog)
-                : m_optimiser->ReportExifRemoval(dropped, mode, sizes.before, sizes.after,
-                                                 m_strLog);
-        if (goOn == 0) {
-            EndFile(EBatchFileOutcome::Skipped);
+        NoteExifCut(markerAfterStart, sizes);
+        if (!ReportExifCut(sizes)) {
             return false;
         }
     }
@@ -116,8 +135,40 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     return true;
 }
 
+void CBatchOptimiser::NoteExifCut(uint16_t markerAfterStart, const CExifCutSizes& sizes) {
+    m_nExifCutBytes = sizes.before - sizes.after;
+    if (ExifReportModeFor(m_settings) == EExifReportMode::Removed) {
+        m_exifRemoved = RemovedByExifCut(markerAfterStart, m_nExifCutBytes,
+                                         static_cast<int64_t>(m_exifBlock.size()));
+    }
+}
+
+// The report of the Exif cut and, unless it waits for the optimised result,
+// the check and saving of the Exif-free copy. False when this file ends here.
+bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
+    const EExifReportMode mode = ExifReportModeFor(m_settings);
+    // The check of the Exif-free copy waits for the optimised result: when
+    // that passes the same check, the copy is neither decoded nor written.
+    // A stop that existing files decide now still follows the check.
+    m_bExifCheckPending = mode == EExifReportMode::Removed && !m_saving->StopsAfterExifRemoval();
+    std::string& log = m_result.m_strLog;
+    const int goOn =
+        m_bExifCheckPending
+            ? m_optimiser->AnnounceExifCheck(m_strDropped, mode, sizes.before, sizes.after, log)
+            : m_optimiser->ReportExifRemoval(m_strDropped, mode, sizes.before, sizes.after, log);
+    if (goOn != 0) {
+        return true;
+    }
+    if (mode == EExifReportMode::RemovalForbidden) {
+        EndFile(EFileOutcome::Skipped, "the setting del_exif forbids removing the Exif block");
+    } else {
+        EndAfterSavingStopped();
+    }
+    return false;
+}
+
 // Reads the dropped file once and decodes the reference from those bytes.
-// False (logged when the decode failed) when this file ends here.
+// False (logged when the decode failed) when this file ended here.
 bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
     std::optional<ByteVector> bytes;
     try {
@@ -125,15 +176,25 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     } catch (const CFileException&) {
         // Unreadable is unreadable, whenever the system says so.
     }
+    if (bytes) {
+        m_result.m_nInputBytes = static_cast<int64_t>(bytes->size());
+    }
     // The reference reuses the previous file's picture memory: the allocator
     // would keep it anyway, but in pieces that pictures of other sizes fit badly.
     if (checkPixels && (!bytes || !DecodeJpegToPackedInPlace(dropped, bytes->data(), bytes->size(),
-                                                             m_reference))) {
-        m_strLog += dropped + "は読み込めません...\r\n\r\n";
+                                                             m_reference, m_digest.get()))) {
+        m_result.m_strLog += dropped + "は読み込めません...\r\n\r\n";
+        EndFile(EFileOutcome::Failed, bytes ? "not a JPEG file that decodes" : "cannot be read");
         return false;
     }
     if (!bytes) {
+        EndFile(EFileOutcome::Failed, "cannot be read");
         return false;
+    }
+    if (checkPixels) {
+        m_result.m_pixels =
+            CPixelProof{m_reference.m_nWidth, m_reference.m_nHeight, m_reference.m_nComponents,
+                        m_digest ? m_digest->Finish() : std::string(), ""};
     }
     m_workCopy = std::move(*bytes);
     return true;
@@ -153,15 +214,19 @@ void CBatchOptimiser::FinishScan(EHedStatus status) {
         return;
     }
     if (m_bExifCheckPending) {
-        m_optimiser->CheckExifRemoval(m_strDropped, nullptr, m_strLog);
+        m_optimiser->CheckExifRemoval(m_strDropped, nullptr, m_result.m_strLog);
     }
     if (status == EHedStatus::Cancelled) {
-        m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
+        const bool byUser = m_HedThread.m_bCancel != 0;
+        m_result.m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
         m_queue.clear();
         ClearSegments(m_HedThread.m_Obj);
         m_reference = CPackedPicture();
+        EndFile(byUser ? EFileOutcome::Skipped : EFileOutcome::Failed,
+                byUser ? "cancelled" : "the segment scan cannot read the file");
+        return;
     }
-    EndFile(EBatchFileOutcome::Skipped);
+    EndFile(EFileOutcome::Failed, "the file holds no JPEG data to scan");
 }
 
 void CBatchOptimiser::FinishOptimisation() {
@@ -172,45 +237,95 @@ void CBatchOptimiser::FinishOptimisation() {
     if (m_bExifCheckPending) {
         const ByteVector* checked =
             result == EOptimiseResult::Verified ? &m_optimiser->OptimisedBytes() : nullptr;
-        if (m_optimiser->CheckExifRemoval(m_strDropped, checked, m_strLog) == 0) {
+        if (m_optimiser->CheckExifRemoval(m_strDropped, checked, m_result.m_strLog) == 0) {
             // Stopped as it would have before the scan: nothing counted.
-            EndFile(EBatchFileOutcome::Skipped);
+            EndAfterSavingStopped();
             return;
         }
     }
-    m_strLog += optimiseLog;
+    m_result.m_strLog += optimiseLog;
     if (result == EOptimiseResult::Verified &&
-        !m_saving->SaveOptimised(m_optimiser->OptimisedBytes(), m_strLog)) {
+        !m_saving->SaveOptimised(m_optimiser->OptimisedBytes(), m_result.m_strLog)) {
         result = EOptimiseResult::SaveStopped;
     }
-    m_nBytesBefore += m_HedThread.m_nThreadSize;
-    m_nBytesAfter += m_optimiser->ResultBytes();
-    const bool exifFreeSaved = m_bExifCut && !m_optimiser->ExifRemovalFailedCheck();
-    if (result == EOptimiseResult::Verified ||
-        (result == EOptimiseResult::NothingToRemove && exifFreeSaved)) {
-        EndFile(EBatchFileOutcome::Saved);
-    } else {
-        EndFile(result == EOptimiseResult::NothingToRemove ? EBatchFileOutcome::NothingToRemove
-                                                           : EBatchFileOutcome::Skipped);
+    m_result.m_nCountedBefore = m_HedThread.m_nThreadSize;
+    m_result.m_nCountedAfter = m_optimiser->ResultBytes();
+    m_nBytesBefore += m_result.m_nCountedBefore;
+    m_nBytesAfter += m_result.m_nCountedAfter;
+    const bool exifCheckFailed = m_bExifCut && m_optimiser->ExifRemovalFailedCheck();
+    switch (result) {
+        case EOptimiseResult::Verified:
+            EndFile(EFileOutcome::Optimised);
+            break;
+        case EOptimiseResult::SaveStopped:
+            EndAfterSavingStopped();
+            break;
+        case EOptimiseResult::VerificationFailed:
+            EndFile(EFileOutcome::CheckFailed,
+                    m_saving->WrittenOutput().empty()
+                        ? "the optimised picture fails the check"
+                        : "the optimised picture fails the check; the copy without the Exif "
+                          "block, which passed it, was written");
+            break;
+        case EOptimiseResult::NothingToRemove:
+            // Without its Exif block the picture failed the check: nothing was
+            // written, which is no success.
+            if (exifCheckFailed) {
+                EndFile(EFileOutcome::CheckFailed,
+                        "the picture without its Exif block fails the check");
+            } else {
+                EndFile(m_bExifCut ? EFileOutcome::Optimised : EFileOutcome::NothingToRemove);
+            }
+            break;
     }
 }
 
-void CBatchOptimiser::EndFile(EBatchFileOutcome outcome) {
+void CBatchOptimiser::EndAfterSavingStopped() {
+    EndFile(m_saving->StoppedByExistingFile() ? EFileOutcome::Skipped : EFileOutcome::Failed,
+            m_saving->StopReason());
+}
+
+// What the file's result learns from the optimiser and the saving before
+// they go.
+void CBatchOptimiser::CompleteResult() {
+    if (m_optimiser) {
+        if (m_optimiser->CheckRan()) {
+            m_result.m_eCheck = m_result.m_pixels ? ECheckKind::Pixels : ECheckKind::DecodeOnly;
+        }
+        std::vector<CRemovedSegment> removed = m_optimiser->Removed();
+        ShiftBehindStartMarker(removed, m_nExifCutBytes);
+        m_result.m_removed = std::move(m_exifRemoved);
+        m_result.m_removed.insert(m_result.m_removed.end(), removed.begin(), removed.end());
+    }
+    if (m_saving) {
+        m_result.m_strOutput = m_saving->WrittenOutput();
+        m_result.m_nOutputBytes = m_saving->WrittenBytes();
+        m_result.m_strExifBackup = m_saving->WrittenExifBackup();
+    }
+    // Nothing is written before a check proved its samples equal to the reference's.
+    if (m_result.m_pixels && !m_result.m_strOutput.empty()) {
+        m_result.m_pixels->m_strSha256After = m_result.m_pixels->m_strSha256Before;
+    }
+    m_result.m_nMilliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - m_fileStart)
+                                   .count();
+}
+
+void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
+    m_result.m_eOutcome = outcome;
+    m_result.m_strReason = reason;
+    CompleteResult();
     // The lists of this file are not needed for the next one.
     m_optimiser.reset();
     m_saving.reset();
     m_bExifCheckPending = false;
-    m_outcomes.push_back(outcome);
+    m_bFileOpen = false;
+    if (m_onFileEnded) {
+        m_onFileEnded(m_result);
+    }
     if (m_pListener != nullptr) {
         m_pListener->OnLogChanged();
         m_pListener->OnTotalsChanged();
-    }
-}
-
-void CBatchOptimiser::ClearLog() {
-    m_strLog.clear();
-    if (m_pListener != nullptr) {
-        m_pListener->OnLogChanged();
     }
 }
 
@@ -219,4 +334,13 @@ void CBatchOptimiser::RunQueue() {
         ScanJpegFileBytes(m_HedThread, m_workCopy);
         FinishScan(m_HedThread.m_nStatus);
     }
+}
+
+CFileResult CBatchOptimiser::OptimiseFile(const std::string& path, CSavingRule rule) {
+    rule.m_bMessagesInLog = true;
+    m_rule = std::move(rule);
+    m_queue = {path};
+    RunQueue();
+    m_rule = CSavingRule();
+    return std::move(m_result);
 }

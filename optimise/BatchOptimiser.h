@@ -1,6 +1,8 @@
 // The batch optimiser: every dropped JPEG in turn through the optimisation,
 // each result saved under a new name (or over the file), each removed Exif
-// block backed up, with running byte totals and one growing log.
+// block backed up, with running byte totals. Each file's outcome, log and
+// proof is built as a CFileResult while the file goes, and handed to the
+// driver when the file ends; the batch keeps nothing of earlier files.
 //
 // The engine knows nothing of threads. Its driver repeats: PrepareNextScan()
 // (true when a file waits for its scan), run the scan of Record() — on the
@@ -11,8 +13,10 @@
 // skipped files never holds its interface thread for long.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,13 +25,12 @@
 #include "exif/ExifEngine.h"
 #include "imaging/PackedPicture.h"
 #include "optimise/BatchSaving.h"
+#include "optimise/FileResult.h"
 #include "optimise/Optimiser.h"
 #include "util/EngineListener.h"
 
+class CSampleDigest;
 class CSettingsStore;
-
-// How the last file of the batch ended.
-enum class EBatchFileOutcome { Saved, NothingToRemove, Skipped };
 
 enum class EPrepareResult { ReadyToScan, Skipped, QueueEmpty };
 
@@ -41,11 +44,24 @@ public:
     CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
                     std::vector<std::string>&& keptCodes, CExifEngine& exif,
                     IEngineListener* listener = nullptr) = delete;
+    ~CBatchOptimiser();
 
     // The work copy and the cut Exif block stay in memory and are not written
     // to the work files: for a driver that scans inline (RunQueue) and whose
     // work files nobody looks at, such as a command-line worker's.
     void KeepWorkCopyInMemory() { m_bWorkFilesOnDisk = false; }
+    // Every file's pixel proof gets the SHA-256 digest of its samples, hashed
+    // while the reference decodes (about 1.6 GB of samples a second).
+    void ComputeDigests();
+    // Told each file's result as the file ends, before the listener hears of it.
+    void OnFileEnded(std::function<void(const CFileResult&)> handler) {
+        m_onFileEnded = std::move(handler);
+    }
+
+    // Runs exactly path (a folder is not expanded) through the batch on this
+    // thread, scanning inline, under rule; the queue must be empty. A message
+    // the saving would show goes into the result's log.
+    CFileResult OptimiseFile(const std::string& path, CSavingRule rule = {});
 
     // Appends the paths to the queue, in order, a folder as the JPEG files in
     // it (ExpandDroppedFolders); one without any is logged and skipped in its
@@ -70,20 +86,21 @@ public:
     // Runs the whole queue on this thread, scanning the work copy inline.
     void RunQueue();
 
-    const std::string& Log() const { return m_strLog; }
-    // Empties the log; the totals stay.
-    void ClearLog();
+    // The log of the file under way so far; empty between files.
+    const std::string& FileLog() const;
     int64_t BytesBefore() const { return m_nBytesBefore; }
     int64_t BytesAfter() const { return m_nBytesAfter; }
-    // Outcome of every file taken from the queue, in order.
-    const std::vector<EBatchFileOutcome>& Outcomes() const { return m_outcomes; }
 
 private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
     bool WriteWorkFiles() const;
+    bool ReportExifCut(const CExifCutSizes& sizes);
+    void NoteExifCut(uint16_t markerAfterStart, const CExifCutSizes& sizes);
     void FinishOptimisation();
-    void EndFile(EBatchFileOutcome outcome);
+    void EndAfterSavingStopped();
+    void EndFile(EFileOutcome outcome, const std::string& reason = "");
+    void CompleteResult();
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
@@ -105,8 +122,16 @@ private:
     bool m_bExifCheckPending = false;
     bool m_bScanning = false;
     CHedThread m_HedThread;
-    std::string m_strLog;
     int64_t m_nBytesBefore = 0;
     int64_t m_nBytesAfter = 0;
-    std::vector<EBatchFileOutcome> m_outcomes;
+    CSavingRule m_rule;
+    std::unique_ptr<CSampleDigest> m_digest;
+    std::function<void(const CFileResult&)> m_onFileEnded;
+    // The file under way, from its PrepareFile to its end.
+    CFileResult m_result;
+    bool m_bFileOpen = false;
+    std::chrono::steady_clock::time_point m_fileStart;
+    // What the Exif cut removed, at offsets in the file.
+    std::vector<CRemovedSegment> m_exifRemoved;
+    int64_t m_nExifCutBytes = 0;
 };

@@ -1,6 +1,8 @@
 #include "optimise/BatchSaving.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "exif/ExifEngine.h"
 #include "settings/SettingsStore.h"
@@ -10,16 +12,46 @@
 #include "util/SafeReplace.h"
 #include "util/TextHelpers.h"
 
+namespace {
+
+const std::string& NamingBase(const std::string& dropped, const CSavingRule& rule) {
+    return rule.m_strOutputBase.empty() ? dropped : rule.m_strOutputBase;
+}
+
+// Makes the folders a mirrored result goes into; the write that follows
+// reports the failure.
+void MakeFoldersFor(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+}
+
+}  // namespace
+
 CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
                            const ByteVector& workCopy, const ByteVector& exifBlock,
-                           const CSettingsStore& settings)
+                           const CSettingsStore& settings, const CSavingRule& rule)
     : m_strDropped(dropped),
       m_times(times),
       m_workCopy(workCopy),
       m_exifBlock(exifBlock),
       m_settings(settings),
-      m_strOutput(BatchOutputName(dropped, settings.Read(settings::kFileName), ".jpg")),
-      m_strExifBackup(CExifEngine::ExifBackupName(dropped, settings)) {}
+      m_rule(rule),
+      m_strOutput(
+          BatchOutputName(NamingBase(dropped, rule), settings.Read(settings::kFileName), ".jpg")),
+      m_strExifBackup(CExifEngine::ExifBackupName(NamingBase(dropped, rule), settings)) {}
+
+std::string CBatchSaving::WrittenExifBackup() const {
+    return m_bExifBlockWritten ? m_strExifBackup : std::string();
+}
+
+void CBatchSaving::Stop(const std::string& reason, bool existingFile) {
+    m_strStopReason = reason;
+    m_bStoppedByExistingFile = existingFile;
+}
+
+const std::string& CBatchSaving::OverwriteTarget() const {
+    return NamingBase(m_strDropped, m_rule);
+}
 
 bool CBatchSaving::StopsAfterExifRemoval() const {
     const bool backupStops = m_settings.Read(settings::kSaveExif) == 1 &&
@@ -59,12 +91,14 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
     if (FileExists(m_strExifBackup)) {
         if (m_settings.Read(settings::kOverwrite) == 0) {
             log += m_strExifBackup + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n";
+            Stop("the Exif backup " + m_strExifBackup + " exists and overwrite is off", true);
             return false;
         }
         log += m_strExifBackup + "というﾌｧｲﾙは存在します。上書きします。\r\n";
         m_earlierExifBlock = ReadFileBytes(m_strExifBackup);
         if (!m_earlierExifBlock) {
             log += m_strExifBackup + "は読み込めません...\r\n\r\n";
+            Stop("the existing Exif backup " + m_strExifBackup + " cannot be read", false);
             return false;
         }
     }
@@ -72,12 +106,18 @@ bool CBatchSaving::SaveExifBlock(std::string& log) {
         return false;
     }
     m_bExifBlockWritten = true;
-    log += m_strExifBackup + "へExif情報を保存しました。\r\n";
+    log += m_rule.m_bDryRun
+               ? m_strExifBackup + "へExif情報を保存します(ﾄﾞﾗｲﾗﾝ: 書き込みません)。\r\n"
+               : m_strExifBackup + "へExif情報を保存しました。\r\n";
     return true;
 }
 
 void CBatchSaving::UndoExifBlock(std::string& log) {
     if (!m_bExifBlockWritten) {
+        return;
+    }
+    if (m_rule.m_bDryRun) {
+        m_bExifBlockWritten = false;
         return;
     }
     const bool undone =
@@ -99,20 +139,28 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const Byt
     const bool overDropped = m_settings.Read(settings::kFileName).empty();
     if (!overDropped && FileExists(m_strOutput) && !mayReplaceOutput) {
         log += m_strOutput + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n";
+        Stop(m_strOutput + " exists and is not replaced", true);
         return false;
     }
-    const std::string& target = overDropped ? m_strDropped : m_strOutput;
-    if (!Write(content != nullptr ? *content : m_workCopy, target, log)) {
+    const std::string& target = overDropped ? OverwriteTarget() : m_strOutput;
+    const ByteVector& bytes = content != nullptr ? *content : m_workCopy;
+    if (!Write(bytes, target, log)) {
         return false;
     }
-    if (overDropped && m_times) {
-        WriteFileTimes(m_strDropped, *m_times);
+    // A result that takes the file's place keeps the file's dates.
+    if (overDropped && m_times && !m_rule.m_bDryRun) {
+        WriteFileTimes(target, *m_times);
     }
+    m_strWrittenOutput = target;
+    m_nWrittenBytes = static_cast<int64_t>(bytes.size());
     log += SavedLine();
     return true;
 }
 
 std::string CBatchSaving::SavedLine() const {
+    if (m_rule.m_bDryRun) {
+        return m_strOutput + "へ書き込みます(ﾄﾞﾗｲﾗﾝ: 書き込みません)。\r\n\r\n";
+    }
     return m_settings.Read(settings::kFileName).empty()
                ? m_strOutput + "へ上書きしました。\r\n\r\n"
                : m_strOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
@@ -120,6 +168,12 @@ std::string CBatchSaving::SavedLine() const {
 
 bool CBatchSaving::Write(const ByteVector& content, const std::string& destination,
                          std::string& log) {
+    if (m_rule.m_bDryRun) {
+        return true;
+    }
+    if (!m_rule.m_strOutputBase.empty()) {
+        MakeFoldersFor(destination);
+    }
     return Reported(WriteFileSafely(destination, content.data(), content.size()), log);
 }
 
@@ -128,7 +182,12 @@ bool CBatchSaving::Reported(const CWriteOutcome& outcome, std::string& log) {
     if (outcome) {
         return true;
     }
-    ShowMessage(CopyFailedMessage(outcome));
+    if (m_rule.m_bMessagesInLog) {
+        log += CopyFailedMessage(outcome) + "\r\n";
+    } else {
+        ShowMessage(CopyFailedMessage(outcome));
+    }
     log += outcome.failure + "\r\n\r\n";
+    Stop(outcome.failure, false);
     return false;
 }

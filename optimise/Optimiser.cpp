@@ -1,10 +1,12 @@
 #include "optimise/Optimiser.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
+#include "optimise/RemovedSegments.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
@@ -18,6 +20,45 @@ std::string Number(int64_t value) {
 
 std::string SizesLine(int64_t before, int64_t after) {
     return Number(before) + " ﾊﾞｲﾄが " + Number(after) + " ﾊﾞｲﾄになりました...\r\n";
+}
+
+const char kEndCode[] = "FFD9";
+
+// The index of the first end marker at or after from.
+size_t NextEnd(const CSegmentList& list, size_t from) {
+    while (from < list.size() && list[from].m_strCode != kEndCode) {
+        ++from;
+    }
+    return from;
+}
+
+// Everything from behind the outer start marker through the inner end
+// marker's segment: what the proprietary removal takes away.
+CRemovedSegment ProprietaryDataRecord(const CSegmentList& scanned,
+                                      const std::vector<int64_t>& offsets) {
+    const size_t innerEnd = NextEnd(scanned, 0);
+    CRemovedSegment record =
+        RemovedSegment(scanned[1], offsets[1], offsets[innerEnd + 1] - offsets[1]);
+    record.m_strKind = "before-picture";
+    return record;
+}
+
+// The new list holds a fresh start marker in place of the inner end marker,
+// perhaps a copy of the first APP0 segment (which the filter keeps), then the
+// real picture's segments. Its end is the file's end, so that whatever
+// followed the real picture counts as data after its end marker.
+std::vector<int64_t> OffsetsAfterProprietaryRemoval(const CSegmentList& scanned,
+                                                    const CSegmentList& kept,
+                                                    const std::vector<int64_t>& offsets) {
+    const size_t innerEnd = NextEnd(scanned, 0);
+    const size_t secondEnd = NextEnd(scanned, innerEnd + 1);
+    const size_t inserted = kept.size() - (secondEnd - innerEnd + 1);
+    std::vector<int64_t> mapped{offsets[innerEnd]};
+    mapped.insert(mapped.end(), inserted, offsets[innerEnd]);
+    mapped.insert(mapped.end(), offsets.begin() + static_cast<long>(innerEnd) + 1,
+                  offsets.begin() + static_cast<long>(secondEnd) + 1);
+    mapped.push_back(offsets.back());
+    return mapped;
 }
 
 }  // namespace
@@ -38,6 +79,7 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
 // The wizard always compares pixels; the batch only checks that the result
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
+    m_bCheckRan = true;
     if (IsBatch() && m_pWorkCopy != nullptr) {
         return VerifyBytes(*m_pWorkCopy);
     }
@@ -67,6 +109,7 @@ bool COptimiser::MakeAndVerifyResult() {
 }
 
 bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
+    m_bCheckRan = true;
     if (settings::LetsDamagedPicturesThrough(m_settings)) {
         CPackedPicture decoded;
         return DecodeJpegBytesToPacked(bytes.data(), bytes.size(), decoded);
@@ -121,17 +164,36 @@ int COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* chec
     return 1;
 }
 
-void COptimiser::RemoveProprietaryData(std::string& log) {
+std::vector<int64_t> COptimiser::RemoveProprietaryData(std::string& log,
+                                                       std::vector<int64_t> offsets) {
     if (!HasEmbeddedImage(o_CodeJpg)) {
         log += "不明な独自情報は見つかりませんでした...\r\n";
-        return;
+        return offsets;
     }
     log += "不明な独自情報を見つけました...\r\n";
-    if (RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings) == 1) {
-        log += "不明な独自情報の削除に成功しました。\r\n";
-        o_CodeJpg.swap(o_BackupJpg);
-    } else {
+    if (RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings) != 1) {
         log += "不明な独自情報の削除に失敗しました。なぜ？\r\n";
+        return offsets;
+    }
+    log += "不明な独自情報の削除に成功しました。\r\n";
+    m_removed.push_back(ProprietaryDataRecord(o_CodeJpg, offsets));
+    std::vector<int64_t> kept = OffsetsAfterProprietaryRemoval(o_CodeJpg, o_BackupJpg, offsets);
+    o_CodeJpg.swap(o_BackupJpg);
+    return kept;
+}
+
+void COptimiser::NoteFilterDrops(const std::vector<CDescribedSegment>& described,
+                                 const CFilterDrops& drops, int64_t endOfFile) {
+    int64_t declaredEnd = 0;
+    for (const size_t index : drops.m_segments) {
+        AppendRemoved(m_removed, described[index], declaredEnd);
+    }
+    if (!drops.m_end) {
+        return;
+    }
+    const int64_t afterEnd = described[*drops.m_end].m_record.m_nOffset + 2;
+    if (afterEnd < endOfFile) {
+        m_removed.push_back({0xFFD9, afterEnd, endOfFile - afterEnd, "after-end"});
     }
 }
 
@@ -140,11 +202,18 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
     o_CodeJpg = std::move(record.m_Obj);
     ClearSegments(record.m_Obj);
     log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
-    RemoveProprietaryData(log);
+    m_removed.clear();
+    std::vector<int64_t> scanned = SegmentOffsets(o_CodeJpg);
+    // The scan ends at the end marker; bytes behind it are still the file's.
+    scanned.back() = std::max(scanned.back(), int64_t{record.m_nThreadSize});
+    const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
+    const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
+    CFilterDrops drops;
     // The scan's list is not needed again: the filter takes its segments over.
     const std::string filterLog =
-        FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes, m_settings);
+        FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes, m_settings, &drops);
     ClearSegments(o_CodeJpg);
+    NoteFilterDrops(described, drops, offsets.back());
     if (!IsBatch()) {
         WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
     }

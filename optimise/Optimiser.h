@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "optimise/FileResult.h"
 #include "segment/HedThread.h"
 #include "util/FileBytes.h"
 #include "util/WorkFiles.h"
 
 class CSettingsStore;
+struct CDescribedSegment;
+struct CFilterDrops;
 struct CPackedPicture;
 
 enum class EOptimiseForm { Wizard, Batch };
@@ -99,6 +102,10 @@ public:
     int64_t ResultBytes() const { return m_nResultBytes; }
     // Batch form: the bytes of the optimised list once OptimiseWorkFile made them.
     const ByteVector& OptimisedBytes() const { return m_optimised; }
+    // What the last OptimiseWorkFile dropped, at offsets in the scanned copy.
+    const std::vector<CRemovedSegment>& Removed() const { return m_removed; }
+    // True once any result (the Exif-free copy or the optimised one) was checked.
+    bool CheckRan() const { return m_bCheckRan; }
 
 private:
     bool IsBatch() const { return m_form == EOptimiseForm::Batch; }
@@ -106,7 +113,11 @@ private:
     // The batch's check of a result in memory, as the setting damage asks.
     bool VerifyBytes(const ByteVector& bytes) const;
     bool MakeAndVerifyResult();
-    void RemoveProprietaryData(std::string& log);
+    // offsets: where each segment of the scan starts; returns the same for
+    // the list that the filter goes on with.
+    std::vector<int64_t> RemoveProprietaryData(std::string& log, std::vector<int64_t> offsets);
+    void NoteFilterDrops(const std::vector<CDescribedSegment>& described, const CFilterDrops& drops,
+                         int64_t endOfFile);
 
     EOptimiseForm m_form;
     const CWorkFiles& m_work;
@@ -116,6 +127,9 @@ private:
     IBatchSaving* m_pSaving = nullptr;
     const ByteVector* m_pWorkCopy = nullptr;
     bool m_bExifCheckFailed = false;
+    // Set by the checks, which are otherwise read-only.
+    mutable bool m_bCheckRan = false;
+    std::vector<CRemovedSegment> m_removed;
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;
     int64_t m_nResultBytes = 0;

@@ -36,8 +36,9 @@ std::string DroppedLine(const CJpegSegment& segment) {
 
 std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
-                           const CSettingsStore& settings) {
+                           const CSettingsStore& settings, CFilterDrops* drops) {
     ClearSegments(destination);
+    CFilterDrops dropped;
     bool keepFirstApp0 = settings.Read(settings::kFfe0) != 0;
     std::string log;
     bool previousDropped = false;
@@ -53,6 +54,10 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                 if (i + 1 < source.size()) {
                     log += "JPEG終了ﾍｯﾀﾞFFD9以降のすべての情報を削除\r\n";
                 }
+                dropped.m_end = i;
+                if (drops != nullptr) {
+                    *drops = std::move(dropped);
+                }
                 return log;
             }
             destination.push_back(std::move(segment));
@@ -61,8 +66,12 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
             keepFirstApp0 = false;
         } else {
             log += DroppedLine(segment);
+            dropped.m_segments.push_back(i);
             previousDropped = true;
         }
+    }
+    if (drops != nullptr) {
+        *drops = std::move(dropped);
     }
     return log +
            "JPEG終了ﾍｯﾀﾞFFD9が検出できません。正常なJPEGﾌｧｲﾙでないかもしれません。"

@@ -2,6 +2,8 @@
 // drops every other one, logging what it dropped.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,11 +11,20 @@
 
 class CSettingsStore;
 
+// What the filter dropped, by index into its source.
+struct CFilterDrops {
+    std::vector<size_t> m_segments;
+    // The kept end marker that ended the walk: its data and every segment
+    // after it were dropped.
+    std::optional<size_t> m_end;
+};
+
 // Fills destination with the segments of source whose code is in keptCodes
 // (and the first FFE0 when the setting ffe0 is on). The first kept "FFD9"
 // ends the walk; its data and everything after it are dropped. Returns the
 // filter's log: one line per dropped segment and a closing remark. A source
 // that is moved in gives its kept segments up instead of being copied.
+// drops, when given, receives what was dropped.
 std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
-                           const CSettingsStore& settings);
+                           const CSettingsStore& settings, CFilterDrops* drops = nullptr);

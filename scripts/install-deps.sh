@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config python3
-    qt6-base-dev libjpeg62-turbo-dev
+    qt6-base-dev libjpeg62-turbo-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev libjpeg-turbo-progs
     xvfb xauth fonts-ipafont-gothic xdg-utils imagemagick qt6-translations-l10n
-    file dpkg-dev
+    file dpkg-dev parallel
 )
 
 missing=()

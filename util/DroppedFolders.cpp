@@ -22,9 +22,16 @@ bool ListSorted(const fs::path& folder, std::vector<fs::directory_entry>& entrie
     return !error;
 }
 
-// Appends the JPEG files below folder; a subfolder that cannot be read is
-// appended itself, so that the batch names it instead of passing over it.
-bool CollectJpegFiles(const fs::path& folder, std::vector<std::string>& files) {
+bool IsSameFolder(const fs::path& folder, const fs::path& other) {
+    std::error_code error;
+    return !other.empty() && fs::equivalent(folder, other, error);
+}
+
+// Appends the JPEG files below folder, each with its place under place; a
+// subfolder that cannot be read is appended itself, so that the batch names
+// it instead of passing over it. The folder skip is not entered.
+bool CollectJpegFiles(const fs::path& folder, const fs::path& place, const fs::path& skip,
+                      std::vector<CDroppedFile>& files) {
     std::vector<fs::directory_entry> entries;
     if (!ListSorted(folder, entries)) {
         return false;
@@ -32,29 +39,49 @@ bool CollectJpegFiles(const fs::path& folder, std::vector<std::string>& files) {
     for (const fs::directory_entry& entry : entries) {
         std::error_code error;
         const fs::file_status status = entry.symlink_status(error);
+        const fs::path entryPlace = place / entry.path().filename();
         if (fs::is_directory(status)) {
-            if (!CollectJpegFiles(entry.path(), files)) {
-                files.push_back(entry.path().string());
+            if (IsSameFolder(entry.path(), skip)) {
+                continue;
+            }
+            if (!CollectJpegFiles(entry.path(), entryPlace, skip, files)) {
+                files.push_back({entry.path().string(), entryPlace.string()});
             }
         } else if (fs::is_regular_file(status) && HasJpgName(entry.path().native())) {
-            files.push_back(entry.path().string());
+            files.push_back({entry.path().string(), entryPlace.string()});
         }
     }
     return true;
 }
 
+// The last name of path, also for "photos/", "." or "..".
+fs::path LastName(const std::string& path) {
+    std::error_code error;
+    const fs::path absolute = fs::weakly_canonical(fs::absolute(path, error), error);
+    return absolute.filename().empty() ? fs::path(path).filename() : absolute.filename();
+}
+
 }  // namespace
 
-std::vector<std::string> ExpandDroppedFolders(const std::vector<std::string>& paths) {
-    std::vector<std::string> files;
+std::vector<CDroppedFile> ExpandDroppedFoldersWithPlaces(const std::vector<std::string>& paths,
+                                                         const std::string& skip) {
+    std::vector<CDroppedFile> files;
     for (const std::string& path : paths) {
         const size_t before = files.size();
         if (IsFolder(path)) {
-            CollectJpegFiles(path, files);
+            CollectJpegFiles(path, LastName(path), skip, files);
         }
         if (files.size() == before) {
-            files.push_back(path);
+            files.push_back({path, LastName(path).string()});
         }
+    }
+    return files;
+}
+
+std::vector<std::string> ExpandDroppedFolders(const std::vector<std::string>& paths) {
+    std::vector<std::string> files;
+    for (CDroppedFile& file : ExpandDroppedFoldersWithPlaces(paths, "")) {
+        files.push_back(std::move(file.m_strPath));
     }
     return files;
 }

@@ -14,6 +14,19 @@
 // stays in the list as itself; expanding a list twice gives the same list.
 std::vector<std::string> ExpandDroppedFolders(const std::vector<std::string>& paths);
 
+// A file an expansion found, and its place: the path below the parent of
+// what was given ("photos/2020/a.jpg" for a file inside the given folder
+// "photos", "a.jpg" for a given file "x/a.jpg"), for mirroring elsewhere.
+struct CDroppedFile {
+    std::string m_strPath;
+    std::string m_strPlace;
+};
+
+// The same expansion, each file with its place. The folder skip (when not
+// empty) is not entered: an output folder inside a given one is no input.
+std::vector<CDroppedFile> ExpandDroppedFoldersWithPlaces(const std::vector<std::string>& paths,
+                                                         const std::string& skip);
+
 // True for a folder, or a link to one: after the expansion, a folder that
 // held no JPEG file, which a batch logs with NoJpegFilesLine and skips.
 bool IsFolder(const std::string& path);

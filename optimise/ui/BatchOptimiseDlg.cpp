@@ -14,6 +14,7 @@ CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStor
       m_scan([this](EHedStatus status) { OnScanFinished(status); }) {
     m_ui->setupUi(this);
     Attach(*m_ui->IDC_1024, *m_ui->IDC_1057, *m_ui->IDC_2);
+    m_batch.OnFileEnded([this](const CFileResult& result) { m_strEndedLog += result.m_strLog; });
 }
 
 CBatchOptimiseDlg::~CBatchOptimiseDlg() = default;
@@ -52,6 +53,16 @@ void CBatchOptimiseDlg::OnScanFinished(EHedStatus status) {
     if (status != EHedStatus::Cancelled) {
         PostNextFile();
     }
+}
+
+void CBatchOptimiseDlg::ClearBatchLog() {
+    m_strEndedLog.clear();
+    OnLogChanged();
+}
+
+void CBatchOptimiseDlg::OnLogChanged() {
+    m_strShownLog = m_strEndedLog + m_batch.FileLog();
+    CBatchLogDlg::OnLogChanged();
 }
 
 void CBatchOptimiseDlg::OnTotalsChanged() {

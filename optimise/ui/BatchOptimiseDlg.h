@@ -29,8 +29,9 @@ public:
 
 protected:
     void ProcessDrop(const std::vector<std::string>& paths) override;
-    const std::string& BatchLog() const override { return m_batch.Log(); }
-    void ClearBatchLog() override { m_batch.ClearLog(); }
+    const std::string& BatchLog() const override { return m_strShownLog; }
+    void ClearBatchLog() override;
+    void OnLogChanged() override;
     void OnTotalsChanged() override;
 
 private:
@@ -43,6 +44,10 @@ private:
     std::unique_ptr<Ui::CBatchOptimiseDlg> m_ui;
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
+    // The logs of the files that ended since the log was last emptied, and
+    // what the log box shows: those and the file under way.
+    std::string m_strEndedLog;
+    std::string m_strShownLog;
     CBatchOptimiser m_batch;
     // From the drop or the end of a file until the next file's scan runs.
     bool m_bStartingNextFile = false;

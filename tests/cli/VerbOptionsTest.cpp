@@ -69,7 +69,7 @@ struct CHelpRow {
 };
 
 const CHelpRow kHelpRows[] = {
-    {{"optimise", "--help"}, "Usage: kestrin-cli optimise [options] FILE...\n"},
+    {{"optimise", "--help"}, "Usage: kestrin-cli optimise [options] FILE... | -\n"},
     {{"exif", "-h"}, "Usage: kestrin-cli exif show|backup|embed|transplant"},
     {{"exif", "show", "--help"}, "Usage: kestrin-cli exif show [--display] [--json] FILE\n"},
     {{"exif", "backup", "-h"}, "Usage: kestrin-cli exif backup [options] FILE...\n"},

@@ -8,6 +8,7 @@
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchTranscript.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
@@ -42,6 +43,7 @@ protected:
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
         batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
+        transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;
@@ -60,6 +62,7 @@ protected:
     CExifEngine exif{"/nonexistent/exif_inf.pdt"};
     const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
+    CBatchTranscript transcript;
     std::vector<std::string> messages;
     MessageSink previousSink;
 };
@@ -77,34 +80,34 @@ TEST_F(ABatchOptimiser, SavesTheExifBlockAndTheOptimisedPictureWithTheFullLog) {
     const int64_t optimised = afterCut - commentBytes - trailerBytes;
 
     CBatchOptimiser& result = Run({dropped});
-    EXPECT_EQ(result.Log(), dropped +
-                                "の調査を完了しました。\r\n"
-                                "Exif情報を見つけたので削除しました。\r\n" +
-                                std::to_string(original.size()) + " ﾊﾞｲﾄが " +
-                                std::to_string(afterCut) + " ﾊﾞｲﾄになりました...\r\n" +
-                                std::to_string(original.size() - afterCut) +
-                                " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
-                                "続いてJPEGの検査を行います...\r\n"
-                                "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n" +
-                                exifName + "へExif情報を保存しました。\r\n" + output +
-                                "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n" + dropped +
-                                "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
-                                "不明な独自情報は見つかりませんでした...\r\n"
-                                "ﾍｯﾀﾞ FFFE の次の情報を削除... ..Camera.1\r\n"
-                                "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" +
-                                std::to_string(afterCut) + " ﾊﾞｲﾄが " + std::to_string(optimised) +
-                                " ﾊﾞｲﾄになりました...\r\n" + std::to_string(afterCut - optimised) +
-                                " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
-                                "続いて最適化したJPEGの検査を行います...\r\n"
-                                "最適化したJPEGは処理前と同様に表示されます。\r\n" +
-                                output + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n");
+    EXPECT_EQ(transcript.log,
+              dropped +
+                  "の調査を完了しました。\r\n"
+                  "Exif情報を見つけたので削除しました。\r\n" +
+                  std::to_string(original.size()) + " ﾊﾞｲﾄが " + std::to_string(afterCut) +
+                  " ﾊﾞｲﾄになりました...\r\n" + std::to_string(original.size() - afterCut) +
+                  " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
+                  "続いてJPEGの検査を行います...\r\n"
+                  "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n" +
+                  exifName + "へExif情報を保存しました。\r\n" + output +
+                  "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n" + dropped +
+                  "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
+                  "不明な独自情報は見つかりませんでした...\r\n"
+                  "ﾍｯﾀﾞ FFFE の次の情報を削除... ..Camera.1\r\n"
+                  "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" +
+                  std::to_string(afterCut) + " ﾊﾞｲﾄが " + std::to_string(optimised) +
+                  " ﾊﾞｲﾄになりました...\r\n" + std::to_string(afterCut - optimised) +
+                  " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
+                  "続いて最適化したJPEGの検査を行います...\r\n"
+                  "最適化したJPEGは処理前と同様に表示されます。\r\n" +
+                  output + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n");
     EXPECT_EQ(ReadFile(exifName), cut->block) << "the backup is the APP1 segment byte for byte";
     EXPECT_EQ(static_cast<int64_t>(ReadFile(output).size()), optimised);
     EXPECT_TRUE(SamePicture(dropped, output));
     EXPECT_EQ(ReadFile(dropped), original) << "the dropped file is only read";
     EXPECT_EQ(result.BytesBefore(), afterCut);
     EXPECT_EQ(result.BytesAfter(), optimised);
-    EXPECT_EQ(result.Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Saved});
+    EXPECT_EQ(transcript.outcomes, std::vector<EFileOutcome>{EFileOutcome::Optimised});
 }
 
 TEST_F(ABatchOptimiser, WithAnEmptyNameReplacesTheFileAndKeepsItsTimes) {
@@ -119,7 +122,7 @@ TEST_F(ABatchOptimiser, WithAnEmptyNameReplacesTheFileAndKeepsItsTimes) {
     WriteFile(copy, original);
     EXPECT_TRUE(SamePicture(copy, dropped));
     EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
-    EXPECT_NE(batch->Log().find(dropped + "へ上書きしました。\r\n\r\n"), std::string::npos);
+    EXPECT_NE(transcript.log.find(dropped + "へ上書きしました。\r\n\r\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.File("b_kestrin100.jpg")));
 }
 
@@ -136,7 +139,7 @@ TEST_F(ABatchOptimiser, LeavesTheFileAndItsTimesWhenTheReplacementCannotBeWritte
     EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
     EXPECT_EQ(messages, std::vector<std::string>{"ﾌｧｲﾙｺﾋﾟｰに失敗しました。\r\n" + dropped +
                                                  "は名前が長すぎるため、書き込めません。"});
-    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Skipped});
+    EXPECT_EQ(transcript.outcomes, std::vector<EFileOutcome>{EFileOutcome::Failed});
 }
 
 // The result is written after the scan; a failed write must still end the
@@ -150,16 +153,16 @@ TEST_F(ABatchOptimiser, EndsTheLogAndCountsNothingWhenTheResultCannotBeWritten) 
     const int64_t afterCut = static_cast<int64_t>(CutExifSegment(original)->remainder.size());
     const int64_t size = static_cast<int64_t>(original.size());
     Run({dropped});
-    EXPECT_EQ(batch->Log(), dropped +
-                                "の調査を完了しました。\r\n"
-                                "Exif情報を見つけたので削除しました。\r\n" +
-                                std::to_string(size) + " ﾊﾞｲﾄが " + std::to_string(afterCut) +
-                                " ﾊﾞｲﾄになりました...\r\n" + std::to_string(size - afterCut) +
-                                " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
-                                "続いてJPEGの検査を行います...\r\n"
-                                "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n"
-                                "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n" +
-                                dropped + "は名前が長すぎるため、書き込めません。\r\n\r\n")
+    EXPECT_EQ(transcript.log, dropped +
+                                  "の調査を完了しました。\r\n"
+                                  "Exif情報を見つけたので削除しました。\r\n" +
+                                  std::to_string(size) + " ﾊﾞｲﾄが " + std::to_string(afterCut) +
+                                  " ﾊﾞｲﾄになりました...\r\n" + std::to_string(size - afterCut) +
+                                  " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。\r\n"
+                                  "続いてJPEGの検査を行います...\r\n"
+                                  "Exif情報を削除したJPEGは処理前と同様に表示されます。\r\n"
+                                  "ｼｽﾃﾑの設定でExif情報は保存しません。\r\n" +
+                                  dropped + "は名前が長すぎるため、書き込めません。\r\n\r\n")
         << "a failed write says why";
     EXPECT_EQ(batch->BytesBefore(), 0);
     EXPECT_EQ(batch->BytesAfter(), 0);
@@ -172,7 +175,7 @@ TEST_F(ABatchOptimiser, NeverReplacesAnExistingBackupWithoutOverwrite) {
     WriteTextFile(exifName, "an older backup");
     Run({dropped});
     EXPECT_EQ(ReadTextFile(exifName), "an older backup");
-    EXPECT_NE(batch->Log().find(exifName + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n"),
+    EXPECT_NE(transcript.log.find(exifName + "というﾌｧｲﾙは存在します。処理を停止します。\r\n\r\n"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.File("c_kestrin100.jpg")));
     EXPECT_EQ(batch->BytesBefore(), 0) << "the file was not scanned";
@@ -180,7 +183,7 @@ TEST_F(ABatchOptimiser, NeverReplacesAnExistingBackupWithoutOverwrite) {
     settings.Write(settings::kOverwrite, 1);
     Run({dropped});
     EXPECT_EQ(ReadFile(exifName), CutExifSegment(ReadFile(dropped))->block);
-    EXPECT_NE(batch->Log().find(exifName + "というﾌｧｲﾙは存在します。上書きします。\r\n"),
+    EXPECT_NE(transcript.log.find(exifName + "というﾌｧｲﾙは存在します。上書きします。\r\n"),
               std::string::npos);
 }
 
@@ -189,7 +192,7 @@ TEST_F(ABatchOptimiser, SavesNoBackupWhenTheSettingSaysSo) {
     settings.Write(settings::kExifName, "_copy");
     const std::string dropped = Picture("d.jpg", CameraRecipe());
     Run({dropped});
-    EXPECT_NE(batch->Log().find("ｼｽﾃﾑの設定でExif情報は保存しません。\r\n"), std::string::npos);
+    EXPECT_NE(transcript.log.find("ｼｽﾃﾑの設定でExif情報は保存しません。\r\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.File("d_copy.exif")));
     EXPECT_TRUE(SamePicture(dropped, folder.File("d_kestrin100.jpg")));
 }
@@ -198,10 +201,10 @@ TEST_F(ABatchOptimiser, LeavesAFileWithExifAloneWhenDeletingExifIsForbidden) {
     settings.Write(settings::kDelExif, 0);
     const std::string dropped = Picture("e.jpg", CameraRecipe());
     Run({dropped});
-    EXPECT_EQ(batch->Log(), dropped +
-                                "の調査を完了しました。\r\nExif情報を見つけました!\r\n"
-                                "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。"
-                                "終了します。\r\n\r\n");
+    EXPECT_EQ(transcript.log, dropped +
+                                  "の調査を完了しました。\r\nExif情報を見つけました!\r\n"
+                                  "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。"
+                                  "終了します。\r\n\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("e_kestrin100.jpg")));
     EXPECT_FALSE(std::filesystem::exists(folder.File("e_kestrin100.exif")));
 }
@@ -212,8 +215,8 @@ TEST_F(ABatchOptimiser, ReportsAnExistingOutputAndStillCountsTheFile) {
     const std::string dropped = Picture("f.jpg", recipe);
     WriteTextFile(folder.File("f_kestrin100.jpg"), "someone else's file");
     Run({dropped});
-    EXPECT_NE(batch->Log().find(folder.File("f_kestrin100.jpg") +
-                                "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n"),
+    EXPECT_NE(transcript.log.find(folder.File("f_kestrin100.jpg") +
+                                  "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n"),
               std::string::npos);
     EXPECT_EQ(ReadTextFile(folder.File("f_kestrin100.jpg")), "someone else's file");
     EXPECT_GT(batch->BytesBefore(), batch->BytesAfter());
@@ -223,10 +226,10 @@ TEST_F(ABatchOptimiser, SkipsAnUnreadableFileUnlessDamageIsAllowed) {
     const std::string broken = folder.File("broken.jpg");
     WriteFile(broken, BytesFromHex("FFD8FFE000040000FFD9"));
     Run({broken});
-    EXPECT_EQ(batch->Log(), broken + "は読み込めません...\r\n\r\n");
+    EXPECT_EQ(transcript.log, broken + "は読み込めません...\r\n\r\n");
     settings.Write(settings::kDamage, 1);
     Run({broken});
-    EXPECT_NE(batch->Log().find(broken + "の調査を開始します。"), std::string::npos);
+    EXPECT_NE(transcript.log.find(broken + "の調査を開始します。"), std::string::npos);
 }
 
 TEST_F(ABatchOptimiser, FindsNothingToRemoveInAMinimalFile) {
@@ -235,12 +238,11 @@ TEST_F(ABatchOptimiser, FindsNothingToRemoveInAMinimalFile) {
     const std::string dropped = Picture("g.jpg", recipe);
     Run({dropped});
     EXPECT_NE(
-        batch->Log().find("このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。"
-                          "終了します。\r\n\r\n"),
+        transcript.log.find("このJPEGには不必要なﾃﾞｰﾀは見つかりませんでした。優秀なJPEG画像です。"
+                            "終了します。\r\n\r\n"),
         std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.File("g_kestrin100.jpg")));
-    EXPECT_EQ(batch->Outcomes(),
-              std::vector<EBatchFileOutcome>{EBatchFileOutcome::NothingToRemove});
+    EXPECT_EQ(transcript.outcomes, std::vector<EFileOutcome>{EFileOutcome::NothingToRemove});
 }
 
 TEST_F(ABatchOptimiser, ProcessesDroppedFilesInOrderAndTellsTheFileManagerAtTheEnd) {
@@ -248,8 +250,8 @@ TEST_F(ABatchOptimiser, ProcessesDroppedFilesInOrderAndTellsTheFileManagerAtTheE
     const std::string second = Picture("h2.jpg", CameraRecipe());
     const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);
     Run({first, second});
-    EXPECT_LT(batch->Log().find(first + "の調査を開始"),
-              batch->Log().find(second + "の調査を開始"));
+    EXPECT_LT(transcript.log.find(first + "の調査を開始"),
+              transcript.log.find(second + "の調査を開始"));
     EXPECT_EQ(FileManagerNoticeCount(EShellNotice::FolderUpdated), notices + 1);
     settings.Write(settings::kExpChk, 1);
     Run({});
@@ -261,6 +263,7 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     const std::string b = Picture("i2.jpg", CameraRecipe());
     const std::string c = Picture("i3.jpg", CameraRecipe());
     CBatchOptimiser optimiser(work, settings, keptCodes, exif);
+    transcript.Follow(optimiser);
     optimiser.Drop({a, b, c});
     ASSERT_TRUE(optimiser.PrepareNextScan());
     ScanJpegHeaders(optimiser.Record());
@@ -272,8 +275,8 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     optimiser.FinishScan(optimiser.Record().m_nStatus);
     EXPECT_FALSE(optimiser.PrepareNextScan());
     EXPECT_TRUE(std::filesystem::exists(folder.File("i1_kestrin100.jpg")));
-    EXPECT_EQ(optimiser.Log().find(c), std::string::npos) << "the third file was not touched";
-    EXPECT_NE(optimiser.Log().find("ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n"),
+    EXPECT_EQ(transcript.log.find(c), std::string::npos) << "the third file was not touched";
+    EXPECT_NE(transcript.log.find("ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n"),
               std::string::npos);
 }
 

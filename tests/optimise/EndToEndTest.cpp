@@ -13,6 +13,7 @@
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchTranscript.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
@@ -320,6 +321,7 @@ protected:
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
         batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
+        transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();
         return *batch;
@@ -344,6 +346,7 @@ protected:
     CExifEngine exif{"/nonexistent/exif_inf.pdt", ""};
     const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
+    CBatchTranscript transcript;
     std::vector<std::string> messages;
     MessageSink previousSink;
 };
@@ -359,7 +362,7 @@ TEST_P(AFileKindThroughTheBatch, BecomesItsPictureAloneWithTheLogAndTotalsOfEach
 
     Run({dropped});
 
-    EXPECT_EQ(batch->Log(), ExpectedLog(kind, dropped, exifName, output));
+    EXPECT_EQ(transcript.log, ExpectedLog(kind, dropped, exifName, output));
     if (SomethingToWrite(kind)) {
         ASSERT_TRUE(std::filesystem::exists(output));
         EXPECT_TRUE(ShowsThePictureOf(output, dropped));
@@ -375,9 +378,9 @@ TEST_P(AFileKindThroughTheBatch, BecomesItsPictureAloneWithTheLogAndTotalsOfEach
     EXPECT_EQ(ReadFile(dropped), kind.file) << "the dropped file is only read";
     EXPECT_EQ(batch->BytesBefore(), kind.bytesAfterExifCut);
     EXPECT_EQ(batch->BytesAfter(), static_cast<int64_t>(kind.picture.size()));
-    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{
-                                     SomethingToWrite(kind) ? EBatchFileOutcome::Saved
-                                                            : EBatchFileOutcome::NothingToRemove});
+    EXPECT_EQ(transcript.outcomes,
+              std::vector<EFileOutcome>{SomethingToWrite(kind) ? EFileOutcome::Optimised
+                                                               : EFileOutcome::NothingToRemove});
     EXPECT_TRUE(messages.empty());
 }
 
@@ -404,10 +407,10 @@ TEST_F(ABatchOverCameraFiles, WritesEveryKindInDropOrderAndAddsUpTheTotals) {
 
     Run(paths);
 
-    EXPECT_EQ(batch->Log(), expectedLog);
+    EXPECT_EQ(transcript.log, expectedLog);
     EXPECT_EQ(batch->BytesBefore(), before);
     EXPECT_EQ(batch->BytesAfter(), after);
-    ASSERT_EQ(batch->Outcomes().size(), kinds.size());
+    ASSERT_EQ(transcript.outcomes.size(), kinds.size());
     for (size_t i = 0; i < kinds.size(); ++i) {
         const std::string output = folder.File(std::string(kFileKinds[i].name) + "_kestrin100.jpg");
         if (SomethingToWrite(kinds[i])) {
@@ -450,19 +453,20 @@ TEST_P(AFileWhoseAdobeSegmentMatters, IsRefusedByThePixelCheckAndLeftUntouched) 
 
     const int64_t size = static_cast<int64_t>(file.size());
     const int64_t optimised = static_cast<int64_t>(picture.size());
-    EXPECT_EQ(batch->Log(), dropped +
-                                "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
-                                "不明な独自情報は見つかりませんでした...\r\n" +
-                                DroppedLines(MakeAdobeSegment(0)).front() +
-                                "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" +
-                                SizesLine(size, optimised) + Number(size - optimised) +
-                                " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
-                                "続いて最適化したJPEGの検査を行います...\r\n" +
-                                dropped + "は正常に最適化できませんでした。終了します。\r\n\r\n");
+    EXPECT_EQ(transcript.log,
+              dropped +
+                  "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n"
+                  "不明な独自情報は見つかりませんでした...\r\n" +
+                  DroppedLines(MakeAdobeSegment(0)).front() +
+                  "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n" + SizesLine(size, optimised) +
+                  Number(size - optimised) +
+                  " ﾊﾞｲﾄの不必要な情報をJPEGの画質を変えることなく削除しました。\r\n"
+                  "続いて最適化したJPEGの検査を行います...\r\n" +
+                  dropped + "は正常に最適化できませんでした。終了します。\r\n\r\n");
     EXPECT_EQ(ReadFile(dropped), file);
     EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
     EXPECT_FALSE(std::filesystem::exists(folder.File("rgb_kestrin100.jpg")));
-    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{EBatchFileOutcome::Skipped});
+    EXPECT_EQ(transcript.outcomes, std::vector<EFileOutcome>{EFileOutcome::CheckFailed});
     EXPECT_EQ(batch->BytesBefore(), size) << "a scanned file counts even when nothing was saved";
 }
 
@@ -541,7 +545,7 @@ TEST_P(AnExifFileWhoseAdobeSegmentMatters, HasItsExifFreeCopyCheckedBeforeItIsWr
                "続いて最適化したJPEGの検査を行います...\r\n" +
                dropped + "は正常に最適化できませんでした。終了します。\r\n\r\n";
     }
-    EXPECT_EQ(batch->Log(), log);
+    EXPECT_EQ(transcript.log, log);
     if (row.adobeInFrontOfExif) {
         EXPECT_EQ(ReadFile(dropped), file);
         EXPECT_FALSE(std::filesystem::exists(folder.File("rgb_kestrin100.jpg")));
@@ -552,9 +556,8 @@ TEST_P(AnExifFileWhoseAdobeSegmentMatters, HasItsExifFreeCopyCheckedBeforeItIsWr
         EXPECT_EQ(ReadFile(exifName), exifSegment);
     }
     EXPECT_EQ(ReadFileTimes(dropped)->modification.tv_sec, old.modification.tv_sec);
-    EXPECT_EQ(batch->Outcomes(), std::vector<EBatchFileOutcome>{
-                                     row.adobeInFrontOfExif ? EBatchFileOutcome::NothingToRemove
-                                                            : EBatchFileOutcome::Skipped});
+    // Either check failing fails the file, also when nothing else was to remove.
+    EXPECT_EQ(transcript.outcomes, std::vector<EFileOutcome>{EFileOutcome::CheckFailed});
     EXPECT_EQ(batch->BytesBefore(), afterCut);
     EXPECT_EQ(batch->BytesAfter(), optimised);
     EXPECT_TRUE(messages.empty());
@@ -642,7 +645,7 @@ TEST_F(ABatchOverCameraFiles, WritesOnlyFilesThatShowTheirSamplesPixels) {
 
     Run(paths);
 
-    ASSERT_EQ(batch->Outcomes().size(), samples.size());
+    ASSERT_EQ(transcript.outcomes.size(), samples.size());
     int written = 0;
     int unreadable = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -655,10 +658,10 @@ TEST_F(ABatchOverCameraFiles, WritesOnlyFilesThatShowTheirSamplesPixels) {
         CPackedPicture reference;
         if (!DecodeJpegToPacked(paths[i], reference)) {
             ++unreadable;
-            EXPECT_NE(batch->Log().find(paths[i] + "は読み込めません...\r\n\r\n"),
+            EXPECT_NE(transcript.log.find(paths[i] + "は読み込めません...\r\n\r\n"),
                       std::string::npos);
             EXPECT_FALSE(std::filesystem::exists(output));
-            EXPECT_EQ(batch->Outcomes()[i], EBatchFileOutcome::Skipped);
+            EXPECT_EQ(transcript.outcomes[i], EFileOutcome::Failed);
             continue;
         }
         if (std::filesystem::exists(output)) {

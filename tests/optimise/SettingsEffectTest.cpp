@@ -16,6 +16,7 @@
 #include "dates/FileTimes.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchTranscript.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
@@ -46,7 +47,7 @@ struct CBatchResult {
     std::string log;
     int64_t bytesBefore = 0;
     int64_t bytesAfter = 0;
-    std::vector<EBatchFileOutcome> outcomes;
+    std::vector<EFileOutcome> outcomes;
     int fileManagerNotices = 0;
 };
 
@@ -178,7 +179,7 @@ const CSettingRow kSettingRows[] = {
          ReplaceAll(r.log, std::string(kDropped) + "は正常に最適化できませんでした。終了します。",
                     std::string("最適化したJPEGは処理前と同様に表示されます。\r\n") + kOutput +
                         "へ最適化したJPEG画像をｺﾋﾟｰしました。");
-         r.outcomes = {EBatchFileOutcome::Saved};
+         r.outcomes = {EFileOutcome::Optimised};
      }},
     {"DamageOtherThanOneKeepsThePixelCheck",
      [](CSettingsStore& s) { s.Write(settings::kDamage, 2); }, FileWhoseAdobeSegmentMatters,
@@ -201,7 +202,7 @@ const CSettingRow kSettingRows[] = {
                  kOutput + "へ最適化したJPEG画像をｺﾋﾟｰしました。\r\n\r\n";
          r.bytesBefore = size;
          r.bytesAfter = kept;
-         r.outcomes = {EBatchFileOutcome::Saved};
+         r.outcomes = {EFileOutcome::Optimised};
      }},
     {"DelExifOffLeavesEvenAFileToBeReplacedAsItIs",
      [](CSettingsStore& s) {
@@ -217,7 +218,7 @@ const CSettingRow kSettingRows[] = {
                  "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。終了します。\r\n\r\n";
          r.bytesBefore = 0;
          r.bytesAfter = 0;
-         r.outcomes = {EBatchFileOutcome::Skipped};
+         r.outcomes = {EFileOutcome::Skipped};
      }},
     {"DelExifOffChangesNothingForAFileWithoutExif",
      [](CSettingsStore& s) { s.Write(settings::kDelExif, 0); }, FileWithoutExif, Unchanged},
@@ -293,6 +294,8 @@ protected:
         CExifEngine exif("/nonexistent/exif_inf.pdt", "");
         const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
         CBatchOptimiser batch(work, settings, keptCodes, exif);
+        CBatchTranscript transcript;
+        transcript.Follow(batch);
         const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);
         batch.Drop({dropped});
         if (scannerNices != nullptr) {
@@ -302,11 +305,11 @@ protected:
         } else {
             batch.RunQueue();
         }
-        return Collect(folder, batch, notices);
+        return Collect(folder, batch, transcript, notices);
     }
 
     static CBatchResult Collect(const CTempDir& folder, const CBatchOptimiser& batch,
-                                int noticesBefore) {
+                                const CBatchTranscript& transcript, int noticesBefore) {
         CBatchResult result;
         // The times first: reading the file may move its access time.
         const std::optional<CFileTimes> times = ReadFileTimes(folder.File("a.jpg"));
@@ -319,7 +322,7 @@ protected:
                 result.files[entry.path().filename().string()] = ReadFile(entry.path().string());
             }
         }
-        result.log = batch.Log();
+        result.log = transcript.log;
         const std::string prefix = folder.Path().string() + "/";
         for (size_t pos = result.log.find(prefix); pos != std::string::npos;
              pos = result.log.find(prefix, pos)) {
@@ -327,7 +330,7 @@ protected:
         }
         result.bytesBefore = batch.BytesBefore();
         result.bytesAfter = batch.BytesAfter();
-        result.outcomes = batch.Outcomes();
+        result.outcomes = transcript.outcomes;
         result.fileManagerNotices =
             FileManagerNoticeCount(EShellNotice::FolderUpdated) - noticesBefore;
         return result;
@@ -369,7 +372,7 @@ TEST_P(AReplacedFile, GetsBackTheAccessTimeItHadBeforeTheBatchReadIt) {
     settings.Write(settings::kFileName, "");
     settings.Write(settings::kDamage, GetParam());
     const CBatchResult result = RunBatch(settings, CameraFile(), false);
-    ASSERT_EQ(result.outcomes, std::vector<EBatchFileOutcome>{EBatchFileOutcome::Saved});
+    ASSERT_EQ(result.outcomes, std::vector<EFileOutcome>{EFileOutcome::Optimised});
     EXPECT_EQ(result.droppedModification, OldTimes().modification.tv_sec);
     EXPECT_EQ(result.droppedAccess, OldTimes().access.tv_sec);
 }

@@ -123,10 +123,9 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
         const std::string name = "f" + std::to_string(index++);
         const std::string path = Picture(name + ".jpg", bytes);
         CBatchOptimiser batch(work, settings, kept, *exif);
-        batch.Drop({path});
-        batch.RunQueue();
+        const CFileResult result = batch.OptimiseFile(path);
         const std::string batchResult = folder.File(name + "_kestrin100.jpg");
-        ASSERT_TRUE(std::filesystem::exists(batchResult)) << batch.Log();
+        ASSERT_TRUE(std::filesystem::exists(batchResult)) << result.m_strLog;
 
         Open(path);
         ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);

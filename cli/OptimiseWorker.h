@@ -1,0 +1,24 @@
+// One optimising worker of kestrin-cli: its own scratch files and engines.
+// Its work copies stay in memory: nobody looks at a worker's scratch files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/BatchArguments.h"
+#include "exif/ExifEngine.h"
+#include "optimise/BatchOptimiser.h"
+
+struct COptimiseWorker {
+    COptimiseWorker(const CSettingsStore& settings, const std::vector<std::string>& keptCodes)
+        : work(scratch.WorkFiles()),
+          exif(work.m_strExifInf, ""),
+          batch(work, settings, keptCodes, exif) {
+        batch.KeepWorkCopyInMemory();
+    }
+
+    CScratchFolder scratch;
+    CWorkFiles work;
+    CExifEngine exif;
+    CBatchOptimiser batch;
+};
