@@ -6,13 +6,10 @@
 #include <string>
 
 // The kinds of change; the numbers are the ones the histories have always used.
-inline constexpr int kEditStepZero = 101;
-inline constexpr int kEditStepDelete = 102;
-inline constexpr int kEditStepEdit = 103;
-inline constexpr int kEditStepAdd = 104;
+enum class EEditKind { Zero = 101, Delete = 102, Edit = 103, Add = 104 };
 
 struct CEditStep {
-    int m_nType = 0;
+    EEditKind m_kind = EEditKind::Zero;
     // Position of the changed segment in the working list, from 0.
     int m_nIndex = 0;
     // Row of the changed segment in the editor's list when it was recorded.

@@ -22,7 +22,7 @@ int64_t EditorSegmentSize(const CJpegSegment& segment) {
 }
 
 std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const CWorkFiles& work) {
-    if (CopyFileBlocks(sourcePath, work.m_strTempData) == 0) {
+    if (!CopyFileBlocks(sourcePath, work.m_strTempData)) {
         // The hex file of an earlier file must not be what a finish saves.
         WriteWholeFile(work.m_strTempHexa, {});
         return std::nullopt;
@@ -62,7 +62,7 @@ size_t ExifSegmentPlace(const CSegmentList& list, size_t position) {
 
 std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath) {
     std::string hex;
-    if (BinaryFileToHex(blockPath, hex) == 0 || hex.size() < kMarkerCharacters) {
+    if (!BinaryFileToHex(blockPath, hex) || hex.size() < kMarkerCharacters) {
         return std::nullopt;
     }
     return CJpegSegment{kExifCode, hex.substr(kMarkerCharacters)};

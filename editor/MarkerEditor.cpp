@@ -172,7 +172,7 @@ bool CMarkerEditor::OverwriteWithZeros(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({kEditStepZero, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Zero, index, row, segment.m_strCode, segment.m_strData});
     ReplaceSegment(static_cast<size_t>(index), segment.m_strCode, ZeroedData(segment));
     RebuildAndCheck();
     return true;
@@ -184,7 +184,7 @@ bool CMarkerEditor::DeleteRow(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({kEditStepDelete, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Delete, index, row, segment.m_strCode, segment.m_strData});
     ChangeCounters(-EditorSegmentSize(segment));
     RemoveSegment(static_cast<size_t>(index));
     RebuildAndCheck();
@@ -197,7 +197,7 @@ bool CMarkerEditor::AddAfter(int row, const CJpegSegment& added) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({kEditStepAdd, index + 1, row + 1, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Add, index + 1, row + 1, segment.m_strCode, segment.m_strData});
     InsertSegment(static_cast<size_t>(index) + 1, added.m_strCode, added.m_strData);
     ChangeCounters(EditorSegmentSize(added));
     RebuildAndCheck();
@@ -210,7 +210,7 @@ bool CMarkerEditor::EditRow(int row, const CJpegSegment& changed) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({kEditStepEdit, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Edit, index, row, segment.m_strCode, segment.m_strData});
     ChangeCounters(EditorSegmentSize(changed) - EditorSegmentSize(segment));
     ReplaceSegment(static_cast<size_t>(index), changed.m_strCode, changed.m_strData);
     RebuildAndCheck();
@@ -218,7 +218,7 @@ bool CMarkerEditor::EditRow(int row, const CJpegSegment& changed) {
 }
 
 // The three moves of a history step. Each records in opposite the step that
-// takes it back, of kind recordedType, and is false, with nothing changed, when
+// takes it back, of kind recordedKind, and is false, with nothing changed, when
 // the step's position does not fit the list.
 bool CMarkerEditor::SwapStepSegment(const CEditStep& step, std::vector<CEditStep>& opposite) {
     if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) >= o_CodeJpg.size()) {
@@ -227,26 +227,26 @@ bool CMarkerEditor::SwapStepSegment(const CEditStep& step, std::vector<CEditStep
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment present = o_CodeJpg[index];
     opposite.push_back(
-        {step.m_nType, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+        {step.m_kind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
     ChangeCounters(-EditorSegmentSize(present));
     ReplaceSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
     return true;
 }
 
-bool CMarkerEditor::InsertStepSegment(const CEditStep& step, int recordedType,
+bool CMarkerEditor::InsertStepSegment(const CEditStep& step, EEditKind recordedKind,
                                       std::vector<CEditStep>& opposite) {
     if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) > o_CodeJpg.size()) {
         return false;
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
-    opposite.push_back({recordedType, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData});
+    opposite.push_back({recordedKind, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData});
     InsertSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
     return true;
 }
 
-bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, int recordedType,
+bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, EEditKind recordedKind,
                                       std::vector<CEditStep>& opposite) {
     if (step.m_nIndex < 0 || static_cast<size_t>(step.m_nIndex) >= o_CodeJpg.size()) {
         return false;
@@ -254,35 +254,35 @@ bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, int recordedType,
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment& present = o_CodeJpg[index];
     opposite.push_back(
-        {recordedType, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+        {recordedKind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
     ChangeCounters(-EditorSegmentSize(present));
     RemoveSegment(index);
     return true;
 }
 
 bool CMarkerEditor::TakeBack(const CEditStep& step, std::vector<CEditStep>& opposite) {
-    switch (step.m_nType) {
-        case kEditStepZero:
-        case kEditStepEdit:
+    switch (step.m_kind) {
+        case EEditKind::Zero:
+        case EEditKind::Edit:
             return SwapStepSegment(step, opposite);
-        case kEditStepDelete:
-            return InsertStepSegment(step, kEditStepDelete, opposite);
-        case kEditStepAdd:
-            return RemoveStepSegment(step, kEditStepAdd, opposite);
+        case EEditKind::Delete:
+            return InsertStepSegment(step, EEditKind::Delete, opposite);
+        case EEditKind::Add:
+            return RemoveStepSegment(step, EEditKind::Add, opposite);
         default:
             return false;
     }
 }
 
 bool CMarkerEditor::DoAgain(const CEditStep& step, std::vector<CEditStep>& opposite) {
-    switch (step.m_nType) {
-        case kEditStepZero:
-        case kEditStepEdit:
+    switch (step.m_kind) {
+        case EEditKind::Zero:
+        case EEditKind::Edit:
             return SwapStepSegment(step, opposite);
-        case kEditStepDelete:
-            return RemoveStepSegment(step, kEditStepDelete, opposite);
-        case kEditStepAdd:
-            return InsertStepSegment(step, kEditStepAdd, opposite);
+        case EEditKind::Delete:
+            return RemoveStepSegment(step, EEditKind::Delete, opposite);
+        case EEditKind::Add:
+            return InsertStepSegment(step, EEditKind::Add, opposite);
         default:
             return false;
     }
@@ -335,7 +335,7 @@ bool CMarkerEditor::RemoveProprietaryData() {
     if (!CanRemoveProprietary()) {
         return false;
     }
-    const bool removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings) == 1;
+    const bool removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings);
     if (removed) {
         m_bProprietaryRemovable = false;
     } else {

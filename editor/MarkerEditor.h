@@ -120,9 +120,9 @@ private:
     void InsertSegment(size_t index, const std::string& code, const std::string& data);
     void RemoveSegment(size_t index);
     bool SwapStepSegment(const CEditStep& step, std::vector<CEditStep>& opposite);
-    bool InsertStepSegment(const CEditStep& step, int recordedType,
+    bool InsertStepSegment(const CEditStep& step, EEditKind recordedKind,
                            std::vector<CEditStep>& opposite);
-    bool RemoveStepSegment(const CEditStep& step, int recordedType,
+    bool RemoveStepSegment(const CEditStep& step, EEditKind recordedKind,
                            std::vector<CEditStep>& opposite);
     // Undo and redo: apply step, recording its reverse in opposite.
     bool TakeBack(const CEditStep& step, std::vector<CEditStep>& opposite);

@@ -34,7 +34,9 @@ CSegmentDataFields FieldsForSegment(const CJpegSegment& segment, const std::stri
     fields.m_strMarker =
         code.size() > kMarkerCharacters ? code.substr(code.size() - kMarkerCharacters) : code;
     fields.m_strReference = reference;
-    fields.m_strData = DropLeft(segment.m_strData, static_cast<int>(kSizeCharacters));
+    // Data too short for a length field (a bare marker, a cut segment) is all
+    // size field: the data field stays empty rather than showing other text.
+    fields.m_strData = DropLeft(segment.m_strData, static_cast<int>(kSizeCharacters)).value_or("");
     fields.m_strSize = segment.m_strData.substr(0, kSizeCharacters);
     return fields;
 }

@@ -32,7 +32,7 @@ CExifBatchResult CExifBackupBatch::BackUp(const std::string& path) {
             return {path, NotDecoded};
         }
     }
-    if (CopyFileBlocks(path, m_work.m_strTempData) != 1) {
+    if (!CopyFileBlocks(path, m_work.m_strTempData)) {
         return {path, NotRead};
     }
     CExifCutSizes sizes;

@@ -73,7 +73,7 @@ ESampleLoad CSampleConversion::LoadSample(const std::string& path) {
     ++m_nSampleCount;
     m_sampleBlock.clear();
     CExifCutSizes sizes;
-    if (CopyFileBlocks(path, m_work.m_strTempData) == 1 &&
+    if (CopyFileBlocks(path, m_work.m_strTempData) &&
         m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes) ==
             EExifResult::Done) {
         m_sampleBlock = ReadFileBytes(m_work.m_strExifDat).value_or(ByteVector{});
@@ -136,7 +136,8 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll(
 }
 
 // The file is only replaced, safely, once the converted bytes are known to
-// show exactly the picture the file showed before.
+// show exactly the picture the file showed before. Every failure of one file
+// is its typed result, so that the batch goes on with the next file.
 CSampleResult CSampleConversion::Convert(const std::string& path) const {
     try {
         const std::optional<ByteVector> original = ReadFileBytes(path);

@@ -59,13 +59,13 @@ bool CTagDictionary::LookupData(const std::string& tag, std::string& data) const
     return found;
 }
 
-int CTagDictionary::SetData(const std::string& tag, const std::string& value) {
+bool CTagDictionary::SetData(const std::string& tag, const std::string& value) {
     const size_t index = FindIndex(tag);
     if (index >= m_entries.size()) {
-        return 0;
+        return false;
     }
     m_entries[index].m_strData = value;
-    return 1;
+    return true;
 }
 
 void CTagDictionary::ClearData() {

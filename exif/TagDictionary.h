@@ -23,8 +23,8 @@ public:
     bool LookupName(const std::string& tag, std::string& name, std::string& detail) const;
     // True with the first entry's data, or false with "情報がありません".
     bool LookupData(const std::string& tag, std::string& data) const;
-    // 1 when an entry with this tag exists and its data was set; 0 otherwise.
-    int SetData(const std::string& tag, const std::string& value);
+    // True when an entry with this tag exists and its data was set.
+    bool SetData(const std::string& tag, const std::string& value);
     void ClearData();
 
     const std::vector<CExifTagEntry>& Entries() const { return m_entries; }

@@ -46,23 +46,23 @@ CYBigNumber::CYBigNumber(int32_t value) {
     m_nSign = value < 0 ? 1 : 0;
 }
 
-int CYBigNumber::FromDisplay(const char* text, int radix) {
+bool CYBigNumber::FromDisplay(const char* text, int radix) {
     *this = CYBigNumber();
     if (radix < kMinRadix || radix > kMaxRadix) {
-        return 1;
+        return false;
     }
     const bool negative = *text == '-';
     for (const char* c = negative ? text + 1 : text; *c != '\0'; ++c) {
         if (!MultiplySmall(static_cast<uint32_t>(radix))) {
-            return 1;
+            return false;
         }
         const int value = DigitValue(*c);
         if (value < 0 || value >= radix || !AddSmall(static_cast<uint32_t>(value))) {
-            return 1;
+            return false;
         }
     }
     m_nSign = negative ? 1 : 0;
-    return 0;
+    return true;
 }
 
 char* CYBigNumber::ToDisplay(char* out, int radix) {

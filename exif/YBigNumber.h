@@ -10,10 +10,10 @@ public:
     CYBigNumber() = default;
     explicit CYBigNumber(int32_t value);
 
-    // Reads text in radix (2 to 16; letters of either case). 0 when the whole
-    // text was read; 1 when reading stopped early (the digits read so far stay,
-    // the sign is not stored).
-    int FromDisplay(const char* text, int radix);
+    // Reads text in radix (2 to 16; letters of either case). True when the whole
+    // text was read; false when reading stopped early (the digits read so far
+    // stay, the sign is not stored).
+    bool FromDisplay(const char* text, int radix);
     // Writes the number in radix into out and returns out; the empty text for a
     // radix outside 2 to 16. out must hold every digit, a sign and a NUL.
     char* ToDisplay(char* out, int radix);

@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(exifPosition.has_value());
     CHedThread record;
     record.m_strFileName = files.work.m_strTempData;
-    if (ScanJpegHeaders(record) != 1) {
+    if (!ScanJpegHeaders(record)) {
         return 0;
     }
     CMarkerEditor editor(files.work, settings, files.kept);

@@ -73,7 +73,7 @@ void CheckFileConversions(const CSegmentFiles& files, const CSegmentList& list) 
     }
     Require(ReadFileBytes(files.binary) == bytes);
     std::string hex;
-    Require(BinaryFileToHex(files.binary, hex) == 1);
+    Require(BinaryFileToHex(files.binary, hex));
     Require(hex == text.substr(0, text.size() - text.size() % 2));
 }
 
@@ -83,11 +83,11 @@ void CheckProprietaryRemoval(const CSegmentList& list, bool keepApp0) {
     CMemorySettingsStore settings;
     settings.Write(settings::kFfe0, keepApp0 ? 1 : 0);
     CSegmentList result;
-    const int done = RemoveProprietaryImage(list, result, settings);
+    const bool done = RemoveProprietaryImage(list, result, settings);
     const auto ends = std::count_if(list.begin(), list.end(),
                                     [](const CJpegSegment& s) { return s.m_strCode == "FFD9"; });
-    Require((done == 1) == (ends >= 2));
-    if (done == 1) {
+    Require(done == (ends >= 2));
+    if (done) {
         Require(result.front() == (CJpegSegment{"FFD8", ""}));
         Require(result.back().m_strCode == "FFD9");
     }

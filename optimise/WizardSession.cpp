@@ -48,11 +48,11 @@ CWriteOutcome WhyNotOpened(const std::string& source, const std::string& workCop
     return {FileFailureMessage(source, EFileFailure::Unknown), EFileFailure::Unknown};
 }
 
-// The work copy of source, or why there is none.
+// The work copy of source, or why there is none: a typed result, because the
+// wizard tells a failed copy in its own words and ends the run itself.
 CWriteOutcome MakeWorkCopy(const std::string& source, const std::string& workCopy) {
     try {
-        return CopyFileBlocks(source, workCopy) == 1 ? CWriteOutcome{}
-                                                     : WhyNotOpened(source, workCopy);
+        return CopyFileBlocks(source, workCopy) ? CWriteOutcome{} : WhyNotOpened(source, workCopy);
     } catch (const CFileException& error) {
         return {error.what(), error.Cause()};
     } catch (const std::exception&) {
@@ -159,9 +159,10 @@ EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
     m_bEmbedded = false;
     // Every attempt starts from the optimised text: an earlier attempt that
     // failed its check left its block in the hex work file.
-    if (!m_bHasResult || WriteSegmentsHex(m_optimiser.Result(), m_work.m_strTempHexa) == 0) {
+    if (!m_bHasResult || m_optimiser.Result().empty()) {
         return EEmbedResult::BlockUnreadable;
     }
+    WriteSegmentsHex(m_optimiser.Result(), m_work.m_strTempHexa);
     // Without the document's picture no result can pass its check.
     if (m_document.m_pPicture == nullptr) {
         return EEmbedResult::PictureChanged;

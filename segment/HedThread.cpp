@@ -36,7 +36,7 @@ void ApplyToCurrentThread(EThreadPriority priority) {
 
 }  // namespace
 
-int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
+bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
     record.m_nThreadSize = static_cast<int32_t>(length);
     CSegmentScanner scanner(bytes, length, [&record](int percent) {
         record.m_nPercent = percent;
@@ -48,39 +48,41 @@ int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
     const bool completed = scanner.Run();
     record.m_Obj = scanner.Segments();
     Finish(record, completed ? EHedStatus::Finished : EHedStatus::Cancelled);
-    return completed ? 1 : 0;
+    return completed;
 }
 
-int ScanJpegHeaders(CHedThread& record) {
+bool ScanJpegHeaders(CHedThread& record) {
     ClearSegments(record.m_Obj);
     const std::optional<uint64_t> length = FileLength(record.m_strFileName);
     if (!length || *length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         Finish(record, EHedStatus::Cancelled);
-        return 0;
+        return false;
     }
     std::optional<ByteVector> bytes;
     try {
         bytes = ReadFileBytes(record.m_strFileName);
     } catch (const std::exception&) {
         // A read error or a file too large for memory: nothing was scanned.
+        // This runs on the scanner thread, where no command boundary is, so
+        // the failure becomes the record's status.
         bytes.reset();
     }
     if (!bytes) {
         Finish(record, EHedStatus::Cancelled);
-        return 0;
+        return false;
     }
     return ScanJpegFileBytes(record, *bytes);
 }
 
-int ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes) {
+bool ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes) {
     ClearSegments(record.m_Obj);
     if (bytes.size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         Finish(record, EHedStatus::Cancelled);
-        return 0;
+        return false;
     }
     if (bytes.empty()) {
         Finish(record, EHedStatus::EmptyFile);
-        return 1;
+        return true;
     }
     return ScanJpegBytes(record, bytes.data(), bytes.size());
 }

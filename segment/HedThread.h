@@ -49,17 +49,18 @@ struct CHedThread {
     std::string m_strFileName;
 };
 
-// Scans m_strFileName into m_Obj. 1 when the scan ran to its end or the file was
-// empty; 0 when it was cancelled, could not be opened, or is longer than the
-// record's 32-bit size (never wrapped round). Notifies m_hOwner when set.
-int ScanJpegHeaders(CHedThread& record);
+// Scans m_strFileName into m_Obj. True when the scan ran to its end or the file was
+// empty; false when it was cancelled, could not be opened, or is longer than the
+// record's 32-bit size (never wrapped round). A read failure is no exception
+// but a cancelled scan: the scan runs on its own thread. Notifies m_hOwner when set.
+bool ScanJpegHeaders(CHedThread& record);
 
 // The same scan over bytes already in memory; length must fit the record's size.
-int ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length);
+bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length);
 
 // ScanJpegHeaders over a file's bytes already read: the same statuses for an
 // empty file and for one too long for the record; m_strFileName is not used.
-int ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes);
+bool ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes);
 
 enum class EThreadPriority { Highest, Normal, Lowest };
 

@@ -184,11 +184,11 @@ std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
     return bytes;
 }
 
-int BinaryFileToHex(const std::string& path, std::string& hex) {
+bool BinaryFileToHex(const std::string& path, std::string& hex) {
     const std::optional<ByteVector> bytes = ReadFileBytes(path);
     if (!bytes || bytes->size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
-        return 0;
+        return false;
     }
     hex = CCipher().Bin2CStringHex(bytes->data(), static_cast<int>(bytes->size()));
-    return 1;
+    return true;
 }

@@ -27,5 +27,5 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath);
 // list, without the two files: nothing where it would fail.
 std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list);
 
-// Reads a binary file into its hex text. 1 done, 0 when it cannot be opened.
-int BinaryFileToHex(const std::string& path, std::string& hex);
+// Reads a binary file into its hex text. False when it cannot be read.
+bool BinaryFileToHex(const std::string& path, std::string& hex);

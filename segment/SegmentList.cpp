@@ -46,8 +46,8 @@ bool HasEmbeddedImage(const CSegmentList& list) {
     return CountCode(list, kStartCode) == 2 && CountCode(list, kEndCode) == 2;
 }
 
-int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination,
-                           const CSettingsStore& settings) {
+bool RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination,
+                            const CSettingsStore& settings) {
     ClearSegments(destination);
     const int keepApp0 = settings.Read(settings::kFfe0);
     const std::optional<std::string> app0Data =
@@ -63,7 +63,7 @@ int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination
         destination.push_back(*segment);
     }
     if (endsSeen < 2) {
-        return 0;
+        return false;
     }
     // The inner end marker's segment becomes the new start marker; bytes that
     // followed the inner picture inside it go with it.
@@ -71,7 +71,7 @@ int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination
     if (keepApp0 == 1 && app0Data) {
         destination.insert(destination.begin() + 1, CJpegSegment{kApp0Code, *app0Data});
     }
-    return 1;
+    return true;
 }
 
 int64_t SegmentBytes(const CSegmentList& list) {

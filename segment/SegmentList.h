@@ -23,10 +23,10 @@ bool HasEmbeddedImage(const CSegmentList& list);
 // Drops everything in front of the first "FFD9" (the nested picture and the
 // proprietary data around it) and keeps the real picture behind it, which gets
 // a fresh start marker. With the setting ffe0 the first FFE0 segment is kept.
-// 1 when done; 0 when source holds fewer than two "FFD9" segments, in which
+// True when done; false when source holds fewer than two "FFD9" segments, in which
 // case destination holds the first "FFD9" and everything after it unchanged.
-int RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination,
-                           const CSettingsStore& settings);
+bool RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destination,
+                            const CSettingsStore& settings);
 
 // Bytes the list occupies as a file: each marker counts two bytes, whatever its text.
 int64_t SegmentBytes(const CSegmentList& list);

@@ -1,5 +1,7 @@
 // The one exception type for operating-system failures during a file operation.
-// It is caught at the boundary of a user command, never inside the core. Its
+// It is caught at the boundary of a user command (the window's command guard,
+// a command-line verb). Inside the core only a function whose contract is a
+// typed result for that failure catches it, and its comment says so. Its
 // text is the message the user is shown: the path and the cause, in Japanese.
 #pragma once
 

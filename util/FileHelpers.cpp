@@ -92,26 +92,26 @@ void ReapInBackground(pid_t child) {
 
 }  // namespace
 
-int CopyFileBlocks(const std::string& source, const std::string& destination) {
+bool CopyFileBlocks(const std::string& source, const std::string& destination) {
     const CFileHandle input(source, O_RDONLY);
     if (!input.IsOpen() || IsFolder(input.Get())) {
-        return 0;
+        return false;
     }
     if (IsSameFileAsPath(input.Get(), destination)) {
-        return 1;
+        return true;
     }
     // Opened without truncation: only after the same-file test may it lose its bytes.
     CFileHandle output(destination, O_WRONLY | O_CREAT);
     if (!output.IsOpen()) {
-        return 0;
+        return false;
     }
     if (IsSameFile(input.Get(), output.Get())) {
-        return 1;
+        return true;
     }
     TruncateRegularFile(output);
     CopyBlocks(input, output);
     output.CloseChecked();
-    return 1;
+    return true;
 }
 
 void BinaryFileToHexFile(const std::string& source, const std::string& destination) {

@@ -5,12 +5,12 @@
 #include <cstddef>
 #include <string>
 
-// Copies source onto destination. 1 when the copy ran, 0 when the source or
+// Copies source onto destination. True when the copy ran, false when the source or
 // the destination cannot be opened or is no regular file; in that case the
 // destination is left as it was. When both name the same file (any spelling, hard links included)
-// nothing is written and the result is 1. A read or write error after both
+// nothing is written and the result is true. A read or write error after both
 // were opened throws CFileException and may leave the destination partly written.
-int CopyFileBlocks(const std::string& source, const std::string& destination);
+bool CopyFileBlocks(const std::string& source, const std::string& destination);
 
 // Writes the upper-case hex text of the source's bytes to destination: no
 // terminator, no line breaks. When the source cannot be read the destination

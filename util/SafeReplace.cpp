@@ -53,7 +53,8 @@ public:
         }
     }
 
-    // Writes, gives the file mode, flushes it to disk and closes it.
+    // Writes, gives the file mode, flushes it to disk and closes it. A failure
+    // is thrown on under the target's name: it is not handled here.
     void WriteAndClose(const void* data, size_t size, mode_t mode) {
         try {
             m_file->WriteAll(data, size);

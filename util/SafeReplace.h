@@ -32,7 +32,9 @@ struct CWriteOutcome {
     explicit operator bool() const { return failure.empty(); }
 };
 
-// ReplaceFileSafely, reporting instead of throwing.
+// ReplaceFileSafely, reporting instead of throwing: for a batch or a save
+// that tells the failure in its own words and goes on, its contract is this
+// typed result, so it catches the CFileException.
 CWriteOutcome WriteFileSafely(const std::string& path, const void* data, size_t size);
 
 // ReplaceFileWithCopy, reporting instead of throwing.

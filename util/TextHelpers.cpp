@@ -105,12 +105,12 @@ bool IsHexText(const std::string& text) {
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
-std::string DropLeft(const std::string& text, int n) {
+std::optional<std::string> DropLeft(const std::string& text, int n) {
     if (n < 0) {
         return text;
     }
     if (text.size() < static_cast<size_t>(n)) {
-        return "文字列が短すぎます...StrRight";
+        return std::nullopt;
     }
     return text.substr(static_cast<size_t>(n));
 }

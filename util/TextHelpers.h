@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 // n as "%d".
@@ -31,10 +32,9 @@ std::string TextToHex(const std::string& text);
 // True when every character is 0-9 or A-F (lower case fails); true when empty.
 bool IsHexText(const std::string& text);
 
-// text without its first n bytes. A text shorter than n yields the text
-// "文字列が短すぎます...StrRight" instead, which callers show as it is.
+// text without its first n bytes; none when the text is shorter than n.
 // A negative n leaves the text unchanged.
-std::string DropLeft(const std::string& text, int n);
+std::optional<std::string> DropLeft(const std::string& text, int n);
 
 // text without its last n bytes; unchanged when shorter than n or n < 0.
 std::string DropRight(const std::string& text, int n);

@@ -16,7 +16,7 @@ CEditorSession::CEditorSession(const std::vector<uint8_t>& file)
     EXPECT_TRUE(exifPosition.has_value());
     CHedThread record;
     record.m_strFileName = work.m_strTempData;
-    EXPECT_EQ(ScanJpegHeaders(record), 1);
+    EXPECT_TRUE(ScanJpegHeaders(record));
     editor.SetReference(&reference);
     editor.TakeScan(record, exifPosition.value_or(kExifAfterStartMarker));
 }

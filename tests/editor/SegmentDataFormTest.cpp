@@ -73,8 +73,15 @@ TEST(SegmentDataFields, OpenOnASegmentWithItsMarkerLengthFieldAndData) {
     EXPECT_EQ(fields.m_strSize, "0005");
     EXPECT_EQ(fields.m_strData, "414200");
     EXPECT_EQ(SegmentFromFields(fields), (CJpegSegment{"FFFE", "0005414200"}));
-    EXPECT_EQ(FieldsForSegment({"FFD8", ""}, "").m_strData, "文字列が短すぎます...StrRight");
     EXPECT_EQ(FieldsForNewSegment().m_strMarker, "E1");
+}
+
+TEST(SegmentDataFields, ShowNoErrorTextAsDataOfASegmentTooShortForItsLengthField) {
+    for (const CJpegSegment& segment : {CJpegSegment{"FFD8", ""}, CJpegSegment{"FFE1", "00"}}) {
+        const CSegmentDataFields fields = FieldsForSegment(segment, "");
+        EXPECT_EQ(fields.m_strData, "") << segment.m_strCode;
+        EXPECT_EQ(SegmentFromFields(fields), segment);
+    }
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(ATagDictionary, SkipsLinesWithFewerThanTwoCommas) {
 
 TEST_F(ATagDictionary, AnswersWithTheFirstOfTwoEntriesWithOneTag) {
     LoadLines({"829A,first,one", "829A,second,two"});
-    EXPECT_EQ(dictionary.SetData("829A", "1/60"), 1);
+    EXPECT_TRUE(dictionary.SetData("829A", "1/60"));
     std::string name;
     std::string detail;
     std::string data;
@@ -74,7 +74,7 @@ TEST_F(ATagDictionary, KnowsNoTagItDoesNotListInExactlyThatSpelling) {
     EXPECT_EQ(name, "不明なﾀｸﾞ");
     EXPECT_EQ(detail, "情報がありません");
     EXPECT_EQ(data, "情報がありません");
-    EXPECT_EQ(dictionary.SetData("A005", "128"), 0);
+    EXPECT_FALSE(dictionary.SetData("A005", "128"));
     EXPECT_EQ(dictionary.Entries().size(), 1u) << "nothing is added";
 }
 

@@ -19,32 +19,32 @@ std::string Display(CYBigNumber number, int radix) {
 struct CReadCase {
     const char* text;
     int radix;
-    int result;
+    bool whole;
     const char* decimal;
 };
 
 TEST(ABigNumber, ReadsTextInItsRadixAndStopsAtTheFirstDigitItCannotRead) {
     const std::vector<CReadCase> cases = {
-        {"002A", 16, 0, "42"},
-        {"ff", 16, 0, "255"},
-        {"-10", 16, 0, "-16"},
-        {"777", 8, 0, "511"},
-        {"101", 2, 0, "5"},
-        {"", 16, 0, "0"},
-        {"-0", 16, 0, "0"},  // zero has no sign
+        {"002A", 16, true, "42"},
+        {"ff", 16, true, "255"},
+        {"-10", 16, true, "-16"},
+        {"777", 8, true, "511"},
+        {"101", 2, true, "5"},
+        {"", 16, true, "0"},
+        {"-0", 16, true, "0"},  // zero has no sign
         // An early stop keeps the digits read so far, the last multiplication
         // by the radix included, and drops the sign.
-        {"12G4", 16, 1, "288"},
-        {"-12G4", 16, 1, "288"},
-        {"12", 2, 1, "2"},
-        {"1 2", 10, 1, "10"},
-        {"A", 10, 1, "0"},
-        {"1", 17, 1, "0"},
-        {"1", 1, 1, "0"},
+        {"12G4", 16, false, "288"},
+        {"-12G4", 16, false, "288"},
+        {"12", 2, false, "2"},
+        {"1 2", 10, false, "10"},
+        {"A", 10, false, "0"},
+        {"1", 17, false, "0"},
+        {"1", 1, false, "0"},
     };
     for (const CReadCase& c : cases) {
         CYBigNumber number;
-        EXPECT_EQ(number.FromDisplay(c.text, c.radix), c.result) << c.text << " in " << c.radix;
+        EXPECT_EQ(number.FromDisplay(c.text, c.radix), c.whole) << c.text << " in " << c.radix;
         EXPECT_EQ(Display(number, 10), c.decimal) << c.text << " in " << c.radix;
     }
 }
@@ -67,22 +67,22 @@ TEST(ABigNumber, KeepsTheWholeRangeOfASigned32BitValue) {
 TEST(ABigNumber, HoldsExactly816BitsAndReportsAnOverflow) {
     const std::string full(204, 'F');
     CYBigNumber number;
-    EXPECT_EQ(number.FromDisplay(full.c_str(), 16), 0);
+    EXPECT_TRUE(number.FromDisplay(full.c_str(), 16));
     EXPECT_EQ(number.Status(), 0);
     EXPECT_EQ(Display(number, 16), full);
     EXPECT_EQ(Display(number, 2), std::string(816, '1'));
 
     const std::string tooLong = "1" + std::string(204, '0');
-    EXPECT_EQ(number.FromDisplay(tooLong.c_str(), 16), 1);
+    EXPECT_FALSE(number.FromDisplay(tooLong.c_str(), 16));
     EXPECT_NE(number.Status(), 0);
 }
 
 TEST(ABigNumber, ConvertsBetweenRadicesWithoutLosingDigits) {
     const std::string decimal = "123456789012345678901234567890123456789";
     CYBigNumber number;
-    ASSERT_EQ(number.FromDisplay(decimal.c_str(), 10), 0);
+    ASSERT_TRUE(number.FromDisplay(decimal.c_str(), 10));
     CYBigNumber back;
-    ASSERT_EQ(back.FromDisplay(Display(number, 7).c_str(), 7), 0);
+    ASSERT_TRUE(back.FromDisplay(Display(number, 7).c_str(), 7));
     EXPECT_EQ(Display(back, 10), decimal);
 }
 
@@ -95,7 +95,7 @@ TEST(ABigNumber, ConvertsOnManyThreadsAtOnceInDifferentRadices) {
             for (int32_t value = 0; value < 20000; value += 7) {
                 CYBigNumber number;
                 const std::string text = Display(CYBigNumber(value), radix);
-                if (number.FromDisplay(text.c_str(), radix) != 0 ||
+                if (!number.FromDisplay(text.c_str(), radix) ||
                     Display(number, 10) != std::to_string(value)) {
                     ++failures[static_cast<size_t>(t)];
                 }

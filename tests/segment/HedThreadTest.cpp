@@ -63,7 +63,7 @@ std::string Describe(const CSegmentList& list) {
 CSegmentList ScanHex(const std::string& hex) {
     const std::vector<uint8_t> bytes = BytesFromHex(hex);
     CHedThread record;
-    EXPECT_EQ(ScanJpegBytes(record, bytes.data(), bytes.size()), 1);
+    EXPECT_TRUE(ScanJpegBytes(record, bytes.data(), bytes.size()));
     EXPECT_EQ(record.m_nStatus, EHedStatus::Finished);
     return record.m_Obj;
 }
@@ -122,7 +122,7 @@ TEST(ASegmentScanner, GivesTheListAndReportsOfTheByteByByteRulesOnRandomInput) {
         CHedThread record;
         CRecordingOwner owner(record);
         record.m_hOwner = &owner;
-        ASSERT_EQ(ScanJpegBytes(record, bytes.data(), bytes.size()), 1);
+        ASSERT_TRUE(ScanJpegBytes(record, bytes.data(), bytes.size()));
         ASSERT_EQ(Describe(record.m_Obj), Describe(expected.segments)) << HexFromBytes(bytes);
         ASSERT_EQ(owner.percents, expected.percents) << HexFromBytes(bytes);
     }
@@ -137,8 +137,7 @@ TEST(ASegmentScanner, KeepsTheSegmentsFoundBeforeACancel) {
         CHedThread record;
         CRecordingOwner owner(record, cancelAt);
         record.m_hOwner = &owner;
-        const int result = ScanJpegBytes(record, bytes.data(), bytes.size());
-        ASSERT_EQ(result, expected.completed ? 1 : 0);
+        ASSERT_EQ(ScanJpegBytes(record, bytes.data(), bytes.size()), expected.completed);
         ASSERT_EQ(record.m_nStatus,
                   expected.completed ? EHedStatus::Finished : EHedStatus::Cancelled);
         ASSERT_EQ(Describe(record.m_Obj), Describe(expected.segments)) << HexFromBytes(bytes);
@@ -177,7 +176,7 @@ protected:
     CHedThread record;
     CRecordingOwner owner{record};
 
-    int Scan(const std::string& path) {
+    bool Scan(const std::string& path) {
         record.m_hOwner = &owner;
         record.m_strFileName = path;
         return ScanJpegHeaders(record);

@@ -25,7 +25,7 @@ protected:
         WriteFile(binaryPath, bytes);
         CHedThread record;
         record.m_strFileName = binaryPath;
-        EXPECT_EQ(ScanJpegHeaders(record), 1);
+        EXPECT_TRUE(ScanJpegHeaders(record));
         const int64_t written = WriteSegmentsHex(record.m_Obj, hexPath);
         EXPECT_EQ(written, 2 * SegmentBytes(record.m_Obj));
         EXPECT_TRUE(HexFileToBinary(hexPath, binaryPath));
@@ -72,9 +72,9 @@ TEST_F(AHexWorkFile, ThatIsMissingGivesNoBinaryAndFails) {
 TEST_F(AHexWorkFile, ReadsABinaryFileAsHexText) {
     WriteFile(binaryPath, {0xFF, 0xD8, 0xFF, 0xD9});
     std::string hex;
-    EXPECT_EQ(BinaryFileToHex(binaryPath, hex), 1);
+    EXPECT_TRUE(BinaryFileToHex(binaryPath, hex));
     EXPECT_EQ(hex, "FFD8FFD9");
-    EXPECT_EQ(BinaryFileToHex(folder.File("missing.jpg"), hex), 0);
+    EXPECT_FALSE(BinaryFileToHex(folder.File("missing.jpg"), hex));
 }
 
 TEST_F(AHexWorkFile, GivesBackEveryGeneratedPictureByteForByte) {
@@ -139,7 +139,7 @@ TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
         WriteFile(binaryPath, MakeJpeg(recipe));
         CHedThread record;
         record.m_strFileName = binaryPath;
-        ASSERT_EQ(ScanJpegHeaders(record), 1);
+        ASSERT_TRUE(ScanJpegHeaders(record));
         lists.push_back(record.m_Obj);
     }
     for (size_t i = 0; i < lists.size(); ++i) {

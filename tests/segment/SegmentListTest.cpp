@@ -43,24 +43,23 @@ protected:
 
 TEST_F(AProprietaryImage, IsCutAwayAndTheFirstApp0KeptWhenAsked) {
     settings.Write(settings::kFfe0, 1);
-    EXPECT_EQ(RemoveProprietaryImage(ListOf(kNestedFile), result, settings), 1);
+    EXPECT_TRUE(RemoveProprietaryImage(ListOf(kNestedFile), result, settings));
     EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD8", "FFE0:0A", "FFDB:03", "FFC0:04",
                                                          "FFDA:05", "FF00:06", "FFD9"}));
 }
 
 TEST_F(AProprietaryImage, IsCutAwayWithTheApp0ByDefault) {
-    EXPECT_EQ(RemoveProprietaryImage(ListOf(kNestedFile), result, settings), 1);
+    EXPECT_TRUE(RemoveProprietaryImage(ListOf(kNestedFile), result, settings));
     EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD8", "FFDB:03", "FFC0:04", "FFDA:05",
                                                          "FF00:06", "FFD9"}));
 }
 
 TEST_F(AProprietaryImage, WithoutASecondEndMarkerLeavesTheTailUnchangedAndFails) {
     settings.Write(settings::kFfe0, 1);
-    EXPECT_EQ(
-        RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A", "FFD9:77", "FFDB:03"}), result, settings),
-        0);
+    EXPECT_FALSE(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A", "FFD9:77", "FFDB:03"}), result,
+                                        settings));
     EXPECT_EQ(CodesOf(result), (std::vector<std::string>{"FFD9:77", "FFDB:03"}));
-    EXPECT_EQ(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A"}), result, settings), 0);
+    EXPECT_FALSE(RemoveProprietaryImage(ListOf({"FFD8", "FFE0:0A"}), result, settings));
     EXPECT_TRUE(result.empty());
 }
 

@@ -39,7 +39,7 @@ TEST_F(AFileCopy, ProducesIdenticalFilesOfAnySize) {
     for (size_t size : {size_t{0}, size_t{200}, size_t{64 * 1024}, size_t{200 * 1024 + 1}}) {
         const std::vector<uint8_t> bytes = CountingBytes(size);
         WriteFile(m_source, bytes);
-        EXPECT_EQ(CopyFileBlocks(m_source, m_destination), 1) << size;
+        EXPECT_TRUE(CopyFileBlocks(m_source, m_destination)) << size;
         EXPECT_EQ(ReadFile(m_destination), bytes) << size;
     }
 }
@@ -47,7 +47,7 @@ TEST_F(AFileCopy, ProducesIdenticalFilesOfAnySize) {
 TEST_F(AFileCopy, LeavesExactlyTheSourceBytesOverALongerFile) {
     WriteFile(m_destination, CountingBytes(5000));
     WriteFile(m_source, BytesFromHex("FFD8FFD9"));
-    EXPECT_EQ(CopyFileBlocks(m_source, m_destination), 1);
+    EXPECT_TRUE(CopyFileBlocks(m_source, m_destination));
     EXPECT_EQ(ReadFile(m_destination), BytesFromHex("FFD8FFD9"));
 }
 
@@ -65,26 +65,26 @@ TEST_F(AFileCopy, OfAFileOntoItselfLeavesItIntactWhateverThePathSpelling) {
         m_dir.File("symlink.jpg"),
     };
     for (const std::string& destination : sameFile) {
-        EXPECT_EQ(CopyFileBlocks(m_source, destination), 1) << destination;
+        EXPECT_TRUE(CopyFileBlocks(m_source, destination)) << destination;
         EXPECT_EQ(ReadFile(m_source), bytes) << destination;
     }
 }
 
 TEST_F(AFileCopy, FromAMissingSourceFailsAndLeavesTheDestinationAlone) {
     WriteFile(m_destination, CountingBytes(100));
-    EXPECT_EQ(CopyFileBlocks(m_dir.File("missing.jpg"), m_destination), 0);
+    EXPECT_FALSE(CopyFileBlocks(m_dir.File("missing.jpg"), m_destination));
     EXPECT_EQ(ReadFile(m_destination), CountingBytes(100));
 
-    EXPECT_EQ(CopyFileBlocks(m_dir.File("missing.jpg"), m_dir.File("new.jpg")), 0);
+    EXPECT_FALSE(CopyFileBlocks(m_dir.File("missing.jpg"), m_dir.File("new.jpg")));
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("new.jpg")));
 }
 
 TEST_F(AFileCopy, FailsForAFolderAsSourceOrAnUnreachableDestination) {
     WriteFile(m_source, CountingBytes(10));
-    EXPECT_EQ(CopyFileBlocks(m_dir.Path().string(), m_destination), 0);
+    EXPECT_FALSE(CopyFileBlocks(m_dir.Path().string(), m_destination));
     EXPECT_FALSE(std::filesystem::exists(m_destination));
-    EXPECT_EQ(CopyFileBlocks(m_source, m_dir.File("no/such/folder.jpg")), 0);
-    EXPECT_EQ(CopyFileBlocks(m_source, m_dir.Path().string()), 0);
+    EXPECT_FALSE(CopyFileBlocks(m_source, m_dir.File("no/such/folder.jpg")));
+    EXPECT_FALSE(CopyFileBlocks(m_source, m_dir.Path().string()));
 }
 
 class AHexFile : public ::testing::Test {

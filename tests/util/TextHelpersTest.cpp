@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,12 +123,12 @@ TEST(AHexText, AcceptsOnlyDigitsAndUpperCaseLetters) {
 struct DropCase {
     std::string text;
     int count;
-    std::string left;
+    std::optional<std::string> left;
     std::string right;
 };
 
 TEST(ADroppedText, LosesTheCountedBytesOrReportsItIsTooShort) {
-    const std::string tooShort = "文字列が短すぎます...StrRight";
+    const std::optional<std::string> tooShort;
     const std::vector<DropCase> cases = {
         {"FFD8", 4, "", ""},       {"00104A46", 4, "4A46", "0010"},
         {"AB", 4, tooShort, "AB"}, {"ABC", 5, tooShort, "ABC"},
