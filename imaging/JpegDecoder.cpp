@@ -9,7 +9,6 @@
 #include <new>
 
 #include "imaging/JpegDecompressor.h"
-#include "imaging/SampleDigest.h"
 #include "util/FileHandle.h"
 #include "util/TextHelpers.h"
 
@@ -149,19 +148,15 @@ bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr
     return decoded;
 }
 
-// Rows kept in one buffer, each padded to a multiple of alignment bytes, and
-// given to digest (when there is one) as soon as they are decoded.
+// Rows kept in one buffer, each padded to a multiple of alignment bytes.
 class CBufferSink : public IRowSink {
 public:
-    CBufferSink(std::vector<uint8_t>& bits, size_t alignment, CSampleDigest* digest = nullptr)
-        : m_bits(bits), m_alignment(alignment), m_pDigest(digest) {}
+    CBufferSink(std::vector<uint8_t>& bits, size_t alignment)
+        : m_bits(bits), m_alignment(alignment) {}
     bool Begin(JDIMENSION width, JDIMENSION height, int components) override {
         m_width = static_cast<int32_t>(width);
         m_height = static_cast<int32_t>(height);
         m_components = components;
-        if (m_pDigest != nullptr) {
-            m_pDigest->Start(components);
-        }
         m_stride = (size_t{width} * 3 + m_alignment - 1) / m_alignment * m_alignment;
         const size_t bytes = m_stride * height;
         if (bytes > m_bits.capacity()) {
@@ -174,12 +169,7 @@ public:
     }
     uint8_t* RowsFrom(JDIMENSION first) override { return m_bits.data() + first * m_stride; }
     size_t Stride() const override { return m_stride; }
-    bool Took(JDIMENSION first, JDIMENSION count) override {
-        if (m_pDigest != nullptr) {
-            m_pDigest->AddBgrRows(RowsFrom(first), size_t(m_width), count, m_stride);
-        }
-        return true;
-    }
+    bool Took(JDIMENSION, JDIMENSION) override { return true; }
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
     int Components() const { return m_components; }
@@ -187,7 +177,6 @@ public:
 private:
     std::vector<uint8_t>& m_bits;
     size_t m_alignment;
-    CSampleDigest* m_pDigest;
     size_t m_stride = 0;
     int32_t m_width = 0;
     int32_t m_height = 0;
@@ -260,10 +249,10 @@ void EmptyKeepingMemory(CPackedPicture& picture) {
     picture.m_pBits = std::move(memory);
 }
 
-bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture, CSampleDigest* digest) {
+bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture) {
     int warnings = 0;
     try {
-        CBufferSink sink(picture.m_pBits, 1, digest);
+        CBufferSink sink(picture.m_pBits, 1);
         if (DecodeInto(input, sink, &warnings)) {
             picture.m_nWidth = sink.Width();
             picture.m_nHeight = sink.Height();
@@ -360,16 +349,16 @@ bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture)
         EmptyKeepingMemory(picture);
         return false;
     }
-    return DecodeInPlace({file.get()}, picture, nullptr);
+    return DecodeInPlace({file.get()}, picture);
 }
 
 bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
-                               CPackedPicture& picture, CSampleDigest* digest) {
+                               CPackedPicture& picture) {
     if (!HasJpgName(path)) {
         EmptyKeepingMemory(picture);
         return false;
     }
-    return DecodeInPlace({nullptr, bytes, length}, picture, digest);
+    return DecodeInPlace({nullptr, bytes, length}, picture);
 }
 
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {

@@ -17,8 +17,6 @@
 #include "imaging/ImageBuffer.h"
 #include "imaging/PackedPicture.h"
 
-class CSampleDigest;
-
 // Decodes path into image in own form, rows padded to four bytes.
 bool DecodeJpegFile(const std::string& path, CImageBuffer& image);
 
@@ -42,10 +40,8 @@ bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
 // On failure picture is empty and keeps its memory.
 bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture);
 // The same decode of path's bytes, already read: the name check applies to path.
-// digest, when given, is started and fed every row; finished by the caller
-// after a successful decode.
 bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
-                               CPackedPicture& picture, CSampleDigest* digest = nullptr);
+                               CPackedPicture& picture);
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
 

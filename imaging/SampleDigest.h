@@ -1,9 +1,8 @@
 // The SHA-256 digest of a picture's decoded samples, as anyone can recompute
 // it from the bytes the JPEG library's command-line decoder writes after its
 // PNM header: rows top first, one byte per pixel for grey, red-green-blue for
-// colour. The program's decodes hand over blue-green-red rows (grey as three
-// equal bytes); the digest turns each row back into that form while the row
-// is still in the cache.
+// colour. The program's decodes hold blue-green-red rows (grey as three
+// equal bytes); the digest turns each row back into that form.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +12,11 @@
 #include <vector>
 
 #include <openssl/types.h>
+
+struct CPackedPicture;
+
+// The digest of a decoded picture, its rows packed without padding.
+std::string DigestOfPicture(const CPackedPicture& picture);
 
 class CSampleDigest {
 public:

@@ -32,10 +32,6 @@ CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& s
 
 CBatchOptimiser::~CBatchOptimiser() = default;
 
-void CBatchOptimiser::ComputeDigests() {
-    m_digest = std::make_unique<CSampleDigest>();
-}
-
 bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     if (m_bScanning) {
         return false;
@@ -61,7 +57,7 @@ bool CBatchOptimiser::PrepareNextScan() {
 EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
-        m_reference = CPackedPicture();
+        ReleaseReference();
         m_workCopy = ByteVector();
         m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
@@ -99,7 +95,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     const std::optional<CFileTimes> times = ReadFileTimes(dropped);
     const bool checkPixels = !settings::LetsDamagedPicturesThrough(m_settings);
     if (!checkPixels) {
-        m_reference = CPackedPicture();
+        ReleaseReference();
     }
     if (!TakeWorkCopy(dropped, checkPixels)) {
         return false;
@@ -181,8 +177,10 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     }
     // The reference reuses the previous file's picture memory: the allocator
     // would keep it anyway, but in pieces that pictures of other sizes fit badly.
+    // A digest still running for the file before reads the reference.
+    m_pendingDigest = {};
     if (checkPixels && (!bytes || !DecodeJpegToPackedInPlace(dropped, bytes->data(), bytes->size(),
-                                                             m_reference, m_digest.get()))) {
+                                                             m_reference))) {
         m_result.m_strLog += dropped + "は読み込めません...\r\n\r\n";
         EndFile(EFileOutcome::Failed, bytes ? "not a JPEG file that decodes" : "cannot be read");
         return false;
@@ -192,9 +190,12 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
         return false;
     }
     if (checkPixels) {
-        m_result.m_pixels =
-            CPixelProof{m_reference.m_nWidth, m_reference.m_nHeight, m_reference.m_nComponents,
-                        m_digest ? m_digest->Finish() : std::string(), ""};
+        m_result.m_pixels = CPixelProof{m_reference.m_nWidth, m_reference.m_nHeight,
+                                        m_reference.m_nComponents, "", ""};
+        if (m_bComputeDigests) {
+            m_pendingDigest =
+                std::async(std::launch::async, DigestOfPicture, std::cref(m_reference));
+        }
     }
     m_workCopy = std::move(*bytes);
     return true;
@@ -221,9 +222,9 @@ void CBatchOptimiser::FinishScan(EHedStatus status) {
         m_result.m_strLog += "ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n";
         m_queue.clear();
         ClearSegments(m_HedThread.m_Obj);
-        m_reference = CPackedPicture();
         EndFile(byUser ? EFileOutcome::Skipped : EFileOutcome::Failed,
                 byUser ? "cancelled" : "the segment scan cannot read the file");
+        ReleaseReference();
         return;
     }
     EndFile(EFileOutcome::Failed, "the file holds no JPEG data to scan");
@@ -302,6 +303,9 @@ void CBatchOptimiser::CompleteResult() {
         m_result.m_nOutputBytes = m_saving->WrittenBytes();
         m_result.m_strExifBackup = m_saving->WrittenExifBackup();
     }
+    if (m_pendingDigest.valid()) {
+        m_result.m_pixels->m_strSha256Before = m_pendingDigest.get();
+    }
     // Nothing is written before a check proved its samples equal to the reference's.
     if (m_result.m_pixels && !m_result.m_strOutput.empty()) {
         m_result.m_pixels->m_strSha256After = m_result.m_pixels->m_strSha256Before;
@@ -327,6 +331,12 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
         m_pListener->OnLogChanged();
         m_pListener->OnTotalsChanged();
     }
+}
+
+// A digest still running reads the reference: it ends first.
+void CBatchOptimiser::ReleaseReference() {
+    m_pendingDigest = {};
+    m_reference = CPackedPicture();
 }
 
 void CBatchOptimiser::RunQueue() {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,7 +30,6 @@
 #include "optimise/Optimiser.h"
 #include "util/EngineListener.h"
 
-class CSampleDigest;
 class CSettingsStore;
 
 enum class EPrepareResult { ReadyToScan, Skipped, QueueEmpty };
@@ -50,9 +50,11 @@ public:
     // to the work files: for a driver that scans inline (RunQueue) and whose
     // work files nobody looks at, such as a command-line worker's.
     void KeepWorkCopyInMemory() { m_bWorkFilesOnDisk = false; }
-    // Every file's pixel proof gets the SHA-256 digest of its samples, hashed
-    // while the reference decodes (about 1.6 GB of samples a second).
-    void ComputeDigests();
+    // Every file's pixel proof gets the SHA-256 digest of its samples. The
+    // decoded reference is hashed on a thread of its own while the file's
+    // scan and checks go on, so that a spare core hides the cost (about
+    // 1.6 GB of samples a second).
+    void ComputeDigests() { m_bComputeDigests = true; }
     // Told each file's result as the file ends, before the listener hears of it.
     void OnFileEnded(std::function<void(const CFileResult&)> handler) {
         m_onFileEnded = std::move(handler);
@@ -99,6 +101,7 @@ private:
     void NoteExifCut(uint16_t markerAfterStart, const CExifCutSizes& sizes);
     void FinishOptimisation();
     void EndAfterSavingStopped();
+    void ReleaseReference();
     void EndFile(EFileOutcome outcome, const std::string& reason = "");
     void CompleteResult();
 
@@ -125,7 +128,10 @@ private:
     int64_t m_nBytesBefore = 0;
     int64_t m_nBytesAfter = 0;
     CSavingRule m_rule;
-    std::unique_ptr<CSampleDigest> m_digest;
+    bool m_bComputeDigests = false;
+    // The digest of m_reference being computed; joined (or dropped) before
+    // m_reference changes. Declared after m_reference, so it ends first.
+    std::future<std::string> m_pendingDigest;
     std::function<void(const CFileResult&)> m_onFileEnded;
     // The file under way, from its PrepareFile to its end.
     CFileResult m_result;
