@@ -9,12 +9,9 @@
 #include "exif/ExifBlock.h"
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEmbedding.h"
-#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
-#include "settings/MemorySettingsStore.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/JpegMaker.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 #include "util/FileHelpers.h"
 

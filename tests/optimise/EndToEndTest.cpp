@@ -11,12 +11,9 @@
 
 #include "dates/FileTimes.h"
 #include "imaging/JpegDecoder.h"
-#include "segment/KeptHeaderList.h"
-#include "settings/MemorySettingsStore.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/BatchTranscript.h"
 #include "tests/support/CameraFiles.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
 namespace {

@@ -9,17 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
-#include "segment/KeptHeaderList.h"
-#include "settings/MemorySettingsStore.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
-#include "tests/support/RecordedMessages.h"
-#include "tests/support/SourceDir.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
