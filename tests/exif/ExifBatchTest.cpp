@@ -9,11 +9,9 @@
 #include "exif/ExifBlock.h"
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEmbedding.h"
-#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
-#include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchFixture.h"
 #include "tests/support/JpegMaker.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 #include "util/FileHelpers.h"
 
@@ -25,32 +23,17 @@ public:
     int logChanges = 0;
 };
 
-class AnExifBatch : public ::testing::Test {
+class AnExifBatch : public CBatchFixture {
 protected:
-    AnExifBatch() {
-        std::filesystem::create_directory(folder.Path() / "work");
-        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
-        WriteTextFile(work.m_strExifInf, "0112,Orientation,how the picture stands\r\n");
-        exif = std::make_unique<CExifEngine>(work.m_strExifInf);
-    }
+    AnExifBatch() { UseTagFile("0112,Orientation,how the picture stands\r\n"); }
 
     std::string CameraPicture(const std::string& name) {
         CJpegRecipe recipe;
         recipe.exifWithThumbnail = true;
-        const std::string path = folder.File(name);
-        WriteFile(path, MakeJpeg(recipe));
-        return path;
+        return Place(name, MakeJpeg(recipe));
     }
-    std::string PlainPicture(const std::string& name) {
-        const std::string path = folder.File(name);
-        WriteFile(path, MakeJpeg(CJpegRecipe{}));
-        return path;
-    }
+    std::string PlainPicture(const std::string& name) { return Place(name, MakeJpeg({})); }
 
-    CTempDir folder;
-    CWorkFiles work;
-    CMemorySettingsStore settings;
-    std::unique_ptr<CExifEngine> exif;
     CCountingListener listener;
 };
 

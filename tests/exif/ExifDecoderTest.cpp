@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -12,9 +13,10 @@
 #include <vector>
 
 #include "exif/TagDictionary.h"
-#include "tests/exif/TiffWriter.h"
+#include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TiffWriter.h"
 #include "util/ListFile.h"
 
 namespace {
@@ -373,9 +375,9 @@ TEST_F(AnExifDecoder, ReadsHexTextUpToItsGivenLengthAndItsFirstNonHexCharacter) 
 }
 
 struct CCameraFile {
-    const char* name;
-    const char* make;
-    const char* model;
+    std::string name;
+    std::string make;
+    std::string model;
 };
 
 // The TIFF structure of the first Exif block: after the signature, to the end
@@ -394,14 +396,25 @@ std::vector<uint8_t> ExifTiffOf(const std::vector<uint8_t>& file) {
                         : std::vector<uint8_t>{};
 }
 
-// Make and Model as the files' own bytes hold them (read with a hex dump),
-// with every byte that is no letter or digit shown as '.'.
-TEST_F(AnExifDecoder, ShowsMakeAndModelOfRealCameraFiles) {
-    const std::filesystem::path folder = SharedSamplesFolder() / "camera";
-    if (SharedSamplesFolder().empty() || !std::filesystem::is_directory(folder)) {
-        GTEST_SKIP() << "no shared camera samples beside the checkout";
+// The text as the decoder shows it: every byte that is no letter or digit,
+// the terminating zero too, as '.'.
+std::string Dotted(const std::string& text) {
+    std::string dotted = text.empty() ? "" : text + '\0';
+    for (char& c : dotted) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '.';
     }
-    const std::vector<CCameraFile> files = {
+    return dotted;
+}
+
+// Make and Model as the files' own bytes hold them: camera-like files made
+// here, and the real cameras' files beside the checkout where there are some
+// (their texts read with a hex dump).
+TEST_F(AnExifDecoder, ShowsMakeAndModelOfCameraFiles) {
+    std::vector<std::pair<CCameraFile, std::vector<uint8_t>>> files;
+    for (const CCameraLikeFile& file : MakeCameraLikeFiles()) {
+        files.push_back({{file.name, Dotted(file.make), Dotted(file.model)}, file.bytes});
+    }
+    const std::vector<CCameraFile> real = {
         {"Canon_40D.jpg", "Canon.", "Canon.EOS.40D."},
         {"DSCN0010.jpg", "NIKON.", "COOLPIX.P6000."},
         {"Fujifilm_FinePix6900ZOOM.jpg", "FUJIFILM.", "FinePix6900ZOOM."},
@@ -409,13 +422,15 @@ TEST_F(AnExifDecoder, ShowsMakeAndModelOfRealCameraFiles) {
         {"nikon-e950.jpg", "NIKON.", "E950."},
         {"PaintTool_sample.jpg", "", ""},
     };
-    for (const CCameraFile& file : files) {
-        const std::filesystem::path path = folder / file.name;
-        if (!std::filesystem::exists(path)) {
-            continue;
+    for (const std::filesystem::path& path : SharedCameraFiles()) {
+        for (const CCameraFile& file : real) {
+            if (path.filename() == file.name) {
+                files.push_back({file, ReadFile(path.string())});
+            }
         }
-        const std::vector<uint8_t> tiff = ExifTiffOf(ReadFile(path.string()));
-        EXPECT_EQ(Decode(tiff), 1) << file.name;
+    }
+    for (const auto& [file, bytes] : files) {
+        EXPECT_EQ(Decode(ExifTiffOf(bytes)), 1) << file.name;
         EXPECT_EQ(Data("010F"), file.make) << file.name;
         EXPECT_EQ(Data("0110"), file.model) << file.name;
         EXPECT_NE(Data("8769"), "") << file.name;

@@ -4,17 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
-
 #include <array>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/JpegMaker.h"
@@ -23,54 +19,10 @@
 
 namespace {
 
-// How the test's own encoder writes a picture.
-struct CEncoding {
-    int width = 32;
-    int height = 16;
-    J_COLOR_SPACE input = JCS_RGB;
-    // The colour space stored in the file; JCS_UNKNOWN keeps the default.
-    J_COLOR_SPACE stored = JCS_UNKNOWN;
-    bool adobeMarker = true;
-    bool progressive = false;
-    bool arithmetic = false;
-    int restartRows = 0;
-    int quality = 90;
-};
-
-std::vector<uint8_t> Encode(const CEncoding& e, const std::vector<uint8_t>& pixels) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(e.width);
-    info.image_height = static_cast<JDIMENSION>(e.height);
-    info.input_components = e.input == JCS_CMYK ? 4 : 3;
-    info.in_color_space = e.input;
-    jpeg_set_defaults(&info);
-    if (e.stored != JCS_UNKNOWN) {
-        jpeg_set_colorspace(&info, e.stored);
-    }
-    jpeg_set_quality(&info, e.quality, TRUE);
-    info.write_Adobe_marker = e.adobeMarker ? TRUE : FALSE;
-    info.arith_code = e.arithmetic ? TRUE : FALSE;
-    info.restart_in_rows = e.restartRows;
-    if (e.progressive) {
-        jpeg_simple_progression(&info);
-    }
-    jpeg_start_compress(&info, TRUE);
-    const size_t stride = pixels.size() / static_cast<size_t>(e.height);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + info.next_scanline * stride;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> file(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return file;
+// A picture of the given samples, written as recipe says.
+std::vector<uint8_t> Encode(CJpegRecipe recipe, std::vector<uint8_t> pixels) {
+    recipe.pixels = std::move(pixels);
+    return MakeJpeg(recipe);
 }
 
 std::vector<uint8_t> NoisyRgb(int width, int height) {
@@ -196,9 +148,9 @@ TEST_F(AJpegFile, OfGreyScaleGivesThreeEqualBytesAPixel) {
 
 TEST_F(AJpegFile, GivesTheSamePixelsWhateverTheEntropyCoding) {
     const std::vector<uint8_t> pixels = NoisyRgb(48, 40);
-    const CEncoding baseline{48, 40};
+    const CJpegRecipe baseline = Sized(48, 40);
     const CPackedPicture expected = DecodeBytes(Encode(baseline, pixels));
-    std::vector<CEncoding> codings(5, baseline);
+    std::vector<CJpegRecipe> codings(5, baseline);
     codings[0].progressive = true;
     codings[1].restartRows = 1;
     codings[2].arithmetic = true;
@@ -206,14 +158,14 @@ TEST_F(AJpegFile, GivesTheSamePixelsWhateverTheEntropyCoding) {
     codings[3].progressive = true;
     codings[4].arithmetic = true;
     codings[4].restartRows = 2;
-    for (const CEncoding& coding : codings) {
+    for (const CJpegRecipe& coding : codings) {
         EXPECT_EQ(DecodeBytes(Encode(coding, pixels)).m_pBits, expected.m_pBits);
     }
 }
 
 struct CFourChannelCase {
     const char* name;
-    J_COLOR_SPACE stored;
+    bool ycck;
     bool adobeMarker;
     std::vector<uint8_t> cmyk;
     std::array<int, 3> bgr;
@@ -227,7 +179,10 @@ class AFourChannelFile : public ::testing::TestWithParam<CFourChannelCase> {};
 
 TEST_P(AFourChannelFile, DecodesToTheInkFreeShareTimesTheBlackFreeShare) {
     const CFourChannelCase& c = GetParam();
-    CEncoding coding{16, 16, JCS_CMYK, c.stored, c.adobeMarker};
+    CJpegRecipe coding = Sized(16, 16);
+    coding.cmyk = true;
+    coding.ycck = c.ycck;
+    coding.adobeMarker = c.adobeMarker;
     coding.quality = 100;
     const CPackedPicture picture = DecodeBytes(Encode(coding, Uniform(16, 16, c.cmyk)));
     ASSERT_EQ(picture.m_nSize, 16 * 16 * 3);
@@ -240,11 +195,11 @@ TEST_P(AFourChannelFile, DecodesToTheInkFreeShareTimesTheBlackFreeShare) {
 // one they are amounts of ink.
 INSTANTIATE_TEST_SUITE_P(
     Colours, AFourChannelFile,
-    ::testing::Values(
-        CFourChannelCase{"adobe", JCS_CMYK, true, {200, 100, 50, 255}, {50, 100, 200}},
-        CFourChannelCase{"adobe half black", JCS_CMYK, true, {200, 100, 50, 128}, {25, 50, 100}},
-        CFourChannelCase{"plain", JCS_CMYK, false, {55, 155, 205, 0}, {50, 100, 200}},
-        CFourChannelCase{"ycck", JCS_YCCK, true, {200, 100, 50, 255}, {50, 100, 200}}),
+    ::testing::Values(CFourChannelCase{"adobe", false, true, {200, 100, 50, 255}, {50, 100, 200}},
+                      CFourChannelCase{
+                          "adobe half black", false, true, {200, 100, 50, 128}, {25, 50, 100}},
+                      CFourChannelCase{"plain", false, false, {55, 155, 205, 0}, {50, 100, 200}},
+                      CFourChannelCase{"ycck", true, true, {200, 100, 50, 255}, {50, 100, 200}}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name) {
@@ -343,7 +298,7 @@ TEST_F(AJpegFile, ThatClaimsAHugePictureIsRefusedBeforeAllocating) {
 }
 
 TEST_F(AJpegFile, WithEndlessScansIsRefused) {
-    CEncoding coding{16, 16};
+    CJpegRecipe coding = Sized(16, 16);
     coding.progressive = true;
     const std::vector<uint8_t> file = Encode(coding, NoisyRgb(16, 16));
     const size_t lastScan = LastScanStart(file);
@@ -596,9 +551,6 @@ TEST(TheSampleFiles, VerifyAgainstTheirOwnDecode) {
     }
     std::cout << "[ samples  ] " << decoded << " decoded and verified, " << skipped
               << " not decodable, skipped\n";
-    if (decoded + skipped == 0) {
-        GTEST_SKIP() << "no sample folder";
-    }
     EXPECT_GT(decoded, 0);
 }
 

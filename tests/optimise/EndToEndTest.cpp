@@ -11,13 +11,10 @@
 
 #include "dates/FileTimes.h"
 #include "imaging/JpegDecoder.h"
-#include "segment/KeptHeaderList.h"
-#include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchFixture.h"
 #include "tests/support/BatchTranscript.h"
 #include "tests/support/CameraFiles.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
-#include "util/MessageSink.h"
 
 namespace {
 
@@ -303,24 +300,10 @@ Bytes ExifSegmentByLengths(const Bytes& file) {
     return {};
 }
 
-class ABatchOverCameraFiles : public ::testing::Test {
+class ABatchOverCameraFiles : public CBatchFixture {
 protected:
-    ABatchOverCameraFiles() {
-        std::filesystem::create_directory(folder.Path() / "work");
-        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
-        previousSink =
-            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
-    }
-    ~ABatchOverCameraFiles() override { SetMessageSink(previousSink); }
-
-    std::string Place(const std::string& name, const Bytes& bytes) {
-        const std::string path = folder.File(name);
-        WriteFile(path, bytes);
-        return path;
-    }
-
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, *exif);
         transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();
@@ -340,15 +323,8 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    CTempDir folder;
-    CWorkFiles work;
-    CMemorySettingsStore settings;
-    CExifEngine exif{"/nonexistent/exif_inf.pdt", ""};
-    const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
     CBatchTranscript transcript;
-    std::vector<std::string> messages;
-    MessageSink previousSink;
 };
 
 class AFileKindThroughTheBatch : public ABatchOverCameraFiles,
@@ -634,9 +610,7 @@ std::string SampleCopyName(size_t index) {
 // Every shared sample, copied to a private folder and run through one batch.
 TEST_F(ABatchOverCameraFiles, WritesOnlyFilesThatShowTheirSamplesPixels) {
     const std::vector<std::filesystem::path> samples = SampleJpegFiles();
-    if (samples.empty()) {
-        GTEST_SKIP() << "no shared samples beside this checkout";
-    }
+    ASSERT_FALSE(samples.empty());
     std::vector<std::string> paths;
     for (size_t i = 0; i < samples.size(); ++i) {
         const std::string name = SampleCopyName(i) + ".jpg";

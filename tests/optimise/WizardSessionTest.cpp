@@ -9,16 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
-#include "segment/KeptHeaderList.h"
-#include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchFixture.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
-#include "tests/support/RecordedMessages.h"
-#include "tests/support/SourceDir.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -64,22 +59,16 @@ size_t CountOf(const std::vector<uint8_t>& bytes, const std::string& text) {
     return count;
 }
 
-class AWizardSession : public ::testing::Test {
+class AWizardSession : public CBatchFixture {
 protected:
-    AWizardSession() {
-        std::filesystem::create_directory(folder.Path() / "work");
-        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
-        std::filesystem::copy_file(std::string(kSourceDir) + "/data/exif_inf.pdt",
-                                   work.m_strExifInf);
-        exif = std::make_unique<CExifEngine>(work.m_strExifInf, "");
-    }
+    AWizardSession() { UseShippedTagFile(); }
 
     // Opens path as the document does: its picture and its times.
     CWizardSession& Open(const std::string& path, EWizardPath wizard = EWizardPath::Optimise) {
         // Its times before the decode reads it.
         std::optional<CFileTimes> times = ReadFileTimes(path);
         DecodeJpegToPacked(path, picture);
-        session = std::make_unique<CWizardSession>(work, settings, kept, *exif,
+        session = std::make_unique<CWizardSession>(work, settings, keptCodes, *exif,
                                                    CWizardDocument{path, &picture, times});
         session->ChoosePath(wizard);
         return *session;
@@ -95,25 +84,13 @@ protected:
         return start;
     }
 
-    std::string Picture(const std::string& name, const std::vector<uint8_t>& bytes) {
-        WriteFile(folder.File(name), bytes);
-        return folder.File(name);
-    }
-
     static bool SamePicture(const std::string& a, const std::string& b) {
         CPackedPicture reference;
         return DecodeJpegToPacked(a, reference) && ShowsSamePicture(reference, b);
     }
 
-    CTempDir folder;
-    CWorkFiles work;
-    CMemorySettingsStore settings;
-    std::vector<std::string> kept = DefaultKeptHeaderCodes();
-    std::unique_ptr<CExifEngine> exif;
     CPackedPicture picture;
     std::unique_ptr<CWizardSession> session;
-    CRecordedMessages recorded;
-    const std::vector<std::string>& messages = recorded.Texts();
 };
 
 TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
@@ -121,8 +98,8 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
     for (const auto& bytes : FilesToOptimise()) {
         SCOPED_TRACE(index);
         const std::string name = "f" + std::to_string(index++);
-        const std::string path = Picture(name + ".jpg", bytes);
-        CBatchOptimiser batch(work, settings, kept, *exif);
+        const std::string path = Place(name + ".jpg", bytes);
+        CBatchOptimiser batch(work, settings, keptCodes, *exif);
         const CFileResult result = batch.OptimiseFile(path);
         const std::string batchResult = folder.File(name + "_kestrin100.jpg");
         ASSERT_TRUE(std::filesystem::exists(batchResult)) << result.m_strLog;
@@ -139,7 +116,7 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
 }
 
 TEST_F(AWizardSession, LogsTheExifRemovalUnderTheWorkCopysNameAndOffersTheBlock) {
-    Open(Picture("a.jpg", CameraFile()));
+    Open(Place("a.jpg", CameraFile()));
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
     const std::string name = session->LogName();
     EXPECT_TRUE(std::filesystem::path(name).is_absolute());
@@ -166,7 +143,7 @@ TEST_F(AWizardSession, OffersNoBlockForAFileWithoutARestorableOne) {
     };
     for (const auto& file : kFiles) {
         SCOPED_TRACE(file.name);
-        Open(Picture(file.name, file.bytes));
+        Open(Place(file.name, file.bytes));
         ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
         EXPECT_FALSE(session->OffersExifBackup());
         EXPECT_FALSE(session->SaveExifBlockAs(folder.File("block.exif")));
@@ -219,10 +196,10 @@ TEST_F(AWizardSession, SavesNothingWhenTheRunEndedWithoutACheckedResult) {
     for (const CCase& c : cases) {
         SCOPED_TRACE(c.what);
         // A result of an earlier run waits in the work files.
-        Open(Picture("earlier.jpg", CameraFile()));
+        Open(Place("earlier.jpg", CameraFile()));
         RunScanPage();
         c.arrange();
-        const std::string path = Picture("a.jpg", CameraFile());
+        const std::string path = Place("a.jpg", CameraFile());
         Open(path);
         c.run();
         EXPECT_NE(session->Log().find(c.logStart), std::string::npos) << session->Log();
@@ -242,7 +219,7 @@ TEST_F(AWizardSession, SavesNothingWhenTheRunEndedWithoutACheckedResult) {
 // run, an older hex text never passes for this file's, and a result that no
 // longer shows the picture is known as such until the next run.
 TEST_F(AWizardSession, TellsAFailedEditorCopyAndKnowsABrokenResultForOneRun) {
-    const std::string path = Picture("a.jpg", CameraFile());
+    const std::string path = Place("a.jpg", CameraFile());
     Open(path, EWizardPath::Editor);
     // Each cause named as it is, the disk blamed only when it may be full.
     const struct {
@@ -281,12 +258,12 @@ TEST_F(AWizardSession, TellsAFailedEditorCopyAndKnowsABrokenResultForOneRun) {
 }
 
 TEST_F(AWizardSession, OverwritesTheDocumentAndGivesItsTimesBack) {
-    const std::string path = Picture("a.jpg", CameraFile());
+    const std::string path = Place("a.jpg", CameraFile());
     CFileTimes old{};
     old.modification = {1000000000, 0};
     old.access = {1000000500, 0};
     ASSERT_TRUE(WriteFileTimes(path, old));
-    const std::string original = Picture("original.jpg", CameraFile());
+    const std::string original = Place("original.jpg", CameraFile());
     Open(path);
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
     ASSERT_EQ(session->SaveOverDocument(), EWizardSave::Saved);
@@ -300,16 +277,16 @@ TEST_F(AWizardSession, OverwritesTheDocumentAndGivesItsTimesBack) {
 }
 
 TEST_F(AWizardSession, SavedUnderItsOwnNameTheDocumentHoldsTheWholeResult) {
-    const std::string path = Picture("a.jpg", CameraFile());
+    const std::string path = Place("a.jpg", CameraFile());
     Open(path);
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
     ASSERT_EQ(session->SaveAs(path), EWizardSave::Saved);
     EXPECT_EQ(ReadFile(path), ReadFile(work.m_strTempData));
-    EXPECT_TRUE(SamePicture(Picture("o.jpg", CameraFile()), path));
+    EXPECT_TRUE(SamePicture(Place("o.jpg", CameraFile()), path));
 }
 
 TEST_F(AWizardSession, LeavesTheDocumentWholeWhenTheResultCannotBeWritten) {
-    const std::string path = Picture("a.jpg", CameraFile());
+    const std::string path = Place("a.jpg", CameraFile());
     Open(path);
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
     std::filesystem::remove(work.m_strTempHexa);
@@ -320,7 +297,7 @@ TEST_F(AWizardSession, LeavesTheDocumentWholeWhenTheResultCannotBeWritten) {
 }
 
 TEST_F(AWizardSession, SaysWhyAReadOnlyTargetWasLeftAsItWas) {
-    const std::string path = Picture("a.jpg", CameraFile());
+    const std::string path = Place("a.jpg", CameraFile());
     Open(path);
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
     const std::string exifPath = folder.File("a.exif");
@@ -342,8 +319,8 @@ TEST_F(AWizardSession, SaysWhyAReadOnlyTargetWasLeftAsItWas) {
 class AnEmbeddingWizard : public AWizardSession {
 protected:
     void SetUp() override {
-        original = Picture("cam.jpg", CameraFile());
-        CBatchOptimiser batch(work, settings, kept, *exif);
+        original = Place("cam.jpg", CameraFile());
+        CBatchOptimiser batch(work, settings, keptCodes, *exif);
         batch.Drop({original});
         batch.RunQueue();
         backup = folder.File("cam_kestrin100.exif");
@@ -381,11 +358,11 @@ TEST_F(AnEmbeddingWizard, PutsTheBlockBackWithTheSameValuesAndPixels) {
 }
 
 TEST_F(AnEmbeddingWizard, RefusesBadBlocksAndEmbedsOnlyOnceAfterThem) {
-    const std::string noBlock = Picture("plain.exif", MakeJpeg(CJpegRecipe{}));
+    const std::string noBlock = Place("plain.exif", MakeJpeg(CJpegRecipe{}));
     EXPECT_EQ(session->EmbedExif(noBlock), EEmbedResult::NoExifFound);
     std::vector<uint8_t> damaged = ReadFile(backup);
     damaged.insert(damaged.end(), {0xFF, 0xD9});
-    EXPECT_EQ(session->EmbedExif(Picture("damaged.exif", damaged)), EEmbedResult::PictureChanged);
+    EXPECT_EQ(session->EmbedExif(Place("damaged.exif", damaged)), EEmbedResult::PictureChanged);
     EXPECT_EQ(session->SaveAs(folder.File("bad.jpg")), EWizardSave::Refused);
 
     ASSERT_EQ(session->EmbedExif(backup), EEmbedResult::Embedded);

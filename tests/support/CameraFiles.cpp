@@ -1,9 +1,9 @@
 #include "tests/support/CameraFiles.h"
 
-#include <jpeglib.h>
+#include "tests/support/TestFiles.h"
+#include "tests/support/TiffWriter.h"
+
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -169,42 +169,80 @@ std::vector<uint8_t> Concatenate(std::vector<uint8_t> front, const std::vector<u
 }
 
 std::vector<uint8_t> MakeUntransformedRgbPicture(int width, int height) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr error{};
-    cinfo.err = jpeg_std_error(&error);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_colorspace(&cinfo, JCS_RGB);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    // The library would mark the file itself (an Adobe segment and the ids
-    // 'R', 'G', 'B'); plain ids leave the Adobe segment as the only clue.
-    cinfo.write_Adobe_marker = FALSE;
-    cinfo.write_JFIF_header = FALSE;
-    for (int i = 0; i < 3; ++i) {
-        cinfo.comp_info[i].component_id = i + 1;
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = static_cast<int>(cinfo.next_scanline);
+    CJpegRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.storedRgb = true;
+    // The library would mark the file itself; without the Adobe segment and
+    // the JFIF one, nothing in the file tells how its samples are stored.
+    recipe.adobeMarker = false;
+    recipe.jfif = false;
+    for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            row[static_cast<size_t>(x) * 3 + 0] = static_cast<uint8_t>(255 * x / width);
-            row[static_cast<size_t>(x) * 3 + 1] = static_cast<uint8_t>(255 * y / height);
-            row[static_cast<size_t>(x) * 3 + 2] = static_cast<uint8_t>((x * y) & 0xFF);
+            recipe.pixels.push_back(static_cast<uint8_t>(255 * x / width));
+            recipe.pixels.push_back(static_cast<uint8_t>(255 * y / height));
+            recipe.pixels.push_back(static_cast<uint8_t>((x * y) & 0xFF));
         }
-        JSAMPROW rowPointer = row.data();
-        jpeg_write_scanlines(&cinfo, &rowPointer, 1);
     }
-    jpeg_finish_compress(&cinfo);
-    std::vector<uint8_t> result(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return result;
+    return MakeJpeg(recipe);
+}
+
+namespace {
+
+std::vector<uint8_t> CameraPicture(const std::vector<uint8_t>& tiff) {
+    CJpegRecipe recipe;
+    recipe.jfif = false;
+    std::vector<uint8_t> exif = BytesOf(std::string("Exif\0\0", 6));
+    exif.insert(exif.end(), tiff.begin(), tiff.end());
+    return InsertAfterStart(MakeJpeg(recipe), {MakeSegment(0xE1, exif)});
+}
+
+std::vector<uint8_t> CameraTiff(EByteOrder order, const std::string& make,
+                                const std::string& model) {
+    CTiffWriter writer(order);
+    if (!make.empty()) {
+        writer.Ascii(EIfd::Ifd0, 0x010F, make).Ascii(EIfd::Ifd0, 0x0110, model);
+    }
+    return writer.Short(EIfd::Ifd0, 0x0112, 1)
+        .Rational(EIfd::Exif, 0x829A, 1, 60)
+        .Ascii(EIfd::Exif, 0x9003, "2001:02:03 04:05:06")
+        .Build();
+}
+
+}  // namespace
+
+std::vector<CCameraLikeFile> MakeCameraLikeFiles() {
+    std::vector<CCameraLikeFile> files = {
+        {"intel.jpg", "Canon", "Canon EOS 40D", {}},
+        {"motorola.jpg", "NIKON", "E950", {}},
+        {"long-names.jpg", "EASTMAN KODAK COMPANY", "KODAK DC240 ZOOM DIGITAL CAMERA", {}},
+        {"no-make.jpg", "", "", {}},
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        const EByteOrder order = i % 2 == 0 ? EByteOrder::Intel : EByteOrder::Motorola;
+        files[i].bytes = CameraPicture(CameraTiff(order, files[i].make, files[i].model));
+    }
+    return files;
+}
+
+std::vector<uint8_t> MakeCanonLikeFile() {
+    return CameraPicture(CTiffWriter(EByteOrder::Intel)
+                             .Ascii(EIfd::Ifd0, 0x010F, "Canon")
+                             .Ascii(EIfd::Ifd0, 0x0110, "Canon EOS 40D")
+                             .Rational(EIfd::Exif, 0x829A, 1, 160)
+                             .Rational(EIfd::Exif, 0x829D, 71, 10)
+                             .Entry(EIfd::Exif, 0x9000, 7, 4, BytesOf("0221"))
+                             .Ascii(EIfd::Exif, 0x9003, "2008:05:30 15:56:01")
+                             .Entry(EIfd::Exif, 0xA000, 7, 4, BytesOf("0100"))
+                             .Build());
+}
+
+std::vector<std::filesystem::path> SharedCameraFiles() {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& file : SampleJpegFiles()) {
+        if (file.parent_path().filename() == "camera") {
+            files.push_back(file);
+        }
+    }
+    return files;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,3 +54,21 @@ std::vector<uint8_t> Concatenate(std::vector<uint8_t> front, const std::vector<u
 // an Adobe segment. A decoder shows the right colours only when an Adobe
 // segment with transform 0 is added; without it the samples are read as YCbCr.
 std::vector<uint8_t> MakeUntransformedRgbPicture(int width, int height);
+
+// Pictures made like the ones cameras write: an Exif block first, no JFIF
+// segment, in both byte orders, with the make and model as the camera
+// writes them (text with its terminating zero).
+struct CCameraLikeFile {
+    std::string name;
+    std::string make;
+    std::string model;
+    std::vector<uint8_t> bytes;
+};
+std::vector<CCameraLikeFile> MakeCameraLikeFiles();
+// A picture in the style of one camera's file, with its time, exposure,
+// f-number and version tags in the Exif IFD: the values a reader shows.
+std::vector<uint8_t> MakeCanonLikeFile();
+
+// The pictures of real cameras in the shared sample folder beside the
+// checkout; empty where the checkout has none.
+std::vector<std::filesystem::path> SharedCameraFiles();

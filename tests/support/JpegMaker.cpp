@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace {
 
@@ -40,27 +41,42 @@ void PutEntry(std::vector<uint8_t>& out, uint16_t tag, uint16_t type, uint32_t c
     PutLittleEndian(out, value, 4);
 }
 
-std::vector<uint8_t> Encode(const CJpegRecipe& recipe, const std::vector<uint8_t>& exif) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr error{};
-    cinfo.err = jpeg_std_error(&error);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    const int components = recipe.cmyk ? 4 : recipe.grayscale ? 1 : 3;
-    cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
-    cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
-    cinfo.input_components = components;
+int ComponentsOf(const CJpegRecipe& recipe) {
+    return recipe.cmyk ? 4 : recipe.grayscale ? 1 : 3;
+}
+
+void SetColourSpaces(const CJpegRecipe& recipe, jpeg_compress_struct& cinfo) {
+    cinfo.input_components = ComponentsOf(recipe);
     cinfo.in_color_space = recipe.cmyk ? JCS_CMYK : recipe.grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
+    if (recipe.cmyk && recipe.ycck) {
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    }
+    if (!recipe.cmyk && !recipe.grayscale && recipe.storedRgb) {
+        jpeg_set_colorspace(&cinfo, JCS_RGB);
+        for (int i = 0; i < 3; ++i) {
+            cinfo.comp_info[i].component_id = i + 1;
+        }
+    }
+    if (!recipe.adobeMarker) {
+        cinfo.write_Adobe_marker = FALSE;
+    }
+}
+
+void SetCoding(const CJpegRecipe& recipe, jpeg_compress_struct& cinfo) {
     jpeg_set_quality(&cinfo, recipe.quality, TRUE);
-    cinfo.write_JFIF_header = recipe.jfif ? TRUE : FALSE;
+    if (!recipe.jfif) {
+        cinfo.write_JFIF_header = FALSE;
+    }
     cinfo.restart_in_rows = recipe.restartRows;
+    cinfo.arith_code = recipe.arithmetic ? TRUE : FALSE;
     if (recipe.progressive) {
         jpeg_simple_progression(&cinfo);
     }
-    jpeg_start_compress(&cinfo, TRUE);
+}
+
+void WriteMarkers(const CJpegRecipe& recipe, const std::vector<uint8_t>& exif,
+                  jpeg_compress_struct& cinfo) {
     if (!exif.empty()) {
         // jpeg_write_marker takes the payload only: skip marker and length.
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data() + 4,
@@ -70,7 +86,25 @@ std::vector<uint8_t> Encode(const CJpegRecipe& recipe, const std::vector<uint8_t
         jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(recipe.comment.data()),
                           static_cast<unsigned>(recipe.comment.size()));
     }
-    std::vector<uint8_t> pixels = Pixels(recipe, components);
+}
+
+std::vector<uint8_t> Encode(const CJpegRecipe& recipe, const std::vector<uint8_t>& exif) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr error{};
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(recipe.width);
+    cinfo.image_height = static_cast<JDIMENSION>(recipe.height);
+    SetColourSpaces(recipe, cinfo);
+    SetCoding(recipe, cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    WriteMarkers(recipe, exif, cinfo);
+    const int components = ComponentsOf(recipe);
+    std::vector<uint8_t> pixels =
+        recipe.pixels.empty() ? Pixels(recipe, components) : recipe.pixels;
     const size_t stride = static_cast<size_t>(recipe.width) * components;
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = pixels.data() + cinfo.next_scanline * stride;
@@ -110,6 +144,10 @@ std::vector<uint8_t> MakeExifSegment(const std::vector<uint8_t>& thumbnail) {
 }
 
 std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe) {
+    const size_t samples = static_cast<size_t>(recipe.width) * recipe.height * ComponentsOf(recipe);
+    if (!recipe.pixels.empty() && recipe.pixels.size() != samples) {
+        throw std::invalid_argument("the recipe's pixels do not fill its size");
+    }
     std::vector<uint8_t> exif;
     if (recipe.exifWithThumbnail) {
         CJpegRecipe thumbnail;

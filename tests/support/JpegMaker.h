@@ -12,9 +12,20 @@ struct CJpegRecipe {
     bool grayscale = false;
     // Four components (CMYK) with an Adobe marker; wins over grayscale.
     bool cmyk = false;
+    // Four components stored as YCCK instead of CMYK (with cmyk only).
+    bool ycck = false;
+    // Three components stored as red, green and blue, not transformed to
+    // YCbCr, with the plain component ids 1, 2, 3 some writers use.
+    bool storedRgb = false;
+    // false leaves out the Adobe segment the library writes for CMYK, YCCK
+    // and stored RGB.
+    bool adobeMarker = true;
     bool progressive = false;
+    bool arithmetic = false;
     // Restart markers every this many MCU rows; 0 for none.
     int restartRows = 0;
+    // false leaves out the JFIF segment the library writes for one or three
+    // components transformed to YCbCr.
     bool jfif = true;
     // A COM segment with this text when not empty.
     std::string comment;
@@ -23,6 +34,9 @@ struct CJpegRecipe {
     // Bytes in front of the start marker and behind the end marker.
     std::vector<uint8_t> preamble;
     std::vector<uint8_t> trailer;
+    // The samples, row by row, one byte per component; empty for a noisy
+    // pattern of the recipe's size.
+    std::vector<uint8_t> pixels;
 };
 
 std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe);

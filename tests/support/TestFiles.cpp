@@ -60,16 +60,25 @@ std::filesystem::path SharedSamplesFolder() {
     return std::filesystem::is_directory(folder) ? folder : std::filesystem::path();
 }
 
-std::vector<std::filesystem::path> SampleJpegFiles() {
-    std::vector<std::filesystem::path> files;
-    const std::filesystem::path folder = SharedSamplesFolder();
-    if (folder.empty()) {
-        return files;
-    }
+namespace {
+
+void AddJpegFilesBelow(const std::filesystem::path& folder,
+                       std::vector<std::filesystem::path>& files) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file() && entry.path().extension() == ".jpg") {
             files.push_back(entry.path());
         }
+    }
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> SampleJpegFiles() {
+    std::vector<std::filesystem::path> files;
+    AddJpegFilesBelow(std::filesystem::path(kSourceDir) / "tests" / "data", files);
+    const std::filesystem::path shared = SharedSamplesFolder();
+    if (!shared.empty()) {
+        AddJpegFilesBelow(shared, files);
     }
     std::sort(files.begin(), files.end());
     return files;

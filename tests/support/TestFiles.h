@@ -18,7 +18,8 @@ std::string ReadTextFile(const std::string& path);
 int EndedProcessId();
 
 // The folder of shared sample files beside the checkout, or an empty path when
-// this checkout has none (tests then skip the part that needs it).
+// this checkout has none.
 std::filesystem::path SharedSamplesFolder();
-// Every *.jpg below the sample folder, sorted; empty without the folder.
+// Every *.jpg the project ships below tests/data, and every one below the
+// shared sample folder where there is one; sorted.
 std::vector<std::filesystem::path> SampleJpegFiles();

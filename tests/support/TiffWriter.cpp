@@ -1,4 +1,4 @@
-#include "tests/exif/TiffWriter.h"
+#include "tests/support/TiffWriter.h"
 
 namespace {
 
