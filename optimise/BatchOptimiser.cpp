@@ -148,11 +148,11 @@ bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
     // A stop that existing files decide now still follows the check.
     m_bExifCheckPending = mode == EExifReportMode::Removed && !m_saving->StopsAfterExifRemoval();
     std::string& log = m_result.m_strLog;
-    const int goOn =
+    const bool goOn =
         m_bExifCheckPending
             ? m_optimiser->AnnounceExifCheck(m_strDropped, mode, sizes.before, sizes.after, log)
             : m_optimiser->ReportExifRemoval(m_strDropped, mode, sizes.before, sizes.after, log);
-    if (goOn != 0) {
+    if (goOn) {
         return true;
     }
     if (mode == EExifReportMode::RemovalForbidden) {
@@ -238,7 +238,7 @@ void CBatchOptimiser::FinishOptimisation() {
     if (m_bExifCheckPending) {
         const ByteVector* checked =
             result == EOptimiseResult::Verified ? &m_optimiser->OptimisedBytes() : nullptr;
-        if (m_optimiser->CheckExifRemoval(m_strDropped, checked, m_result.m_strLog) == 0) {
+        if (!m_optimiser->CheckExifRemoval(m_strDropped, checked, m_result.m_strLog)) {
             // Stopped as it would have before the scan: nothing counted.
             EndAfterSavingStopped();
             return;

@@ -117,16 +117,14 @@ bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
     return m_pReference != nullptr && ShowsSamePicture(*m_pReference, bytes.data(), bytes.size());
 }
 
-int COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
-                                  int64_t after, std::string& log) {
-    if (AnnounceExifCheck(name, mode, before, after, log) == 0) {
-        return 0;
-    }
-    return CheckExifRemoval(name, nullptr, log);
+bool COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
+                                   int64_t after, std::string& log) {
+    return AnnounceExifCheck(name, mode, before, after, log) &&
+           CheckExifRemoval(name, nullptr, log);
 }
 
-int COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
-                                  int64_t after, std::string& log) {
+bool COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
+                                   int64_t after, std::string& log) {
     m_bExifCheckFailed = false;
     log += name + "の調査を完了しました。\r\n";
     if (mode == EExifReportMode::RemovalForbidden) {
@@ -136,18 +134,18 @@ int COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode,
             log += "\r\n";
         }
         // The file is left as it is, as the log says; the batch goes on with the next one.
-        return 0;
+        return false;
     }
     log += IsBatch() ? "Exif情報を見つけたので削除しました。\r\n" : "Exif情報を削除しました。\r\n";
     log += SizesLine(before, after);
     log += Number(before - after) + " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。" +
            (IsBatch() ? "\r\n" : "\r\n\r\n");
     log += "続いてJPEGの検査を行います...\r\n";
-    return 1;
+    return true;
 }
 
-int COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
-                                 std::string& log) {
+bool COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+                                  std::string& log) {
     const char* lineEnd = IsBatch() ? "\r\n" : "\r\n\r\n";
     m_bExifCheckFailed = false;
     if (checkedOptimised == nullptr && !VerifyWorkCopy()) {
@@ -155,13 +153,14 @@ int COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* chec
                "はExif情報を正常に削除できませんでした。\r\n\r\n"
                "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n";
         m_bExifCheckFailed = true;
-        return IsBatch() ? 1 : 0;
+        // The batch goes on to optimise the file, which may still pass its own check.
+        return IsBatch();
     }
     log += std::string("Exif情報を削除したJPEGは処理前と同様に表示されます。") + lineEnd;
     if (IsBatch() && m_pSaving != nullptr) {
-        return m_pSaving->SaveAfterExifRemoval(checkedOptimised, log) ? 1 : 0;
+        return m_pSaving->SaveAfterExifRemoval(checkedOptimised, log);
     }
-    return 1;
+    return true;
 }
 
 std::vector<int64_t> COptimiser::RemoveProprietaryData(std::string& log,
@@ -171,7 +170,7 @@ std::vector<int64_t> COptimiser::RemoveProprietaryData(std::string& log,
         return offsets;
     }
     log += "不明な独自情報を見つけました...\r\n";
-    if (RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings) != 1) {
+    if (!RemoveProprietaryImage(o_CodeJpg, o_BackupJpg, m_settings)) {
         log += "不明な独自情報の削除に失敗しました。なぜ？\r\n";
         return offsets;
     }

@@ -73,21 +73,21 @@ public:
     void SetWorkCopy(const ByteVector* workCopy) { m_pWorkCopy = workCopy; }
 
     // Logs the Exif removal under name and, when mode is Removed, verifies the
-    // work copy. 1 when the optimisation goes on, 0 when it stops for this file.
+    // work copy. True when the optimisation goes on, false when it stops for this file.
     // The same as AnnounceExifCheck followed by CheckExifRemoval(name, nullptr, log).
-    int ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
-                          int64_t after, std::string& log);
+    bool ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,
+                           int64_t after, std::string& log);
     // The first part of ReportExifRemoval: the lines up to the announcement of
-    // the check. 0 for RemovalForbidden (the file stops here), 1 for Removed.
-    int AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
-                          int64_t after, std::string& log);
+    // the check. False for RemovalForbidden (the file stops here), true for Removed.
+    bool AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
+                           int64_t after, std::string& log);
     // The rest of ReportExifRemoval: the check of the Exif-free work copy, its
     // outcome and, in the batch, the saving. Batch form only: given the
     // optimised bytes that were made from that copy and passed the check, the
     // copy is not decoded again, as it would show the same picture; those
     // bytes are saved in its place.
-    int CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
-                         std::string& log);
+    bool CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+                          std::string& log);
     // True when the last ReportExifRemoval stopped because the check failed.
     bool ExifRemovalFailedCheck() const { return m_bExifCheckFailed; }
 

@@ -114,7 +114,7 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
 
 bool CWizardSession::ReportExifCut(const CExifCutSizes& sizes) {
     return m_optimiser.ReportExifRemoval(m_strLogName, ExifReportModeFor(m_settings), sizes.before,
-                                         sizes.after, m_strLog) == 1;
+                                         sizes.after, m_strLog);
 }
 
 bool CWizardSession::OffersExifBackup() const {

@@ -42,7 +42,7 @@ TEST_F(AWizardOptimisation, ReportsTheExifRemovalAndTheOptimisationInItsOwnWords
     ASSERT_EQ(exif.CutExifToFile(work.m_strTempData, work.m_strExifDat, sizes), EExifResult::Done);
     std::string log;
     const std::string name = work.m_strTempData;
-    ASSERT_EQ(optimiser.ReportExifRemoval(name, EExifReportMode::Removed, 1000, 600, log), 1);
+    ASSERT_TRUE(optimiser.ReportExifRemoval(name, EExifReportMode::Removed, 1000, 600, log));
     EXPECT_EQ(log, name +
                        "の調査を完了しました。\r\nExif情報を削除しました。\r\n"
                        "1000 ﾊﾞｲﾄが 600 ﾊﾞｲﾄになりました...\r\n"
@@ -52,7 +52,7 @@ TEST_F(AWizardOptimisation, ReportsTheExifRemovalAndTheOptimisationInItsOwnWords
 
     CHedThread record;
     record.m_strFileName = work.m_strTempData;
-    ASSERT_EQ(ScanJpegHeaders(record), 1);
+    ASSERT_TRUE(ScanJpegHeaders(record));
     log.clear();
     EXPECT_EQ(optimiser.OptimiseWorkFile(name, record, log), EOptimiseResult::Verified);
     EXPECT_NE(log.find("不必要なJPEGﾍｯﾀﾞ情報削除を完了しました。\r\n"), std::string::npos);
@@ -73,13 +73,13 @@ TEST_F(AWizardOptimisation, StopsWhenTheWorkCopyNoLongerShowsThePicture) {
     ASSERT_TRUE(DecodeJpegToPacked(folder.File("other.jpg"), otherPicture));
     optimiser.SetReference(&otherPicture);
     std::string log;
-    EXPECT_EQ(optimiser.ReportExifRemoval("w", EExifReportMode::Removed, 10, 5, log), 0);
+    EXPECT_FALSE(optimiser.ReportExifRemoval("w", EExifReportMode::Removed, 10, 5, log));
     EXPECT_TRUE(optimiser.ExifRemovalFailedCheck());
     EXPECT_NE(log.find("wはExif情報を正常に削除できませんでした。\r\n\r\n"
                        "この画像は上級者 - ｳｨｻﾞｰﾄﾞをご利用下さい。\r\n"),
               std::string::npos);
     log.clear();
-    EXPECT_EQ(optimiser.ReportExifRemoval("w", EExifReportMode::RemovalForbidden, 10, 5, log), 0);
+    EXPECT_FALSE(optimiser.ReportExifRemoval("w", EExifReportMode::RemovalForbidden, 10, 5, log));
     EXPECT_EQ(log,
               "wの調査を完了しました。\r\nExif情報を見つけました!\r\n"
               "ｼｽﾃﾑ設定で禁止してあるため、Exif情報の削除は行いません。終了します。\r\n");
