@@ -134,18 +134,8 @@ TEST_F(TheExifShowCommand, FailsWithTheProbeResultForAFileWithoutExif) {
     }
 }
 
-// Camera-like files made here, and the real cameras' files beside the
-// checkout where there are some.
 TEST_F(TheExifShowCommand, ShowsTheValuesOfEveryCameraFile) {
-    std::vector<std::string> paths;
-    for (const CCameraLikeFile& file : MakeCameraLikeFiles()) {
-        paths.push_back(folder.File(file.name));
-        WriteFile(paths.back(), file.bytes);
-    }
-    for (const std::filesystem::path& path : SharedCameraFiles()) {
-        paths.push_back(path.string());
-    }
-    for (const std::string& path : paths) {
+    for (const std::string& path : CameraFilesIn(folder.Path())) {
         const CCliResult result = RunCli({"exif", "show", "--display", path});
         EXPECT_EQ(result.exitCode, 0) << path << result.err;
         EXPECT_NE(result.out.find("\n8769\t"), std::string::npos) << path;

@@ -52,18 +52,6 @@ std::string DjpegDigest(const std::string& path) {
     return Shell("djpeg -pnm '" + path + "' | tail -n +4 | sha256sum | head -c 64");
 }
 
-std::map<std::string, std::pair<std::vector<uint8_t>, fs::file_time_type>> Snapshot(
-    const fs::path& folder) {
-    std::map<std::string, std::pair<std::vector<uint8_t>, fs::file_time_type>> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().string()] = {ReadFile(entry.path().string()),
-                                            entry.last_write_time()};
-        }
-    }
-    return files;
-}
-
 class TheOptimiseRecords : public ::testing::Test {
 protected:
     CCliResult Run(std::vector<std::string> arguments) {
@@ -193,10 +181,10 @@ TEST_F(TheOptimiseRecords, HoldDigestsThatDjpegAndSha256sumGiveForGreyAndCameraF
 TEST_F(TheOptimiseRecords, OfADryRunSayWhatWouldBeWrittenWhileNoFileChanges) {
     Place("photos/a.jpg", Camera());
     Place("photos/deep/b.jpg", Camera());
-    const auto before = Snapshot(folder.Path());
+    const auto before = FolderSnapshot(folder.Path());
     const CCliResult result = Run({"--json", "--dry-run", "--in-place", folder.File("photos")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Snapshot(folder.Path()), before);
+    EXPECT_EQ(FolderSnapshot(folder.Path()), before);
     for (const QJsonObject& record : Records(result.out)) {
         EXPECT_TRUE(record["dry_run"].toBool());
         EXPECT_EQ(record["output"], record["file"]);
@@ -207,7 +195,7 @@ TEST_F(TheOptimiseRecords, OfADryRunSayWhatWouldBeWrittenWhileNoFileChanges) {
 TEST_F(TheOptimiseRecords, UnderAnOutputFolderMirrorTheGivenFoldersAndLeaveTheOriginals) {
     Place("photos/a.jpg", Camera());
     Place("photos/deep/b.jpg", Camera());
-    const auto before = Snapshot(folder.Path() / "photos");
+    const auto before = FolderSnapshot(folder.Path() / "photos");
     // The output folder inside the given one is not taken for input.
     const std::string out = folder.File("photos/out");
     for (int run = 0; run < 2; ++run) {
@@ -224,7 +212,7 @@ TEST_F(TheOptimiseRecords, UnderAnOutputFolderMirrorTheGivenFoldersAndLeaveTheOr
                   .exitCode,
               2)
         << "two files for one place under DIR";
-    auto after = Snapshot(folder.Path() / "photos");
+    auto after = FolderSnapshot(folder.Path() / "photos");
     std::erase_if(after, [&](const auto& entry) { return entry.first.starts_with(out); });
     EXPECT_EQ(after, before);
 }

@@ -99,18 +99,8 @@ TEST_F(ASampleDigest, IsTheDigestOfWhatDjpegWritesForMadeFiles) {
     }
 }
 
-// Camera-like files made here, and the real cameras' files beside the
-// checkout where there are some.
 TEST_F(ASampleDigest, IsTheDigestOfWhatDjpegWritesForCameraFiles) {
-    std::vector<std::string> paths;
-    for (const CCameraLikeFile& file : MakeCameraLikeFiles()) {
-        paths.push_back(folder.File(file.name));
-        WriteFile(paths.back(), file.bytes);
-    }
-    for (const std::filesystem::path& path : SharedCameraFiles()) {
-        paths.push_back(path.string());
-    }
-    for (const std::string& path : paths) {
+    for (const std::string& path : CameraFilesIn(folder.Path())) {
         ExpectDigestOfDjpeg(path);
     }
 }

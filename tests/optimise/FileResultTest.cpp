@@ -27,19 +27,6 @@ CJpegRecipe CameraRecipe() {
     return recipe;
 }
 
-// Every file of folder with its bytes and modification time.
-std::map<std::string, std::pair<std::vector<uint8_t>, fs::file_time_type>> Snapshot(
-    const fs::path& folder) {
-    std::map<std::string, std::pair<std::vector<uint8_t>, fs::file_time_type>> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[entry.path().string()] = {ReadFile(entry.path().string()),
-                                            entry.last_write_time()};
-        }
-    }
-    return files;
-}
-
 class AFileResult : public ::testing::Test {
 protected:
     AFileResult() {
@@ -161,7 +148,7 @@ TEST_F(AFileResult, OfAResultThatFailsItsCheckHasNoOutputAndNoDigestAfter) {
 TEST_F(AFileResult, OfADryRunTellsWhatWouldBeWrittenAndWritesNothing) {
     settings.Write(settings::kFileName, "");
     const std::string path = Picture("a.jpg", MakeJpeg(CameraRecipe()));
-    const auto before = Snapshot(folder.Path() / "photos");
+    const auto before = FolderSnapshot(folder.Path() / "photos");
     CSavingRule rule;
     rule.m_bDryRun = true;
     const CFileResult result = Optimise(path, rule);
@@ -169,7 +156,7 @@ TEST_F(AFileResult, OfADryRunTellsWhatWouldBeWrittenAndWritesNothing) {
     EXPECT_TRUE(result.m_bDryRun);
     EXPECT_EQ(result.m_strOutput, path);
     EXPECT_EQ(result.m_strExifBackup, folder.File("photos/a_kestrin100.exif"));
-    EXPECT_EQ(Snapshot(folder.Path() / "photos"), before);
+    EXPECT_EQ(FolderSnapshot(folder.Path() / "photos"), before);
 }
 
 TEST_F(AFileResult, UnderAnOutputBaseIsWrittenThereInFoldersMadeForItAndLeavesTheOriginal) {

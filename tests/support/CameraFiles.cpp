@@ -246,3 +246,15 @@ std::vector<std::filesystem::path> SharedCameraFiles() {
     }
     return files;
 }
+
+std::vector<std::string> CameraFilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> paths;
+    for (const CCameraLikeFile& file : MakeCameraLikeFiles()) {
+        paths.push_back((folder / file.name).string());
+        WriteFile(paths.back(), file.bytes);
+    }
+    for (const std::filesystem::path& path : SharedCameraFiles()) {
+        paths.push_back(path.string());
+    }
+    return paths;
+}

@@ -72,3 +72,7 @@ std::vector<uint8_t> MakeCanonLikeFile();
 // The pictures of real cameras in the shared sample folder beside the
 // checkout; empty where the checkout has none.
 std::vector<std::filesystem::path> SharedCameraFiles();
+
+// The camera-like files written into folder, then the real cameras' files
+// beside the checkout where there are some.
+std::vector<std::string> CameraFilesIn(const std::filesystem::path& folder);

@@ -92,3 +92,14 @@ int EndedProcessId() {
     ::waitpid(child, nullptr, 0);
     return child;
 }
+
+CFolderSnapshot FolderSnapshot(const std::filesystem::path& folder) {
+    CFolderSnapshot files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().string()] = {ReadFile(entry.path().string()),
+                                            entry.last_write_time()};
+        }
+    }
+    return files;
+}

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteTextFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadTextFile(const std::string& path);
+
+// Every file under folder with its bytes and modification time: equal
+// snapshots mean nothing there was written.
+using CFolderSnapshot =
+    std::map<std::string, std::pair<std::vector<uint8_t>, std::filesystem::file_time_type>>;
+CFolderSnapshot FolderSnapshot(const std::filesystem::path& folder);
 
 // The id of a process that has ended, for names that claim a maker long gone.
 int EndedProcessId();
