@@ -48,6 +48,14 @@ inline constexpr CTextSetting kExifName{kSectionSettings, "exifname", "_kestrin1
 inline constexpr CIntSetting kSaveExif{kSectionSettings, "saveexif", 1, 1};
 // 1 overwrites an existing output file; 0 stops the work on that file.
 inline constexpr CIntSetting kOverwrite{kSectionSettings, "overwrite", 0, 1};
+// 1 keeps every colour profile segment (APP2 ICC_PROFILE) when optimising.
+inline constexpr CIntSetting kKeepIcc{kSectionSettings, "keep_icc", 0, 1};
+// 1 keeps the picture's orientation when its Exif block is removed, in a
+// small Exif block that holds nothing else.
+inline constexpr CIntSetting kKeepOrientation{kSectionSettings, "keep_orientation", 0, 1};
+// 1 keeps a motion photo's video and a gain map (what an XMP or MPF segment
+// announces after the end marker) and the segments that announce them.
+inline constexpr CIntSetting kKeepMotion{kSectionSettings, "keep_motion", 0, 1};
 // Folder shown first in the folder browser; only ever read.
 inline constexpr CTextSetting kFindPath{kSectionSettings, "Find_Path", ""};
 
@@ -58,9 +66,10 @@ inline constexpr CIntSetting kWindowMax{kSectionWindowSize, "max", 0, 1};
 
 using AnySetting = std::variant<const CIntSetting*, const CTextSetting*>;
 
-inline constexpr std::array<AnySetting, 14> kAllSettings{
-    &kCpu,      &kJoukyuuEdit, &kFfe0,      &kExpChk,   &kDelExif,    &kDamage,     &kFileName,
-    &kExifName, &kSaveExif,    &kOverwrite, &kFindPath, &kWindowRect, &kWindowIcon, &kWindowMax,
+inline constexpr std::array<AnySetting, 17> kAllSettings{
+    &kCpu,        &kJoukyuuEdit, &kFfe0,       &kExpChk,     &kDelExif,   &kDamage,
+    &kFileName,   &kExifName,    &kSaveExif,   &kOverwrite,  &kKeepIcc,   &kKeepOrientation,
+    &kKeepMotion, &kFindPath,    &kWindowRect, &kWindowIcon, &kWindowMax,
 };
 
 inline const char* KeyOf(const AnySetting& setting) {

@@ -21,6 +21,7 @@ TEST_F(TheSettingsCommand, ListsEveryKeyWithItsDefault) {
     EXPECT_EQ(result.out,
               "cpu=1\njoukyuuedit=0\nffe0=0\nexpchk=0\ndel_exif=1\ndamage=0\n"
               "filename=_kestrin100\nexifname=_kestrin100\nsaveexif=1\noverwrite=0\n"
+              "keep_icc=0\nkeep_orientation=0\nkeep_motion=0\n"
               "Find_Path=\nRect=\nicon=0\nmax=0\n");
 }
 
