@@ -3,6 +3,7 @@
 // keep making the workload fast; the programs timed do not cache.
 //
 //   make_workload FOLDER [COUNT] [--exif-from DIR] [--everyday]
+//   make_workload FOLDER [COUNT] [--exif-from DIR] --picture WIDTH HEIGHT QUALITY [--grain N]
 //
 // By default the originals are eight camera-sized pictures (2 to 12
 // megapixels, landscape and portrait, quality 85 to 95, each with an Exif
@@ -10,7 +11,11 @@
 // markers, progressive scans or bytes after the end marker). With --everyday
 // they are 81 pictures of everyday sizes instead (2 KB to 3 MB, median about
 // 130 KB, the same mix of features; the smallest without Exif), joined by the
-// JPEG files of the --exif-from folder taken whole.
+// JPEG files of the --exif-from folder taken whole. With --picture the one
+// original is a picture of that size and quality, with an Exif block, and
+// with --grain its fine grain spans -N to N (default 10, as the camera-sized
+// ones): 0 packs as tightly as a scan or a panorama (a 100-megapixel picture
+// at quality 75 takes about 5 MB), a large N as densely as a noisy picture.
 //
 // COUNT defaults to 800. With --exif-from, the Exif blocks are taken from the
 // JPEG files in DIR (real cameras' blocks, in turn); otherwise, or when DIR
@@ -25,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 // clang-format off
@@ -40,13 +46,14 @@ struct COriginal {
     int width;
     int height;
     int quality;
-    bool jfif;
-    bool progressive;
-    int restartRows;  // 0: no restart markers
-    bool comment;
-    bool icc;
-    size_t trailer;  // bytes after the end marker
+    bool jfif = false;
+    bool progressive = false;
+    int restartRows = 0;  // 0: no restart markers
+    bool comment = false;
+    bool icc = false;
+    size_t trailer = 0;  // bytes after the end marker
     bool exif = true;
+    int grain = 10;
 };
 
 constexpr std::array<COriginal, 8> kOriginals{{
@@ -80,15 +87,18 @@ constexpr uint8_t kApp1 = 0xE1;
 
 // Gradients, a coarse pattern and fine grain, different for every seed: a
 // file about as dense as a camera's (3 to 4 bits a pixel at quality 90).
-void FillRow(int y, int width, uint32_t seed, uint32_t& noise, Bytes& row) {
+// The grain spans -grain to grain; without it the colours have no noise
+// either.
+void FillRow(int y, int width, uint32_t seed, int grainSpan, uint32_t& noise, Bytes& row) {
     for (int x = 0; x < width; ++x) {
         noise = noise * 1103515245 + 12345;
-        const int grain = static_cast<int>((noise >> 16) % 21) - 10;
+        const int grain =
+            static_cast<int>((noise >> 16) % static_cast<uint32_t>(2 * grainSpan + 1)) - grainSpan;
         const int pattern = (((x + static_cast<int>(seed)) / 7) ^ (y / 5)) & 31;
         for (int c = 0; c < 3; ++c) {
             const int gradient =
                 (x * (c + 1) / 29 + y * (3 - c) / 19 + static_cast<int>(seed)) % 200;
-            const int chroma = static_cast<int>((noise >> (8 + 4 * c)) & 7) - 3;
+            const int chroma = grainSpan > 0 ? static_cast<int>((noise >> (8 + 4 * c)) & 7) - 3 : 0;
             row[static_cast<size_t>(x) * 3 + c] =
                 static_cast<uint8_t>(std::clamp(gradient + pattern + grain + chroma, 0, 255));
         }
@@ -129,7 +139,8 @@ Bytes Encode(const COriginal& original, uint32_t seed, const std::vector<CMarker
     Bytes row(static_cast<size_t>(original.width) * 3);
     uint32_t noise = seed * 2654435761u;
     while (info.next_scanline < info.image_height) {
-        FillRow(static_cast<int>(info.next_scanline), original.width, seed, noise, row);
+        FillRow(static_cast<int>(info.next_scanline), original.width, seed, original.grain, noise,
+                row);
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -307,8 +318,19 @@ Bytes MakeOriginal(const COriginal& original, size_t index, const Bytes& exif) {
     return file;
 }
 
+// Sizes the JPEG format can hold, and qualities the library takes.
+bool ValidPicture(const COriginal& picture) {
+    constexpr int kLargestSide = 65500;
+    return picture.width >= 1 && picture.width <= kLargestSide && picture.height >= 1 &&
+           picture.height <= kLargestSide && picture.quality >= 1 && picture.quality <= 100;
+}
+
 int Usage() {
-    std::fputs("usage: make_workload FOLDER [COUNT] [--exif-from DIR] [--everyday]\n", stderr);
+    std::fputs(
+        "usage: make_workload FOLDER [COUNT] [--exif-from DIR] [--everyday]\n"
+        "       make_workload FOLDER [COUNT] [--exif-from DIR] --picture WIDTH HEIGHT "
+        "QUALITY [--grain N]\n",
+        stderr);
     return 2;
 }
 
@@ -318,12 +340,21 @@ int main(int argc, char** argv) {
     const char* folder = nullptr;
     const char* exifFrom = nullptr;
     bool everyday = false;
+    std::optional<COriginal> picture;
+    int grain = 10;
     int count = kDefaultCount;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--exif-from") == 0 && i + 1 < argc) {
             exifFrom = argv[++i];
         } else if (std::strcmp(argv[i], "--everyday") == 0) {
             everyday = true;
+        } else if (std::strcmp(argv[i], "--picture") == 0 && i + 3 < argc) {
+            picture = COriginal{.width = std::atoi(argv[i + 1]),
+                                .height = std::atoi(argv[i + 2]),
+                                .quality = std::atoi(argv[i + 3])};
+            i += 3;
+        } else if (std::strcmp(argv[i], "--grain") == 0 && i + 1 < argc) {
+            grain = std::atoi(argv[++i]);
         } else if (argv[i][0] == '-') {
             // An option it does not know, --help included, must not become a folder.
             return Usage();
@@ -333,14 +364,19 @@ int main(int argc, char** argv) {
             count = std::atoi(argv[i]);
         }
     }
-    if (folder == nullptr || count < 1) {
+    if (folder == nullptr || count < 1 || (picture && (everyday || !ValidPicture(*picture))) ||
+        grain < 0 || grain > 127) {
         return Usage();
     }
     fs::create_directories(folder);
     const std::vector<Bytes> exif = CollectExifPayloads(exifFrom);
-    const std::vector<COriginal> made =
+    std::vector<COriginal> made =
         everyday ? EverydayOriginals()
                  : std::vector<COriginal>(kOriginals.begin(), kOriginals.end());
+    if (picture) {
+        picture->grain = grain;
+        made = {*picture};
+    }
     std::vector<fs::path> originals;
     for (size_t i = 0; i < made.size() && static_cast<int>(i) < count; ++i) {
         originals.push_back(fs::path(folder) / ("original-" + std::to_string(i) + ".jpg"));

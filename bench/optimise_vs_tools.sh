@@ -10,8 +10,16 @@
 # see the same machine load. Prints medians, ratios and the checks below, and
 # exits 1 when a check fails on either workload.
 #
+# Then the same for one large picture at a time: a 100-megapixel picture of
+# about 5 MB and a file of about 200 MB (made once by make_workload and kept
+# in BUILD_DIR/bench-pictures), each timed with decode_floor and the verbs
+# that read a whole file: optimise into an output folder, exif show and exif
+# transplant (with a camera-sized picture as the sample). Peak memory is the
+# largest of the rounds; the goals for it are checked as the workloads' are.
+#
 #   bench/optimise_vs_tools.sh [BUILD_DIR] [FILES] [ROUNDS] [EVERYDAY_FILES]
-#                                         (defaults: build, 800, 3, 435)
+#                                         (defaults: build, 800, 5, 435;
+#                                          0 files leaves that workload out)
 #
 # How each tool is run (all take relative names inside the copy's folder):
 #   kestrin-cli optimise --jobs 1|2 FILE...   one process; results and Exif backups are
@@ -23,12 +31,15 @@
 #                                             takes one file), each writing a new file
 #   jpegoptim --strip-all FILE...             one process, in place
 #   decode_floor FILE...                      one process
+#   kestrin-cli optimise --output-dir out FILE   one large picture, default --jobs
+#   kestrin-cli exif show FILE
+#   kestrin-cli exif transplant --sample SAMPLE FILE   in place
 # Only kestrin-cli --jobs 2 uses both cores; the others use one.
 set -euo pipefail
 
 build=${1:-build}
 count=${2:-800}
-rounds=${3:-3}
+rounds=${3:-5}
 everyday_count=${4:-435}
 here=$(cd "$(dirname "$0")" && pwd)
 samples=$here/../../shared/samples/camera
@@ -65,6 +76,9 @@ label() {
         jhead) echo "jhead -purejpg" ;;
         jpegtran) echo "jpegtran -copy none" ;;
         jpegoptim) echo "jpegoptim --strip-all" ;;
+        optimise) echo "kestrin-cli optimise --output-dir" ;;
+        show) echo "kestrin-cli exif show" ;;
+        transplant) echo "kestrin-cli exif transplant" ;;
     esac
 }
 
@@ -88,15 +102,22 @@ timed() {
     awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt" >>"$state/rss.$tool"
 }
 
-run() {
+# kestrin-cli with the settings of an empty XDG_CONFIG_HOME.
+cli() {
     local tool=$1 folder=$2 config
+    shift 2
+    config=$(mktemp -d "$work/config.XXXXXX")
+    timed "$tool" "$folder" env XDG_CONFIG_HOME="$config" "$bin/kestrin-cli" "$@"
+}
+
+run() {
+    local tool=$1 folder=$2
     case $tool in
         floor) timed "$tool" "$folder" "$bin/decode_floor" "${names[@]}" ;;
-        jobs1 | jobs2)
-            config=$(mktemp -d "$work/config.XXXXXX")
-            timed "$tool" "$folder" env XDG_CONFIG_HOME="$config" \
-                "$bin/kestrin-cli" optimise --jobs "${tool#jobs}" "${names[@]}"
-            ;;
+        jobs1 | jobs2) cli "$tool" "$folder" optimise --jobs "${tool#jobs}" "${names[@]}" ;;
+        optimise) cli "$tool" "$folder" optimise --output-dir out "${names[@]}" ;;
+        show) cli "$tool" "$folder" exif show "${names[@]}" ;;
+        transplant) cli "$tool" "$folder" exif transplant --sample "$sample" "${names[@]}" ;;
         exiftool) timed "$tool" "$folder" exiftool -q -all= -overwrite_original -- "${names[@]}" ;;
         jhead) timed "$tool" "$folder" jhead -q -purejpg "${names[@]}" ;;
         jpegtran)
@@ -119,6 +140,38 @@ check() {
     [ "$verdict" = PASS ] || failed=1
 }
 
+# Runs every tool given on fresh copies of the folder source, round by round,
+# and fills the arrays seconds (median), spread (slowest / fastest round) and
+# peak (KiB, the largest round) for each.
+declare -A seconds spread peak
+rounds_of() {
+    local title=$1 source=$2 round tool copy=$work/copy
+    shift 2
+    for ((round = 1; round <= rounds; ++round)); do
+        for tool in "$@"; do
+            rm -rf "$copy"
+            cp -r "$source" "$copy"
+            mkdir "$copy/out"
+            sync
+            run "$tool" "$copy"
+            echo "$title, round $round: $(label "$tool") $(tail -n 1 "$state/seconds.$tool") s" >&2
+        done
+    done
+    rm -rf "$copy"
+    for tool in "$@"; do
+        seconds[$tool]=$(median <"$state/seconds.$tool")
+        spread[$tool]=$(sort -n "$state/seconds.$tool" | awk 'NR == 1 { low = $1 } END { print $1 / low }')
+        peak[$tool]=$(maximum <"$state/rss.$tool")
+    done
+}
+
+# Checks the peak memory of tool against a goal in MiB.
+check_peak() {
+    local tool=$1 goal_mib=$2
+    check "$(label "$tool") peak RSS <= $goal_mib MiB" "$((peak[$tool] / 1024)) MiB" \
+        "$(verdict "${peak[$tool]} <= $goal_mib * 1024")"
+}
+
 # Makes one workload (name, file count, make_workload's options), runs every
 # tool on it round by round, prints its table and checks. Sets failed=1 when
 # a check fails.
@@ -139,25 +192,10 @@ measure() {
              END { printf "%d %d %d %d\n", t, b, p, v[int((NR + 1) / 2)] }')
     local bound_kib=$(((largest_pixels * 3 * 2 * 2 + 4 * largest_bytes) / 1024))
 
-    local load_start round tool copy=$work/copy
+    local load_start
     load_start=$(cut -d' ' -f1-3 /proc/loadavg)
-    for ((round = 1; round <= rounds; ++round)); do
-        for tool in "${tools[@]}"; do
-            rm -rf "$copy"
-            cp -r "$workload" "$copy"
-            sync
-            run "$tool" "$copy"
-            echo "$title, round $round: $(label "$tool") $(tail -n 1 "$state/seconds.$tool") s" >&2
-        done
-    done
-    rm -rf "$copy" "$workload"
-
-    local -A seconds spread peak
-    for tool in "${tools[@]}"; do
-        seconds[$tool]=$(median <"$state/seconds.$tool")
-        spread[$tool]=$(sort -n "$state/seconds.$tool" | awk 'NR == 1 { low = $1 } END { print $1 / low }')
-        peak[$tool]=$(maximum <"$state/rss.$tool")
-    done
+    rounds_of "$title" "$workload" "${tools[@]}"
+    rm -rf "$workload"
 
     echo
     echo "$title workload: ${made/ in $workload/}, $(calc "$bytes / 1e6") MB," \
@@ -185,12 +223,68 @@ measure() {
     done
     check "--jobs 2 peak RSS <= $((bound_kib / 1024)) MiB (2 pictures a worker + 4 files)" \
         "$((peak[jobs2] / 1024)) MiB" "$(verdict "${peak[jobs2]} <= $bound_kib")"
+    if [ "$title" = camera-sized ]; then
+        check_peak jobs2 96
+    fi
     # For scale, not a check: what the floor itself would give, spread over
     # two cores, against the single-process tools.
     echo "for scale: the floor over 2 cores would give $(calc "2 * ${seconds[jpegtran]} / $floor") x" \
         "jpegtran -copy none and $(calc "2 * ${seconds[jpegoptim]} / $floor") x jpegoptim --strip-all"
 }
 
-measure camera-sized "$count" "${exif_from[@]}"
-measure everyday "$everyday_count" --everyday "${exif_from[@]}"
+# The large pictures and the sample are made once and kept in the build folder:
+# a 100-megapixel picture without grain packs into about 5 MB, a denser one of
+# 110 megapixels at quality 100 takes about 200 MB.
+pictures=$(cd "$build" && pwd)/bench-pictures
+make_picture() {
+    local name=$1
+    shift
+    [ -f "$pictures/$name" ] && return
+    "$bin/make_workload" "$work/made" 1 "${exif_from[@]}" "$@" >/dev/null
+    mkdir -p "$pictures"
+    mv "$work/made/original-0.jpg" "$pictures/$name"
+    rm -rf "$work/made"
+}
+
+# Times one large picture (name, title) against decode_floor and prints its
+# table; the checks follow it.
+measure_picture() {
+    local name=$1 title=$2 tool
+    state=$work/$name.state
+    mkdir -p "$state" "$work/$name.source"
+    cp "$pictures/$name" "$work/$name.source/"
+    names=("$name")
+    local load_start
+    load_start=$(cut -d' ' -f1-3 /proc/loadavg)
+    rounds_of "$title" "$work/$name.source" floor optimise show transplant
+    rm -rf "$work/$name.source"
+    echo
+    echo "$title: $(calc "$(stat -c %s "$pictures/$name") / 1e6") MB; $rounds rounds; medians"
+    echo "load average at start $load_start, at end $(cut -d' ' -f1-3 /proc/loadavg)"
+    printf '%-36s %8s %8s %7s %9s\n' tool seconds "x floor" spread "peak MiB"
+    for tool in floor optimise show transplant; do
+        printf '%-36s %8.2f %8.2f %7.2f %9.1f\n' "$(label "$tool")" "${seconds[$tool]}" \
+            "$(calc "${seconds[$tool]} / ${seconds[floor]}")" "${spread[$tool]}" \
+            "$(calc "${peak[$tool]} / 1024")"
+    done
+}
+
+((count > 0)) && measure camera-sized "$count" "${exif_from[@]}"
+((everyday_count > 0)) && measure everyday "$everyday_count" --everyday "${exif_from[@]}"
+
+make_picture 100-megapixels.jpg --picture 10000 10000 75 --grain 0
+make_picture 200-mb.jpg --picture 10500 10500 100 --grain 127
+make_picture sample.jpg
+sample=$pictures/sample.jpg
+
+measure_picture 100-megapixels.jpg "one 100-megapixel picture"
+check_peak optimise 64
+check_peak transplant 64
+check "$(label optimise) <= 0.75 x floor" "$(calc "${seconds[optimise]} / ${seconds[floor]}") x" \
+    "$(verdict "${seconds[optimise]} <= 0.75 * ${seconds[floor]}")"
+
+measure_picture 200-mb.jpg "one 200 MB file"
+for tool in optimise show transplant; do
+    check_peak "$tool" 96
+done
 exit "$failed"

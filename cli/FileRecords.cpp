@@ -61,6 +61,8 @@ const char* SampleOutcomeName(ESampleOutcome outcome) {
     switch (outcome) {
         case ESampleOutcome::Converted:
             return "converted";
+        case ESampleOutcome::NotRead:
+            return "not-read";
         case ESampleOutcome::NotDecoded:
             return "not-decoded";
         case ESampleOutcome::NotEmbedded:
@@ -77,6 +79,8 @@ const char* SampleReason(ESampleOutcome outcome) {
     switch (outcome) {
         case ESampleOutcome::Converted:
             return nullptr;
+        case ESampleOutcome::NotRead:
+            return "the file cannot be read";
         case ESampleOutcome::NotDecoded:
             return "the picture does not decode";
         case ESampleOutcome::NotEmbedded:

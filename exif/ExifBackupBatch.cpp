@@ -1,9 +1,12 @@
 #include "exif/ExifBackupBatch.h"
 
+#include <optional>
+
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/ShellNotify.h"
@@ -32,8 +35,8 @@ CExifBatchResult CExifBackupBatch::BackUp(const std::string& path) {
             return {path, NotDecoded};
         }
     }
-    if (!CopyFileBlocks(path, m_work.m_strTempData)) {
-        return {path, NotRead};
+    if (std::optional<CExifBatchResult> failed = CopyToWorkCopy(path)) {
+        return *failed;
     }
     CExifCutSizes sizes;
     const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
@@ -61,4 +64,19 @@ CExifBatchResult CExifBackupBatch::BackUp(const std::string& path) {
     }
     m_log.Append(backup + "へExif情報を保存しました。\r\n\r\n");
     return {path, BackedUp, backup};
+}
+
+// A copy that fails midway is that file's result, logged with the system's
+// words: the batch goes on with the next file. One that cannot start (a file
+// gone or closed to us) is skipped without a message, as it always was.
+std::optional<CExifBatchResult> CExifBackupBatch::CopyToWorkCopy(const std::string& path) {
+    try {
+        if (CopyFileBlocks(path, m_work.m_strTempData)) {
+            return std::nullopt;
+        }
+        return CExifBatchResult{path, EExifBatchOutcome::NotRead};
+    } catch (const CFileException& error) {
+        m_log.Append(path + "のｺﾋﾟｰを作成できませんでした。\r\n" + error.what() + "\r\n\r\n");
+        return CExifBatchResult{path, EExifBatchOutcome::NotRead, "", error.what()};
+    }
 }

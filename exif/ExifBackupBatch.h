@@ -3,6 +3,7 @@
 // work copy.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
 
 private:
     CExifBatchResult BackUp(const std::string& path);
+    // Copies path over the work copy; nothing when it was copied, otherwise
+    // the file's result.
+    std::optional<CExifBatchResult> CopyToWorkCopy(const std::string& path);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;

@@ -38,7 +38,8 @@ struct CExifBatchResult {
     EExifBatchOutcome outcome = EExifBatchOutcome::NotRead;
     // The file written (the .exif backup or the embedded picture); empty when none.
     std::string output = {};
-    // The system's words on a NotWritten, as the log gives them.
+    // The system's words on a NotWritten, or on a NotRead whose copy failed
+    // midway, as the log gives them.
     std::string detail = {};
     int64_t ms = 0;
 };

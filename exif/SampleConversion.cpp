@@ -1,6 +1,9 @@
 #include "exif/SampleConversion.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -9,6 +12,7 @@
 #include "imaging/JpegDecoder.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
+#include "util/FileHandle.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/Stopwatch.h"
@@ -17,6 +21,8 @@ std::string SampleOutcomeText(ESampleOutcome outcome) {
     switch (outcome) {
         case ESampleOutcome::Converted:
             return "変換しました";
+        case ESampleOutcome::NotRead:
+            return "ﾌｧｲﾙを読み込めないので変換しませんでした";
         case ESampleOutcome::NotDecoded:
             return "JPEG画像として読み込めないので変換しませんでした";
         case ESampleOutcome::NotEmbedded:
@@ -60,6 +66,17 @@ std::string ConversionSummary(const std::vector<CSampleResult>& results) {
     }
     return text;
 }
+
+namespace {
+
+// Why path could not be opened for reading, asking the system again.
+std::string WhyNotOpened(const std::string& path) {
+    const CFileHandle file(path, O_RDONLY);
+    const int error = file.IsOpen() ? 0 : errno;
+    return FileFailureMessage(path, FileFailureOf(error), error);
+}
+
+}  // namespace
 
 CSampleConversion::CSampleConversion(const CWorkFiles& work, CExifEngine& exif)
     : m_work(work), m_exif(exif), m_preview(CImageTools::CreatePreviewSurface()) {}
@@ -141,8 +158,11 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll(
 CSampleResult CSampleConversion::Convert(const std::string& path) const {
     try {
         const std::optional<ByteVector> original = ReadFileBytes(path);
+        if (!original) {
+            return {path, ESampleOutcome::NotRead, WhyNotOpened(path)};
+        }
         CPackedPicture reference;
-        if (!original || !DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
+        if (!DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
             return {path, ESampleOutcome::NotDecoded, {}};
         }
         ByteVector converted;
@@ -155,8 +175,8 @@ CSampleResult CSampleConversion::Convert(const std::string& path) const {
         const CWriteOutcome written = WriteFileSafely(path, converted.data(), converted.size());
         return written ? CSampleResult{path, ESampleOutcome::Converted, {}}
                        : CSampleResult{path, ESampleOutcome::NotWritten, written.failure};
-    } catch (const CFileException&) {
+    } catch (const CFileException& error) {
         // Only reads throw here; the replacement reports through its result.
-        return {path, ESampleOutcome::NotDecoded, {}};
+        return {path, ESampleOutcome::NotRead, error.what()};
     }
 }

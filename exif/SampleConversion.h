@@ -22,12 +22,22 @@ enum class ESampleLoad { Loaded, NoExif, NoThumbnail, NotDecoded };
 // What to say of a sample that cannot serve (not Loaded).
 std::string SampleLoadText(ESampleLoad load);
 
-enum class ESampleOutcome { Converted, NotDecoded, NotEmbedded, PictureChanged, NotWritten };
+// NotRead: the file could not be opened or read; NotDecoded: it was read but
+// shows no picture.
+enum class ESampleOutcome {
+    Converted,
+    NotRead,
+    NotDecoded,
+    NotEmbedded,
+    PictureChanged,
+    NotWritten
+};
 
 struct CSampleResult {
     std::string path;
     ESampleOutcome outcome;
-    // Why the file could not be written (NotWritten), from the system.
+    // Why the file could not be read (NotRead) or written (NotWritten), in the
+    // system's words.
     std::string reason = {};
     int64_t ms = 0;
 };

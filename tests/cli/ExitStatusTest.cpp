@@ -53,7 +53,7 @@ const CExitRow kRows[] = {
     {{"exif", "transplant", "--sample", "{camera}", "{bare}"}, 0, "{bare}/c.jpg: 変換しました"},
     {{"exif", "transplant", "--sample", "{camera}", "{bare}/c.jpg", "{missing}"},
      1,
-     "{missing}: JPEG画像として読み込めない"},
+     "{missing}: ﾌｧｲﾙを読み込めない"},
     {{"exif", "transplant", "--sample", "{camera}", "{empty}"}, 1, kNoJpeg},
     {{"exif", "transplant", "--sample", "{bare}/c.jpg", "{camera}"}, 2},
     {{"exif", "show", "{camera}"}, 0},

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
 
 #include "dates/FileTimes.h"
 #include "exif/ExifBackupBatch.h"
@@ -13,6 +16,7 @@
 #include "tests/support/BatchFixture.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 #include "util/FileHelpers.h"
 
 namespace {
@@ -66,6 +70,53 @@ TEST_F(AnExifBatch, ReportsFilesWithoutExifAndFilesThatDoNotDecode) {
     batch.ProcessDrop({CameraPicture("d.jpeg")});
     EXPECT_TRUE(std::filesystem::exists(folder.File("d._kestrin100.exif")))
         << "exactly four characters make way for the suffix";
+}
+
+// While it lives a file may not grow past one byte: a write beyond fails with
+// EFBIG, as on a full disk, instead of ending the process.
+class COneByteFiles {
+public:
+    COneByteFiles() : m_signal(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = 1;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~COneByteFiles() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    COneByteFiles(const COneByteFiles&) = delete;
+    COneByteFiles& operator=(const COneByteFiles&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int);
+};
+
+// The first file's work copy fails midway: that is logged and recorded for
+// it, and the next file is backed up.
+TEST_F(AnExifBatch, LogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
+    const std::string first = CameraPicture("m.jpg");
+    const std::string second = CameraPicture("n.jpg");
+    std::vector<CExifBatchResult> results;
+    CExifBackupBatch batch(work, settings, *exif);
+    auto limit = std::make_optional<COneByteFiles>();
+    EXPECT_EQ(batch.ProcessDrop({first, second},
+                                [&](const CExifBatchResult& result) {
+                                    limit.reset();
+                                    results.push_back(result);
+                                }),
+              1);
+    const std::string failure = CFileException(work.m_strTempData, EFBIG).what();
+    ASSERT_EQ(results.size(), size_t{2});
+    EXPECT_EQ(results[0].outcome, EExifBatchOutcome::NotRead);
+    EXPECT_EQ(results[0].detail, failure);
+    EXPECT_EQ(results[1].outcome, EExifBatchOutcome::BackedUp);
+    EXPECT_EQ(batch.Log().rfind(first + "のｺﾋﾟｰを作成できませんでした。\r\n" + failure +
+                                    "\r\n\r\n" + second + "の調査を完了しました。",
+                                0),
+              0u);
 }
 
 TEST_F(AnExifBatch, EmbedsASavedBlockIntoACopyThatShowsTheSamePicture) {

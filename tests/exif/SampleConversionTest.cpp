@@ -11,6 +11,7 @@
 #include "tests/support/SourceDir.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileFailure.h"
 
 namespace {
 
@@ -138,22 +139,26 @@ TEST_F(ASampleConversion, GivesEveryDecodableFileTheSamplesBlockAndLeavesTheRest
         SCOPED_TRACE(sample);
         const std::vector<std::string> paths = {
             Write("colour.jpg", MakeJpeg(colour)), Write("broken.jpg", broken),
-            Write("grey.jpg", MakeJpeg(grey)), Write("text.jpg", BytesOf("not a picture"))};
+            Write("grey.jpg", MakeJpeg(grey)), Write("text.jpg", BytesOf("not a picture")),
+            folder.File("gone.jpg")};
         std::vector<CPackedPicture> before(paths.size());
         for (size_t i = 0; i < paths.size(); ++i) {
             DecodeJpegToPacked(paths[i], before[i]);
         }
-        conversion.Remove({0, 1, 2, 3});
+        conversion.Remove({0, 1, 2, 3, 4});
         conversion.Register(paths);
 
         const std::vector<CSampleResult> results = conversion.ConvertAll();
-        ASSERT_EQ(results.size(), 4u);
+        ASSERT_EQ(results.size(), 5u);
         for (const size_t converted : {0, 2}) {
             EXPECT_EQ(results[converted].outcome, ESampleOutcome::Converted);
             ExpectConvertedFrom(sample, paths[converted], before[converted]);
         }
         EXPECT_EQ(results[1].outcome, ESampleOutcome::NotDecoded);
         EXPECT_EQ(results[3].outcome, ESampleOutcome::NotDecoded);
+        EXPECT_EQ(results[3].reason, "");
+        EXPECT_EQ(results[4].outcome, ESampleOutcome::NotRead);
+        EXPECT_EQ(results[4].reason, FileFailureMessage(paths[4], EFileFailure::Missing));
         EXPECT_EQ(ReadFile(paths[1]), broken);
         EXPECT_EQ(conversion.RegisteredFiles(), paths) << "the registrations stay";
         ++convertedSamples;

@@ -6,13 +6,10 @@
 
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
-#include "segment/KeptHeaderList.h"
-#include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchFixture.h"
 #include "tests/support/BatchTranscript.h"
 #include "tests/support/JpegMaker.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
-#include "util/MessageSink.h"
 #include "util/ShellNotify.h"
 
 namespace {
@@ -25,24 +22,14 @@ CJpegRecipe CameraRecipe() {
     return recipe;
 }
 
-class ABatchOptimiser : public ::testing::Test {
+class ABatchOptimiser : public CBatchFixture {
 protected:
-    ABatchOptimiser() {
-        std::filesystem::create_directory(folder.Path() / "work");
-        work = MakeWorkFiles(folder.File("work/"), folder.File("work/"));
-        previousSink =
-            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
-    }
-    ~ABatchOptimiser() override { SetMessageSink(previousSink); }
-
     std::string Picture(const std::string& name, const CJpegRecipe& recipe) {
-        const std::string path = folder.File(name);
-        WriteFile(path, MakeJpeg(recipe));
-        return path;
+        return Place(name, MakeJpeg(recipe));
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, *exif);
         transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();
@@ -56,15 +43,8 @@ protected:
                VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, b);
     }
 
-    CTempDir folder;
-    CWorkFiles work;
-    CMemorySettingsStore settings;
-    CExifEngine exif{"/nonexistent/exif_inf.pdt"};
-    const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
     std::unique_ptr<CBatchOptimiser> batch;
     CBatchTranscript transcript;
-    std::vector<std::string> messages;
-    MessageSink previousSink;
 };
 
 TEST_F(ABatchOptimiser, SavesTheExifBlockAndTheOptimisedPictureWithTheFullLog) {
@@ -262,7 +242,7 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     const std::string a = Picture("i1.jpg", CameraRecipe());
     const std::string b = Picture("i2.jpg", CameraRecipe());
     const std::string c = Picture("i3.jpg", CameraRecipe());
-    CBatchOptimiser optimiser(work, settings, keptCodes, exif);
+    CBatchOptimiser optimiser(work, settings, keptCodes, *exif);
     transcript.Follow(optimiser);
     optimiser.Drop({a, b, c});
     ASSERT_TRUE(optimiser.PrepareNextScan());

@@ -14,13 +14,12 @@
 #include <ostream>
 
 #include "dates/FileTimes.h"
-#include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/BatchFixture.h"
 #include "tests/support/BatchTranscript.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
-#include "util/MessageSink.h"
 #include "util/ShellNotify.h"
 
 namespace {
@@ -270,14 +269,10 @@ private:
     CHedThreadRunner m_runner;
 };
 
-class ABatchSetting : public ::testing::Test {
+// The fixture records the messages and gives the kept header codes; every
+// batch runs in a folder of its own, so that two runs compare.
+class ABatchSetting : public CBatchFixture {
 protected:
-    ABatchSetting() {
-        previousSink =
-            SetMessageSink([this](const std::string& text) { messages.push_back(text); });
-    }
-    ~ABatchSetting() override { SetMessageSink(previousSink); }
-
     // Runs a batch over file as "a.jpg" in a fresh folder. With scannerNices
     // every scan runs on a scanner thread, whose nice values are stored there.
     CBatchResult RunBatch(const CSettingsStore& settings, const Bytes& file, bool outputExists,
@@ -292,7 +287,6 @@ protected:
         }
         EXPECT_TRUE(WriteFileTimes(dropped, OldTimes()));
         CExifEngine exif("/nonexistent/exif_inf.pdt", "");
-        const std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
         CBatchOptimiser batch(work, settings, keptCodes, exif);
         CBatchTranscript transcript;
         transcript.Follow(batch);
@@ -335,9 +329,6 @@ protected:
             FileManagerNoticeCount(EShellNotice::FolderUpdated) - noticesBefore;
         return result;
     }
-
-    std::vector<std::string> messages;
-    MessageSink previousSink;
 };
 
 class AChangedSetting : public ABatchSetting, public ::testing::WithParamInterface<CSettingRow> {};
