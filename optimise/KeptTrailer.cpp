@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "exif/TiffView.h"
+#include "segment/SegmentFiles.h"
 
 namespace {
 
@@ -17,6 +18,25 @@ void PutNumber(ByteVector& result, int64_t base, int64_t position, uint32_t valu
     for (int i = 0; i < 4; ++i) {
         const int shift = intel ? 8 * i : 8 * (3 - i);
         result[static_cast<size_t>(position + i)] = static_cast<uint8_t>((value >> shift) & 0xFF);
+    }
+}
+
+// Writes into the hex texts of list each byte where changed differs from
+// original, the bytes list was made of; the texts count as one run of hex.
+void CopyChangedBytes(CSegmentList& list, const ByteVector& original, const ByteVector& changed) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    size_t characters = 0;
+    for (CJpegSegment& segment : list) {
+        for (std::string* text : {&segment.m_strCode, &segment.m_strData}) {
+            for (size_t i = 0; i < text->size(); ++i) {
+                const size_t byte = (characters + i) / 2;
+                if (byte < changed.size() && original[byte] != changed[byte]) {
+                    const bool high = (characters + i) % 2 == 0;
+                    (*text)[i] = kHex[high ? changed[byte] >> 4 : changed[byte] & 0x0F];
+                }
+            }
+            characters += text->size();
+        }
     }
 }
 
@@ -57,6 +77,19 @@ bool RepointMpfIndex(ByteVector& result, const CPhoneExtras& original) {
     for (const auto& [position, value] : writes) {
         PutNumber(result, base, position, value);
     }
+    return true;
+}
+
+bool RepointMpfIndex(CSegmentList& result, const CPhoneExtras& original) {
+    const std::optional<ByteVector> bytes = SegmentsToBytes(result);
+    if (!bytes) {
+        return false;
+    }
+    ByteVector moved = *bytes;
+    if (!RepointMpfIndex(moved, original)) {
+        return false;
+    }
+    CopyChangedBytes(result, *bytes, moved);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "optimise/PhoneExtras.h"
+#include "segment/SegmentList.h"
 #include "util/FileBytes.h"
 
 // Rewrites the MPF index of result, made from the file that original was
@@ -15,6 +16,11 @@
 // False when result holds no index to rewrite or an entry would point
 // outside it (result is then left as it was).
 bool RepointMpfIndex(ByteVector& result, const CPhoneExtras& original);
+
+// The same for the list of segments the result is made from, so that every
+// result made of it (the wizard's, after an Exif embedding too) holds the
+// moved offsets.
+bool RepointMpfIndex(CSegmentList& result, const CPhoneExtras& original);
 
 // True when trailer, unchanged, is exactly what follows result's primary picture.
 bool KeepsTrailer(const ByteVector& result, const ByteVector& trailer);

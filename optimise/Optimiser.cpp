@@ -12,7 +12,6 @@
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
-#include "util/FileHelpers.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -137,7 +136,7 @@ bool COptimiser::VerifyWorkCopy() const {
 bool COptimiser::MakeAndVerifyResult() {
     if (!IsBatch()) {
         return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) &&
-               SettleKeptTrailerOnDisk() && VerifyWorkCopy();
+               CheckKeptTrailerOnDisk() && VerifyWorkCopy();
     }
     std::optional<ByteVector> bytes = SegmentsToBytes(o_BackupJpg);
     // The list is twice the size of its bytes; the check ahead needs the memory.
@@ -146,25 +145,23 @@ bool COptimiser::MakeAndVerifyResult() {
         return false;
     }
     m_optimised = std::move(*bytes);
-    return SettleKeptTrailer(m_optimised) && VerifyBytes(m_optimised);
+    return CheckKeptTrailer(m_optimised) && VerifyBytes(m_optimised);
 }
 
-bool COptimiser::SettleKeptTrailer(ByteVector& result) const {
+bool COptimiser::CheckKeptTrailer(const ByteVector& result) const {
     if (!m_keptTrailer) {
         return true;
     }
     m_bCheckRan = true;
-    return (!m_extras.m_mpf || RepointMpfIndex(result, m_extras)) &&
-           KeepsTrailer(result, *m_keptTrailer);
+    return m_bTrailerIndexed && KeepsTrailer(result, *m_keptTrailer);
 }
 
-bool COptimiser::SettleKeptTrailerOnDisk() const {
+bool COptimiser::CheckKeptTrailerOnDisk() const {
     if (!m_keptTrailer) {
         return true;
     }
-    std::optional<ByteVector> result = ReadFileBytes(m_work.m_strTempData);
-    return result && SettleKeptTrailer(*result) &&
-           WriteWholeFile(m_work.m_strTempData, result->data(), result->size());
+    const std::optional<ByteVector> result = ReadFileBytes(m_work.m_strTempData);
+    return result && CheckKeptTrailer(*result);
 }
 
 bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
@@ -260,6 +257,7 @@ void COptimiser::NoteFilterDrops(const std::vector<CDescribedSegment>& described
 
 void COptimiser::FindExtras(int64_t scannedEnd) {
     m_keptTrailer.reset();
+    m_bTrailerIndexed = false;
     std::optional<ByteVector> read;
     if (!IsBatch()) {
         read = ReadFileBytes(m_work.m_strTempData);
@@ -296,11 +294,14 @@ std::vector<bool> COptimiser::KeptOnRequest(const std::vector<CDescribedSegment>
 }
 
 void COptimiser::AppendKeptTrailer(const CFilterDrops& drops) {
-    if (m_keptTrailer && drops.m_end && !o_BackupJpg.empty() &&
-        o_BackupJpg.back().m_strCode == kEndCode) {
-        o_BackupJpg.back().m_strData =
-            TextToHex(std::string(m_keptTrailer->begin(), m_keptTrailer->end()));
+    if (!m_keptTrailer || !drops.m_end || o_BackupJpg.empty() ||
+        o_BackupJpg.back().m_strCode != kEndCode) {
+        return;
     }
+    o_BackupJpg.back().m_strData =
+        TextToHex(std::string(m_keptTrailer->begin(), m_keptTrailer->end()));
+    // An index that cannot be moved would point into the wrong bytes.
+    m_bTrailerIndexed = !m_extras.m_mpf || RepointMpfIndex(o_BackupJpg, m_extras);
 }
 
 EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread& record,

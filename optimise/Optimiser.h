@@ -143,13 +143,14 @@ private:
     void FindExtras(int64_t scannedEnd);
     // Which segments of the scan stay whatever the kept list says.
     std::vector<bool> KeptOnRequest(const std::vector<CDescribedSegment>& described) const;
-    // The kept trailer goes behind the result's end marker.
+    // The kept trailer goes behind the result's end marker, and the MPF index
+    // points at its new place.
     void AppendKeptTrailer(const CFilterDrops& drops);
-    // With a kept trailer: the result's MPF index points at its new place, and
-    // the result ends with the trailer, unchanged. False fails the check.
-    bool SettleKeptTrailer(ByteVector& result) const;
+    // With a kept trailer: its index was moved, and the result ends with the
+    // trailer, unchanged. False fails the check.
+    bool CheckKeptTrailer(const ByteVector& result) const;
     // The same for the wizard's result in the work copy.
-    bool SettleKeptTrailerOnDisk() const;
+    bool CheckKeptTrailerOnDisk() const;
 
     EOptimiseForm m_form;
     const CWorkFiles& m_work;
@@ -164,6 +165,7 @@ private:
     CPhoneExtras m_extras;
     // The bytes behind the scanned end marker, when they are kept.
     std::optional<ByteVector> m_keptTrailer;
+    bool m_bTrailerIndexed = false;
     // Set by the checks, which are otherwise read-only.
     mutable bool m_bCheckRan = false;
     std::vector<CRemovedSegment> m_removed;
