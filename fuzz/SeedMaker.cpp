@@ -101,6 +101,10 @@ std::vector<CSeed> Seeds() {
         {"fuzz_optimise", "wizard_nested.bin", Flagged(1 | 8, Nested())},
         {"fuzz_optimise", "wizard_embed.bin", Flagged(1 | 16, Camera())},
         {"fuzz_optimise", "batch_keep_exif.bin", Flagged(4, Untransformed())},
+        {"fuzz_optimise", "batch_keep_gain_map.bin",
+         Flagged(32, MakeGainMapPhoto(Tiny(16, 16), {MakeOrientedExifSegment(6)}).bytes)},
+        {"fuzz_optimise", "wizard_keep_motion.bin",
+         Flagged(1 | 32, MakeMotionPhoto(Progressive()).bytes)},
         {"fuzz_segment_files", "scanned_camera.bin", Flagged(1, Camera())},
         {"fuzz_segment_files", "scanned_nested.bin", Flagged(3, Nested())},
         {"fuzz_segment_files", "spelled_list.bin",
@@ -115,6 +119,10 @@ std::vector<CSeed> Seeds() {
         {"fuzz_dropped_dates", "tree.bin", {45, 6, 15, 10, 30, 0, 26, 6, 35, 3, 40, 19, 42}},
         {"fuzz_dropped_dates", "far_future.bin", {200, 1, 1, 0, 0, 0, 12}},
         {"fuzz_dropped_dates", "no_jpeg.bin", {10, 13, 40, 24, 61, 26, 19}},
+        {"fuzz_phone_extras", "motion_photo.bin", MakeMotionPhoto(Tiny(16, 16)).bytes},
+        {"fuzz_phone_extras", "gain_map.bin", MakeGainMapPhoto(Progressive(), {}).bytes},
+        {"fuzz_phone_extras", "mpf_image.bin", MakeGainMapPhoto(Tiny(16, 16), {}, false).bytes},
+        {"fuzz_phone_extras", "oriented_exif.bin", MakeOrientedExifSegment(6)},
     };
 }
 

@@ -28,6 +28,8 @@ enum EFlag : uint8_t {
     kKeepExif = 4,
     kKeepApp0 = 8,
     kEmbedExif = 16,
+    // The colour profile, the orientation and motion photos or gain maps stay.
+    kKeepExtras = 32,
 };
 
 struct COptimiseFiles : CFuzzWorkspace {
@@ -104,6 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     settings.Write(settings::kDelExif, (flags & kKeepExif) != 0 ? 0 : 1);
     settings.Write(settings::kFfe0, (flags & kKeepApp0) != 0 ? 1 : 0);
+    for (const CIntSetting* keep :
+         {&settings::kKeepIcc, &settings::kKeepOrientation, &settings::kKeepMotion}) {
+        settings.Write(*keep, (flags & kKeepExtras) != 0 ? 1 : 0);
+    }
     std::optional<CPackedPicture> picture(std::in_place);
     if (!DecodeForFuzz(original, *picture)) {
         picture.reset();

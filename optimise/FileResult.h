@@ -34,7 +34,9 @@ struct CRemovedSegment {
     int64_t m_nOffset = 0;
     int64_t m_nBytes = 0;
     // "exif", "xmp", "icc-profile", "comment", "before-picture",
-    // "after-end"; empty where not known for sure.
+    // "after-end", "motion-photo", "gain-map", "mpf-image"; empty where not
+    // known for sure. "orientation" is the 12-byte entry of a removed Exif
+    // block, inside that block's own record.
     std::string m_strKind;
 
     bool operator==(const CRemovedSegment&) const = default;

@@ -115,6 +115,28 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
     }
 }
 
+TEST_F(AWizardSession, KeepsProfilesVideosAndGainMapsOnRequestAsTheBatchDoes) {
+    settings.Write(settings::kKeepIcc, 1);
+    settings.Write(settings::kKeepMotion, 1);
+    const std::vector<uint8_t> comment = MakeCommentSegment("phone");
+    const std::vector<uint8_t> plain = MakeJpeg(CJpegRecipe{});
+    const std::vector<std::vector<uint8_t>> files = {
+        MakeMotionPhoto(InsertAfterStart(plain, {comment})).bytes,
+        MakeGainMapPhoto(plain, {comment}).bytes,
+        InsertAfterStart(plain, {MakeIccSegment(IccProfileWithFfBytes()), comment}),
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = Place("k" + std::to_string(i) + ".jpg", files[i]);
+        CBatchOptimiser batch(work, settings, keptCodes, *exif);
+        const CFileResult result = batch.OptimiseFile(path);
+        ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;
+        Open(path);
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
+        ASSERT_EQ(session->SaveAs(folder.File("wizard.jpg")), EWizardSave::Saved) << session->Log();
+        EXPECT_EQ(ReadFile(folder.File("wizard.jpg")), ReadFile(result.m_strOutput)) << i;
+    }
+}
+
 TEST_F(AWizardSession, LogsTheExifRemovalUnderTheWorkCopysNameAndOffersTheBlock) {
     Open(Place("a.jpg", CameraFile()));
     ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
