@@ -115,6 +115,10 @@ std::vector<CSeed> Seeds() {
         {"fuzz_dropped_dates", "tree.bin", {45, 6, 15, 10, 30, 0, 26, 6, 35, 3, 40, 19, 42}},
         {"fuzz_dropped_dates", "far_future.bin", {200, 1, 1, 0, 0, 0, 12}},
         {"fuzz_dropped_dates", "no_jpeg.bin", {10, 13, 40, 24, 61, 26, 19}},
+        {"fuzz_phone_extras", "motion_photo.bin", MakeMotionPhoto(Tiny(16, 16)).bytes},
+        {"fuzz_phone_extras", "gain_map.bin", MakeGainMapPhoto(Progressive(), {}).bytes},
+        {"fuzz_phone_extras", "mpf_image.bin", MakeGainMapPhoto(Tiny(16, 16), {}, false).bytes},
+        {"fuzz_phone_extras", "oriented_exif.bin", MakeOrientedExifSegment(6)},
     };
 }
 

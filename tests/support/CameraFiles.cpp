@@ -4,7 +4,9 @@
 #include "tests/support/TiffWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -257,4 +259,137 @@ std::vector<std::string> CameraFilesIn(const std::filesystem::path& folder) {
         paths.push_back(path.string());
     }
     return paths;
+}
+
+std::vector<uint8_t> MakeXmpSegmentWith(const std::string& attributes) {
+    std::vector<uint8_t> payload = BytesOf(std::string("http://ns.adobe.com/xap/1.0/", 29));
+    PutText(payload,
+            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+            "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+            "rdf:about=\"\" xmlns:GCamera=\"http://ns.google.com/photos/1.0/camera/\" "
+            "xmlns:hdrgm=\"http://ns.adobe.com/hdr-gain-map/1.0/\" "
+            "xmlns:Container=\"http://ns.google.com/photos/1.0/container/\" "
+            "xmlns:Item=\"http://ns.google.com/photos/1.0/container/item/\" " +
+                attributes + "/></rdf:RDF></x:xmpmeta>");
+    return MakeSegment(0xE1, payload);
+}
+
+CPhonePhoto MakeMotionPhoto(const std::vector<uint8_t>& jpeg) {
+    std::vector<uint8_t> video;
+    PutBigEndian(video, 24, 4);
+    PutText(video, "ftypisom");
+    PutBigEndian(video, 0, 4);
+    PutText(video, "isommp42");
+    PutBigEndian(video, 24, 4);
+    PutText(video, "mdat");
+    for (uint8_t b : {0xFF, 0xD8, 0xFF, 0xD9, 0xFF, 0xE1, 0x00, 0x00, 0xFF, 0x00, 0x12, 0x34, 0x56,
+                      0x78, 0x9A, 0xBC}) {
+        video.push_back(b);
+    }
+    const std::string length = std::to_string(video.size());
+    const std::vector<uint8_t> xmp = MakeXmpSegmentWith(
+        "GCamera:MotionPhoto=\"1\" GCamera:MotionPhotoVersion=\"1\" "
+        "Container:Directory=\"Primary MotionPhoto\" Item:Semantic=\"MotionPhoto\" "
+        "Item:Mime=\"video/mp4\" Item:Length=\"" +
+        length + "\"");
+    CPhonePhoto photo{InsertAfterStart(jpeg, {xmp}), 0};
+    photo.primaryEnd = photo.bytes.size();
+    photo.bytes.insert(photo.bytes.end(), video.begin(), video.end());
+    return photo;
+}
+
+namespace {
+
+// An MPF index of two images, big-endian: the primary of primaryBytes at
+// offset 0 and a dependent image of secondBytes at secondOffset.
+std::vector<uint8_t> MakeMpfSegment(uint32_t primaryBytes, uint32_t secondBytes,
+                                    uint32_t secondOffset) {
+    std::vector<uint8_t> payload = BytesOf(std::string("MPF", 4));
+    PutText(payload, "MM");
+    PutBigEndian(payload, 0x2A, 2);
+    PutBigEndian(payload, 8, 4);
+    PutBigEndian(payload, 3, 2);
+    const uint32_t entriesAt = 8 + 2 + 3 * 12 + 4;
+    for (const auto& [tag, type, count, value] : {std::array<uint32_t, 4>{0xB000, 7, 4, 0x30313030},
+                                                  {0xB001, 4, 1, 2},
+                                                  {0xB002, 7, 32, entriesAt}}) {
+        PutBigEndian(payload, tag, 2);
+        PutBigEndian(payload, type, 2);
+        PutBigEndian(payload, count, 4);
+        PutBigEndian(payload, value, 4);
+    }
+    PutBigEndian(payload, 0, 4);
+    for (const auto& [attribute, bytes, offset] :
+         {std::array<uint32_t, 3>{0x20030000, primaryBytes, 0},
+          {0x00000000, secondBytes, secondOffset}}) {
+        PutBigEndian(payload, attribute, 4);
+        PutBigEndian(payload, bytes, 4);
+        PutBigEndian(payload, offset, 4);
+        PutBigEndian(payload, 0, 4);
+    }
+    return MakeSegment(0xE2, payload);
+}
+
+}  // namespace
+
+CPhonePhoto MakeGainMapPhoto(const std::vector<uint8_t>& jpeg,
+                             const std::vector<std::vector<uint8_t>>& segmentsInFront,
+                             bool gainMapXmp) {
+    CJpegRecipe small;
+    small.width = 16;
+    small.height = 16;
+    small.grayscale = true;
+    const std::vector<uint8_t> gainMap =
+        gainMapXmp ? InsertAfterStart(
+                         MakeJpeg(small),
+                         {MakeXmpSegmentWith("hdrgm:Version=\"1.0\" hdrgm:GainMapMax=\"2.0\"")})
+                   : MakeJpeg(small);
+    std::vector<std::vector<uint8_t>> segments = segmentsInFront;
+    if (gainMapXmp) {
+        segments.push_back(
+            MakeXmpSegmentWith("hdrgm:Version=\"1.0\" Container:Directory=\"Primary "
+                               "GainMap\" Item:Semantic=\"GainMap\""));
+    }
+    size_t mpfAt = 2;
+    for (const std::vector<uint8_t>& segment : segments) {
+        mpfAt += segment.size();
+    }
+    segments.push_back(MakeMpfSegment(0, 0, 0));
+    const size_t primaryBytes = jpeg.size() + mpfAt - 2 + segments.back().size();
+    const uint32_t base = static_cast<uint32_t>(mpfAt + 8);
+    segments.back() =
+        MakeMpfSegment(static_cast<uint32_t>(primaryBytes), static_cast<uint32_t>(gainMap.size()),
+                       static_cast<uint32_t>(primaryBytes - base));
+    CPhonePhoto photo{InsertAfterStart(jpeg, segments), primaryBytes};
+    photo.bytes.insert(photo.bytes.end(), gainMap.begin(), gainMap.end());
+    return photo;
+}
+
+std::vector<std::vector<uint8_t>> MakeIccSegments(const std::vector<uint8_t>& profile, int chunks) {
+    std::vector<std::vector<uint8_t>> segments;
+    const size_t share = (profile.size() + chunks - 1) / chunks;
+    for (int i = 0; i < chunks; ++i) {
+        std::vector<uint8_t> payload = BytesOf(std::string("ICC_PROFILE", 12));
+        payload.push_back(static_cast<uint8_t>(i + 1));
+        payload.push_back(static_cast<uint8_t>(chunks));
+        const size_t from = std::min(profile.size(), share * i);
+        const size_t to = std::min(profile.size(), from + share);
+        payload.insert(payload.end(), profile.begin() + static_cast<long>(from),
+                       profile.begin() + static_cast<long>(to));
+        segments.push_back(MakeSegment(0xE2, payload));
+    }
+    return segments;
+}
+
+std::vector<uint8_t> MakeOrientedExifSegment(uint16_t orientation) {
+    std::vector<uint8_t> payload = BytesOf(std::string("Exif\0\0", 6));
+    const std::vector<uint8_t> tiff = CTiffWriter(EByteOrder::Intel)
+                                          .Ascii(EIfd::Ifd0, 0x010F, "Phone maker")
+                                          .Ascii(EIfd::Ifd0, 0x0110, "Phone 7")
+                                          .Short(EIfd::Ifd0, 0x0112, orientation)
+                                          .Ascii(EIfd::Ifd0, 0x013B, "A. Person")
+                                          .Ascii(EIfd::Exif, 0x9003, "2026:12:09 10:20:30")
+                                          .Build();
+    payload.insert(payload.end(), tiff.begin(), tiff.end());
+    return MakeSegment(0xE1, payload);
 }

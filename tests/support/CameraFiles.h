@@ -76,3 +76,29 @@ std::vector<std::filesystem::path> SharedCameraFiles();
 // The camera-like files written into folder, then the real cameras' files
 // beside the checkout where there are some.
 std::vector<std::string> CameraFilesIn(const std::filesystem::path& folder);
+
+// Phone photos, made from plain pictures. Each gives the file and where its
+// extras lie, so that a test can find them again in a result.
+struct CPhonePhoto {
+    std::vector<uint8_t> bytes;
+    // Where the primary picture's end marker ends: what follows is the
+    // video or the second picture.
+    size_t primaryEnd = 0;
+};
+// An XMP APP1 segment whose description carries attributes (namespaces declared).
+std::vector<uint8_t> MakeXmpSegmentWith(const std::string& attributes);
+// jpeg announcing a motion photo in XMP (a Container directory with the
+// video's length), followed by a small MP4 file: its ftyp box and an mdat box
+// holding bytes that look like markers.
+CPhonePhoto MakeMotionPhoto(const std::vector<uint8_t>& jpeg);
+// jpeg with an MPF index followed by a second, smaller picture; with
+// gainMapXmp both carry gain-map XMP, without it the second is a plain MPF
+// image. segmentsInFront go in front of the MPF segment, where an
+// optimisation changes the layout.
+CPhonePhoto MakeGainMapPhoto(const std::vector<uint8_t>& jpeg,
+                             const std::vector<std::vector<uint8_t>>& segmentsInFront,
+                             bool gainMapXmp = true);
+// profile split into chunks APP2 ICC_PROFILE segments, numbered 1 to chunks.
+std::vector<std::vector<uint8_t>> MakeIccSegments(const std::vector<uint8_t>& profile, int chunks);
+// A camera Exif block that identifies the camera and gives orientation.
+std::vector<uint8_t> MakeOrientedExifSegment(uint16_t orientation);

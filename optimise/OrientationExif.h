@@ -1,0 +1,25 @@
+// The picture's orientation, the one Exif value that changes how viewers
+// show the pixels: read from an Exif block, and written into a block of its
+// own that holds nothing else (no camera, no owner, no dates, no place).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "util/FileBytes.h"
+
+struct CExifOrientation {
+    // 1 (as stored) to 8.
+    uint16_t m_nValue = 1;
+    // Where its 12-byte entry of IFD0 starts in the block.
+    int64_t m_nEntryOffset = 0;
+};
+
+inline constexpr int64_t kOrientationEntryBytes = 12;
+
+// The orientation that block (a whole Exif APP1 segment, marker included)
+// gives in IFD0; nothing when it gives none, or one outside 1 to 8.
+std::optional<CExifOrientation> FindOrientation(const ByteVector& block);
+
+// A whole Exif APP1 segment holding IFD0 with only the orientation.
+ByteVector OrientationOnlyExif(uint16_t orientation);
