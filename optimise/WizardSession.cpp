@@ -112,6 +112,17 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
     return EWorkCopyStart::ReadyToScan;
 }
 
+CPhoneExtras CWizardSession::MediaThisRunRemoves() const {
+    if (m_settings.Read(settings::kKeepMotion) != 0) {
+        return {};
+    }
+    return ReadPhoneExtras(m_work.m_strTempData);
+}
+
+void CWizardSession::KeepMediaThisRun() {
+    m_settings.Write(settings::kKeepMotion, 1);
+}
+
 bool CWizardSession::ReportExifCut(const CExifCutSizes& sizes) {
     return m_optimiser.ReportExifRemoval(m_strLogName, ExifReportModeFor(m_settings), sizes.before,
                                          sizes.after, m_strLog);
