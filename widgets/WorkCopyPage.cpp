@@ -21,7 +21,7 @@ QString KeepMediaQuestion(const CPhoneExtras& media) {
                        : media.HasMotionPhoto() ? "ﾓｰｼｮﾝﾌｫﾄの動画"
                                                 : "HDR表示用のｹﾞｲﾝﾏｯﾌﾟ";
     return QStringLiteral(
-               "この写真には%1が含まれています。最適化すると削除されます。残しますか？\n"
+               "この写真には%1が含まれています。\n最適化すると削除されます。残しますか？\n"
                "（この処理だけの指定で、ｼｽﾃﾑ設定は変わりません）")
         .arg(QString::fromUtf8(what));
 }
@@ -63,15 +63,19 @@ void CWorkCopyPage::StartSequence() {
     m_ui->IDC_1048->setEnabled(Session().OffersExifBackup());
     ShowLog();
     if (start == EWorkCopyStart::ReadyToScan) {
-        AskToKeepMedia();
+        AskToKeepMedia(*progress);
         m_scan.Start(record, record.m_strFileName, Session().Settings(), std::move(progress));
     }
 }
 
-void CWorkCopyPage::AskToKeepMedia() {
+void CWorkCopyPage::AskToKeepMedia(QWidget& progress) {
     const CPhoneExtras media = Session().MediaThisRunRemoves();
-    if ((media.HasMotionPhoto() || media.HasGainMap()) &&
-        AskYesNo(this, KeepMediaQuestion(media), EDefaultAnswer::Yes)) {
+    if (!media.HasMotionPhoto() && !media.HasGainMap()) {
+        return;
+    }
+    // The question stands alone; the scan shows the progress window again.
+    progress.hide();
+    if (AskYesNo(this, KeepMediaQuestion(media), EDefaultAnswer::Yes)) {
         Session().KeepMediaThisRun();
     }
 }

@@ -35,8 +35,8 @@ public:
 private:
     void StartSequence();
     // Offers to keep what the photo carries behind its picture before the
-    // optimisation would remove it.
-    void AskToKeepMedia();
+    // optimisation would remove it, with the progress window hidden meanwhile.
+    void AskToKeepMedia(QWidget& progress);
     void OnScanFinished(EHedStatus status);
     void OnViewResult();
     void OnSaveExif();
