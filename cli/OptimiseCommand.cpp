@@ -172,8 +172,9 @@ private:
 // in RunOptimiseCommand after BatchArgumentsOf.
 void DeclareOptimiseOptions(CVerbParser& parser) {
     DeclareBatchOptions(parser, true);
-    DeclareSettingOptions(parser,
-                          {"in-place", "suffix", "keep-exif", "remove-exif", "no-exif-backup"});
+    DeclareSettingOptions(
+        parser, {"in-place", "suffix", "keep-exif", "remove-exif", "no-exif-backup", "keep-icc",
+                 "keep-orientation", "keep-motion"});
     parser.AddOption({QStringLiteral("json")},
                      "print one JSON record per file on standard output, in the order of the "
                      "files; the log goes to standard error");

@@ -25,6 +25,14 @@ constexpr CSettingOption kSettingOptions[] = {
     {"remove-exif", "del_exif", "1", "remove the Exif block from the result (del_exif=1)"},
     {"no-exif-backup", "saveexif", "0",
      "save no .exif backup of a removed Exif block (saveexif=0)"},
+    {"keep-icc", "keep_icc", "1",
+     "keep every colour profile segment (APP2 ICC_PROFILE) whole (keep_icc=1)"},
+    {"keep-orientation", "keep_orientation", "1",
+     "when the Exif block is removed, keep the orientation alone in a small Exif block "
+     "(keep_orientation=1)"},
+    {"keep-motion", "keep_motion", "1",
+     "keep a motion photo's video and a gain map behind the picture, and the XMP and MPF "
+     "segments that announce them (keep_motion=1)"},
 };
 
 std::string OptionText(const CSettingOption& option) {

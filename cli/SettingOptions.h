@@ -12,7 +12,8 @@ class CSettingsStore;
 class CVerbParser;
 
 // Declares the named options given, by their long names ("in-place",
-// "suffix", "keep-exif", "remove-exif", "no-exif-backup").
+// "suffix", "keep-exif", "remove-exif", "no-exif-backup", "keep-icc",
+// "keep-orientation", "keep-motion").
 void DeclareSettingOptions(CVerbParser& parser, std::initializer_list<const char*> names);
 
 // Writes the value of every named option given into settings. Nothing, or why

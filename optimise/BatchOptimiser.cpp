@@ -4,6 +4,8 @@
 
 #include "imaging/JpegDecoder.h"
 #include "imaging/SampleDigest.h"
+#include "optimise/KeptTrailer.h"
+#include "optimise/OrientationExif.h"
 #include "optimise/RemovedSegments.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
@@ -17,6 +19,27 @@ namespace {
 // The marker right behind the start marker, or 0 when bytes 2 and 3 are none.
 uint16_t MarkerAfterStart(const ByteVector& file) {
     return file.size() >= 4 && file[2] == 0xFF ? static_cast<uint16_t>(0xFF00 | file[3]) : 0;
+}
+
+// The warning, before anything is written, that the run takes a motion
+// photo's video or a gain map away; empty when it keeps them.
+std::string RemovedExtrasWarning(const std::string& name, const CPhoneExtras& extras,
+                                 const CSettingsStore& settings) {
+    if (settings.Read(settings::kKeepMotion) != 0) {
+        return "";
+    }
+    std::string warning;
+    if (extras.HasMotionPhoto()) {
+        warning += name +
+                   "にはﾓｰｼｮﾝﾌｫﾄの動画があります。ｼｽﾃﾑ設定で残すようにしていないため、"
+                   "最適化で削除します。\r\n";
+    }
+    if (extras.HasGainMap()) {
+        warning += name +
+                   "にはHDR表示のためのｹﾞｲﾝﾏｯﾌﾟ画像があります。ｼｽﾃﾑ設定で残すように"
+                   "していないため、最適化で削除します。\r\n";
+    }
+    return warning;
 }
 
 }  // namespace
@@ -86,6 +109,8 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_fileStart = std::chrono::steady_clock::now();
     m_exifRemoved.clear();
     m_nExifCutBytes = 0;
+    m_eOrientation = EOrientationFate::None;
+    m_nKeptExifBytes = 0;
     if (IsFolder(dropped)) {
         m_result.m_strLog += NoJpegFilesLine(dropped);
         EndFile(EFileOutcome::Skipped, "a folder without JPEG files");
@@ -101,11 +126,24 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         return false;
     }
     const uint16_t markerAfterStart = MarkerAfterStart(m_workCopy);
+    const CPhoneExtras extras = FindPhoneExtras(m_workCopy);
     CExifCutSizes sizes;
     const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
     m_bExifCut = cut == EExifResult::Done;
+    const bool exifStopsFile =
+        m_bExifCut && ExifReportModeFor(m_settings) != EExifReportMode::Removed;
+    if (!exifStopsFile) {
+        m_result.m_strLog += RemovedExtrasWarning(dropped, extras, m_settings);
+    }
     if (cut == EExifResult::Unrestorable) {
         m_result.m_strLog += UnrestorableExifLine(dropped);
+    }
+    const int64_t rawCut = sizes.before - sizes.after;
+    if (m_bExifCut && !exifStopsFile) {
+        sizes.after += KeepOrientation();
+        // The copy without the Exif block keeps what lies behind its picture;
+        // the index that points there counts from a place that moved.
+        RepointMpfIndex(m_workCopy, extras);
     }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EFileOutcome::Failed, "the work files cannot be written");
@@ -118,9 +156,10 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
     m_optimiser->SetWorkCopy(&m_workCopy);
+    m_optimiser->SetCutOrientation(m_eOrientation, m_nKeptExifBytes);
     m_bExifCheckPending = false;
     if (m_bExifCut) {
-        NoteExifCut(markerAfterStart, sizes);
+        NoteExifCut(markerAfterStart, rawCut, sizes);
         if (!ReportExifCut(sizes)) {
             return false;
         }
@@ -131,12 +170,42 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     return true;
 }
 
-void CBatchOptimiser::NoteExifCut(uint16_t markerAfterStart, const CExifCutSizes& sizes) {
+void CBatchOptimiser::NoteExifCut(uint16_t markerAfterStart, int64_t rawCut,
+                                  const CExifCutSizes& sizes) {
     m_nExifCutBytes = sizes.before - sizes.after;
-    if (ExifReportModeFor(m_settings) == EExifReportMode::Removed) {
-        m_exifRemoved = RemovedByExifCut(markerAfterStart, m_nExifCutBytes,
-                                         static_cast<int64_t>(m_exifBlock.size()));
+    if (ExifReportModeFor(m_settings) != EExifReportMode::Removed) {
+        return;
     }
+    const auto blockBytes = static_cast<int64_t>(m_exifBlock.size());
+    m_exifRemoved = RemovedByExifCut(markerAfterStart, rawCut, blockBytes);
+    const std::optional<CExifOrientation> orientation = FindOrientation(m_exifBlock);
+    if (m_eOrientation == EOrientationFate::Removed && orientation) {
+        // Inside the Exif block's record: the one value whose loss shows.
+        m_exifRemoved.push_back({0xFFE1, 2 + rawCut - blockBytes + orientation->m_nEntryOffset,
+                                 kOrientationEntryBytes, "orientation"});
+    }
+}
+
+// Puts the cut block's orientation, alone in a small Exif block, behind the
+// work copy's start marker when the user keeps it. Returns the bytes added.
+int64_t CBatchOptimiser::KeepOrientation() {
+    m_eOrientation = EOrientationFate::None;
+    m_nKeptExifBytes = 0;
+    const std::optional<CExifOrientation> orientation = FindOrientation(m_exifBlock);
+    if (!orientation || m_workCopy.size() < 2) {
+        return 0;
+    }
+    if (m_settings.Read(settings::kKeepOrientation) == 0) {
+        // 1 is how the picture is stored: without it, viewers show the same.
+        m_eOrientation =
+            orientation->m_nValue != 1 ? EOrientationFate::Removed : EOrientationFate::None;
+        return 0;
+    }
+    const ByteVector block = OrientationOnlyExif(orientation->m_nValue);
+    m_workCopy.insert(m_workCopy.begin() + 2, block.begin(), block.end());
+    m_eOrientation = EOrientationFate::Kept;
+    m_nKeptExifBytes = static_cast<int64_t>(block.size());
+    return m_nKeptExifBytes;
 }
 
 // The report of the Exif cut and, unless it waits for the optimised result,

@@ -98,7 +98,8 @@ private:
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
     bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
-    void NoteExifCut(uint16_t markerAfterStart, const CExifCutSizes& sizes);
+    void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
+    int64_t KeepOrientation();
     void FinishOptimisation();
     void EndAfterSavingStopped();
     void ReleaseReference();
@@ -140,4 +141,7 @@ private:
     // What the Exif cut removed, at offsets in the file.
     std::vector<CRemovedSegment> m_exifRemoved;
     int64_t m_nExifCutBytes = 0;
+    // The cut block's orientation, and the bytes of the block that keeps it.
+    EOrientationFate m_eOrientation = EOrientationFate::None;
+    int64_t m_nKeptExifBytes = 0;
 };

@@ -6,11 +6,14 @@
 
 #include "exif/ExifEngine.h"
 #include "imaging/JpegDecoder.h"
+#include "optimise/KeptTrailer.h"
 #include "optimise/RemovedSegments.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "util/FileHelpers.h"
+#include "util/TextHelpers.h"
 
 namespace {
 
@@ -61,6 +64,43 @@ std::vector<int64_t> OffsetsAfterProprietaryRemoval(const CSegmentList& scanned,
     return mapped;
 }
 
+// Just behind the list's first end marker, where what follows it begins;
+// the end of the file when the list holds none.
+int64_t EndOfPicture(const CSegmentList& list, const std::vector<int64_t>& offsets) {
+    const size_t end = NextEnd(list, 0);
+    return end < list.size() ? offsets[end] + 2 : offsets.back();
+}
+
+// The segments of described that start inside one of ranges.
+std::vector<bool> StartingInside(const std::vector<CDescribedSegment>& described,
+                                 std::vector<CByteRange> ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const CByteRange& a, const CByteRange& b) { return a.m_nOffset < b.m_nOffset; });
+    std::vector<bool> inside(described.size(), false);
+    size_t range = 0;
+    for (size_t i = 0; i < described.size() && range < ranges.size(); ++i) {
+        const int64_t offset = described[i].m_record.m_nOffset;
+        while (range < ranges.size() && ranges[range].End() <= offset) {
+            ++range;
+        }
+        inside[i] = range < ranges.size() && ranges[range].m_nOffset <= offset;
+    }
+    return inside;
+}
+
+std::string OrientationLine(EOrientationFate fate) {
+    switch (fate) {
+        case EOrientationFate::Removed:
+            return "Exif情報にあった画像の向きも削除しました。ﾋﾞｭｰｱｰによっては向きが変わって"
+                   "表示されます。\r\n";
+        case EOrientationFate::Kept:
+            return "画像の向きだけは小さなExif情報として残しました。\r\n";
+        case EOrientationFate::None:
+            break;
+    }
+    return "";
+}
+
 }  // namespace
 
 EExifReportMode ExifReportModeFor(const CSettingsStore& settings) {
@@ -96,7 +136,8 @@ bool COptimiser::VerifyWorkCopy() const {
 // once, where it belongs, and still has that copy should the result fail.
 bool COptimiser::MakeAndVerifyResult() {
     if (!IsBatch()) {
-        return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) && VerifyWorkCopy();
+        return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) &&
+               SettleKeptTrailerOnDisk() && VerifyWorkCopy();
     }
     std::optional<ByteVector> bytes = SegmentsToBytes(o_BackupJpg);
     // The list is twice the size of its bytes; the check ahead needs the memory.
@@ -105,7 +146,25 @@ bool COptimiser::MakeAndVerifyResult() {
         return false;
     }
     m_optimised = std::move(*bytes);
-    return VerifyBytes(m_optimised);
+    return SettleKeptTrailer(m_optimised) && VerifyBytes(m_optimised);
+}
+
+bool COptimiser::SettleKeptTrailer(ByteVector& result) const {
+    if (!m_keptTrailer) {
+        return true;
+    }
+    m_bCheckRan = true;
+    return (!m_extras.m_mpf || RepointMpfIndex(result, m_extras)) &&
+           KeepsTrailer(result, *m_keptTrailer);
+}
+
+bool COptimiser::SettleKeptTrailerOnDisk() const {
+    if (!m_keptTrailer) {
+        return true;
+    }
+    std::optional<ByteVector> result = ReadFileBytes(m_work.m_strTempData);
+    return result && SettleKeptTrailer(*result) &&
+           WriteWholeFile(m_work.m_strTempData, result->data(), result->size());
 }
 
 bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
@@ -137,6 +196,7 @@ bool COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode
         return false;
     }
     log += IsBatch() ? "Exif情報を見つけたので削除しました。\r\n" : "Exif情報を削除しました。\r\n";
+    log += OrientationLine(m_eOrientation);
     log += SizesLine(before, after);
     log += Number(before - after) + " ﾊﾞｲﾄのExif情報をJPEGの画質を変えることなく削除しました。" +
            (IsBatch() ? "\r\n" : "\r\n\r\n");
@@ -191,8 +251,55 @@ void COptimiser::NoteFilterDrops(const std::vector<CDescribedSegment>& described
         return;
     }
     const int64_t afterEnd = described[*drops.m_end].m_record.m_nOffset + 2;
-    if (afterEnd < endOfFile) {
-        m_removed.push_back({0xFFD9, afterEnd, endOfFile - afterEnd, "after-end"});
+    if (!m_keptTrailer) {
+        const std::vector<CRemovedSegment> behind =
+            RemovedAfterEnd(afterEnd, endOfFile, m_extras.m_trailer);
+        m_removed.insert(m_removed.end(), behind.begin(), behind.end());
+    }
+}
+
+void COptimiser::FindExtras(int64_t scannedEnd) {
+    m_keptTrailer.reset();
+    std::optional<ByteVector> read;
+    if (!IsBatch()) {
+        read = ReadFileBytes(m_work.m_strTempData);
+    }
+    const ByteVector* scanned = IsBatch() ? m_pWorkCopy : (read ? &*read : nullptr);
+    m_extras = scanned != nullptr ? FindPhoneExtras(*scanned) : CPhoneExtras();
+    if (!m_extras.m_trailer.empty() && m_settings.Read(settings::kKeepMotion) != 0 &&
+        scannedEnd <= static_cast<int64_t>(scanned->size())) {
+        m_keptTrailer = ByteVector(scanned->begin() + scannedEnd, scanned->end());
+    }
+}
+
+std::vector<bool> COptimiser::KeptOnRequest(const std::vector<CDescribedSegment>& described) const {
+    std::vector<CByteRange> ranges;
+    if (m_settings.Read(settings::kKeepIcc) != 0) {
+        for (const CDescribedSegment& segment : described) {
+            if (segment.m_record.m_strKind == "icc-profile") {
+                ranges.push_back({segment.m_record.m_nOffset,
+                                  segment.m_nDeclaredEnd - segment.m_record.m_nOffset});
+            }
+        }
+    }
+    if (m_keptTrailer) {
+        ranges.insert(ranges.end(), m_extras.m_announcingXmp.begin(),
+                      m_extras.m_announcingXmp.end());
+        if (m_extras.m_mpf) {
+            ranges.push_back(m_extras.m_mpf->m_segment);
+        }
+    }
+    if (m_nKeptBehindStart > 0) {
+        ranges.push_back({2, m_nKeptBehindStart});
+    }
+    return StartingInside(described, std::move(ranges));
+}
+
+void COptimiser::AppendKeptTrailer(const CFilterDrops& drops) {
+    if (m_keptTrailer && drops.m_end && !o_BackupJpg.empty() &&
+        o_BackupJpg.back().m_strCode == kEndCode) {
+        o_BackupJpg.back().m_strData =
+            TextToHex(std::string(m_keptTrailer->begin(), m_keptTrailer->end()));
     }
 }
 
@@ -207,16 +314,19 @@ EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread
     scanned.back() = std::max(scanned.back(), int64_t{record.m_nThreadSize});
     const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
     const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
+    FindExtras(EndOfPicture(o_CodeJpg, offsets));
     CFilterDrops drops;
     // The scan's list is not needed again: the filter takes its segments over.
-    const std::string filterLog =
-        FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes, m_settings, &drops);
+    const std::string filterLog = FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes,
+                                                 m_settings, &drops, KeptOnRequest(described));
     ClearSegments(o_CodeJpg);
     NoteFilterDrops(described, drops, offsets.back());
+    AppendKeptTrailer(drops);
     if (!IsBatch()) {
         WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
     }
     log += filterLog;
+    log += RemovedKindLines(m_removed);
     log += IsBatch() ? "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n"
                      : "不必要なJPEGﾍｯﾀﾞ情報削除を完了しました。\r\n";
     const int64_t before = record.m_nThreadSize;

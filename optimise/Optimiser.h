@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "optimise/FileResult.h"
+#include "optimise/PhoneExtras.h"
 #include "segment/HedThread.h"
 #include "util/FileBytes.h"
 #include "util/WorkFiles.h"
@@ -35,6 +37,16 @@ EExifReportMode ExifReportModeFor(const CSettingsStore& settings);
 // The log line for name's Exif block that no embedding would accept: it is
 // not cut out and saved, but stays and is treated like any other segment.
 std::string UnrestorableExifLine(const std::string& name);
+
+// What became of the orientation of an Exif block that was cut out.
+enum class EOrientationFate {
+    // The block gave none, or the one that leaves the picture as stored.
+    None,
+    // It went with the block: viewers show the picture as stored.
+    Removed,
+    // It stays, alone in a small Exif block where the block stood.
+    Kept,
+};
 
 // What OptimiseWorkFile found.
 enum class EOptimiseResult {
@@ -71,6 +83,13 @@ public:
     // Batch form only: the work copy as it is on disk, checked in place of the
     // file so that the check need not read it back.
     void SetWorkCopy(const ByteVector* workCopy) { m_pWorkCopy = workCopy; }
+    // The orientation-only Exif block of this many bytes that stands behind
+    // the work copy's start marker in place of the cut block: it is kept, and
+    // the Exif report tells of it (fate).
+    void SetCutOrientation(EOrientationFate fate, int64_t keptBytes) {
+        m_eOrientation = fate;
+        m_nKeptBehindStart = keptBytes;
+    }
 
     // Logs the Exif removal under name and, when mode is Removed, verifies the
     // work copy. True when the optimisation goes on, false when it stops for this file.
@@ -118,6 +137,19 @@ private:
     std::vector<int64_t> RemoveProprietaryData(std::string& log, std::vector<int64_t> offsets);
     void NoteFilterDrops(const std::vector<CDescribedSegment>& described, const CFilterDrops& drops,
                          int64_t endOfFile);
+    // Reads the extras of the scanned copy and, when the user keeps motion
+    // photos and gain maps and the copy announces some, the bytes behind its
+    // end marker (scannedEnd).
+    void FindExtras(int64_t scannedEnd);
+    // Which segments of the scan stay whatever the kept list says.
+    std::vector<bool> KeptOnRequest(const std::vector<CDescribedSegment>& described) const;
+    // The kept trailer goes behind the result's end marker.
+    void AppendKeptTrailer(const CFilterDrops& drops);
+    // With a kept trailer: the result's MPF index points at its new place, and
+    // the result ends with the trailer, unchanged. False fails the check.
+    bool SettleKeptTrailer(ByteVector& result) const;
+    // The same for the wizard's result in the work copy.
+    bool SettleKeptTrailerOnDisk() const;
 
     EOptimiseForm m_form;
     const CWorkFiles& m_work;
@@ -127,6 +159,11 @@ private:
     IBatchSaving* m_pSaving = nullptr;
     const ByteVector* m_pWorkCopy = nullptr;
     bool m_bExifCheckFailed = false;
+    EOrientationFate m_eOrientation = EOrientationFate::None;
+    int64_t m_nKeptBehindStart = 0;
+    CPhoneExtras m_extras;
+    // The bytes behind the scanned end marker, when they are kept.
+    std::optional<ByteVector> m_keptTrailer;
     // Set by the checks, which are otherwise read-only.
     mutable bool m_bCheckRan = false;
     std::vector<CRemovedSegment> m_removed;

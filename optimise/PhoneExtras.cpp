@@ -139,13 +139,17 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 template <size_t N>
+bool Mentions(std::string_view text, const std::array<std::string_view, N>& phrases) {
+    return std::any_of(phrases.begin(), phrases.end(), [&](std::string_view phrase) {
+        return text.find(phrase) != std::string_view::npos;
+    });
+}
+
+template <size_t N>
 bool Mentions(const std::vector<std::string_view>& texts,
               const std::array<std::string_view, N>& phrases) {
-    return std::any_of(texts.begin(), texts.end(), [&](std::string_view text) {
-        return std::any_of(phrases.begin(), phrases.end(), [&](std::string_view phrase) {
-            return text.find(phrase) != std::string_view::npos;
-        });
-    });
+    return std::any_of(texts.begin(), texts.end(),
+                       [&](std::string_view text) { return Mentions(text, phrases); });
 }
 
 // Where the MP entry list of the index lies; nothing when the index does
@@ -294,6 +298,10 @@ CPhoneExtras FindPhoneExtras(const uint8_t* bytes, size_t size) {
         if (segment.m_nCode == kApp1 && StartsWith(payload, kXmpSignature)) {
             extras.m_xmp.push_back(segment.m_whole);
             xmpTexts.push_back(payload);
+            if (Mentions(payload, kMotionAnnouncements) ||
+                Mentions(payload, kGainMapAnnouncements)) {
+                extras.m_announcingXmp.push_back(segment.m_whole);
+            }
         } else if (segment.m_nCode == kApp2 && StartsWith(payload, kIccSignature)) {
             extras.m_icc.push_back(segment.m_whole);
         } else if (segment.m_nCode == kApp2 && StartsWith(payload, kMpfSignature) &&

@@ -54,6 +54,8 @@ struct CPhoneExtras {
     // Whole segments, marker and length field included, by their declared length.
     std::vector<CByteRange> m_icc;
     std::vector<CByteRange> m_xmp;
+    // Those of m_xmp that announce a motion photo or a gain map.
+    std::vector<CByteRange> m_announcingXmp;
     std::optional<CMpfIndex> m_mpf;
     // Just behind the primary picture's end marker; 0 when it was not found.
     int64_t m_nPrimaryEnd = 0;

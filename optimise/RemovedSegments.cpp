@@ -130,3 +130,57 @@ void AppendRemoved(std::vector<CRemovedSegment>& removed, const CDescribedSegmen
     removed.push_back(record);
     declaredEnd = piece.m_nDeclaredEnd;
 }
+
+const char* TrailerKindName(ETrailerKind kind) {
+    switch (kind) {
+        case ETrailerKind::MotionPhoto:
+            return "motion-photo";
+        case ETrailerKind::GainMap:
+            return "gain-map";
+        case ETrailerKind::MpfImage:
+            return "mpf-image";
+    }
+    return "";
+}
+
+std::vector<CRemovedSegment> RemovedAfterEnd(int64_t afterEnd, int64_t endOfFile,
+                                             const std::vector<CTrailerItem>& trailer) {
+    std::vector<CRemovedSegment> removed;
+    int64_t at = afterEnd;
+    for (const CTrailerItem& item : trailer) {
+        const CByteRange& range = item.m_range;
+        if (range.m_nOffset < at || range.End() > endOfFile) {
+            continue;
+        }
+        if (range.m_nOffset > at) {
+            removed.push_back({0xFFD9, at, range.m_nOffset - at, "after-end"});
+        }
+        removed.push_back({0xFFD9, range.m_nOffset, range.m_nBytes, TrailerKindName(item.m_eKind)});
+        at = range.End();
+    }
+    if (at < endOfFile) {
+        removed.push_back({0xFFD9, at, endOfFile - at, "after-end"});
+    }
+    return removed;
+}
+
+std::string RemovedKindLines(const std::vector<CRemovedSegment>& removed) {
+    static constexpr std::array<std::pair<const char*, const char*>, 5> kLines{{
+        {"icc-profile",
+         "ｶﾗｰﾌﾟﾛﾌｧｲﾙ(ICC)を削除しました。色を管理するﾋﾞｭｰｱｰでは色が変わって見えることがあります。"},
+        {"xmp", "XMP情報を削除しました。"},
+        {"motion-photo", "ﾓｰｼｮﾝﾌｫﾄの動画を削除しました。"},
+        {"gain-map", "HDR表示のためのｹﾞｲﾝﾏｯﾌﾟ画像を削除しました。"},
+        {"mpf-image", "MPF形式の追加画像を削除しました。"},
+    }};
+    std::string lines;
+    for (const auto& [kind, line] : kLines) {
+        const bool found = std::any_of(
+            removed.begin(), removed.end(),
+            [kind = kind](const CRemovedSegment& piece) { return piece.m_strKind == kind; });
+        if (found) {
+            lines += std::string(line) + "\r\n";
+        }
+    }
+    return lines;
+}

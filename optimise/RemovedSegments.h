@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "optimise/FileResult.h"
+#include "optimise/PhoneExtras.h"
 #include "segment/SegmentList.h"
 
 // Where each segment of list starts in the bytes it was scanned from, and
@@ -46,3 +47,15 @@ std::vector<CDescribedSegment> DescribeSegments(const CSegmentList& list,
 // that one directly and ends within declaredEnd, the last record's declared end.
 void AppendRemoved(std::vector<CRemovedSegment>& removed, const CDescribedSegment& piece,
                    int64_t& declaredEnd);
+
+// "motion-photo", "gain-map", "mpf-image".
+const char* TrailerKindName(ETrailerKind kind);
+
+// The records of the bytes [afterEnd, endOfFile) behind the end marker: each
+// announced piece of trailer under its kind, the bytes around them as "after-end".
+std::vector<CRemovedSegment> RemovedAfterEnd(int64_t afterEnd, int64_t endOfFile,
+                                             const std::vector<CTrailerItem>& trailer);
+
+// The log's line for each kind of data in removed that changes what a
+// viewer shows or keeps (a profile, a video, a gain map, ...), once per kind.
+std::string RemovedKindLines(const std::vector<CRemovedSegment>& removed);

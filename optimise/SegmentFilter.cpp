@@ -36,7 +36,8 @@ std::string DroppedLine(const CJpegSegment& segment) {
 
 std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
-                           const CSettingsStore& settings, CFilterDrops* drops) {
+                           const CSettingsStore& settings, CFilterDrops* drops,
+                           const std::vector<bool>& keptOnRequest) {
     ClearSegments(destination);
     CFilterDrops dropped;
     bool keepFirstApp0 = settings.Read(settings::kFfe0) != 0;
@@ -47,7 +48,9 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
         CJpegSegment& segment = source[i];
         const bool pieceOfDropped = !inScan && previousDropped && IsEntropyPiece(segment.m_strCode);
         previousDropped = false;
-        if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
+        if (i < keptOnRequest.size() && keptOnRequest[i]) {
+            destination.push_back(std::move(segment));
+        } else if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
             inScan = inScan || segment.m_strCode == kStartOfScanCode;
             if (segment.m_strCode == kEndCode) {
                 destination.push_back(CJpegSegment{segment.m_strCode, ""});

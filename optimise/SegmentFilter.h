@@ -24,7 +24,10 @@ struct CFilterDrops {
 // ends the walk; its data and everything after it are dropped. Returns the
 // filter's log: one line per dropped segment and a closing remark. A source
 // that is moved in gives its kept segments up instead of being copied.
-// drops, when given, receives what was dropped.
+// drops, when given, receives what was dropped. A segment whose entry in
+// keptOnRequest is true is kept whatever its code (a colour profile and the
+// pieces the scan split it into, when the user asked to keep it).
 std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
-                           const CSettingsStore& settings, CFilterDrops* drops = nullptr);
+                           const CSettingsStore& settings, CFilterDrops* drops = nullptr,
+                           const std::vector<bool>& keptOnRequest = {});

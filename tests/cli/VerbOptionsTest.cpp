@@ -142,6 +142,16 @@ const COptionRow kOptionRows[] = {
          EXPECT_FALSE(HasExif(folder.File("p_kestrin100.jpg")));
          EXPECT_FALSE(fs::exists(folder.File("p_kestrin100.exif")));
      }},
+    {"KeepOrientationLeavesASmallExifBlockAndBacksUpTheWholeOne",
+     {"optimise", "--keep-orientation", "{}/p.jpg"},
+     {},
+     [](const CTempDir& folder) {
+         const std::optional<CExifCut> cut =
+             CutExifSegment(ReadFile(folder.File("p_kestrin100.jpg")));
+         ASSERT_TRUE(cut);
+         EXPECT_LT(cut->block.size(), 40u);
+         EXPECT_EQ(ReadFile(folder.File("p_kestrin100.exif")), CutExifSegment(CameraJpeg())->block);
+     }},
     {"EmbedInPlacePutsTheBlockIntoTheFile",
      {"exif", "embed", "--in-place", "{}/q.jpg"},
      {},
@@ -192,6 +202,7 @@ const CRefusalRow kRefusalRows[] = {
     {{"optimise", "--suffix", "a/b", "{}/p.jpg"}, "filename may not hold"},
     {{"optimise", "-o", "filename=_y", "--in-place", "{}/p.jpg"}, "both set filename"},
     {{"optimise", "--no-exif-backup", "-o", "saveexif=1", "{}/p.jpg"}, "both set saveexif"},
+    {{"optimise", "--keep-motion", "-o", "keep_motion=0", "{}/p.jpg"}, "both set keep_motion"},
     {{"optimise", "--fast", "{}/p.jpg"}, "Unknown option 'fast'"},
     {{"optimise", "--in-place=yes", "{}/p.jpg"}, "Unexpected value after '--in-place'"},
     {{"optimise", "--jobs"}, "Missing value after '--jobs'"},

@@ -72,7 +72,18 @@ struct CFileKind {
     int64_t bytesAfterExifCut = 0;
     bool nestedPicture = false;
     std::vector<std::string> droppedLines;
+    // What the log says of the kinds of data removed, after the dropped lines.
+    std::vector<std::string> kindLines;
 };
+
+const std::string kIccRemoved =
+    "ｶﾗｰﾌﾟﾛﾌｧｲﾙ(ICC)を削除しました。色を管理するﾋﾞｭｰｱｰでは色が変わって見えることがあります。\r\n";
+const std::string kXmpRemoved = "XMP情報を削除しました。\r\n";
+
+CFileKind Telling(CFileKind kind, std::vector<std::string> kindLines) {
+    kind.kindLines = std::move(kindLines);
+    return kind;
+}
 
 Bytes PictureOf(CJpegRecipe recipe) {
     recipe.jfif = false;
@@ -189,17 +200,21 @@ const CFileKindRow kFileKinds[] = {
      [] { return Spliced(PictureOf({}), {MakeJfifSegment()}, MakeCameraExifSegment(), {}); }},
     {"PhoneFileWithExifXmpAndIcc",
      [] {
-         return Spliced(PictureOf({}), {}, MakeCameraExifSegment(),
-                        {MakeXmpSegment(), MakeIccSegment(IccProfileWithFfBytes())});
+         return Telling(Spliced(PictureOf({}), {}, MakeCameraExifSegment(),
+                                {MakeXmpSegment(), MakeIccSegment(IccProfileWithFfBytes())}),
+                        {kIccRemoved, kXmpRemoved});
      }},
     {"EditedFileWithXmp",
      [] {
-         return Spliced(PictureOf({}), {MakeJfifSegment(), MakeXmpSegment()}, {}, {});
+         return Telling(Spliced(PictureOf({}), {MakeJfifSegment(), MakeXmpSegment()}, {}, {}),
+                        {kXmpRemoved});
      }},
     {"FileWithIccProfileHoldingFfBytes",
      [] {
-         return Spliced(PictureOf({}), {MakeJfifSegment(), MakeIccSegment(IccProfileWithFfBytes())},
-                        {}, {});
+         return Telling(
+             Spliced(PictureOf({}), {MakeJfifSegment(), MakeIccSegment(IccProfileWithFfBytes())},
+                     {}, {}),
+             {kIccRemoved});
      }},
     {"FileWithAdobeSegmentThatKeepsYCbCr",
      [] { return Spliced(PictureOf({}), {MakeAdobeSegment(1)}, {}, {}); }},
@@ -252,6 +267,9 @@ std::string ExpectedLog(const CFileKind& kind, const std::string& dropped,
                ? "不明な独自情報を見つけました...\r\n不明な独自情報の削除に成功しました。\r\n"
                : "不明な独自情報は見つかりませんでした...\r\n";
     for (const std::string& line : kind.droppedLines) {
+        log += line;
+    }
+    for (const std::string& line : kind.kindLines) {
         log += line;
     }
     log += "不必要なﾃﾞｰﾀの解析と情報削除を完了しました。\r\n";
