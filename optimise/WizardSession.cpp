@@ -70,7 +70,7 @@ CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& set
       m_keptCodes(keptCodes),
       m_exif(exif),
       m_document(std::move(document)),
-      m_optimiser(EOptimiseForm::Wizard, work, settings, keptCodes) {
+      m_optimiser(EOptimiseForm::Wizard, work, m_settings, keptCodes) {
     m_optimiser.SetReference(m_document.m_pPicture);
 }
 

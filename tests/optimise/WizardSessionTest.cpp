@@ -342,12 +342,19 @@ TEST_F(AWizardSession, NamesTheMediaItsRunWouldRemoveUntilTheRunOrTheStoreKeepsI
         EXPECT_EQ(media.HasGainMap(), c.gainMap);
     }
 
-    Open(Place("asked.jpg", MakeMotionPhoto(plain).bytes));
+    const CPhonePhoto motion = MakeMotionPhoto(plain);
+    Open(Place("asked.jpg", motion.bytes));
     settings.Write(settings::kKeepMotion, 0);
     ASSERT_EQ(session->BeginWorkCopy(), EWorkCopyStart::ReadyToScan);
     session->KeepMediaThisRun();
     EXPECT_FALSE(session->MediaThisRunRemoves().HasMotionPhoto());
-    EXPECT_EQ(session->Settings().Read(settings::kKeepMotion), 1);
+    ScanJpegHeaders(session->Record());
+    session->FinishScan(session->Record().m_nStatus);
+    ASSERT_EQ(session->SaveAs(folder.File("kept.jpg")), EWizardSave::Saved) << session->Log();
+    const std::vector<uint8_t> video(motion.bytes.begin() + long(motion.primaryEnd),
+                                     motion.bytes.end());
+    const std::vector<uint8_t> result = ReadFile(folder.File("kept.jpg"));
+    EXPECT_TRUE(std::equal(video.rbegin(), video.rend(), result.rbegin())) << session->Log();
     EXPECT_EQ(settings.Read(settings::kKeepMotion), 0);
 }
 

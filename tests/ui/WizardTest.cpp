@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -247,8 +248,8 @@ private slots:
     }
 
     // A plain picture asks nothing (above); a motion photo's video is named
-    // before the run, and "Yes" is not stored as a setting.
-    void asksBeforeTheRunRemovesAMotionPhotosVideo() {
+    // before the run, and "Yes" keeps it in this run without storing it.
+    void asksBeforeTheRunRemovesAMotionPhotosVideoAndKeepsItOnYes() {
         const CPhonePhoto motion = MakeMotionPhoto(MakeJpeg(CJpegRecipe{}));
         const auto app = Start(Picture("motion.jpg", motion.bytes));
         const std::string saved = File("saved.jpg");
@@ -263,7 +264,11 @@ private slots:
             AnswerSaveDialog(QString::fromStdString(saved));
             sheet.button(QWizard::FinishButton)->click();
         }));
-        QVERIFY(std::filesystem::exists(saved));
+        const std::vector<uint8_t> video(motion.bytes.begin() + long(motion.primaryEnd),
+                                         motion.bytes.end());
+        const std::vector<uint8_t> result = ReadFile(saved);
+        QVERIFY(result.size() > video.size());
+        QVERIFY(std::equal(video.begin(), video.end(), result.end() - long(video.size())));
         QCOMPARE(app->Document().Settings().Read(settings::kKeepMotion), 0);
     }
 
