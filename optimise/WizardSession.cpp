@@ -70,7 +70,7 @@ CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& set
       m_keptCodes(keptCodes),
       m_exif(exif),
       m_document(std::move(document)),
-      m_optimiser(EOptimiseForm::Wizard, work, settings, keptCodes) {
+      m_optimiser(EOptimiseForm::Wizard, work, m_settings, keptCodes) {
     m_optimiser.SetReference(m_document.m_pPicture);
 }
 
@@ -110,6 +110,17 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
     m_HedThread.m_bCancel = 0;
     m_bScanning = true;
     return EWorkCopyStart::ReadyToScan;
+}
+
+CPhoneExtras CWizardSession::MediaThisRunRemoves() const {
+    if (m_settings.Read(settings::kKeepMotion) != 0) {
+        return {};
+    }
+    return ReadPhoneExtras(m_work.m_strTempData);
+}
+
+void CWizardSession::KeepMediaThisRun() {
+    m_settings.Write(settings::kKeepMotion, 1);
 }
 
 bool CWizardSession::ReportExifCut(const CExifCutSizes& sizes) {

@@ -19,7 +19,9 @@
 #include "exif/ExifEngine.h"
 #include "exif/TagDictionary.h"
 #include "optimise/Optimiser.h"
+#include "optimise/PhoneExtras.h"
 #include "segment/HedThread.h"
+#include "settings/OverlaySettingsStore.h"
 
 class CSettingsStore;
 
@@ -58,6 +60,7 @@ public:
                    const std::vector<std::string>& keptCodes, CExifEngine& exif,
                    CWizardDocument document);
 
+    // The stored settings with what this run changed on top (see KeepMediaThisRun).
     const CSettingsStore& Settings() const { return m_settings; }
     const CWorkFiles& WorkFiles() const { return m_work; }
     const std::vector<std::string>& KeptCodes() const { return m_keptCodes; }
@@ -70,6 +73,13 @@ public:
     // its Exif block cut out and reported, the record prepared for the scan.
     EWorkCopyStart BeginWorkCopy();
     CHedThread& Record() { return m_HedThread; }
+    // What the work copy of BeginWorkCopy carries that this run's optimisation
+    // would remove, of what a motion photo or gain map adds to a picture:
+    // nothing once the run keeps those. A read error throws CFileException.
+    CPhoneExtras MediaThisRunRemoves() const;
+    // Keeps a motion photo's video and a gain map for the rest of this run;
+    // the stored setting stays as it is.
+    void KeepMediaThisRun();
     // The scan of Record() ended: 200 optimises the work copy, 300 leaves
     // only the cancel text in the log, 250 changes nothing.
     void FinishScan(EHedStatus status);
@@ -130,7 +140,7 @@ private:
     EWizardSave CopyResultTo(const std::string& target);
 
     const CWorkFiles& m_work;
-    const CSettingsStore& m_settings;
+    COverlaySettingsStore m_settings;
     const std::vector<std::string>& m_keptCodes;
     CExifEngine& m_exif;
     CWizardDocument m_document;

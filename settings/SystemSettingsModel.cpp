@@ -13,6 +13,9 @@ void CSystemSettingsModel::Load(const CSettingsStore& settings) {
     m_values.m_strExifName = settings.Read(settings::kExifName);
     m_values.m_nSaveExif = settings.Read(settings::kSaveExif);
     m_values.m_nOverwrite = settings.Read(settings::kOverwrite);
+    m_values.m_nKeepIcc = settings.Read(settings::kKeepIcc);
+    m_values.m_nKeepOrientation = settings.Read(settings::kKeepOrientation);
+    m_values.m_nKeepMotion = settings.Read(settings::kKeepMotion);
     m_loaded = m_values;
 }
 
@@ -24,6 +27,12 @@ template <typename Setting, typename Value>
 void WriteChangedOrCurrent(CSettingsStore& settings, const Setting& setting, const Value& value,
                            const Value& loaded) {
     settings.Write(setting, value != loaded ? value : Value(settings.Read(setting)));
+}
+
+void WriteIfChanged(CSettingsStore& settings, const CIntSetting& setting, int value, int loaded) {
+    if (value != loaded) {
+        settings.Write(setting, value);
+    }
 }
 
 }  // namespace
@@ -41,6 +50,10 @@ void CSystemSettingsModel::Save(CSettingsStore& settings) const {
     WriteChangedOrCurrent(settings, settings::kExifName, m_values.m_strExifName, was.m_strExifName);
     WriteChangedOrCurrent(settings, settings::kSaveExif, m_values.m_nSaveExif, was.m_nSaveExif);
     WriteChangedOrCurrent(settings, settings::kOverwrite, m_values.m_nOverwrite, was.m_nOverwrite);
+    WriteIfChanged(settings, settings::kKeepIcc, m_values.m_nKeepIcc, was.m_nKeepIcc);
+    WriteIfChanged(settings, settings::kKeepOrientation, m_values.m_nKeepOrientation,
+                   was.m_nKeepOrientation);
+    WriteIfChanged(settings, settings::kKeepMotion, m_values.m_nKeepMotion, was.m_nKeepMotion);
 }
 
 void CSystemSettingsModel::RestoreLevelDefaults() {
@@ -56,6 +69,12 @@ void CSystemSettingsModel::RestoreBatchDefaults() {
     m_values.m_nOverwrite = 0;
     m_values.m_strFileName = settings::kFileName.defaultValue;
     m_values.m_strExifName = settings::kExifName.defaultValue;
+}
+
+void CSystemSettingsModel::RestoreKeepDefaults() {
+    m_values.m_nKeepIcc = settings::kKeepIcc.defaultValue;
+    m_values.m_nKeepOrientation = settings::kKeepOrientation.defaultValue;
+    m_values.m_nKeepMotion = settings::kKeepMotion.defaultValue;
 }
 
 EFileNameCheck CSystemSettingsModel::CheckFileName() const {

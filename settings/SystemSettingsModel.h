@@ -1,6 +1,7 @@
 // The values of the system settings sheet while it is open: the ten user
-// settings, the defaults each page's button restores and the checks made
-// before the batch page may be left. Nothing is stored until Save.
+// settings and the three that keep parts of today's phone photos, the
+// defaults each page's button restores and the checks made before the batch
+// page may be left. Nothing is stored until Save.
 #pragma once
 
 #include <string>
@@ -20,6 +21,9 @@ struct CSystemSettingsValues {
     std::string m_strExifName = settings::kExifName.defaultValue;
     int m_nSaveExif = settings::kSaveExif.defaultValue;
     int m_nOverwrite = settings::kOverwrite.defaultValue;
+    int m_nKeepIcc = settings::kKeepIcc.defaultValue;
+    int m_nKeepOrientation = settings::kKeepOrientation.defaultValue;
+    int m_nKeepMotion = settings::kKeepMotion.defaultValue;
 
     bool operator==(const CSystemSettingsValues&) const = default;
 };
@@ -35,12 +39,14 @@ enum class EFileNameCheck {
 
 class CSystemSettingsModel {
 public:
-    // Reads the ten keys, each with its default when it is missing.
+    // Reads the thirteen keys, each with its default when it is missing.
     void Load(const CSettingsStore& settings);
-    // Writes all ten keys in the order Load reads them: the values the sheet
+    // Writes the ten keys in the order Load reads them: the values the sheet
     // changed, and for the others what the store holds now, so that a key
     // another program (kestrin-cli settings) changed meanwhile keeps that
-    // change unless the sheet changed it too.
+    // change unless the sheet changed it too. The three keeping keys are
+    // written only when the sheet changed them: a store that never had them
+    // keeps reading their defaults, as before they existed.
     void Save(CSettingsStore& settings) const;
 
     // The basic page's button: normal priority and every option of the page
@@ -50,6 +56,8 @@ public:
     // The batch page's button: both names back to "_kestrin100", Exif blocks
     // saved, existing files never overwritten.
     void RestoreBatchDefaults();
+    // The keeping page's button: nothing kept, as the optimisation always did.
+    void RestoreKeepDefaults();
 
     EFileNameCheck CheckFileName() const;
     // The Exif name and the overwrite option only matter while backups are saved.

@@ -9,6 +9,24 @@
 #include "util/MessageSink.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/SaveFileDialog.h"
+#include "widgets/YesNoQuestion.h"
+
+namespace {
+
+// The question names what the photo carries; "Yes" keeps it, the answer that
+// loses nothing.
+QString KeepMediaQuestion(const CPhoneExtras& media) {
+    const char* what = media.HasMotionPhoto() && media.HasGainMap()
+                           ? "ﾓｰｼｮﾝﾌｫﾄの動画とHDR表示用のｹﾞｲﾝﾏｯﾌﾟ"
+                       : media.HasMotionPhoto() ? "ﾓｰｼｮﾝﾌｫﾄの動画"
+                                                : "HDR表示用のｹﾞｲﾝﾏｯﾌﾟ";
+    return QStringLiteral(
+               "この写真には%1が含まれています。\n最適化すると削除されます。残しますか？\n"
+               "（この処理だけの指定で、ｼｽﾃﾑ設定は変わりません）")
+        .arg(QString::fromUtf8(what));
+}
+
+}  // namespace
 
 CWorkCopyPage::CWorkCopyPage(CWizardSession& session, int resource, const QString& title,
                              const QString& purpose, QWidget* parent)
@@ -45,7 +63,20 @@ void CWorkCopyPage::StartSequence() {
     m_ui->IDC_1048->setEnabled(Session().OffersExifBackup());
     ShowLog();
     if (start == EWorkCopyStart::ReadyToScan) {
+        AskToKeepMedia(*progress);
         m_scan.Start(record, record.m_strFileName, Session().Settings(), std::move(progress));
+    }
+}
+
+void CWorkCopyPage::AskToKeepMedia(QWidget& progress) {
+    const CPhoneExtras media = Session().MediaThisRunRemoves();
+    if (!media.HasMotionPhoto() && !media.HasGainMap()) {
+        return;
+    }
+    // The question stands alone; the scan shows the progress window again.
+    progress.hide();
+    if (AskYesNo(this, KeepMediaQuestion(media), EDefaultAnswer::Yes)) {
+        Session().KeepMediaThisRun();
     }
 }
 

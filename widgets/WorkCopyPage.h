@@ -1,6 +1,8 @@
 // The page that works on a copy of the document's file: makes the copy, cuts
 // and reports its Exif block, scans it on the scanner thread with a progress
-// window and optimises it, showing every step in its log. The optimisation
+// window and optimises it, showing every step in its log. A motion photo's
+// video or a gain map that the optimisation would remove is named first, with
+// the offer to keep it for this run. The optimisation
 // page and the first page of the Exif embedding are this page with their own
 // titles and texts.
 #pragma once
@@ -32,6 +34,9 @@ public:
 
 private:
     void StartSequence();
+    // Offers to keep what the photo carries behind its picture before the
+    // optimisation would remove it, with the progress window hidden meanwhile.
+    void AskToKeepMedia(QWidget& progress);
     void OnScanFinished(EHedStatus status);
     void OnViewResult();
     void OnSaveExif();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTabWidget>
 #include <QWidget>
 #include <cstring>
 #include <utility>
@@ -18,14 +19,13 @@ constexpr CHelpSection kSections[] = {
     {"CBatchExifBackupDlg", "batch-exif"}, {"CBatchExifEmbedDlg", "batch-exif"},
     {"CBatchFileDateDlg", "dates"},        {"CFileDateDlg", "dates"},
     {"CExifViewDlg", "exif-view"},         {"CSampleConvertDlg", "sample"},
-    {"CSysProSheet", "settings"},          {"CKeptHeaderDlg", "settings"},
-    {"CHeaderEditDlg", "settings"},
+    {"CSysProSeet", "settings"},           {"CKeptHeaderDlg", "settings"},
+    {"CHeaderEditDlg", "settings"},        {"CDlgSysKeep", "settings-keep"},
 };
 
-}  // namespace
-
-QString HelpAnchorFor(const QWidget* window) {
-    for (const QMetaObject* kind = window != nullptr ? window->metaObject() : nullptr;
+// The anchor of the section about widget's kind, or a null text.
+QString SectionOf(const QWidget* widget) {
+    for (const QMetaObject* kind = widget != nullptr ? widget->metaObject() : nullptr;
          kind != nullptr; kind = kind->superClass()) {
         for (const CHelpSection& section : kSections) {
             if (std::strcmp(kind->className(), section.windowClass) == 0) {
@@ -33,7 +33,24 @@ QString HelpAnchorFor(const QWidget* window) {
             }
         }
     }
-    return QStringLiteral("contents");
+    return {};
+}
+
+}  // namespace
+
+// In a sheet of tabbed pages, a page with a section of its own wins over
+// the window's.
+QString HelpAnchorFor(const QWidget* window) {
+    if (window == nullptr) {
+        return QStringLiteral("contents");
+    }
+    for (const QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        if (const QString page = SectionOf(tabs->currentWidget()); !page.isNull()) {
+            return page;
+        }
+    }
+    const QString own = SectionOf(window);
+    return own.isNull() ? QStringLiteral("contents") : own;
 }
 
 CHelpKey::CHelpKey(std::function<void(const QString& anchor)> open, QObject* parent)

@@ -8,8 +8,9 @@
 
 class QWidget;
 
-// The anchor of the help's section about window's kind; "contents" for a
-// window the help has no section of its own for.
+// The anchor of the help's section about window's kind, or about the page in
+// front where that page has one; "contents" for a window the help has no
+// section of its own for.
 QString HelpAnchorFor(const QWidget* window);
 
 class CHelpKey : public QObject {

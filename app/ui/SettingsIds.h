@@ -5,9 +5,10 @@
 
 namespace settings_ids {
 
-// The two pages of the sheet.
+// The three pages of the sheet.
 inline constexpr int IDD_SYS_LEVEL = 132;
 inline constexpr int IDD_SYS_EXIF = 143;
+inline constexpr int IDD_SYS_KEEP = 211;
 
 // The sheet's own buttons carry the standard ids.
 inline constexpr int IDOK = 1;
@@ -28,6 +29,11 @@ inline constexpr int IDC_OUTPUT_NAME = 1005;
 inline constexpr int IDC_EXIF_NAME = 1006;
 inline constexpr int IDC_SAVE_EXIF = 1053;
 inline constexpr int IDC_OVERWRITE = 1054;
+
+// "残す情報の設定": what the optimisation keeps of a phone photo.
+inline constexpr int IDC_KEEP_ICC = 1068;
+inline constexpr int IDC_KEEP_ORIENTATION = 1069;
+inline constexpr int IDC_KEEP_MOTION = 1070;
 
 // Each page has its own "初期値に戻す" button under the same id.
 inline constexpr int IDC_RESTORE_DEFAULTS = 1055;

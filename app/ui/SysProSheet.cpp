@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/DlgSysExif.h"
+#include "app/ui/DlgSysKeep.h"
 #include "app/ui/DlgSysLevel.h"
 #include "app/ui/SettingsIds.h"
 #include "settings/SettingsStore.h"
@@ -27,8 +28,10 @@ CSysProSeet::CSysProSeet(CSettingsStore& settings, QWidget* parent)
     m_pTabs = new QTabWidget(this);
     m_pLevelPage = new CDlgSysLevel(m_model, m_pTabs);
     m_pExifPage = new CDlgSysExif(m_model, m_pTabs);
+    m_pKeepPage = new CDlgSysKeep(m_model, m_pTabs);
     m_pTabs->addTab(m_pLevelPage, m_pLevelPage->windowTitle());
     m_pTabs->addTab(m_pExifPage, m_pExifPage->windowTitle());
+    m_pTabs->addTab(m_pKeepPage, m_pKeepPage->windowTitle());
     connect(m_pTabs, &QTabWidget::currentChanged, this, &CSysProSeet::OnPageChanged);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -52,6 +55,7 @@ void CSysProSeet::accept() {
     }
     m_pLevelPage->ApplyValues();
     m_pExifPage->ApplyValues();
+    m_pKeepPage->ApplyValues();
     m_model.Save(m_settings);
     QDialog::accept();
 }

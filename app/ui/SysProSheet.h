@@ -1,5 +1,5 @@
-// The system settings sheet: the ten user settings on two pages, read when
-// it opens and written together on OK. Cancel writes nothing.
+// The system settings sheet: the user settings on three pages, read when it
+// opens and written together on OK. Cancel writes nothing.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@
 class CSettingsStore;
 class CDlgSysLevel;
 class CDlgSysExif;
+class CDlgSysKeep;
 class QTabWidget;
 
 class CSysProSeet : public QDialog {
@@ -18,7 +19,7 @@ public:
     // Reads the settings from settings, which must outlive the sheet.
     explicit CSysProSeet(CSettingsStore& settings, QWidget* parent = nullptr);
 
-    // Writes all ten settings once the batch page, if it is the one showing,
+    // Writes the settings once the batch page, if it is the one showing,
     // lets itself be left.
     void accept() override;
 
@@ -30,6 +31,7 @@ private:
     QTabWidget* m_pTabs = nullptr;
     CDlgSysLevel* m_pLevelPage = nullptr;
     CDlgSysExif* m_pExifPage = nullptr;
+    CDlgSysKeep* m_pKeepPage = nullptr;
     // The page showing before the current change, to check the one being left.
     int m_nShownPage = 0;
 };

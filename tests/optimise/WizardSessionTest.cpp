@@ -337,6 +337,49 @@ TEST_F(AWizardSession, SaysWhyAReadOnlyTargetWasLeftAsItWas) {
               (std::vector<std::string>{why + path + readOnly, why + exifPath + readOnly}));
 }
 
+// Before its run removes a motion photo's video or a gain map, the wizard
+// asks; the answer keeps them for that run and leaves the stored setting.
+TEST_F(AWizardSession, NamesTheMediaItsRunWouldRemoveUntilTheRunOrTheStoreKeepsIt) {
+    const std::vector<uint8_t> plain = MakeJpeg(CJpegRecipe{});
+    struct CCase {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int storedKeep;
+        bool motion;
+        bool gainMap;
+    };
+    const CCase cases[] = {
+        {"camera", CameraFile(), 0, false, false},
+        {"motion", MakeMotionPhoto(plain).bytes, 0, true, false},
+        {"gainmap", MakeGainMapPhoto(plain, {MakeCameraExifSegment()}).bytes, 0, false, true},
+        {"kept", MakeMotionPhoto(plain).bytes, 1, false, false},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.Write(settings::kKeepMotion, c.storedKeep);
+        Open(Place(std::string(c.name) + ".jpg", c.bytes));
+        ASSERT_EQ(session->BeginWorkCopy(), EWorkCopyStart::ReadyToScan);
+        const CPhoneExtras media = session->MediaThisRunRemoves();
+        EXPECT_EQ(media.HasMotionPhoto(), c.motion);
+        EXPECT_EQ(media.HasGainMap(), c.gainMap);
+    }
+
+    const CPhonePhoto motion = MakeMotionPhoto(plain);
+    Open(Place("asked.jpg", motion.bytes));
+    settings.Write(settings::kKeepMotion, 0);
+    ASSERT_EQ(session->BeginWorkCopy(), EWorkCopyStart::ReadyToScan);
+    session->KeepMediaThisRun();
+    EXPECT_FALSE(session->MediaThisRunRemoves().HasMotionPhoto());
+    ScanJpegHeaders(session->Record());
+    session->FinishScan(session->Record().m_nStatus);
+    ASSERT_EQ(session->SaveAs(folder.File("kept.jpg")), EWizardSave::Saved) << session->Log();
+    const std::vector<uint8_t> video(motion.bytes.begin() + long(motion.primaryEnd),
+                                     motion.bytes.end());
+    const std::vector<uint8_t> result = ReadFile(folder.File("kept.jpg"));
+    EXPECT_TRUE(std::equal(video.rbegin(), video.rend(), result.rbegin())) << session->Log();
+    EXPECT_EQ(settings.Read(settings::kKeepMotion), 0);
+}
+
 // The embedding wizard on a file whose block the batch backed up and removed.
 class AnEmbeddingWizard : public AWizardSession {
 protected:

@@ -11,6 +11,7 @@
 
 #include "app/QtSettingsStore.h"
 #include "app/ui/DlgSysExif.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/SettingsIds.h"
 #include "app/ui/SysProSheet.h"
 #include "tests/ui/UiTestSupport.h"
@@ -48,6 +49,8 @@ private slots:
     void RefusesAColonInTheFileNameAndPutsTheFocusBackOnIt();
     void BasicDefaultsClearDelExifAndKeepTheDamageOptionAsShown();
     void BatchDefaultsRestoreTheNamesAndEnableTheExifControls();
+    void KeepingPageStoresOnlyTheKeysItChanged();
+    void F1HelpFollowsThePageInFront();
 
 private:
     // Opens a sheet over m_store whose questions are answered with answer and recorded.
@@ -192,6 +195,31 @@ void ASettingsSheet::BatchDefaultsRestoreTheNamesAndEnableTheExifControls() {
     QCOMPARE(stored.Read(settings::kExifName), std::string("_kestrin100"));
     QCOMPARE(stored.Read(settings::kSaveExif), 1);
     QCOMPARE(stored.Read(settings::kOverwrite), 0);
+}
+
+void ASettingsSheet::KeepingPageStoresOnlyTheKeysItChanged() {
+    m_store->Write(settings::kKeepIcc, 1);
+    auto sheet = OpenSheet(QMessageBox::Ok);
+    auto* icc = Control<QCheckBox>(sheet.get(), IDD_SYS_KEEP, IDC_KEEP_ICC);
+    auto* motion = Control<QCheckBox>(sheet.get(), IDD_SYS_KEEP, IDC_KEEP_MOTION);
+    QVERIFY(icc->isChecked() && !motion->isChecked());
+    Control<QPushButton>(sheet.get(), IDD_SYS_KEEP, IDC_RESTORE_DEFAULTS)->click();
+    QVERIFY(!icc->isChecked());
+    motion->click();
+    SheetButton(sheet.get(), IDOK)->click();
+
+    QVERIFY(!QSettings("marvoke", "KestrinJPEG").contains("Settings/keep_orientation"));
+    CQtSettingsStore& stored = Reread();
+    QCOMPARE(stored.Read(settings::kKeepIcc), 0);
+    QCOMPARE(stored.Read(settings::kKeepMotion), 1);
+}
+
+void ASettingsSheet::F1HelpFollowsThePageInFront() {
+    auto sheet = OpenSheet(QMessageBox::Ok);
+    QCOMPARE(HelpAnchorFor(sheet.get()), QStringLiteral("settings"));
+    sheet->findChild<QTabWidget*>()->setCurrentWidget(
+        sheet->findChild<QWidget*>(QStringLiteral("IDD_%1").arg(IDD_SYS_KEEP)));
+    QCOMPARE(HelpAnchorFor(sheet.get()), QStringLiteral("settings-keep"));
 }
 
 QTEST_MAIN(ASettingsSheet)

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -29,6 +30,7 @@
 #include "optimise/BatchOptimiser.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/CameraFiles.h"
 #include "tests/support/SourceDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "widgets/ProgressDlg.h"
@@ -243,6 +245,31 @@ private slots:
             QVERIFY(sheet.isVisible());
             QCOMPARE(m_questions.size(), size_t{1});
         }));
+    }
+
+    // A plain picture asks nothing (above); a motion photo's video is named
+    // before the run, and "Yes" keeps it in this run without storing it.
+    void asksBeforeTheRunRemovesAMotionPhotosVideoAndKeepsItOnYes() {
+        const CPhonePhoto motion = MakeMotionPhoto(MakeJpeg(CJpegRecipe{}));
+        const auto app = Start(Picture("motion.jpg", motion.bytes));
+        const std::string saved = File("saved.jpg");
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            ChooseWizard(sheet, "IDC_1014");
+            QCOMPARE(m_questions.size(), size_t{1});
+            QVERIFY(m_questions[0].first.startsWith(
+                QStringLiteral("この写真にはﾓｰｼｮﾝﾌｫﾄの動画が含まれています。")));
+            QCOMPARE(m_questions[0].second, EDefaultAnswer::Yes);
+            QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+            sheet.next();
+            AnswerSaveDialog(QString::fromStdString(saved));
+            sheet.button(QWizard::FinishButton)->click();
+        }));
+        const std::vector<uint8_t> video(motion.bytes.begin() + long(motion.primaryEnd),
+                                         motion.bytes.end());
+        const std::vector<uint8_t> result = ReadFile(saved);
+        QVERIFY(result.size() > video.size());
+        QVERIFY(std::equal(video.begin(), video.end(), result.end() - long(video.size())));
+        QCOMPARE(app->Document().Settings().Read(settings::kKeepMotion), 0);
     }
 
     // The document's name taken by a folder: the overwrite fails, says why,
