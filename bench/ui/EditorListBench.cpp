@@ -2,25 +2,33 @@
 // picture data shown on a large file with restart markers, and each command's
 // rebuild and check of the work copy on a camera-sized file, set beside one
 // decode of that file. Every command runs with the list on screen, so its time
-// is how long the window is blocked.
+// is how long the window is blocked. Last, the same commands on the large file
+// with the checks run inline, as the window once did, and on the check thread:
+// the longest block of the event loop per command and the time until the
+// check's answer, medians over the rounds.
 //
-//   editor_list_bench LARGE.jpg CAMERA.jpg
+//   editor_list_bench LARGE.jpg CAMERA.jpg [ROUNDS]
 //
 // Run with QT_QPA_PLATFORM=offscreen or under xvfb-run. Work files go to a
 // temporary folder.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/EditorWorkCopy.h"
 #include "editor/MarkerEditor.h"
+#include "editor/ui/EditorCheckRun.h"
 #include "editor/ui/SegmentRowModel.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
@@ -132,15 +140,112 @@ void TimeCommands(const std::string& path) {
     std::printf("longest command with the list on screen: %.1f ms\n", longest);
 }
 
+// Keeps the longest delivery of any event since the last reset: the longest
+// time the window could not answer the user.
+class CBlockTimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (m_nDepth > 0) {
+            return QApplication::notify(receiver, event);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        ++m_nDepth;
+        const bool handled = QApplication::notify(receiver, event);
+        --m_nDepth;
+        m_longest = std::max(m_longest, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        return handled;
+    }
+    double TakeLongest() { return std::exchange(m_longest, 0.0); }
+
+private:
+    int m_nDepth = 0;
+    double m_longest = 0;
+};
+
+struct CCheckTimes {
+    std::vector<double> block;
+    std::vector<double> answer;
+};
+
+// One command as the user meets it: its own run is one delivery of the loop,
+// then the loop turns until the editor has its answer.
+void TimeOneCommand(CBlockTimingApplication& app, CMarkerEditor& editor,
+                    const std::function<void()>& command, CCheckTimes& times) {
+    app.TakeLongest();
+    const auto start = Clock::now();
+    command();
+    const double own = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    while (editor.CheckPending()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QApplication::processEvents();
+    times.answer.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    times.block.push_back(std::max(own, app.TakeLongest()));
+}
+
+CCheckTimes TimeChecks(CBlockTimingApplication& app, const std::string& path, bool onThread,
+                       int rounds) {
+    CBenchEditor bench(path);
+    CBenchView shown(bench.editor);
+    std::unique_ptr<CEditorCheckRun> checks;
+    if (onThread) {
+        checks = std::make_unique<CEditorCheckRun>(bench.editor);
+    }
+    CMarkerEditor& editor = bench.editor;
+    CCheckTimes times;
+    TimeOneCommand(
+        app, editor, [&] { editor.TakeScan(bench.record, bench.exifPosition); }, times);
+    times = {};
+    const CJpegSegment added{"FFFE", "000641424344"};
+    const std::function<void()> commands[] = {
+        [&] { editor.AddAfter(0, added); },
+        [&] { editor.EditRow(1, added); },
+        [&] { editor.Undo(); },
+        [&] { editor.Undo(); },
+        [&] { editor.Redo(); },
+        [&] { editor.ResetToInitial(); },
+    };
+    for (int round = 0; round < rounds; ++round) {
+        for (const auto& command : commands) {
+            TimeOneCommand(app, editor, command, times);
+        }
+    }
+    return times;
+}
+
+void CompareChecks(CBlockTimingApplication& app, const std::string& path, int rounds) {
+    const CCheckTimes inline_ = TimeChecks(app, path, false, rounds);
+    const CCheckTimes threaded = TimeChecks(app, path, true, rounds);
+    const auto longest = [](const std::vector<double>& values) {
+        return *std::max_element(values.begin(), values.end());
+    };
+    std::printf("large file, %zu commands each way: median (longest) in ms\n",
+                inline_.block.size());
+    std::printf("  checks inline:    window blocked %6.1f (%6.1f)  answer after %6.1f (%6.1f)\n",
+                Median(inline_.block), longest(inline_.block), Median(inline_.answer),
+                longest(inline_.answer));
+    std::printf("  checks on thread: window blocked %6.1f (%6.1f)  answer after %6.1f (%6.1f)\n",
+                Median(threaded.block), longest(threaded.block), Median(threaded.answer),
+                longest(threaded.answer));
+    std::printf("  ratio thread/inline: blocked %.3f, answer %.3f\n",
+                Median(threaded.block) / Median(inline_.block),
+                Median(threaded.answer) / Median(inline_.answer));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: editor_list_bench LARGE.jpg CAMERA.jpg\n");
+    CBlockTimingApplication app(argc, argv);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: editor_list_bench LARGE.jpg CAMERA.jpg [ROUNDS]\n");
         return 2;
     }
+    const int rounds = argc == 4 ? std::max(1, std::atoi(argv[3])) : 5;
     TimeLargeList(argv[1]);
     TimeCommands(argv[2]);
+    CompareChecks(app, argv[1], rounds);
     return 0;
 }

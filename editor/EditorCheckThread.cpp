@@ -1,0 +1,41 @@
+#include "editor/EditorCheckThread.h"
+
+#include <utility>
+
+CEditorCheckThread::CEditorCheckThread(AnswerHandler answered)
+    : m_answered(std::move(answered)), m_thread([this] { Run(); }) {}
+
+CEditorCheckThread::~CEditorCheckThread() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_bStopping = true;
+        m_queued.reset();
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void CEditorCheckThread::Submit(const CEditorCheckRequest& request, CSegmentList list) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queued = CQueued{request, std::move(list)};
+    }
+    m_wake.notify_one();
+}
+
+// The list is checked, and freed, outside the lock: Submit never waits for a
+// decode.
+void CEditorCheckThread::Run() {
+    while (std::optional<CQueued> check = NextCheck()) {
+        m_answered(RunEditorCheck(check->request, check->list));
+    }
+}
+
+std::optional<CEditorCheckThread::CQueued> CEditorCheckThread::NextCheck() {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_bStopping || m_queued; });
+    if (m_bStopping) {
+        return std::nullopt;
+    }
+    return std::exchange(m_queued, std::nullopt);
+}
