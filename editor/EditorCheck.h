@@ -30,12 +30,12 @@ struct CEditorCheckAnswer {
 };
 
 // Where an editor hands its checks instead of running them itself. Submit
-// returns at once, with list copied or moved in; the answer comes back to
+// copies list and returns without checking it; the answer comes back to
 // CMarkerEditor::TakeCheckAnswer on the editor's thread.
 class IEditorChecker {
 public:
     virtual ~IEditorChecker() = default;
-    virtual void Submit(const CEditorCheckRequest& request, CSegmentList list) = 0;
+    virtual void Submit(const CEditorCheckRequest& request, const CSegmentList& list) = 0;
 };
 
 // Rebuilds (when asked) and checks list on the calling thread. Never throws:

@@ -15,10 +15,19 @@ CEditorCheckThread::~CEditorCheckThread() {
     m_thread.join();
 }
 
-void CEditorCheckThread::Submit(const CEditorCheckRequest& request, CSegmentList list) {
+// The copy is made outside the lock, into a list the worker no longer
+// holds: a queued check not started yet gives its copy back.
+void CEditorCheckThread::Submit(const CEditorCheckRequest& request, const CSegmentList& list) {
+    CSegmentList copy;
     {
         const std::lock_guard lock(m_mutex);
-        m_queued = CQueued{request, std::move(list)};
+        copy = std::move(m_queued ? m_queued->list : m_spare);
+        m_queued.reset();
+    }
+    copy = list;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queued = CQueued{request, std::move(copy)};
     }
     m_wake.notify_one();
 }
@@ -28,7 +37,13 @@ void CEditorCheckThread::Submit(const CEditorCheckRequest& request, CSegmentList
 void CEditorCheckThread::Run() {
     while (std::optional<CQueued> check = NextCheck()) {
         m_answered(RunEditorCheck(check->request, check->list));
+        Recycle(std::move(check->list));
     }
+}
+
+void CEditorCheckThread::Recycle(CSegmentList done) {
+    const std::lock_guard lock(m_mutex);
+    std::swap(m_spare, done);
 }
 
 std::optional<CEditorCheckThread::CQueued> CEditorCheckThread::NextCheck() {

@@ -7,6 +7,11 @@
 // the latest list is checked after the running one. The worker owns its copy
 // of each list; the work files' paths and the reference picture must outlive
 // this object.
+//
+// A list of a large file holds tens of thousands of pieces of picture data:
+// copying it anew and freeing it after each check cost more than the whole
+// budget of an edit. The copies are kept and assigned over instead, so their
+// pieces keep their memory from one edit to the next.
 #pragma once
 
 #include <condition_variable>
@@ -29,7 +34,8 @@ public:
     CEditorCheckThread(const CEditorCheckThread&) = delete;
     CEditorCheckThread& operator=(const CEditorCheckThread&) = delete;
 
-    void Submit(const CEditorCheckRequest& request, CSegmentList list) override;
+    // Copies list over a kept copy; called from one thread only.
+    void Submit(const CEditorCheckRequest& request, const CSegmentList& list) override;
 
 private:
     struct CQueued {
@@ -39,11 +45,15 @@ private:
     void Run();
     // The queued check, once there is one; nothing when stopping.
     std::optional<CQueued> NextCheck();
+    // Keeps a checked list's copy as the spare.
+    void Recycle(CSegmentList done);
 
     AnswerHandler m_answered;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<CQueued> m_queued;
+    // A copy done with, for the next Submit to assign over.
+    CSegmentList m_spare;
     bool m_bStopping = false;
     // Last: it starts when everything it uses is there.
     std::thread m_thread;

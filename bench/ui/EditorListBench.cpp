@@ -19,8 +19,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -165,8 +167,19 @@ private:
     double m_longest = 0;
 };
 
+// Processor time of the calling thread: what the window's thread itself spent,
+// whatever else the loaded machine was running meanwhile.
+double ThreadCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Per command: the longest block of the loop, the window thread's processor
+// time until the answer, and the time until the answer.
 struct CCheckTimes {
     std::vector<double> block;
+    std::vector<double> cpu;
     std::vector<double> answer;
 };
 
@@ -175,6 +188,7 @@ struct CCheckTimes {
 void TimeOneCommand(CBlockTimingApplication& app, CMarkerEditor& editor,
                     const std::function<void()>& command, CCheckTimes& times) {
     app.TakeLongest();
+    const double cpuStart = ThreadCpuMilliseconds();
     const auto start = Clock::now();
     command();
     const double own = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -183,11 +197,30 @@ void TimeOneCommand(CBlockTimingApplication& app, CMarkerEditor& editor,
     }
     QApplication::processEvents();
     times.answer.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    times.cpu.push_back(ThreadCpuMilliseconds() - cpuStart);
     times.block.push_back(std::max(own, app.TakeLongest()));
 }
 
-CCheckTimes TimeChecks(CBlockTimingApplication& app, const std::string& path, bool onThread,
-                       int rounds) {
+struct CNamedCommand {
+    const char* name;
+    std::function<void(CMarkerEditor&)> run;
+};
+
+const CJpegSegment kBenchSegment{"FFFE", "000641424344"};
+
+const CNamedCommand kCheckedCommands[] = {
+    {"add", [](CMarkerEditor& editor) { editor.AddAfter(0, kBenchSegment); }},
+    {"edit", [](CMarkerEditor& editor) { editor.EditRow(1, kBenchSegment); }},
+    {"undo", [](CMarkerEditor& editor) { editor.Undo(); }},
+    {"undo", [](CMarkerEditor& editor) { editor.Undo(); }},
+    {"redo", [](CMarkerEditor& editor) { editor.Redo(); }},
+    {"reset", [](CMarkerEditor& editor) { editor.ResetToInitial(); }},
+};
+constexpr size_t kCheckedCount = std::size(kCheckedCommands);
+
+// Times of each command of kCheckedCommands over the rounds.
+std::vector<CCheckTimes> TimeChecks(CBlockTimingApplication& app, const std::string& path,
+                                    bool onThread, int rounds) {
     CBenchEditor bench(path);
     CBenchView shown(bench.editor);
     std::unique_ptr<CEditorCheckRun> checks;
@@ -195,44 +228,55 @@ CCheckTimes TimeChecks(CBlockTimingApplication& app, const std::string& path, bo
         checks = std::make_unique<CEditorCheckRun>(bench.editor);
     }
     CMarkerEditor& editor = bench.editor;
-    CCheckTimes times;
+    CCheckTimes scan;
     TimeOneCommand(
-        app, editor, [&] { editor.TakeScan(bench.record, bench.exifPosition); }, times);
-    times = {};
-    const CJpegSegment added{"FFFE", "000641424344"};
-    const std::function<void()> commands[] = {
-        [&] { editor.AddAfter(0, added); },
-        [&] { editor.EditRow(1, added); },
-        [&] { editor.Undo(); },
-        [&] { editor.Undo(); },
-        [&] { editor.Redo(); },
-        [&] { editor.ResetToInitial(); },
-    };
+        app, editor, [&] { editor.TakeScan(bench.record, bench.exifPosition); }, scan);
+    std::vector<CCheckTimes> times(kCheckedCount);
     for (int round = 0; round < rounds; ++round) {
-        for (const auto& command : commands) {
-            TimeOneCommand(app, editor, command, times);
+        for (size_t index = 0; index < kCheckedCount; ++index) {
+            TimeOneCommand(
+                app, editor, [&] { kCheckedCommands[index].run(editor); }, times[index]);
         }
     }
     return times;
 }
 
-void CompareChecks(CBlockTimingApplication& app, const std::string& path, int rounds) {
-    const CCheckTimes inline_ = TimeChecks(app, path, false, rounds);
-    const CCheckTimes threaded = TimeChecks(app, path, true, rounds);
+void AppendAll(const std::vector<CCheckTimes>& times, CCheckTimes& all) {
+    for (const CCheckTimes& command : times) {
+        all.block.insert(all.block.end(), command.block.begin(), command.block.end());
+        all.cpu.insert(all.cpu.end(), command.cpu.begin(), command.cpu.end());
+        all.answer.insert(all.answer.end(), command.answer.begin(), command.answer.end());
+    }
+}
+
+void PrintCheckRow(const char* name, const CCheckTimes& before, const CCheckTimes& after) {
     const auto longest = [](const std::vector<double>& values) {
         return *std::max_element(values.begin(), values.end());
     };
-    std::printf("large file, %zu commands each way: median (longest) in ms\n",
-                inline_.block.size());
-    std::printf("  checks inline:    window blocked %6.1f (%6.1f)  answer after %6.1f (%6.1f)\n",
-                Median(inline_.block), longest(inline_.block), Median(inline_.answer),
-                longest(inline_.answer));
-    std::printf("  checks on thread: window blocked %6.1f (%6.1f)  answer after %6.1f (%6.1f)\n",
-                Median(threaded.block), longest(threaded.block), Median(threaded.answer),
-                longest(threaded.answer));
-    std::printf("  ratio thread/inline: blocked %.3f, answer %.3f\n",
-                Median(threaded.block) / Median(inline_.block),
-                Median(threaded.answer) / Median(inline_.answer));
+    std::printf("  %-6s %7.1f %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f %7.1f\n", name,
+                Median(before.block), longest(before.block), Median(before.answer),
+                Median(before.cpu), Median(after.block), longest(after.block), Median(after.answer),
+                Median(after.cpu));
+}
+
+void CompareChecks(CBlockTimingApplication& app, const std::string& path, int rounds) {
+    const std::vector<CCheckTimes> inline_ = TimeChecks(app, path, false, rounds);
+    const std::vector<CCheckTimes> threaded = TimeChecks(app, path, true, rounds);
+    std::printf(
+        "large file, checks inline | on their thread, %d rounds, ms: median block, longest "
+        "block, median answer, median window-thread processor time\n",
+        rounds);
+    for (size_t index = 0; index < kCheckedCount; ++index) {
+        PrintCheckRow(kCheckedCommands[index].name, inline_[index], threaded[index]);
+    }
+    CCheckTimes before;
+    CCheckTimes after;
+    AppendAll(inline_, before);
+    AppendAll(threaded, after);
+    PrintCheckRow("all", before, after);
+    std::printf("  ratio thread/inline: median block %.3f, median answer %.3f\n",
+                Median(after.block) / Median(before.block),
+                Median(after.answer) / Median(before.answer));
 }
 
 }  // namespace

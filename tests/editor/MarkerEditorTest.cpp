@@ -195,8 +195,8 @@ TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
 
 // A checker that keeps what it is handed, so that the test answers when it likes.
 struct CHeldChecks : IEditorChecker {
-    void Submit(const CEditorCheckRequest& request, CSegmentList list) override {
-        held.emplace_back(request, std::move(list));
+    void Submit(const CEditorCheckRequest& request, const CSegmentList& list) override {
+        held.emplace_back(request, list);
     }
     CEditorCheckAnswer Answer(size_t check) const {
         return RunEditorCheck(held.at(check).first, held.at(check).second);
