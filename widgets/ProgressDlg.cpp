@@ -26,6 +26,7 @@ CProgressDlg::CProgressDlg(const QString& firstLine, QWidget* parent) : CProgres
     SetFirstLine(firstLine);
     EnableCancel(false);
     m_ui->IDC_1000->setRange(0, 0);
+    m_ui->IDC_1004->clear();
 }
 
 CProgressDlg::~CProgressDlg() = default;
