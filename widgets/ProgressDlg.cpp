@@ -22,7 +22,10 @@ CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent) : CProgressDlg(p
     connect(m_ui->IDC_2, &QPushButton::clicked, this, [this] { m_pRecord->m_bCancel = 1; });
 }
 
+// Such work ends by itself and the window under it goes on: the keyboard
+// stays where the user left it.
 CProgressDlg::CProgressDlg(const QString& firstLine, QWidget* parent) : CProgressDlg(parent) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
     SetFirstLine(firstLine);
     EnableCancel(false);
     m_ui->IDC_1000->setRange(0, 0);
