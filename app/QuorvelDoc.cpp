@@ -2,8 +2,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <functional>
+#include <thread>
+#include <utility>
 
 #include "app/DocImageEvent.h"
 #include "segment/KeptHeaderList.h"
@@ -11,6 +17,9 @@
 #include "util/MessageSink.h"
 
 namespace {
+
+// A decode shorter than this shows no progress window that would only flash.
+constexpr int kProgressAfterMs = 300;
 
 // The wait cursor for as long as it lives.
 class CWaitCursor {
@@ -39,6 +48,23 @@ void DeleteIfOpenable(const std::string& path) {
     }
 }
 
+// Runs each notification of a decode on a worker on receiver's thread, and
+// waits there until it was handled.
+class CWindowThreadRelay : public IDocImageObserver {
+public:
+    CWindowThreadRelay(QObject* receiver, std::function<void(EDocImageCode)> handle)
+        : m_pReceiver(receiver), m_handle(std::move(handle)) {}
+
+    void OnDocImage(EDocImageCode code) override {
+        QMetaObject::invokeMethod(
+            m_pReceiver, [this, code] { m_handle(code); }, Qt::BlockingQueuedConnection);
+    }
+
+private:
+    QObject* m_pReceiver;
+    std::function<void(EDocImageCode)> m_handle;
+};
+
 }  // namespace
 
 CQuorvelDoc::CQuorvelDoc(const CWorkFiles& files, CSettingsStore& settings, QObject* parent)
@@ -58,17 +84,60 @@ void CQuorvelDoc::AddView(QObject* view) {
     m_views.append(QPointer<QObject>(view));
 }
 
+// The decode's two notifications come from the worker and are handled here,
+// while it waits: the views drop their drawing cache before the decode (its
+// memory is free for the new picture), and the decoded picture becomes the
+// document's on this thread just before they hear it was stored. The shown
+// picture never changes under a paint.
 bool CQuorvelDoc::DecodeForDisplay(const std::string& path) {
-    bool decoded = false;
+    CPackedPicture decoded;
+    CWindowThreadRelay relay(this, [this, &decoded](EDocImageCode code) {
+        if (code == EDocImageCode::Stored) {
+            m_picture = std::move(decoded);
+        }
+        OnDocImage(code);
+    });
+    bool ok = false;
     {
         const CWaitCursor wait;
-        decoded = DecodeJpegForDocument(path, m_picture, *this);
+        ok = DecodeOffTheWindow([&] { return DecodeJpegForDocument(path, decoded, relay); });
     }
-    if (!decoded) {
+    if (!ok) {
         OnDocImage(EDocImageCode::Stored);
     }
     emit Changed();
-    return decoded;
+    return ok;
+}
+
+bool CQuorvelDoc::DecodeOffTheWindow(const std::function<bool()>& decode) {
+    bool ok = false;
+    bool progressShown = false;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    QTimer::singleShot(kProgressAfterMs, &loop, [this, &progressShown] {
+        progressShown = true;
+        emit LongDecodeStarted();
+    });
+    {
+        // What the decode throws goes to the caller's command boundary on
+        // this thread, as it did before the decode had a thread of its own.
+        const std::jthread worker([&] {
+            try {
+                ok = decode();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (progressShown) {
+        emit DecodeEnded();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return ok;
 }
 
 bool CQuorvelDoc::OpenPicture(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,9 +41,12 @@ public:
 
     void AddView(QObject* view);
 
-    // Decodes path for display, telling the views before and after. A failed
-    // decode keeps the previous picture, and the views show it again. Shows
-    // the wait cursor meanwhile.
+    // Decodes path for display, telling the views before the picture changes
+    // and after. A failed decode keeps the previous picture, and the views
+    // show it again. The decode runs on a thread of its own while the window's
+    // loop turns without user input (paints and timers go on, clicks and keys
+    // wait), under the wait cursor; past a moment LongDecodeStarted lets the
+    // view show progress until DecodeEnded.
     bool DecodeForDisplay(const std::string& path);
     // Makes path (as an absolute path) the document's file and reads its status.
     void SetPathName(const std::string& path);
@@ -68,9 +72,14 @@ signals:
     void Changed();
     // A file became the document's file; it belongs on the recent-file list.
     void PathNameSet(const QString& path);
+    // A decode for display has run a moment and goes on; DecodeEnded follows.
+    void LongDecodeStarted();
+    void DecodeEnded();
 
 private:
     void OnDocImage(EDocImageCode code) override;
+    // Runs decode on a worker thread; see DecodeForDisplay.
+    bool DecodeOffTheWindow(const std::function<bool()>& decode);
     void DeleteScratchFiles() const;
 
     CWorkFiles m_workFiles;

@@ -61,7 +61,7 @@ void CMarkerEditor::TakeScan(CHedThread& record, size_t exifPosition) {
     m_nOriginalBytes = record.m_nThreadSize;
     // The work files still hold the file as it came; they change with the
     // first edit, so a finish without one saves the file unchanged.
-    m_bDecodes = ListShowsPicture(o_CodeJpg, m_pReference);
+    StartCheck(false);
     FillRows();
 }
 
@@ -349,11 +349,35 @@ bool CMarkerEditor::RemoveProprietaryData() {
 }
 
 void CMarkerEditor::RebuildAndCheck() {
-    // A write that throws leaves work files that need not match the list:
-    // they count as not showing the picture.
+    StartCheck(true);
+}
+
+// The checker gets a copy of the list: edits go on while it checks.
+void CMarkerEditor::StartCheck(bool writeWorkFiles) {
+    const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference};
     m_bDecodes = false;
-    m_bDecodes = RebuildEditorWorkCopy(o_CodeJpg, m_work, m_pReference);
+    if (m_pChecker == nullptr) {
+        TakeCheckAnswer(RunEditorCheck(request, o_CodeJpg));
+        return;
+    }
+    m_bCheckPending = true;
+    m_pChecker->Submit(request, o_CodeJpg);
     NotifyState();
+}
+
+// A write that failed leaves work files that need not match the list: the
+// answer then says they do not show the picture.
+bool CMarkerEditor::TakeCheckAnswer(const CEditorCheckAnswer& answer) {
+    if (answer.m_nGeneration != m_nCheckGeneration) {
+        return false;
+    }
+    m_bCheckPending = false;
+    m_bDecodes = answer.m_bDecodes;
+    NotifyState();
+    if (answer.m_failure) {
+        std::rethrow_exception(answer.m_failure);
+    }
+    return true;
 }
 
 bool CMarkerEditor::ShowResult() const {

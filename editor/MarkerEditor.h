@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "editor/EditStep.h"
+#include "editor/EditorCheck.h"
 #include "editor/EditorWorkCopy.h"
 #include "segment/HedThread.h"
 #include "segment/SegmentList.h"
@@ -52,6 +53,9 @@ public:
     // The picture the work copy must keep showing; null fails every check.
     void SetReference(const CPackedPicture* reference) { m_pReference = reference; }
     void SetListener(IMarkerEditorListener* listener) { m_pListener = listener; }
+    // Where checks go from now on; null runs them inline, before the command
+    // that asked returns. checker must outlive its use here.
+    void SetChecker(IEditorChecker* checker) { m_pChecker = checker; }
 
     // Takes over a finished scan of the Exif-free work copy (record.m_Obj is
     // emptied), puts the cut Exif block back as one FFE1 segment where it
@@ -76,8 +80,15 @@ public:
     bool CanUndo() const { return EditingAllowed() && !m_UndoList.empty(); }
     bool CanRedo() const { return EditingAllowed() && !m_RedoList.empty(); }
     bool CanRemoveProprietary() const { return EditingAllowed() && m_bProprietaryRemovable; }
-    // Whether the last rebuilt work copy showed the reference picture.
+    // Whether the rebuilt work copy of the list on show shows the reference
+    // picture; false while its check has not answered.
     bool Decodes() const { return m_bDecodes; }
+    // A check handed to the checker has not answered for the list on show.
+    bool CheckPending() const { return m_bCheckPending; }
+    // An answer of the checker: false, and nothing changes, when it is for an
+    // older list than the one on show. The current answer's failure is
+    // rethrown after the state was taken.
+    bool TakeCheckAnswer(const CEditorCheckAnswer& answer);
 
     // Commands on a row; -1 when none is selected, which is told to the user.
     // False when nothing changed (no such row, or editing not allowed).
@@ -97,7 +108,8 @@ public:
 
     // Fills the rows again and recomputes both counters.
     void FillRows();
-    // Writes the work files from the list and checks the picture again.
+    // Writes the work files from the list and checks the picture again, or
+    // hands both to the checker.
     void RebuildAndCheck();
     // Turns the hex work file into the work copy and opens it in the
     // associated program.
@@ -129,12 +141,15 @@ private:
     bool DoAgain(const CEditStep& step, std::vector<CEditStep>& opposite);
     void ClearHistories();
     void NotifyState();
+    // Numbers a check of the list on show and runs it or hands it on.
+    void StartCheck(bool writeWorkFiles);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     std::unordered_set<std::string> m_keptCodes;
     const CPackedPicture* m_pReference = nullptr;
     IMarkerEditorListener* m_pListener = nullptr;
+    IEditorChecker* m_pChecker = nullptr;
 
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;
@@ -148,4 +163,6 @@ private:
     bool m_bShowAll = false;
     bool m_bProprietaryRemovable = false;
     bool m_bDecodes = false;
+    bool m_bCheckPending = false;
+    uint64_t m_nCheckGeneration = 0;
 };

@@ -5,8 +5,8 @@
 #include "ui_ProgressDlg.h"
 #include "widgets/ScanWindowIds.h"
 
-CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CProgressDlg>()), m_record(record) {
+CProgressDlg::CProgressDlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CProgressDlg>()) {
     m_ui->setupUi(this);
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
     m_ui->iconProgram->setPixmap(
@@ -14,8 +14,22 @@ CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent)
     m_ui->iconWork->setPixmap(
         style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(iconSize, iconSize));
     m_ui->IDC_1000->setRange(0, 100);
+}
+
+CProgressDlg::CProgressDlg(CHedThread& record, QWidget* parent) : CProgressDlg(parent) {
+    m_pRecord = &record;
     m_ui->IDC_1004->setText(QStringLiteral("0％　終了しました..."));
-    connect(m_ui->IDC_2, &QPushButton::clicked, this, [this] { m_record.m_bCancel = 1; });
+    connect(m_ui->IDC_2, &QPushButton::clicked, this, [this] { m_pRecord->m_bCancel = 1; });
+}
+
+// Such work ends by itself and the window under it goes on: the keyboard
+// stays where the user left it.
+CProgressDlg::CProgressDlg(const QString& firstLine, QWidget* parent) : CProgressDlg(parent) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    SetFirstLine(firstLine);
+    EnableCancel(false);
+    m_ui->IDC_1000->setRange(0, 0);
+    m_ui->IDC_1004->clear();
 }
 
 CProgressDlg::~CProgressDlg() = default;

@@ -1,7 +1,8 @@
 // The small window that shows how far a scan is and lets the user cancel it
 // (resource 131; the batch optimiser's twin is resource 204). The Cancel
 // button only raises the record's cancel flag: the window stays until its
-// owner sees the scan end.
+// owner sees the scan end. The same window also stands over work that can
+// neither be cancelled nor tell how far it is (a check, a decode).
 #pragma once
 
 #include <QDialog>
@@ -18,6 +19,8 @@ class CProgressDlg : public QDialog {
 
 public:
     CProgressDlg(CHedThread& record, QWidget* parent);
+    // Over work without a record: Cancel stays grey and the bar only moves.
+    CProgressDlg(const QString& firstLine, QWidget* parent);
     ~CProgressDlg() override;
 
     void SetFirstLine(const QString& text);
@@ -31,8 +34,11 @@ protected:
     void reject() override;
 
 private:
+    explicit CProgressDlg(QWidget* parent);
+
     std::unique_ptr<Ui::CProgressDlg> m_ui;
-    CHedThread& m_record;
+    // Null for work that cannot be cancelled.
+    CHedThread* m_pRecord = nullptr;
 };
 
 class CBatchProgressDlg : public CProgressDlg {

@@ -26,6 +26,7 @@
 #include "util/SafeReplace.h"
 #include "widgets/CommandGuard.h"
 #include "widgets/DroppedFiles.h"
+#include "widgets/ProgressDlg.h"
 
 namespace {
 
@@ -75,7 +76,15 @@ QImage PaddedPictureImage(const CPackedPicture& picture) {
 CQuorvelView::CQuorvelView(CQuorvelDoc& document, QWidget* parent)
     : QAbstractScrollArea(parent), m_doc(document) {
     m_doc.AddView(this);
+    connect(&m_doc, &CQuorvelDoc::LongDecodeStarted, this, [this] {
+        m_pDecodeProgress =
+            std::make_unique<CProgressDlg>(QStringLiteral("JPEGﾌｧｲﾙを読み込み中です..."), this);
+        m_pDecodeProgress->show();
+    });
+    connect(&m_doc, &CQuorvelDoc::DecodeEnded, this, [this] { m_pDecodeProgress.reset(); });
 }
+
+CQuorvelView::~CQuorvelView() = default;
 
 void CQuorvelView::OnInitialUpdate() {
     setAcceptDrops(true);

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QSize>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "imaging/PackedPicture.h"
@@ -16,6 +17,7 @@ class CBatchExifBackupDlg;
 class CBatchExifEmbedDlg;
 class CBatchFileDateDlg;
 class CBatchOptimiseDlg;
+class CProgressDlg;
 class CQuorvelDoc;
 
 // Bytes per rendered row: three per pixel plus width mod 4 bytes of padding,
@@ -32,6 +34,7 @@ class CQuorvelView : public QAbstractScrollArea {
 
 public:
     explicit CQuorvelView(CQuorvelDoc& document, QWidget* parent = nullptr);
+    ~CQuorvelView() override;
 
     // Takes drops, sizes the scroll bars and renders the document's picture.
     void OnInitialUpdate();
@@ -80,4 +83,6 @@ private:
     CBatchExifEmbedDlg* m_pExifEmbedDlg = nullptr;
     CBatchOptimiseDlg* m_pOptimiseDlg = nullptr;
     CBatchFileDateDlg* m_pFileDatesDlg = nullptr;
+    // While a long decode for display runs.
+    std::unique_ptr<CProgressDlg> m_pDecodeProgress;
 };

@@ -2,25 +2,35 @@
 // picture data shown on a large file with restart markers, and each command's
 // rebuild and check of the work copy on a camera-sized file, set beside one
 // decode of that file. Every command runs with the list on screen, so its time
-// is how long the window is blocked.
+// is how long the window is blocked. Last, the same commands on the large file
+// with the checks run inline, as the window once did, and on the check thread:
+// the longest block of the event loop per command and the time until the
+// check's answer, medians over the rounds.
 //
-//   editor_list_bench LARGE.jpg CAMERA.jpg
+//   editor_list_bench LARGE.jpg CAMERA.jpg [ROUNDS]
 //
 // Run with QT_QPA_PLATFORM=offscreen or under xvfb-run. Work files go to a
 // temporary folder.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTableView>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/EditorWorkCopy.h"
 #include "editor/MarkerEditor.h"
+#include "editor/ui/EditorCheckRun.h"
 #include "editor/ui/SegmentRowModel.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
@@ -132,15 +142,154 @@ void TimeCommands(const std::string& path) {
     std::printf("longest command with the list on screen: %.1f ms\n", longest);
 }
 
+// Keeps the longest delivery of any event since the last reset: the longest
+// time the window could not answer the user.
+class CBlockTimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (m_nDepth > 0) {
+            return QApplication::notify(receiver, event);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        ++m_nDepth;
+        const bool handled = QApplication::notify(receiver, event);
+        --m_nDepth;
+        m_longest = std::max(m_longest, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        return handled;
+    }
+    double TakeLongest() { return std::exchange(m_longest, 0.0); }
+
+private:
+    int m_nDepth = 0;
+    double m_longest = 0;
+};
+
+// Processor time of the calling thread: what the window's thread itself spent,
+// whatever else the loaded machine was running meanwhile.
+double ThreadCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Per command: the longest block of the loop, the window thread's processor
+// time until the answer, and the time until the answer.
+struct CCheckTimes {
+    std::vector<double> block;
+    std::vector<double> cpu;
+    std::vector<double> answer;
+};
+
+// One command as the user meets it: its own run is one delivery of the loop,
+// then the loop turns until the editor has its answer.
+void TimeOneCommand(CBlockTimingApplication& app, CMarkerEditor& editor,
+                    const std::function<void()>& command, CCheckTimes& times) {
+    app.TakeLongest();
+    const double cpuStart = ThreadCpuMilliseconds();
+    const auto start = Clock::now();
+    command();
+    const double own = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    while (editor.CheckPending()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QApplication::processEvents();
+    times.answer.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    times.cpu.push_back(ThreadCpuMilliseconds() - cpuStart);
+    times.block.push_back(std::max(own, app.TakeLongest()));
+}
+
+struct CNamedCommand {
+    const char* name;
+    std::function<void(CMarkerEditor&)> run;
+};
+
+const CJpegSegment kBenchSegment{"FFFE", "000641424344"};
+
+const CNamedCommand kCheckedCommands[] = {
+    {"add", [](CMarkerEditor& editor) { editor.AddAfter(0, kBenchSegment); }},
+    {"edit", [](CMarkerEditor& editor) { editor.EditRow(1, kBenchSegment); }},
+    {"undo", [](CMarkerEditor& editor) { editor.Undo(); }},
+    {"undo", [](CMarkerEditor& editor) { editor.Undo(); }},
+    {"redo", [](CMarkerEditor& editor) { editor.Redo(); }},
+    {"reset", [](CMarkerEditor& editor) { editor.ResetToInitial(); }},
+};
+constexpr size_t kCheckedCount = std::size(kCheckedCommands);
+
+// Times of each command of kCheckedCommands over the rounds.
+std::vector<CCheckTimes> TimeChecks(CBlockTimingApplication& app, const std::string& path,
+                                    bool onThread, int rounds) {
+    CBenchEditor bench(path);
+    CBenchView shown(bench.editor);
+    std::unique_ptr<CEditorCheckRun> checks;
+    if (onThread) {
+        checks = std::make_unique<CEditorCheckRun>(bench.editor);
+    }
+    CMarkerEditor& editor = bench.editor;
+    CCheckTimes scan;
+    TimeOneCommand(
+        app, editor, [&] { editor.TakeScan(bench.record, bench.exifPosition); }, scan);
+    std::vector<CCheckTimes> times(kCheckedCount);
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t index = 0; index < kCheckedCount; ++index) {
+            TimeOneCommand(
+                app, editor, [&] { kCheckedCommands[index].run(editor); }, times[index]);
+        }
+    }
+    return times;
+}
+
+void AppendAll(const std::vector<CCheckTimes>& times, CCheckTimes& all) {
+    for (const CCheckTimes& command : times) {
+        all.block.insert(all.block.end(), command.block.begin(), command.block.end());
+        all.cpu.insert(all.cpu.end(), command.cpu.begin(), command.cpu.end());
+        all.answer.insert(all.answer.end(), command.answer.begin(), command.answer.end());
+    }
+}
+
+void PrintCheckRow(const char* name, const CCheckTimes& before, const CCheckTimes& after) {
+    const auto longest = [](const std::vector<double>& values) {
+        return *std::max_element(values.begin(), values.end());
+    };
+    std::printf("  %-6s %7.1f %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f %7.1f\n", name,
+                Median(before.block), longest(before.block), Median(before.answer),
+                Median(before.cpu), Median(after.block), longest(after.block), Median(after.answer),
+                Median(after.cpu));
+}
+
+void CompareChecks(CBlockTimingApplication& app, const std::string& path, int rounds) {
+    const std::vector<CCheckTimes> inline_ = TimeChecks(app, path, false, rounds);
+    const std::vector<CCheckTimes> threaded = TimeChecks(app, path, true, rounds);
+    std::printf(
+        "large file, checks inline | on their thread, %d rounds, ms: median block, longest "
+        "block, median answer, median window-thread processor time\n",
+        rounds);
+    for (size_t index = 0; index < kCheckedCount; ++index) {
+        PrintCheckRow(kCheckedCommands[index].name, inline_[index], threaded[index]);
+    }
+    CCheckTimes before;
+    CCheckTimes after;
+    AppendAll(inline_, before);
+    AppendAll(threaded, after);
+    PrintCheckRow("all", before, after);
+    std::printf("  ratio thread/inline: median block %.3f, median answer %.3f\n",
+                Median(after.block) / Median(before.block),
+                Median(after.answer) / Median(before.answer));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: editor_list_bench LARGE.jpg CAMERA.jpg\n");
+    CBlockTimingApplication app(argc, argv);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: editor_list_bench LARGE.jpg CAMERA.jpg [ROUNDS]\n");
         return 2;
     }
+    const int rounds = argc == 4 ? std::max(1, std::atoi(argv[3])) : 5;
     TimeLargeList(argv[1]);
     TimeCommands(argv[2]);
+    CompareChecks(app, argv[1], rounds);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "editor/EditorWorkCopy.h"
+#include "editor/ui/EditorCheckRun.h"
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/SegmentDataDlg.h"
 #include "editor/ui/SegmentRowModel.h"
@@ -37,13 +38,15 @@ CKestrinFF::CKestrinFF(CWizardSession& session, QWidget* parent)
       m_editor(session.WorkFiles(), session.Settings(), session.KeptCodes()) {
     m_ui->setupUi(this);
     m_editor.SetReference(session.DocumentPicture());
+    m_pCheckRun = std::make_unique<CEditorCheckRun>(m_editor, this);
     SetUpList();
     ConnectCommands();
     UpdateControls();
 }
 
 // The members end in reverse order: the scan first, then the model, then the
-// editor both of them report to.
+// check run (its running check waited for), then the editor all of them
+// report to.
 CKestrinFF::~CKestrinFF() = default;
 
 void CKestrinFF::SetUpList() {
@@ -128,6 +131,7 @@ void CKestrinFF::initializePage() {
 
 // A copy that cannot be made was told by the session, and the run only ends.
 void CKestrinFF::StartScan() {
+    WaitForCheck();
     if (!Session().BeginEditorCopy()) {
         return;
     }
@@ -137,6 +141,10 @@ void CKestrinFF::StartScan() {
     m_bBusy = true;
     m_pScan->Start(record, work.m_strTempData, Session().Settings(),
                    std::make_unique<CProgressDlg>(record, this));
+}
+
+void CKestrinFF::WaitForCheck() {
+    m_pCheckRun->WaitForAnswer(this);
 }
 
 void CKestrinFF::cleanupPage() {
@@ -170,6 +178,7 @@ bool CKestrinFF::validatePage() {
         ShowMessage(kBusy);
         return false;
     }
+    WaitForCheck();
     const bool hasList = !m_editor.WorkingList().empty();
     if (hasList && !m_editor.Decodes() &&
         !AskYesNo(this, QString::fromUtf8(kNoLongerShows), EDefaultAnswer::No)) {
@@ -339,6 +348,7 @@ void CKestrinFF::OnRedraw() {
 }
 
 void CKestrinFF::OnShowResult() {
+    WaitForCheck();
     m_editor.ShowResult();
 }
 

@@ -7,7 +7,9 @@
 // initializePage makes the work copy through the session and starts the
 // scan; leaving the page with Next hands the edited copy to the session. Every
 // command runs under the command guard: a file the system refuses to write
-// shows its message and the page goes on.
+// shows its message and the page goes on. The rebuild and check after each
+// edit runs on the editor's check thread; whatever reads or writes the work
+// files (Next, showing the result, a new scan, the page's end) waits for it.
 #pragma once
 
 #include <memory>
@@ -19,6 +21,7 @@ namespace Ui {
 class CKestrinFF;
 }
 
+class CEditorCheckRun;
 class CHedScan;
 class CSegmentRowModel;
 class QMenu;
@@ -59,6 +62,8 @@ private:
     void SetUpList();
     void ConnectCommands();
     void StartScan();
+    // Until the editor has the answer for the list on show.
+    void WaitForCheck();
     void OnScanFinished(EHedStatus status);
     void UpdateControls();
     int SelectedRow() const;
@@ -81,6 +86,9 @@ private:
 
     std::unique_ptr<Ui::CKestrinFF> m_ui;
     CMarkerEditor m_editor;
+    // Owns the work files while a check runs; goes before the editor it
+    // answers, waiting for that check.
+    std::unique_ptr<CEditorCheckRun> m_pCheckRun;
     // Declared after the editor, so it goes first: it unregisters from the
     // editor as it ends. The list view only borrows it.
     std::unique_ptr<CSegmentRowModel> m_pModel;

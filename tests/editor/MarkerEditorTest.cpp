@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
+#include "editor/EditorCheck.h"
 #include "segment/SegmentFiles.h"
 #include "tests/editor/EditorSession.h"
 #include "tests/support/CameraFiles.h"
@@ -189,6 +191,37 @@ TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
     EXPECT_FALSE(editor.Decodes());
     ASSERT_TRUE(editor.Undo());
     EXPECT_TRUE(editor.Decodes());
+}
+
+// A checker that keeps what it is handed, so that the test answers when it likes.
+struct CHeldChecks : IEditorChecker {
+    void Submit(const CEditorCheckRequest& request, const CSegmentList& list) override {
+        held.emplace_back(request, list);
+    }
+    CEditorCheckAnswer Answer(size_t check) const {
+        return RunEditorCheck(held.at(check).first, held.at(check).second);
+    }
+    std::vector<std::pair<CEditorCheckRequest, CSegmentList>> held;
+};
+
+TEST(AMarkerEditor, TakesOnlyTheAnswerForTheListOnShowFromItsChecker) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    CHeldChecks checks;
+    editor.SetChecker(&checks);
+    ASSERT_TRUE(editor.DeleteRow(0));
+    ASSERT_TRUE(editor.Undo());
+    ASSERT_EQ(checks.held.size(), 2u);
+    EXPECT_TRUE(editor.CheckPending());
+    EXPECT_FALSE(editor.Decodes());
+
+    EXPECT_FALSE(editor.TakeCheckAnswer(checks.Answer(0)));
+    EXPECT_TRUE(editor.CheckPending());
+    EXPECT_FALSE(editor.Decodes());
+    EXPECT_TRUE(editor.TakeCheckAnswer(checks.Answer(1)));
+    EXPECT_FALSE(editor.CheckPending());
+    EXPECT_TRUE(editor.Decodes());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.WorkingList()));
 }
 
 // With the picture data shown, editing is for those who asked for it.

@@ -1,16 +1,20 @@
 // The marker editor page hosted in a bare wizard, on a camera-like file: the
 // wiring of keys, buttons, popup menu, icon, the question on Next and the
-// guard around every command. What the commands do is the editor's own test.
+// guard around every command, and the checks on the worker. What the commands
+// do is the editor's own test.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
 #include <QWizard>
 #include <QtTest>
 #include <filesystem>
 
+#include "editor/ui/EditorCheckRun.h"
 #include "editor/ui/EditorIds.h"
 #include "editor/ui/KestrinFF.h"
 #include "exif/ExifEngine.h"
@@ -86,6 +90,7 @@ private slots:
     void ShowsTheIconOnlyWhileTheWorkCopyDecodesAndAsksOnNext();
     void DeletesTheExifRowFromTheKeyboardAndGoesOn();
     void ShowsAFailedWriteOfACommandAndGoesOn();
+    void EditsWhileChecksRunDropsOldAnswersAndNextWaits();
 
 private:
     bool WaitForScan();
@@ -193,7 +198,7 @@ void AMarkerEditorPage::LocksEditingUnderThePictureDataCheckBox() {
 void AMarkerEditorPage::ShowsTheIconOnlyWhileTheWorkCopyDecodesAndAsksOnNext() {
     CHostedPage& host = *m_host;
     QWidget* icon = FindControl<QWidget>(*host.page, IDC_DECODES_ICON);
-    QVERIFY(icon->isVisible());
+    QTRY_VERIFY(icon->isVisible());
     host.settings.Write(settings::kJoukyuuEdit, 1);
     FindControl<QCheckBox>(*host.page, IDC_SHOW_ALL)->click();
     const QModelIndexList scan =
@@ -207,7 +212,7 @@ void AMarkerEditorPage::ShowsTheIconOnlyWhileTheWorkCopyDecodesAndAsksOnNext() {
     QCOMPARE(host.questions.size(), 1);
     QCOMPARE(host.wizard.currentPage(), host.page);
     host.KeyOnList(Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(icon->isVisible());
+    QTRY_VERIFY(icon->isVisible());
     host.wizard.next();
     QCOMPARE(host.questions.size(), 1);
     QVERIFY(host.wizard.currentPage() != host.page);
@@ -238,11 +243,53 @@ void AMarkerEditorPage::ShowsAFailedWriteOfACommandAndGoesOn() {
     std::filesystem::remove(host.work.m_strTempHexa);
     std::filesystem::create_symlink("/dev/full", host.work.m_strTempHexa);
     FindControl<QPushButton>(*host.page, IDC_REDRAW)->click();
-    QCOMPARE(m_messages.size(), size_t{1});
+    QTRY_COMPARE(m_messages.size(), size_t{1});
     host.List()->selectRow(0);
     host.KeyOnList(Qt::Key_Delete);
-    QCOMPARE(m_messages.size(), size_t{2});
+    QTRY_COMPARE(m_messages.size(), size_t{2});
     QVERIFY(host.page->isVisible());
+}
+
+// Three edits while the first answer is held back: each returns at once, the
+// first answer (for a list no longer on show) is dropped, the second check is
+// never run, and Next waits for the third answer before it decides.
+void AMarkerEditorPage::EditsWhileChecksRunDropsOldAnswersAndNextWaits() {
+    CHostedPage& host = *m_host;
+    QWidget* icon = FindControl<QWidget>(*host.page, IDC_DECODES_ICON);
+    QTRY_VERIFY(icon->isVisible());
+    QSemaphore answered;
+    QSemaphore held;
+    SetEditorCheckAnsweredHook([&] {
+        answered.release();
+        held.acquire();
+    });
+    QSignalSpy answers(host.page->findChild<CEditorCheckRun*>(), &CEditorCheckRun::AnswerTaken);
+
+    host.List()->selectRow(0);
+    host.KeyOnList(Qt::Key_Delete);
+    answered.acquire();
+    host.KeyOnList(Qt::Key_Z, Qt::ControlModifier);
+    host.List()->selectRow(0);
+    host.KeyOnList(Qt::Key_Delete);
+    QCOMPARE(host.List()->model()->rowCount(), 1);
+    QVERIFY(!icon->isVisible());
+
+    held.release();
+    QVERIFY(answers.wait());
+    QVERIFY(host.page->Editor().CheckPending());
+    QVERIFY(!icon->isVisible());
+
+    bool released = false;
+    QTimer::singleShot(0, [&] {
+        released = true;
+        held.release();
+    });
+    host.wizard.next();
+    SetEditorCheckAnsweredHook(nullptr);
+    QVERIFY(released);
+    QCOMPARE(answers.count(), 2);
+    QVERIFY(host.questions.isEmpty());
+    QVERIFY(host.wizard.currentPage() != host.page);
 }
 
 QTEST_MAIN(AMarkerEditorPage)
