@@ -58,7 +58,7 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
         ReleaseReference();
-        m_workCopy = ByteVector();
+        m_workCopy.reset();
         m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
@@ -100,9 +100,9 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     if (!TakeWorkCopy(dropped, checkPixels)) {
         return false;
     }
-    const uint16_t markerAfterStart = MarkerAfterStart(m_workCopy);
+    const uint16_t markerAfterStart = MarkerAfterStart(*m_workCopy);
     CExifCutSizes sizes;
-    const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
+    const EExifResult cut = m_exif.CutExif(*m_workCopy, m_exifBlock, sizes);
     m_bExifCut = cut == EExifResult::Done;
     if (cut == EExifResult::Unrestorable) {
         m_result.m_strLog += UnrestorableExifLine(dropped);
@@ -111,13 +111,13 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         EndFile(EFileOutcome::Failed, "the work files cannot be written");
         return false;
     }
-    m_saving =
-        std::make_unique<CBatchSaving>(dropped, times, m_workCopy, m_exifBlock, m_settings, m_rule);
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, *m_workCopy, m_exifBlock, m_settings,
+                                              m_rule);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
-    m_optimiser->SetWorkCopy(&m_workCopy);
+    m_optimiser->SetWorkCopy(m_workCopy.get());
     m_bExifCheckPending = false;
     if (m_bExifCut) {
         NoteExifCut(markerAfterStart, sizes);
@@ -197,14 +197,14 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
                 std::async(std::launch::async, DigestOfPicture, std::cref(m_reference));
         }
     }
-    m_workCopy = std::move(*bytes);
+    m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
     return true;
 }
 
 // The window's scanner reads the work copy from its file, and the user may
 // look at the work files; they hold what the batch holds in memory.
 bool CBatchOptimiser::WriteWorkFiles() const {
-    return WriteWholeFile(m_work.m_strTempData, m_workCopy.data(), m_workCopy.size()) &&
+    return WriteWholeFile(m_work.m_strTempData, m_workCopy->data(), m_workCopy->size()) &&
            WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size());
 }
 
