@@ -15,6 +15,7 @@
 #include "exif/ExifEmbedBatch.h"
 #include "exif/ExifEngine.h"
 #include "exif/ReadableExif.h"
+#include "segment/JpegHead.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
 #include "util/ProgramPlaces.h"
@@ -61,7 +62,7 @@ void PrintShowJson(const std::string& file, EExifResult result, const QJsonArray
 
 // The readable values; the result as the window's probe gives it.
 EExifResult ShowReadable(const CExifShowOptions& options, const CTagDictionary& dictionary) {
-    const std::optional<ByteVector> file = ReadFileBytes(options.file);
+    const std::optional<ByteVector> file = ReadJpegHead(options.file);
     const std::optional<std::vector<CReadableExifEntry>> entries =
         file ? ReadExifOfFile(*file) : std::nullopt;
     const EExifResult result = !file     ? EExifResult::FileNotOpened

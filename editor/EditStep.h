@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "segment/SegmentData.h"
+
 // The kinds of change; the numbers are the ones the histories have always used.
 enum class EEditKind { Zero = 101, Delete = 102, Edit = 103, Add = 104 };
 
@@ -17,5 +19,5 @@ struct CEditStep {
     // Zero, delete, edit: the segment before the change. Add: the segment after
     // which the new one went in; once taken back, the added segment itself.
     std::string m_strCode;
-    std::string m_strData;
+    CSegmentData m_strData;
 };

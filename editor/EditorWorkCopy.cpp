@@ -31,9 +31,9 @@ std::optional<size_t> PrepareEditorWorkCopy(const std::string& sourcePath, const
 }
 
 size_t PrepareCopiedEditorWorkCopy(const CWorkFiles& work) {
-    BinaryFileToHexFile(work.m_strTempData, work.m_strTempHexa);
-    WriteWholeFile(work.m_strExifDat, {});
     const std::optional<ByteVector> file = ReadFileBytes(work.m_strTempData);
+    WriteWholeFile(work.m_strTempHexa, file ? HexTextOf(*file) : std::string());
+    WriteWholeFile(work.m_strExifDat, {});
     const std::optional<CExifCut> cut = file ? CutExifSegment(*file) : std::nullopt;
     if (!cut) {
         return kExifAfterStartMarker;

@@ -125,7 +125,8 @@ void CMarkerEditor::ChangeCounters(int64_t bytes) {
     m_nWasteBytes += bytes;
 }
 
-void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code, const std::string& data) {
+void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code,
+                                   const CSegmentData& data) {
     o_CodeJpg[index] = CJpegSegment{code, data};
     const int row = RowOfSegment(index);
     if (row >= 0 && m_pListener != nullptr) {
@@ -134,7 +135,7 @@ void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code, const 
 }
 
 // A segment that comes in is shown, whatever its code: the user put it there.
-void CMarkerEditor::InsertSegment(size_t index, const std::string& code, const std::string& data) {
+void CMarkerEditor::InsertSegment(size_t index, const std::string& code, const CSegmentData& data) {
     const auto rowAt = std::lower_bound(m_rows.begin(), m_rows.end(), index);
     const int row = static_cast<int>(rowAt - m_rows.begin());
     if (m_pListener != nullptr) {

@@ -128,8 +128,8 @@ private:
     int RowOfSegment(size_t index) const;
     void Record(const CEditStep& step);
     void ChangeCounters(int64_t bytes);
-    void ReplaceSegment(size_t index, const std::string& code, const std::string& data);
-    void InsertSegment(size_t index, const std::string& code, const std::string& data);
+    void ReplaceSegment(size_t index, const std::string& code, const CSegmentData& data);
+    void InsertSegment(size_t index, const std::string& code, const CSegmentData& data);
     void RemoveSegment(size_t index);
     bool SwapStepSegment(const CEditStep& step, std::vector<CEditStep>& opposite);
     bool InsertStepSegment(const CEditStep& step, EEditKind recordedKind,

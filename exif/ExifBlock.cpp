@@ -216,11 +216,14 @@ std::optional<ByteVector> BuildTransplantSegment(const CExifThumbnailSplit& part
     return segment;
 }
 
-ByteVector WithoutExifSegments(const ByteVector& file) {
+ByteVector WithoutExifSegments(const ByteVector& file, size_t room) {
+    ByteVector kept;
+    kept.reserve(file.size() + room);
     if (file.size() < 2 || file[0] != 0xFF || file[1] != 0xD8) {
-        return file;
+        kept.assign(file.begin(), file.end());
+        return kept;
     }
-    ByteVector kept(file.begin(), file.begin() + 2);
+    kept.assign(file.begin(), file.begin() + 2);
     size_t pos = 2;
     while (pos + kMarkerAndLength <= file.size() && file[pos] == 0xFF &&
            !EndsHeader(file[pos + 1])) {
@@ -239,10 +242,8 @@ ByteVector WithoutExifSegments(const ByteVector& file) {
     return kept;
 }
 
-ByteVector InsertAfterStartMarker(const ByteVector& target, const ByteVector& segment) {
+ByteVector InsertAfterStartMarker(ByteVector target, const ByteVector& segment) {
     const auto split = target.begin() + static_cast<long>(std::min<size_t>(2, target.size()));
-    ByteVector result(target.begin(), split);
-    result.insert(result.end(), segment.begin(), segment.end());
-    result.insert(result.end(), split, target.end());
-    return result;
+    target.insert(split, segment.begin(), segment.end());
+    return target;
 }

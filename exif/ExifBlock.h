@@ -54,8 +54,11 @@ std::optional<ByteVector> BuildTransplantSegment(const CExifThumbnailSplit& part
 // file without the Exif APP1 segments among its header segments, the ones
 // between the start marker and the first marker that has no length (start of
 // scan, fill bytes) or whose length runs past the end. Every other byte keeps
-// its place; a file that does not start FF D8 comes back whole.
-ByteVector WithoutExifSegments(const ByteVector& file);
+// its place; a file that does not start FF D8 comes back whole. The result
+// has room for room more bytes, so that a segment put in next needs no
+// second buffer of the file's size.
+ByteVector WithoutExifSegments(const ByteVector& file, size_t room = 0);
 
-// target's first two bytes, segment, then the rest of target.
-ByteVector InsertAfterStartMarker(const ByteVector& target, const ByteVector& segment);
+// target's first two bytes, segment, then the rest of target; in target's own
+// buffer when it has the room.
+ByteVector InsertAfterStartMarker(ByteVector target, const ByteVector& segment);

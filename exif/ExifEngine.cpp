@@ -11,6 +11,7 @@
 #include "hexcodec/Cipher.h"
 #include "imaging/JpegDecoder.h"
 #include "imaging/JpegEncoder.h"
+#include "segment/JpegHead.h"
 #include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
@@ -46,14 +47,17 @@ bool PrepareThumbnailLike(const ByteVector& oldThumbnail, CImageBuffer& thumbnai
 }
 
 // The picture of target scaled to the size of the old thumbnail and encoded.
-std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail,
-                                        const std::string& targetPath, const CImageTools& tools) {
+// The decoder scales most of the way itself, so a large picture is never
+// decoded whole; the last step is the tools' own scaling.
+std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail, const ByteVector& target,
+                                        const CImageTools& tools) {
     CImageBuffer thumbnail;
     if (!PrepareThumbnailLike(oldThumbnail, thumbnail)) {
         return std::nullopt;
     }
     CImageBuffer picture;
-    if (!DecodeJpegFile(targetPath, picture)) {
+    if (!DecodeJpegBytesNear(target.data(), target.size(), thumbnail.m_nWidth, thumbnail.m_nHeight,
+                             picture)) {
         return std::nullopt;
     }
     tools.ScaleImage(picture, thumbnail);
@@ -140,16 +144,16 @@ EExifResult CExifEngine::InsertExifHex(const std::string& jpegHexPath,
 
 EExifResult CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
                                                      const std::string& targetPath) const {
+    const std::optional<ByteVector> target = ReadFileBytes(targetPath);
     ByteVector result;
-    const EExifResult built = BuildExifTransplant(exifPath, targetPath, result);
+    const EExifResult built = BuildExifTransplant(exifPath, target.value_or(ByteVector{}), result);
     if (built == EExifResult::Done) {
         ReplaceFileSafely(targetPath, result.data(), result.size());
     }
     return built;
 }
 
-EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath,
-                                             const std::string& targetPath,
+EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath, const ByteVector& target,
                                              ByteVector& result) const {
     const std::optional<ByteVector> block = ReadFileBytes(exifPath);
     if (!block) {
@@ -159,15 +163,13 @@ EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath,
     if (!parts) {
         return EExifResult::NotFound;
     }
-    const std::optional<ByteVector> thumbnail =
-        MakeThumbnail(parts->thumbnail, targetPath, m_tools);
+    const std::optional<ByteVector> thumbnail = MakeThumbnail(parts->thumbnail, target, m_tools);
     const std::optional<ByteVector> segment =
         thumbnail ? BuildTransplantSegment(*parts, *thumbnail) : std::nullopt;
-    const std::optional<ByteVector> target = segment ? ReadFileBytes(targetPath) : std::nullopt;
-    if (!target) {
+    if (!segment) {
         return EExifResult::NotFound;
     }
-    result = InsertAfterStartMarker(WithoutExifSegments(*target), *segment);
+    result = InsertAfterStartMarker(WithoutExifSegments(target, segment->size()), *segment);
     return EExifResult::Done;
 }
 
@@ -197,7 +199,7 @@ bool CExifEngine::DecodeExifInHex(const std::string& fileHex) {
 }
 
 EExifResult CExifEngine::ProbeExifFile(const std::string& path) {
-    const std::optional<ByteVector> file = ReadFileBytes(path);
+    const std::optional<ByteVector> file = ReadJpegHead(path);
     if (!file) {
         return EExifResult::FileNotOpened;
     }

@@ -80,9 +80,10 @@ public:
     // gives a length to and whose header gives a size the transplant can
     // make a new thumbnail at.
     static bool HasUsableThumbnail(const ByteVector& block);
-    // The same transplant into result instead of over targetPath, for a
-    // caller that checks the bytes before they replace anything.
-    EExifResult BuildExifTransplant(const std::string& exifPath, const std::string& targetPath,
+    // The same transplant of the target's bytes, read by the caller (a file that
+    // could not be read is as empty bytes), into result instead of over the
+    // file, for a caller that checks the bytes before they replace anything.
+    EExifResult BuildExifTransplant(const std::string& exifPath, const ByteVector& target,
                                     std::vector<uint8_t>& result) const;
 
     // The backup name of a JPEG: its path without the last four characters,
@@ -95,9 +96,10 @@ public:
     // Decodes the first Exif block of a whole file's hex text; false when
     // there is none or it holds no TIFF structure.
     bool DecodeExifInHex(const std::string& fileHex);
-    // Done when the file carries a decodable Exif structure (the dictionary's
-    // data now describes it), NotFound when it does not, FileNotOpened when it
-    // cannot be opened.
+    // Done when the file carries a decodable Exif structure in front of its
+    // picture data (the dictionary's data now describes it), NotFound when it
+    // does not, FileNotOpened when it cannot be opened. The picture data is
+    // not read.
     EExifResult ProbeExifFile(const std::string& path);
 
     void LoadTagDictionary(const std::string& path) { m_dictionary.Load(path); }

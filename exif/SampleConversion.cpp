@@ -166,7 +166,8 @@ CSampleResult CSampleConversion::Convert(const std::string& path) const {
             return {path, ESampleOutcome::NotDecoded, {}};
         }
         ByteVector converted;
-        if (m_exif.BuildExifTransplant(m_work.m_strExifDat, path, converted) != EExifResult::Done) {
+        if (m_exif.BuildExifTransplant(m_work.m_strExifDat, *original, converted) !=
+            EExifResult::Done) {
             return {path, ESampleOutcome::NotEmbedded, {}};
         }
         if (!ShowsSamePicture(reference, converted.data(), converted.size())) {

@@ -117,20 +117,46 @@ bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourCha
     return got > 0 && sink.Took(first, got);
 }
 
-// Decodes the whole picture of input into sink. Throws std::bad_alloc when
-// memory runs out.
-bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr) {
+// A size the decoder's own scaling must not go below.
+struct CLeastSize {
+    int32_t width;
+    int32_t height;
+};
+
+// Under the error trap only. The library's smallest scale of 1/8, 1/4 and
+// 1/2 whose output is still at least least; full size when none is.
+void ScaleDownTo(jpeg_decompress_struct& info, const CLeastSize& least) {
+    for (const unsigned denominator : {8U, 4U, 2U}) {
+        const uint64_t width = (uint64_t{info.image_width} + denominator - 1) / denominator;
+        const uint64_t height = (uint64_t{info.image_height} + denominator - 1) / denominator;
+        if (width >= static_cast<uint64_t>(least.width) &&
+            height >= static_cast<uint64_t>(least.height)) {
+            info.scale_num = 1;
+            info.scale_denom = denominator;
+            return;
+        }
+    }
+}
+
+// Decodes the whole picture of input into sink, scaled down by the library
+// when least is given. Throws std::bad_alloc when memory runs out.
+bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr,
+                const CLeastSize* least = nullptr) {
     CDecompressor decoder;
     std::vector<uint8_t> fourChannelRows;
     const bool decoded = decoder.Run([&] {
         jpeg_decompress_struct& info = decoder.Info();
         ReadHeader(decoder, input);
+        if (least != nullptr) {
+            ScaleDownTo(info, *least);
+        }
+        jpeg_calc_output_dimensions(&info);
         if (PackedBytes(info) > kMaxPictureBytes ||
-            !sink.Begin(info.image_width, info.image_height, SourceComponents(info))) {
+            !sink.Begin(info.output_width, info.output_height, SourceComponents(info))) {
             return false;
         }
         if (IsFourChannel(info)) {
-            fourChannelRows.resize(size_t{info.image_width} * 4 * kRowsPerRead);
+            fourChannelRows.resize(size_t{info.output_width} * 4 * kRowsPerRead);
         }
         jpeg_start_decompress(&info);
         uint8_t* scratch = fourChannelRows.empty() ? nullptr : fourChannelRows.data();
@@ -292,6 +318,23 @@ bool DecodeJpegFile(const std::string& path, CImageBuffer& image) {
         std::vector<uint8_t> bits;
         CBufferSink sink(bits, 4);
         if (!DecodeInto({file.get()}, sink)) {
+            return false;
+        }
+        StoreOwnForm(image, std::move(bits), sink.Width(), sink.Height());
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool DecodeJpegBytesNear(const uint8_t* bytes, size_t length, int32_t width, int32_t height,
+                         CImageBuffer& image) {
+    ReleaseAll(image);
+    try {
+        std::vector<uint8_t> bits;
+        CBufferSink sink(bits, 4);
+        const CLeastSize least{width, height};
+        if (!DecodeInto({nullptr, bytes, length}, sink, nullptr, &least)) {
             return false;
         }
         StoreOwnForm(image, std::move(bits), sink.Width(), sink.Height());

@@ -20,6 +20,12 @@
 // Decodes path into image in own form, rows padded to four bytes.
 bool DecodeJpegFile(const std::string& path, CImageBuffer& image);
 
+// Decodes the JPEG in bytes into image in own form as DecodeJpegFile does, but
+// at the smallest of the library's scales 1/8, 1/4, 1/2 and 1 that still gives
+// at least width x height pixels: a picture wanted small is never decoded whole.
+bool DecodeJpegBytesNear(const uint8_t* bytes, size_t length, int32_t width, int32_t height,
+                         CImageBuffer& image);
+
 // Reads only the header of the JPEG in bytes and gives image that picture's
 // size with room for its pixels (rows padded to four bytes, content undefined).
 bool PrepareImageFromJpegHeader(const uint8_t* bytes, size_t length, CImageBuffer& image);

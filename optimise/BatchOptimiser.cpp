@@ -81,7 +81,7 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
         ReleaseReference();
-        m_workCopy = ByteVector();
+        m_workCopy.reset();
         m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
@@ -125,10 +125,10 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     if (!TakeWorkCopy(dropped, checkPixels)) {
         return false;
     }
-    const uint16_t markerAfterStart = MarkerAfterStart(m_workCopy);
-    const CPhoneExtras extras = FindPhoneExtras(m_workCopy);
+    const uint16_t markerAfterStart = MarkerAfterStart(*m_workCopy);
+    const CPhoneExtras extras = FindPhoneExtras(*m_workCopy);
     CExifCutSizes sizes;
-    const EExifResult cut = m_exif.CutExif(m_workCopy, m_exifBlock, sizes);
+    const EExifResult cut = m_exif.CutExif(*m_workCopy, m_exifBlock, sizes);
     m_bExifCut = cut == EExifResult::Done;
     const bool exifStopsFile =
         m_bExifCut && ExifReportModeFor(m_settings) != EExifReportMode::Removed;
@@ -143,19 +143,19 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         sizes.after += KeepOrientation();
         // The copy without the Exif block keeps what lies behind its picture;
         // the index that points there counts from a place that moved.
-        RepointMpfIndex(m_workCopy, extras);
+        RepointMpfIndex(*m_workCopy, extras);
     }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EFileOutcome::Failed, "the work files cannot be written");
         return false;
     }
-    m_saving =
-        std::make_unique<CBatchSaving>(dropped, times, m_workCopy, m_exifBlock, m_settings, m_rule);
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, *m_workCopy, m_exifBlock, m_settings,
+                                              m_rule);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
-    m_optimiser->SetWorkCopy(&m_workCopy);
+    m_optimiser->SetWorkCopy(m_workCopy.get());
     m_optimiser->SetCutOrientation(m_eOrientation, m_nKeptExifBytes);
     m_bExifCheckPending = false;
     if (m_bExifCut) {
@@ -192,7 +192,7 @@ int64_t CBatchOptimiser::KeepOrientation() {
     m_eOrientation = EOrientationFate::None;
     m_nKeptExifBytes = 0;
     const std::optional<CExifOrientation> orientation = FindOrientation(m_exifBlock);
-    if (!orientation || m_workCopy.size() < 2) {
+    if (!orientation || m_workCopy->size() < 2) {
         return 0;
     }
     if (m_settings.Read(settings::kKeepOrientation) == 0) {
@@ -202,7 +202,7 @@ int64_t CBatchOptimiser::KeepOrientation() {
         return 0;
     }
     const ByteVector block = OrientationOnlyExif(orientation->m_nValue);
-    m_workCopy.insert(m_workCopy.begin() + 2, block.begin(), block.end());
+    m_workCopy->insert(m_workCopy->begin() + 2, block.begin(), block.end());
     m_eOrientation = EOrientationFate::Kept;
     m_nKeptExifBytes = static_cast<int64_t>(block.size());
     return m_nKeptExifBytes;
@@ -266,14 +266,14 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
                 std::async(std::launch::async, DigestOfPicture, std::cref(m_reference));
         }
     }
-    m_workCopy = std::move(*bytes);
+    m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
     return true;
 }
 
 // The window's scanner reads the work copy from its file, and the user may
 // look at the work files; they hold what the batch holds in memory.
 bool CBatchOptimiser::WriteWorkFiles() const {
-    return WriteWholeFile(m_work.m_strTempData, m_workCopy.data(), m_workCopy.size()) &&
+    return WriteWholeFile(m_work.m_strTempData, m_workCopy->data(), m_workCopy->size()) &&
            WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size());
 }
 

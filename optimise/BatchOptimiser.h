@@ -116,7 +116,9 @@ private:
     CPackedPicture m_reference;
     // The dropped file once read, then its Exif-free copy: every step of the
     // file works on these bytes; the work files, when written, hold the same.
-    ByteVector m_workCopy;
+    // The scan's segments are views of it, so it does not change after the scan;
+    // the next file gets a buffer of its own.
+    std::shared_ptr<ByteVector> m_workCopy;
     ByteVector m_exifBlock;
     bool m_bWorkFilesOnDisk = true;
     std::unique_ptr<CBatchSaving> m_saving;

@@ -304,25 +304,36 @@ void COptimiser::AppendKeptTrailer(const CFilterDrops& drops) {
     m_bTrailerIndexed = !m_extras.m_mpf || RepointMpfIndex(o_BackupJpg, m_extras);
 }
 
+// The offsets and descriptions of every segment, a record for each of what
+// may be millions, serve only the notes of what was dropped: they end here,
+// before the result is made.
+std::string COptimiser::FilterScan(std::string& log, int64_t fileBytes) {
+    std::vector<int64_t> scanned = SegmentOffsets(o_CodeJpg);
+    // The scan ends at the end marker; bytes behind it are still the file's.
+    scanned.back() = std::max(scanned.back(), fileBytes);
+    const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
+    const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
+    FindExtras(EndOfPicture(o_CodeJpg, offsets));
+    CFilterDrops drops;
+    // The kept list never outgrows the scan's; room for it at once spares the
+    // copies of a growing list of millions of segments.
+    o_BackupJpg.reserve(o_CodeJpg.size());
+    // The scan's list is not needed again: the filter takes its segments over.
+    std::string filterLog = FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes,
+                                           m_settings, &drops, KeptOnRequest(described));
+    ClearSegments(o_CodeJpg);
+    NoteFilterDrops(described, drops, offsets.back());
+    AppendKeptTrailer(drops);
+    return filterLog;
+}
+
 EOptimiseResult COptimiser::OptimiseWorkFile(const std::string& name, CHedThread& record,
                                              std::string& log) {
     o_CodeJpg = std::move(record.m_Obj);
     ClearSegments(record.m_Obj);
     log += name + "の調査を開始します。ｺﾋﾟｰを作成しました...\r\n";
     m_removed.clear();
-    std::vector<int64_t> scanned = SegmentOffsets(o_CodeJpg);
-    // The scan ends at the end marker; bytes behind it are still the file's.
-    scanned.back() = std::max(scanned.back(), int64_t{record.m_nThreadSize});
-    const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
-    const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
-    FindExtras(EndOfPicture(o_CodeJpg, offsets));
-    CFilterDrops drops;
-    // The scan's list is not needed again: the filter takes its segments over.
-    const std::string filterLog = FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes,
-                                                 m_settings, &drops, KeptOnRequest(described));
-    ClearSegments(o_CodeJpg);
-    NoteFilterDrops(described, drops, offsets.back());
-    AppendKeptTrailer(drops);
+    const std::string filterLog = FilterScan(log, record.m_nThreadSize);
     if (!IsBatch()) {
         WriteSegmentsHex(o_BackupJpg, m_work.m_strTempHexa);
     }

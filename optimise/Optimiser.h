@@ -135,6 +135,9 @@ private:
     // offsets: where each segment of the scan starts; returns the same for
     // the list that the filter goes on with.
     std::vector<int64_t> RemoveProprietaryData(std::string& log, std::vector<int64_t> offsets);
+    // Removes the proprietary data and filters the scan into o_BackupJpg,
+    // noting what was dropped; the filter's log. log gets the removal's lines.
+    std::string FilterScan(std::string& log, int64_t fileBytes);
     void NoteFilterDrops(const std::vector<CDescribedSegment>& described, const CFilterDrops& drops,
                          int64_t endOfFile);
     // Reads the extras of the scanned copy and, when the user keeps motion

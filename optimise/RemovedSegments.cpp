@@ -56,11 +56,13 @@ int64_t DeclaredBytes(const CJpegSegment& segment) {
     const uint16_t marker = MarkerOf(segment.m_strCode);
     const bool hasLength = marker >= 0xFFC0 && marker != 0xFFD8 && marker != 0xFFD9 &&
                            (marker < 0xFFD0 || marker > 0xFFD7);
+    if (!hasLength || segment.m_strData.size() < kLengthFieldChars) {
+        return 0;
+    }
+    const std::string field = segment.m_strData.substr(0, kLengthFieldChars);
     uint16_t length = 0;
-    if (!hasLength || segment.m_strData.size() < kLengthFieldChars ||
-        std::from_chars(segment.m_strData.data(), segment.m_strData.data() + kLengthFieldChars,
-                        length, 16)
-                .ptr != segment.m_strData.data() + kLengthFieldChars) {
+    if (std::from_chars(field.data(), field.data() + field.size(), length, 16).ptr !=
+        field.data() + field.size()) {
         return 0;
     }
     return 2 + int64_t{length};

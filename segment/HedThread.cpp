@@ -5,6 +5,7 @@
 #include <exception>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "segment/SegmentScanner.h"
 #include "settings/SettingsStore.h"
@@ -36,9 +37,11 @@ void ApplyToCurrentThread(EThreadPriority priority) {
 
 }  // namespace
 
-bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
-    record.m_nThreadSize = static_cast<int32_t>(length);
-    CSegmentScanner scanner(bytes, length, [&record](int percent) {
+namespace {
+
+bool ScanSharedBytes(CHedThread& record, std::shared_ptr<const ByteVector> file) {
+    record.m_nThreadSize = static_cast<int32_t>(file->size());
+    CSegmentScanner scanner(std::move(file), [&record](int percent) {
         record.m_nPercent = percent;
         if (record.m_hOwner != nullptr) {
             record.m_hOwner->OnHedProgress(percent);
@@ -51,6 +54,12 @@ bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
     return completed;
 }
 
+}  // namespace
+
+bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
+    return ScanSharedBytes(record, std::make_shared<const ByteVector>(bytes, bytes + length));
+}
+
 bool ScanJpegHeaders(CHedThread& record) {
     ClearSegments(record.m_Obj);
     const std::optional<uint64_t> length = FileLength(record.m_strFileName);
@@ -58,9 +67,11 @@ bool ScanJpegHeaders(CHedThread& record) {
         Finish(record, EHedStatus::Cancelled);
         return false;
     }
-    std::optional<ByteVector> bytes;
+    std::shared_ptr<const ByteVector> bytes;
     try {
-        bytes = ReadFileBytes(record.m_strFileName);
+        if (std::optional<ByteVector> read = ReadFileBytes(record.m_strFileName)) {
+            bytes = std::make_shared<const ByteVector>(std::move(*read));
+        }
     } catch (const std::exception&) {
         // A read error or a file too large for memory: nothing was scanned.
         // This runs on the scanner thread, where no command boundary is, so
@@ -71,20 +82,20 @@ bool ScanJpegHeaders(CHedThread& record) {
         Finish(record, EHedStatus::Cancelled);
         return false;
     }
-    return ScanJpegFileBytes(record, *bytes);
+    return ScanJpegFileBytes(record, std::move(bytes));
 }
 
-bool ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes) {
+bool ScanJpegFileBytes(CHedThread& record, std::shared_ptr<const ByteVector> file) {
     ClearSegments(record.m_Obj);
-    if (bytes.size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+    if (file->size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         Finish(record, EHedStatus::Cancelled);
         return false;
     }
-    if (bytes.empty()) {
+    if (file->empty()) {
         Finish(record, EHedStatus::EmptyFile);
         return true;
     }
-    return ScanJpegBytes(record, bytes.data(), bytes.size());
+    return ScanSharedBytes(record, std::move(file));
 }
 
 EThreadPriority ThreadPriorityForCpu(int cpu) {

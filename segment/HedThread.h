@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -55,12 +56,13 @@ struct CHedThread {
 // but a cancelled scan: the scan runs on its own thread. Notifies m_hOwner when set.
 bool ScanJpegHeaders(CHedThread& record);
 
-// The same scan over bytes already in memory; length must fit the record's size.
+// The same scan over a copy of bytes in memory; length must fit the record's size.
 bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length);
 
 // ScanJpegHeaders over a file's bytes already read: the same statuses for an
 // empty file and for one too long for the record; m_strFileName is not used.
-bool ScanJpegFileBytes(CHedThread& record, const ByteVector& bytes);
+// The segments are views of file, which must not change while they live.
+bool ScanJpegFileBytes(CHedThread& record, std::shared_ptr<const ByteVector> file);
 
 enum class EThreadPriority { Highest, Normal, Lowest };
 

@@ -79,7 +79,9 @@ std::optional<ByteVector> PlainHexBytes(const CSegmentList& list, size_t charact
     ByteVector bytes;
     bytes.reserve(characters / 2);
     for (const CJpegSegment& segment : list) {
-        if (!AppendEvenHex(segment.m_strCode, bytes) || !AppendEvenHex(segment.m_strData, bytes)) {
+        if (!AppendEvenHex(segment.m_strCode, bytes) ||
+            !(segment.m_strData.AppendBytesTo(bytes) ||
+              AppendEvenHex(segment.m_strData.Text(), bytes))) {
             return std::nullopt;
         }
     }
@@ -95,22 +97,22 @@ int64_t WriteSegmentsHex(const CSegmentList& list, const std::string& path) {
     }
     // Small segments are gathered so that a list of stuffed bytes is not
     // written a few characters at a time; large data goes out directly.
+    // Data kept as bytes becomes text a chunk at a time.
     std::string pending;
     int64_t length = 0;
     for (const CJpegSegment& segment : list) {
         pending += segment.m_strCode;
-        if (segment.m_strData.size() < kWriteChunk) {
-            pending += segment.m_strData;
-        } else {
-            file.WriteAll(pending.data(), pending.size());
-            file.WriteAll(segment.m_strData.data(), segment.m_strData.size());
-            pending.clear();
+        const CSegmentData& data = segment.m_strData;
+        for (size_t pos = 0; pos < data.size();) {
+            const size_t taken = std::min(kWriteChunk, data.size() - pos);
+            data.AppendTextTo(pending, pos, taken);
+            pos += taken;
+            if (pending.size() >= kWriteChunk) {
+                file.WriteAll(pending.data(), pending.size());
+                pending.clear();
+            }
         }
-        length += static_cast<int64_t>(segment.m_strCode.size() + segment.m_strData.size());
-        if (pending.size() >= kWriteChunk) {
-            file.WriteAll(pending.data(), pending.size());
-            pending.clear();
-        }
+        length += static_cast<int64_t>(segment.m_strCode.size() + data.size());
     }
     file.WriteAll(pending.data(), pending.size());
     file.CloseChecked();
@@ -166,7 +168,8 @@ std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
         return true;
     };
     for (const CJpegSegment& segment : list) {
-        for (const std::string* text : {&segment.m_strCode, &segment.m_strData}) {
+        const std::string data = segment.m_strData.Text();
+        for (const std::string* text : {&segment.m_strCode, &data}) {
             for (size_t pos = 0; pos < text->size();) {
                 const size_t taken = std::min(kHexSlice - filled, text->size() - pos);
                 std::memcpy(slice + filled, text->data() + pos, taken);

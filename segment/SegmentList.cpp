@@ -12,7 +12,7 @@ const char kStartCode[] = "FFD8";
 const char kEndCode[] = "FFD9";
 const char kApp0Code[] = "FFE0";
 
-std::optional<std::string> FirstApp0Data(const CSegmentList& list) {
+std::optional<CSegmentData> FirstApp0Data(const CSegmentList& list) {
     const auto found = std::find_if(list.begin(), list.end(), [](const CJpegSegment& segment) {
         return segment.m_strCode == kApp0Code;
     });
@@ -50,7 +50,7 @@ bool RemoveProprietaryImage(const CSegmentList& source, CSegmentList& destinatio
                             const CSettingsStore& settings) {
     ClearSegments(destination);
     const int keepApp0 = settings.Read(settings::kFfe0);
-    const std::optional<std::string> app0Data =
+    const std::optional<CSegmentData> app0Data =
         keepApp0 != 0 ? FirstApp0Data(source) : std::nullopt;
 
     auto segment = std::find_if(source.begin(), source.end(),

@@ -14,11 +14,13 @@ constexpr uint64_t kProgressReports = 21;
 
 }  // namespace
 
-CSegmentScanner::CSegmentScanner(const uint8_t* bytes, size_t length, ProgressCallback onProgress)
-    : m_pBytes(bytes),
-      m_nLength(length),
+CSegmentScanner::CSegmentScanner(std::shared_ptr<const ByteVector> file,
+                                 ProgressCallback onProgress)
+    : m_file(std::move(file)),
+      m_pBytes(m_file->data()),
+      m_nLength(m_file->size()),
       m_onProgress(std::move(onProgress)),
-      m_nStep(length / kProgressReports > 0 ? length / kProgressReports : 1) {}
+      m_nStep(m_nLength / kProgressReports > 0 ? m_nLength / kProgressReports : 1) {}
 
 bool CSegmentScanner::Run() {
     EStep step = EStep::Continue;
@@ -138,8 +140,10 @@ CSegmentList CSegmentScanner::Segments() const {
         CJpegSegment& segment = segments.emplace_back();
         const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
         segment.m_strCode = cipher.Bin2CStringHex(markerBytes, found.marker.length);
-        segment.m_strData = cipher.Bin2CStringHex(
-            m_pBytes + found.dataBegin, static_cast<int>(found.dataEnd - found.dataBegin));
+        if (found.dataEnd > found.dataBegin) {
+            segment.m_strData =
+                CSegmentData::OfBytes(m_file, found.dataBegin, found.dataEnd - found.dataBegin);
+        }
     }
     return segments;
 }

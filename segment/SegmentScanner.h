@@ -6,13 +6,14 @@
 // n-1 stay at the end of the previous segment's data. Nothing before the first
 // FFD8 is kept, and the scan stops at the FFD9 that closes the first FFD8 (an
 // Exif thumbnail's FFD8/FFD9 pair nests inside). Every segment's data is one
-// contiguous run of the input, so the scanner records positions and builds the
-// hex texts once, at the end.
+// contiguous run of the input, so the scanner records positions and the
+// segments it gives are views of the input, made text only when asked.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "segment/SegmentList.h"
@@ -23,14 +24,14 @@ public:
     // share of the input consumed; a true answer stops the scan there.
     using ProgressCallback = std::function<bool(int percent)>;
 
-    // bytes must stay valid while the scanner is used; length below 2^32.
-    CSegmentScanner(const uint8_t* bytes, size_t length, ProgressCallback onProgress);
+    // file's length below 2^32; the segments found keep it alive.
+    CSegmentScanner(std::shared_ptr<const ByteVector> file, ProgressCallback onProgress);
 
     // Runs the scan. True when it reached its end, false when the callback
     // stopped it; either way Segments() gives what was found.
     bool Run();
 
-    // Builds the hex texts of the segments found.
+    // The segments found, their data views of the file.
     CSegmentList Segments() const;
 
 private:
@@ -58,6 +59,7 @@ private:
     void AppendPending();
     void AppendEmpty(const CMarker& marker);
 
+    std::shared_ptr<const ByteVector> m_file;
     const uint8_t* m_pBytes;
     size_t m_nLength;
     ProgressCallback m_onProgress;

@@ -70,17 +70,6 @@ void CopyBlocks(const CFileHandle& source, const CFileHandle& destination) {
     }
 }
 
-std::string HexTextOf(const ByteVector& bytes) {
-    const CCipher cipher;
-    std::string hex(2 * bytes.size() + 1, '\0');
-    for (size_t pos = 0; pos < bytes.size(); pos += kHexPieceBytes) {
-        const size_t pieceBytes = std::min(kHexPieceBytes, bytes.size() - pos);
-        cipher.Bin2CharHex(hex.data() + 2 * pos, bytes.data() + pos, static_cast<int>(pieceBytes));
-    }
-    hex.pop_back();
-    return hex;
-}
-
 // Collects the exit status so that the started program leaves no zombie behind.
 void ReapInBackground(pid_t child) {
     std::thread([child] {
@@ -91,6 +80,17 @@ void ReapInBackground(pid_t child) {
 }
 
 }  // namespace
+
+std::string HexTextOf(const ByteVector& bytes) {
+    const CCipher cipher;
+    std::string hex(2 * bytes.size() + 1, '\0');
+    for (size_t pos = 0; pos < bytes.size(); pos += kHexPieceBytes) {
+        const size_t pieceBytes = std::min(kHexPieceBytes, bytes.size() - pos);
+        cipher.Bin2CharHex(hex.data() + 2 * pos, bytes.data() + pos, static_cast<int>(pieceBytes));
+    }
+    hex.pop_back();
+    return hex;
+}
 
 bool CopyFileBlocks(const std::string& source, const std::string& destination) {
     const CFileHandle input(source, O_RDONLY);

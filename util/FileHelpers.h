@@ -5,12 +5,17 @@
 #include <cstddef>
 #include <string>
 
+#include "util/FileBytes.h"
+
 // Copies source onto destination. True when the copy ran, false when the source or
 // the destination cannot be opened or is no regular file; in that case the
 // destination is left as it was. When both name the same file (any spelling, hard links included)
 // nothing is written and the result is true. A read or write error after both
 // were opened throws CFileException and may leave the destination partly written.
 bool CopyFileBlocks(const std::string& source, const std::string& destination);
+
+// The upper-case hex text of bytes: no terminator, no line breaks.
+std::string HexTextOf(const ByteVector& bytes);
 
 // Writes the upper-case hex text of the source's bytes to destination: no
 // terminator, no line breaks. When the source cannot be read the destination

@@ -83,7 +83,8 @@ void ZeroAfterLength(CJpegSegment& segment) {
     const int code = std::stoi(segment.m_strCode.substr(2), nullptr, 16);
     const bool hasLength = code >= 0xC0 && code != 0xFF && (code < 0xD0 || code > 0xD9);
     const size_t kept = hasLength ? std::min<size_t>(4, segment.m_strData.size()) : 0;
-    segment.m_strData.replace(kept, std::string::npos, segment.m_strData.size() - kept, '0');
+    segment.m_strData =
+        segment.m_strData.substr(0, kept) + std::string(segment.m_strData.size() - kept, '0');
 }
 
 // Applies one random command to both.

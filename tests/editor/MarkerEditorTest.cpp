@@ -67,8 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         CCommandCase{"ZerosTheSecondOfTwoLookAlikesBehindItsLength",
                      [](CMarkerEditor& e) { return e.OverwriteWithZeros(1); },
                      [](CSegmentList& l) {
-                         l[2].m_strData.replace(4, std::string::npos, l[2].m_strData.size() - 4,
-                                                '0');
+                         l[2].m_strData = l[2].m_strData.substr(0, 4) +
+                                          std::string(l[2].m_strData.size() - 4, '0');
                      },
                      true},
         CCommandCase{"DeletesTheSecondOfTwoLookAlikes",

@@ -8,6 +8,7 @@
 
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/JpegEncoder.h"
 #include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/CameraFiles.h"
@@ -136,6 +137,51 @@ TEST_F(AnExifEngine, TransplantsABlockWithAThumbnailOfTheTargetsOwnPicture) {
     WriteFile(folder.File("thumb.jpg"), split->thumbnail);
     CPackedPicture decoded;
     EXPECT_TRUE(DecodeJpegToPacked(folder.File("thumb.jpg"), decoded));
+}
+
+// The new thumbnail comes from a decode the library scaled down; on a smooth
+// picture it shows what the thumbnail made from the whole decode showed,
+// within the rounding of the two ways.
+TEST_F(AnExifEngine, MakesTheThumbnailFromAScaledDecodeCloseToTheWholeOne) {
+    const std::string exifPath = folder.File("camera.exif");
+    WriteFile(exifPath, CutExifSegment(CameraFile())->block);
+    CJpegRecipe smooth;
+    smooth.width = 640;
+    smooth.height = 480;
+    for (int y = 0; y < smooth.height; ++y) {
+        for (int x = 0; x < smooth.width; ++x) {
+            smooth.pixels.insert(smooth.pixels.end(), {static_cast<uint8_t>(x * 255 / 639),
+                                                       static_cast<uint8_t>(y * 255 / 479), 90});
+        }
+    }
+    const std::string target = folder.File("smooth.jpg");
+    WriteFile(target, MakeJpeg(smooth));
+    CImageBuffer whole;
+    ASSERT_TRUE(DecodeJpegFile(target, whole));
+
+    ASSERT_EQ(engine->TransplantExifWithThumbnail(exifPath, target), EExifResult::Done);
+    const ByteVector thumbnailBytes =
+        SplitAtThumbnail(CutExifSegment(ReadFile(target))->block)->thumbnail;
+    WriteFile(folder.File("thumb.jpg"), thumbnailBytes);
+    CImageBuffer thumbnail;
+    ASSERT_TRUE(DecodeJpegFile(folder.File("thumb.jpg"), thumbnail));
+    CImageBuffer scaled = thumbnail;
+    engine->Tools().ScaleImage(whole, scaled);
+    WriteFile(folder.File("whole.jpg"), *EncodeJpegToMemory(scaled));
+    CImageBuffer expected;
+    ASSERT_TRUE(DecodeJpegFile(folder.File("whole.jpg"), expected));
+    ASSERT_EQ(thumbnail.m_nWidth, 16);
+    ASSERT_EQ(thumbnail.m_nHeight, 12);
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t made = GetPixel(thumbnail, x, y);
+            const uint32_t wanted = GetPixel(expected, x, y);
+            for (const int shift : {0, 8, 16}) {
+                EXPECT_NEAR(made >> shift & 0xFF, wanted >> shift & 0xFF, 6)
+                    << x << "," << y << " channel " << shift / 8;
+            }
+        }
+    }
 }
 
 TEST_F(AnExifEngine, RefusesATransplantThatWouldOverflowTheSegmentAndKeepsTheTarget) {

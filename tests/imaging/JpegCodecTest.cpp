@@ -341,6 +341,35 @@ TEST_F(AJpegFile, DecodesIntoAnOwnFormPictureWithRowsPaddedToFourBytes) {
     EXPECT_TRUE(image.m_pBits.empty());
 }
 
+// The library scales by 1/8, 1/4 or 1/2, rounding up; the smallest that still
+// covers the size asked for is taken, and never more than the picture.
+TEST_F(AJpegFile, DecodedNearASizeTakesTheSmallestScaleThatStillCoversIt) {
+    struct CNearCase {
+        int width, height, askedWidth, askedHeight, width2, height2;
+        bool cmyk;
+    };
+    const CNearCase cases[] = {
+        {640, 480, 16, 12, 80, 60, false},   {640, 480, 100, 60, 160, 120, false},
+        {640, 480, 321, 1, 640, 480, false}, {640, 480, 800, 600, 640, 480, false},
+        {643, 481, 1, 1, 81, 61, false},     {643, 481, 81, 62, 161, 121, false},
+        {64, 48, 30, 20, 32, 24, true},
+    };
+    for (const CNearCase& c : cases) {
+        CJpegRecipe recipe = Sized(c.width, c.height);
+        recipe.cmyk = c.cmyk;
+        const std::vector<uint8_t> file = MakeJpeg(recipe);
+        CImageBuffer image;
+        ASSERT_TRUE(
+            DecodeJpegBytesNear(file.data(), file.size(), c.askedWidth, c.askedHeight, image))
+            << c.width << "x" << c.height;
+        EXPECT_EQ(image.m_nWidth, c.width2) << c.askedWidth;
+        EXPECT_EQ(image.m_nHeight, c.height2) << c.askedHeight;
+        EXPECT_EQ(image.m_nSize, (c.width2 * 3 + image.m_nPadBytes) * c.height2);
+    }
+    CImageBuffer image;
+    EXPECT_FALSE(DecodeJpegBytesNear(nullptr, 0, 1, 1, image));
+}
+
 TEST_F(AJpegFile, HeaderGivesAnEmptyPictureOfItsSize) {
     const std::vector<uint8_t> file = MakeJpeg(Sized(7, 9));
     CImageBuffer image;

@@ -140,6 +140,9 @@ TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
         ASSERT_TRUE(ScanJpegHeaders(record));
         lists.push_back(record.m_Obj);
     }
+    // Scanned data kept as bytes beside an odd text: the slices then span both.
+    lists.push_back(lists.back());
+    lists.back().insert(lists.back().begin() + 3, CJpegSegment{"FF", "7"});
     for (size_t i = 0; i < lists.size(); ++i) {
         WriteSegmentsHex(lists[i], hexPath);
         const bool converted = HexFileToBinary(hexPath, binaryPath);

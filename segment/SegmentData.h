@@ -1,0 +1,60 @@
+// The data of one marker segment as upper-case hex text. Data scanned from a
+// file stays a view of the file's bytes, shared by every segment of the scan,
+// and becomes text only when asked for: most of a picture is copied unchanged
+// and never needs to be text, which would take twice its size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "util/FileBytes.h"
+
+class CSegmentData {
+public:
+    CSegmentData() = default;
+    // Text as the editor and the rules of the hex file have it; any characters.
+    CSegmentData(std::string text) : m_data(std::move(text)) {}
+    CSegmentData(const char* text) : m_data(std::string(text)) {}
+
+    // length bytes of file from offset, which the caller has checked lie inside it.
+    static CSegmentData OfBytes(std::shared_ptr<const ByteVector> file, size_t offset,
+                                size_t length);
+
+    // Characters of the text, without making it.
+    size_t size() const;
+    bool empty() const { return size() == 0; }
+    // The same answers as std::string's, for a view made from the bytes asked for
+    // only; out of range throws std::out_of_range as std::string does.
+    std::string substr(size_t pos = 0, size_t count = std::string::npos) const;
+    int compare(size_t pos, size_t count, std::string_view text) const;
+
+    // The whole text. A view builds it anew at every call: keep the result.
+    std::string Text() const;
+    operator std::string() const { return Text(); }
+
+    // Appends the bytes of a view and returns true; false for text, which has
+    // its own rules of conversion.
+    bool AppendBytesTo(ByteVector& bytes) const;
+    // Appends count characters of the text from pos, for writers that need the
+    // text piece by piece; pos + count must not pass size().
+    void AppendTextTo(std::string& text, size_t pos, size_t count) const;
+
+    bool operator==(const CSegmentData& other) const;
+
+private:
+    struct CByteView {
+        std::shared_ptr<const ByteVector> file;
+        uint32_t offset;
+        uint32_t length;
+        const uint8_t* Begin() const { return file->data() + offset; }
+    };
+
+    std::variant<std::string, CByteView> m_data;
+};
+
+// Text followed by the data's text, as for two strings.
+std::string operator+(std::string text, const CSegmentData& data);
