@@ -7,6 +7,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/ImageTools.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHelpers.h"
@@ -141,15 +142,19 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll(
 CSampleResult CSampleConversion::Convert(const std::string& path) const {
     try {
         const std::optional<ByteVector> original = ReadFileBytes(path);
-        CPackedPicture reference;
-        if (!original || !DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
+        if (!original) {
+            return {path, ESampleOutcome::NotDecoded, {}};
+        }
+        const CPictureSource reference = CPictureSource::Bytes(original->data(), original->size());
+        if (!DecodePicture(reference, ECheckThreads::One)) {
             return {path, ESampleOutcome::NotDecoded, {}};
         }
         ByteVector converted;
         if (m_exif.BuildExifTransplant(m_work.m_strExifDat, path, converted) != EExifResult::Done) {
             return {path, ESampleOutcome::NotEmbedded, {}};
         }
-        if (!ShowsSamePicture(reference, converted.data(), converted.size())) {
+        if (!ShowsSamePicture(reference, CPictureSource::Bytes(converted.data(), converted.size()),
+                              ECheckThreads::Two)) {
             return {path, ESampleOutcome::PictureChanged, {}};
         }
         const CWriteOutcome written = WriteFileSafely(path, converted.data(), converted.size());
