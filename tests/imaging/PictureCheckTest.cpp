@@ -98,7 +98,7 @@ TEST_F(AStreamingCheck, GivesTheFullVerdictForEveryKindOfFileAndChange) {
         const char* name;
         CJpegRecipe recipe;
     } references[] = {
-        {"colour, one band", recipe(64, 48, [](CJpegRecipe&) {})},
+        {"colour, camera proportions", recipe(64, 48, [](CJpegRecipe&) {})},
         {"colour, neither bands nor blocks fill the height", recipe(37, 131, [](CJpegRecipe&) {})},
         {"grey", recipe(50, 70, [](CJpegRecipe& r) { r.grayscale = true; })},
         {"CMYK", recipe(33, 67, [](CJpegRecipe& r) { r.cmyk = true; })},
