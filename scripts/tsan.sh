@@ -16,7 +16,8 @@ cmake --build build-tsan --parallel "$jobs" --target "${tests[@]}" kestrin-cli
 status=0
 for test in "${tests[@]}"; do
     echo "== $test"
-    (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-        "bin/$test" --gtest_brief=1) || status=1
+    (cd build-tsan && KESTRIN_BIN_DIR="$PWD/bin" \
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "bin/$test" --gtest_brief=1) ||
+        status=1
 done
 exit $status
