@@ -96,6 +96,7 @@ public:
 
     void Work(COptimiseWorker& worker) {
         for (size_t i = m_next++; i < FileCount(); i = m_next++) {
+            worker.batch.SetCheckThreads(ThreadsFor(i));
             CFileResult result = OptimiseGuarded(worker.batch, m_arguments.files[i], RuleFor(i));
             const std::lock_guard lock(m_mutex);
             m_waiting.emplace(i, std::move(result));
@@ -134,6 +135,13 @@ public:
     size_t FileCount() const { return m_arguments.files.size(); }
 
 private:
+    // A file gets a second core for its decodes when it is the only one, or
+    // when fewer files are left than workers, which then wait for nothing.
+    ECheckThreads ThreadsFor(size_t i) const {
+        const bool fewLeft = FileCount() - i < static_cast<size_t>(m_arguments.jobs);
+        return FileCount() == 1 || fewLeft ? ECheckThreads::Two : ECheckThreads::One;
+    }
+
     // The results of file i go under the output folder at the file's place.
     CSavingRule RuleFor(size_t i) const {
         CSavingRule rule;

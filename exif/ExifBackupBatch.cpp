@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/FileError.h"
@@ -29,8 +29,7 @@ int CExifBackupBatch::ProcessDrop(const std::vector<std::string>& paths,
 CExifBatchResult CExifBackupBatch::BackUp(const std::string& path) {
     using enum EExifBatchOutcome;
     if (!settings::LetsDamagedPicturesThrough(m_settings)) {
-        CPackedPicture picture;
-        if (!DecodeJpegToPacked(path, picture)) {
+        if (!DecodePicture(CPictureSource::File(path, true), ECheckThreads::One)) {
             m_log.Append(path + "は読み込めません...\r\n\r\n");
             return {path, NotDecoded};
         }

@@ -7,7 +7,7 @@
 #include "dates/FileTimes.h"
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/FileFailure.h"
@@ -72,8 +72,8 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
     // Before anything reads the file: reading it may move its access time.
     const std::optional<CFileTimes> times = ReadFileTimes(path);
     const bool checkPixels = !settings::LetsDamagedPicturesThrough(m_settings);
-    CPackedPicture reference;
-    if (checkPixels && !DecodeJpegToPacked(path, reference)) {
+    const CPictureSource reference = CPictureSource::File(path, true);
+    if (checkPixels && !DecodePicture(reference, ECheckThreads::One)) {
         m_log.Append(path + "は読み込めません...\r\n\r\n");
         return {path, EExifBatchOutcome::NotDecoded};
     }
@@ -86,9 +86,9 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
         return {path, EExifBatchOutcome::NotEmbedded};
     }
-    CPackedPicture decoded;
-    const bool shows = checkPixels ? ShowsSamePicture(reference, m_work.m_strTempData)
-                                   : DecodeJpegToPacked(m_work.m_strTempData, decoded);
+    const CPictureSource result = CPictureSource::File(m_work.m_strTempData, true);
+    const bool shows = checkPixels ? ShowsSamePicture(reference, result, ECheckThreads::Two)
+                                   : DecodePicture(result, ECheckThreads::One).has_value();
     if (!shows) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::PictureChanged) + "\r\n\r\n");
         return {path, EExifBatchOutcome::NotEmbedded};

@@ -10,6 +10,7 @@
 #include "exif/ExifEngine.h"
 #include "imaging/ImageTools.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
@@ -161,8 +162,8 @@ CSampleResult CSampleConversion::Convert(const std::string& path) const {
         if (!original) {
             return {path, ESampleOutcome::NotRead, WhyNotOpened(path)};
         }
-        CPackedPicture reference;
-        if (!DecodeJpegBytesToPacked(original->data(), original->size(), reference)) {
+        const CPictureSource reference = CPictureSource::Bytes(original->data(), original->size());
+        if (!DecodePicture(reference, ECheckThreads::One)) {
             return {path, ESampleOutcome::NotDecoded, {}};
         }
         ByteVector converted;
@@ -170,7 +171,8 @@ CSampleResult CSampleConversion::Convert(const std::string& path) const {
             EExifResult::Done) {
             return {path, ESampleOutcome::NotEmbedded, {}};
         }
-        if (!ShowsSamePicture(reference, converted.data(), converted.size())) {
+        if (!ShowsSamePicture(reference, CPictureSource::Bytes(converted.data(), converted.size()),
+                              ECheckThreads::Two)) {
             return {path, ESampleOutcome::PictureChanged, {}};
         }
         const CWriteOutcome written = WriteFileSafely(path, converted.data(), converted.size());

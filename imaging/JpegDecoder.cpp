@@ -8,7 +8,8 @@
 #include <memory>
 #include <new>
 
-#include "imaging/JpegDecompressor.h"
+#include "imaging/JpegBandReader.h"
+#include "imaging/PictureCheck.h"
 #include "util/FileHandle.h"
 #include "util/TextHelpers.h"
 
@@ -20,64 +21,6 @@ struct CFileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
-
-// Where the decoder's input comes from: an open file or bytes in memory.
-struct CJpegInput {
-    std::FILE* file = nullptr;
-    const uint8_t* bytes = nullptr;
-    size_t length = 0;
-};
-
-// Under the error trap only.
-void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
-    if (input.file != nullptr) {
-        jpeg_stdio_src(info, input.file);
-    } else {
-        jpeg_mem_src(info, input.bytes, input.length);
-    }
-}
-
-bool IsFourChannel(const jpeg_decompress_struct& info) {
-    return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-}
-
-// The channels of the library's default output for this file.
-int SourceComponents(const jpeg_decompress_struct& info) {
-    if (IsFourChannel(info)) {
-        return 4;
-    }
-    return info.jpeg_color_space == JCS_GRAYSCALE ? 1 : 3;
-}
-
-int64_t PackedBytes(const jpeg_decompress_struct& info) {
-    return int64_t{info.image_width} * info.image_height * 3;
-}
-
-// Under the error trap only. Reads the header and asks for blue-green-red, or
-// CMYK for a four-channel file (libjpeg turns YCCK into CMYK itself and
-// cannot turn CMYK into BGR). Other channel counts fail when decoding starts.
-void ReadHeader(CDecompressor& decoder, const CJpegInput& input) {
-    jpeg_decompress_struct& info = decoder.Info();
-    decoder.Create();
-    AttachInput(&info, input);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = IsFourChannel(info) ? JCS_CMYK : JCS_EXT_BGR;
-}
-
-// A four-channel pixel as blue-green-red. libjpeg hands CMYK (and YCCK, once
-// turned into CMYK) back as stored. A file with an Adobe marker stores the
-// inverted values (255 = no ink), any other file stores amounts of ink. With
-// c, m, y, k the "no ink" values: red = c * k / 255, green = m * k / 255,
-// blue = y * k / 255, rounded to the nearest integer.
-void ConvertFourChannelRow(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
-    const int flip = inverted ? 0 : 255;
-    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        const int k = cmyk[3] ^ flip;
-        bgr[0] = static_cast<uint8_t>(((cmyk[2] ^ flip) * k + 127) / 255);
-        bgr[1] = static_cast<uint8_t>(((cmyk[1] ^ flip) * k + 127) / 255);
-        bgr[2] = static_cast<uint8_t>(((cmyk[0] ^ flip) * k + 127) / 255);
-    }
-}
 
 // Where the decoded blue-green-red rows go.
 class IRowSink {
@@ -94,82 +37,22 @@ public:
     virtual bool Took(JDIMENSION first, JDIMENSION count) = 0;
 };
 
-// Under the error trap only. One call of jpeg_read_scanlines; false when it
-// gave nothing or the sink refused the rows.
-bool ReadSomeRows(jpeg_decompress_struct& info, IRowSink& sink, uint8_t* fourChannelRows) {
-    const JDIMENSION first = info.output_scanline;
-    const JDIMENSION wanted = std::min(kRowsPerRead, info.output_height - first);
-    uint8_t* target = sink.RowsFrom(first);
-    uint8_t* base = fourChannelRows != nullptr ? fourChannelRows : target;
-    const size_t stride =
-        fourChannelRows != nullptr ? size_t{info.output_width} * 4 : sink.Stride();
-    JSAMPROW rows[kRowsPerRead];
-    for (JDIMENSION i = 0; i < wanted; ++i) {
-        rows[i] = base + i * stride;
-    }
-    const JDIMENSION got = jpeg_read_scanlines(&info, rows, wanted);
-    if (fourChannelRows != nullptr) {
-        for (JDIMENSION i = 0; i < got; ++i) {
-            ConvertFourChannelRow(rows[i], target + i * sink.Stride(), info.output_width,
-                                  info.saw_Adobe_marker != FALSE);
-        }
-    }
-    return got > 0 && sink.Took(first, got);
-}
-
-// A size the decoder's own scaling must not go below.
-struct CLeastSize {
-    int32_t width;
-    int32_t height;
-};
-
-// Under the error trap only. The library's smallest scale of 1/8, 1/4 and
-// 1/2 whose output is still at least least; full size when none is.
-void ScaleDownTo(jpeg_decompress_struct& info, const CLeastSize& least) {
-    for (const unsigned denominator : {8U, 4U, 2U}) {
-        const uint64_t width = (uint64_t{info.image_width} + denominator - 1) / denominator;
-        const uint64_t height = (uint64_t{info.image_height} + denominator - 1) / denominator;
-        if (width >= static_cast<uint64_t>(least.width) &&
-            height >= static_cast<uint64_t>(least.height)) {
-            info.scale_num = 1;
-            info.scale_denom = denominator;
-            return;
-        }
-    }
-}
-
 // Decodes the whole picture of input into sink, scaled down by the library
 // when least is given. Throws std::bad_alloc when memory runs out.
 bool DecodeInto(const CJpegInput& input, IRowSink& sink, int* warnings = nullptr,
                 const CLeastSize* least = nullptr) {
-    CDecompressor decoder;
-    std::vector<uint8_t> fourChannelRows;
-    const bool decoded = decoder.Run([&] {
-        jpeg_decompress_struct& info = decoder.Info();
-        ReadHeader(decoder, input);
-        if (least != nullptr) {
-            ScaleDownTo(info, *least);
-        }
-        jpeg_calc_output_dimensions(&info);
-        if (PackedBytes(info) > kMaxPictureBytes ||
-            !sink.Begin(info.output_width, info.output_height, SourceComponents(info))) {
-            return false;
-        }
-        if (IsFourChannel(info)) {
-            fourChannelRows.resize(size_t{info.output_width} * 4 * kRowsPerRead);
-        }
-        jpeg_start_decompress(&info);
-        uint8_t* scratch = fourChannelRows.empty() ? nullptr : fourChannelRows.data();
-        while (info.output_scanline < info.output_height) {
-            if (!ReadSomeRows(info, sink, scratch)) {
-                return false;
-            }
-        }
-        jpeg_finish_decompress(&info);
-        return true;
-    });
+    CJpegBandReader reader;
+    bool decoded = reader.Open(input, ESampleForm::PackedBgr, least) &&
+                   sink.Begin(reader.Width(), reader.Height(), reader.FileComponents());
+    while (decoded && reader.NextRow() < reader.Height()) {
+        const JDIMENSION first = reader.NextRow();
+        const JDIMENSION count = std::min(kRowsPerRead, reader.Height() - first);
+        decoded =
+            reader.ReadRows(sink.RowsFrom(first), sink.Stride(), count) && sink.Took(first, count);
+    }
+    decoded = decoded && reader.Finish();
     if (warnings != nullptr) {
-        *warnings = decoder.Warnings();
+        *warnings = reader.Warnings();
     }
     return decoded;
 }
@@ -184,13 +67,7 @@ public:
         m_height = static_cast<int32_t>(height);
         m_components = components;
         m_stride = (size_t{width} * 3 + m_alignment - 1) / m_alignment * m_alignment;
-        const size_t bytes = m_stride * height;
-        if (bytes > m_bits.capacity()) {
-            // Growing would copy the old pixels, which are overwritten anyway.
-            m_bits.clear();
-            m_bits.shrink_to_fit();
-        }
-        m_bits.resize(bytes);
+        m_bits.resize(m_stride * height);
         return true;
     }
     uint8_t* RowsFrom(JDIMENSION first) override { return m_bits.data() + first * m_stride; }
@@ -268,31 +145,6 @@ bool DecodeToPacked(const CJpegInput& input, CPackedPicture& picture) {
     }
 }
 
-void EmptyKeepingMemory(CPackedPicture& picture) {
-    std::vector<uint8_t> memory = std::move(picture.m_pBits);
-    memory.clear();
-    picture = CPackedPicture();
-    picture.m_pBits = std::move(memory);
-}
-
-bool DecodeInPlace(const CJpegInput& input, CPackedPicture& picture) {
-    int warnings = 0;
-    try {
-        CBufferSink sink(picture.m_pBits, 1);
-        if (DecodeInto(input, sink, &warnings)) {
-            picture.m_nWidth = sink.Width();
-            picture.m_nHeight = sink.Height();
-            picture.m_nComponents = sink.Components();
-            picture.m_nSize = static_cast<int64_t>(picture.m_pBits.size());
-            picture.m_nWarnings = warnings;
-            return true;
-        }
-    } catch (const std::bad_alloc&) {
-    }
-    EmptyKeepingMemory(picture);
-    return false;
-}
-
 size_t PaddedStride(int32_t width) {
     return (size_t(width) * 3 + 3) / 4 * 4;
 }
@@ -347,7 +199,10 @@ bool DecodeJpegBytesNear(const uint8_t* bytes, size_t length, int32_t width, int
 bool ReadJpegHeaderSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height) {
     CDecompressor decoder;
     const bool read = decoder.Run([&] {
-        ReadHeader(decoder, {nullptr, bytes, length});
+        jpeg_decompress_struct& info = decoder.Info();
+        decoder.Create();
+        jpeg_mem_src(&info, bytes, length);
+        jpeg_read_header(&info, TRUE);
         return true;
     });
     if (read) {
@@ -386,24 +241,6 @@ bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture) {
     return HasJpgName(path) && DecodeJpegFileToPacked(path, picture);
 }
 
-bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture) {
-    const CFilePtr file(HasJpgName(path) ? OpenRegularFileForReading(path) : nullptr);
-    if (!file) {
-        EmptyKeepingMemory(picture);
-        return false;
-    }
-    return DecodeInPlace({file.get()}, picture);
-}
-
-bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
-                               CPackedPicture& picture) {
-    if (!HasJpgName(path)) {
-        EmptyKeepingMemory(picture);
-        return false;
-    }
-    return DecodeInPlace({nullptr, bytes, length}, picture);
-}
-
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture) {
     return DecodeToPacked({nullptr, bytes, length}, picture);
 }
@@ -424,16 +261,9 @@ bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
 }
 
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path) {
-    int warnings = 0;
-    return VerifyJpegAgainstReference(reference.m_pBits.data(), reference.m_nSize, path,
-                                      &warnings) &&
-           warnings <= reference.m_nWarnings;
+    return CPictureReference(reference).IsShownBy(CPictureSource::File(path, true));
 }
 
 bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length) {
-    int warnings = 0;
-    return reference.m_nSize >= 1 &&
-           CompareWithReference({nullptr, bytes, length}, reference.m_pBits.data(),
-                                reference.m_nSize, &warnings) &&
-           warnings <= reference.m_nWarnings;
+    return CPictureReference(reference).IsShownBy(CPictureSource::Bytes(bytes, length));
 }

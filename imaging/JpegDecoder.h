@@ -1,7 +1,8 @@
-// Every JPEG decode of the program, and the pixel check built on it. The
-// packed picture that DecodeJpegToPacked makes is the reference of every
-// pixel-identity check: removing marker segments must never change one byte
-// of it.
+// The JPEG decodes of the program that keep the picture, and the pixel check
+// against a picture already held. The packed picture that DecodeJpegToPacked
+// makes is what the window shows and checks against: removing marker
+// segments must never change one byte of it. Checks where no picture is shown
+// hold none (imaging/PictureCheck.h).
 //
 // A decode succeeds when the library finishes the whole picture without a fatal
 // error. Warnings about corrupt data do not fail it (the decode is still
@@ -40,14 +41,6 @@ bool DecodeJpegFileToPacked(const std::string& path, CPackedPicture& picture);
 // The dialogs' decode: the same, but false at once for a name not ending in
 // "jpg" in any case (HasJpgName).
 bool DecodeJpegToPacked(const std::string& path, CPackedPicture& picture);
-// The same decode into the memory picture holds, for a caller that decodes
-// one picture after another: a picture no larger than the one before takes
-// no new memory, and only the bytes beyond the one before are cleared first.
-// On failure picture is empty and keeps its memory.
-bool DecodeJpegToPackedInPlace(const std::string& path, CPackedPicture& picture);
-// The same decode of path's bytes, already read: the name check applies to path.
-bool DecodeJpegToPackedInPlace(const std::string& path, const uint8_t* bytes, size_t length,
-                               CPackedPicture& picture);
 // The same decode of a JPEG already in memory, with no name to check.
 bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture& picture);
 
@@ -58,10 +51,10 @@ bool DecodeJpegBytesToPacked(const uint8_t* bytes, size_t length, CPackedPicture
 bool VerifyJpegAgainstReference(const uint8_t* reference, int64_t referenceSize,
                                 const std::string& path, int* warnings = nullptr);
 
-// The check every change of a file passes before it replaces anything: path
-// shows exactly the pixels of reference, and its decode meets no more
-// corrupt-data warnings than the reference's did. Bytes a decoder has to step
-// over are not part of the picture, even when the pixels come out the same.
+// The check every change of a file passes before it replaces anything, against
+// a picture already decoded: path shows exactly the pixels of reference (the
+// same width, height and samples), and its decode meets no more corrupt-data
+// warnings than the reference's did (see imaging/PictureCheck.h).
 bool ShowsSamePicture(const CPackedPicture& reference, const std::string& path);
 // The same check of a JPEG already in memory, with no name to check.
 bool ShowsSamePicture(const CPackedPicture& reference, const uint8_t* bytes, size_t length);

@@ -32,6 +32,7 @@ public:
         return RunUnderErrorTrap(m_trap, step);
     }
     jpeg_decompress_struct& Info() { return m_info; }
+    const jpeg_decompress_struct& Info() const { return m_info; }
     int Warnings() const { return m_trap.warnings; }
     // Why the last failed step failed.
     const char* Reason() const { return m_trap.reason; }

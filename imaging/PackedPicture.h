@@ -1,5 +1,5 @@
-// The picture every pixel-identity check compares: what the decoder makes of
-// a JPEG file before any of its marker segments were removed.
+// A decoded picture held whole: what the window shows, and what its checks
+// compare with, made before any of the file's marker segments were removed.
 #pragma once
 
 #include <cstdint>

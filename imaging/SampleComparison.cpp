@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/JpegDecompressor.h"
+#include "imaging/JpegBandReader.h"
 #include "util/FileHandle.h"
 
 namespace {
@@ -26,72 +26,52 @@ std::string OpenFailure(int error) {
     return std::strerror(error);
 }
 
-// One file decoding row by row with the library's default output.
+// Rows decoded and compared at a time: one, so that a file failing further
+// down is still reported by the first difference above the failure.
+constexpr JDIMENSION kBandRows = 1;
+
+// One file decoding a band of rows at a time with the library's default output.
 class CSampleReader {
 public:
-    // Opens path, reads its header and starts the decode (a progressive file
-    // reads all its scans here). False, with Reason(), when that fails.
+    // Opens path, reads its header and starts the decode. False, with
+    // Reason(), when that fails.
     bool Open(const std::string& path) {
         m_file.reset(OpenRegularFileForReading(path));
         if (!m_file) {
             m_strReason = OpenFailure(errno);
             return false;
         }
-        bool tooLarge = false;
-        const bool started = m_decoder.Run([&] {
-            jpeg_decompress_struct& info = m_decoder.Info();
-            m_decoder.Create();
-            jpeg_stdio_src(&info, m_file.get());
-            jpeg_read_header(&info, TRUE);
-            jpeg_calc_output_dimensions(&info);
-            tooLarge = int64_t{info.output_width} * info.output_height * info.out_color_components >
-                       kMaxPictureBytes;
-            if (tooLarge) {
-                return false;
-            }
-            jpeg_start_decompress(&info);
-            return true;
-        });
-        if (!started) {
-            m_strReason = tooLarge ? "the picture has more than 1 GiB of samples" : Failure();
+        if (!m_reader.Open({m_file.get()}, ESampleForm::LibraryDefault)) {
+            m_strReason = m_reader.TooLarge() ? "the picture has more than 1 GiB of samples"
+                                              : m_reader.Reason();
             return false;
         }
-        const jpeg_decompress_struct& info = m_decoder.Info();
-        m_shape = {static_cast<int32_t>(info.output_width),
-                   static_cast<int32_t>(info.output_height), info.output_components};
-        m_row.resize(size_t{info.output_width} * static_cast<size_t>(info.output_components));
+        m_shape = {static_cast<int32_t>(m_reader.Width()), static_cast<int32_t>(m_reader.Height()),
+                   m_reader.OutputChannels()};
+        m_band.resize(m_reader.RowBytes() * kBandRows);
         return true;
     }
-    // Decodes the next row into Row().
-    bool ReadRow() {
-        JSAMPROW row = m_row.data();
-        if (m_decoder.Run([&] { return jpeg_read_scanlines(&m_decoder.Info(), &row, 1) == 1; })) {
-            return true;
-        }
-        m_strReason = Failure();
-        return false;
+    // Decodes the next count rows into Band().
+    bool ReadBand(JDIMENSION count) {
+        return m_reader.ReadRows(m_band.data(), m_reader.RowBytes(), count) || Failed();
     }
     // Reads the rest of the file up to its end marker, as a full decode does.
-    bool Finish() {
-        if (m_decoder.Run([&] { return jpeg_finish_decompress(&m_decoder.Info()) != FALSE; })) {
-            return true;
-        }
-        m_strReason = Failure();
-        return false;
-    }
+    bool Finish() { return m_reader.Finish() || Failed(); }
     const CSampleShape& Shape() const { return m_shape; }
-    const std::vector<uint8_t>& Row() const { return m_row; }
+    const uint8_t* Band() const { return m_band.data(); }
+    size_t RowBytes() const { return m_reader.RowBytes(); }
     const std::string& Reason() const { return m_strReason; }
 
 private:
-    std::string Failure() const {
-        return *m_decoder.Reason() != '\0' ? m_decoder.Reason() : "the decoder stopped";
+    bool Failed() {
+        m_strReason = m_reader.Reason();
+        return false;
     }
 
     std::unique_ptr<std::FILE, CFileCloser> m_file;
-    CDecompressor m_decoder;
+    CJpegBandReader m_reader;
     CSampleShape m_shape;
-    std::vector<uint8_t> m_row;
+    std::vector<uint8_t> m_band;
     std::string m_strReason;
 };
 
@@ -105,19 +85,23 @@ CSampleComparison Undecodable(CSampleComparison result, bool first, const CSampl
 // Both readers are open with the same shape.
 CSampleComparison CompareRows(CSampleReader& first, CSampleReader& second,
                               CSampleComparison result) {
-    for (int32_t y = 0; y < result.m_first.m_nHeight; ++y) {
-        if (!first.ReadRow()) {
+    const auto height = static_cast<JDIMENSION>(result.m_first.m_nHeight);
+    for (JDIMENSION y = 0; y < height; y += kBandRows) {
+        const JDIMENSION count = std::min(kBandRows, height - y);
+        if (!first.ReadBand(count)) {
             return Undecodable(result, true, first);
         }
-        if (!second.ReadRow()) {
+        if (!second.ReadBand(count)) {
             return Undecodable(result, false, second);
         }
-        const auto [where, other] =
-            std::mismatch(first.Row().begin(), first.Row().end(), second.Row().begin());
-        if (where != first.Row().end()) {
+        const uint8_t* end = first.Band() + count * first.RowBytes();
+        const auto [where, other] = std::mismatch(first.Band(), end, second.Band());
+        if (where != end) {
+            const size_t offset = static_cast<size_t>(where - first.Band());
             result.m_eMatch = ESampleMatch::DifferentSamples;
-            result.m_nRow = y;
-            result.m_nColumn = (where - first.Row().begin()) / result.m_first.m_nComponents;
+            result.m_nRow = y + static_cast<int64_t>(offset / first.RowBytes());
+            result.m_nColumn =
+                static_cast<int64_t>(offset % first.RowBytes()) / result.m_first.m_nComponents;
             return result;
         }
     }

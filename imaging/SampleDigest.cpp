@@ -4,17 +4,6 @@
 
 #include <new>
 
-#include "imaging/PackedPicture.h"
-
-std::string DigestOfPicture(const CPackedPicture& picture) {
-    CSampleDigest digest;
-    digest.Start(picture.m_nComponents);
-    const size_t width = static_cast<size_t>(picture.m_nWidth);
-    digest.AddBgrRows(picture.m_pBits.data(), width, static_cast<size_t>(picture.m_nHeight),
-                      width * 3);
-    return digest.Finish();
-}
-
 void CSampleDigest::CContextFree::operator()(EVP_MD_CTX* context) const {
     EVP_MD_CTX_free(context);
 }

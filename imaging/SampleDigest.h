@@ -13,11 +13,6 @@
 
 #include <openssl/types.h>
 
-struct CPackedPicture;
-
-// The digest of a decoded picture, its rows packed without padding.
-std::string DigestOfPicture(const CPackedPicture& picture);
-
 class CSampleDigest {
 public:
     CSampleDigest();

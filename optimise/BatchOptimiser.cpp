@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "imaging/JpegDecoder.h"
 #include "imaging/SampleDigest.h"
 #include "optimise/KeptTrailer.h"
 #include "optimise/OrientationExif.h"
@@ -13,6 +12,7 @@
 #include "util/FileError.h"
 #include "util/FileHelpers.h"
 #include "util/ShellNotify.h"
+#include "util/TextHelpers.h"
 
 namespace {
 
@@ -232,8 +232,9 @@ bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
     return false;
 }
 
-// Reads the dropped file once and decodes the reference from those bytes.
-// False (logged when the decode failed) when this file ended here.
+// Reads the dropped file once and decodes it from those bytes: a file whose
+// picture does not decode ends here, as no check of it could pass. False
+// (logged) when this file ended here.
 bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
     std::optional<ByteVector> bytes;
     try {
@@ -244,12 +245,7 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     if (bytes) {
         m_result.m_nInputBytes = static_cast<int64_t>(bytes->size());
     }
-    // The reference reuses the previous file's picture memory: the allocator
-    // would keep it anyway, but in pieces that pictures of other sizes fit badly.
-    // A digest still running for the file before reads the reference.
-    m_pendingDigest = {};
-    if (checkPixels && (!bytes || !DecodeJpegToPackedInPlace(dropped, bytes->data(), bytes->size(),
-                                                             m_reference))) {
+    if (checkPixels && (!bytes || !DecodeOriginal(dropped, *bytes))) {
         m_result.m_strLog += dropped + "は読み込めません...\r\n\r\n";
         EndFile(EFileOutcome::Failed, bytes ? "not a JPEG file that decodes" : "cannot be read");
         return false;
@@ -259,14 +255,35 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
         return false;
     }
     if (checkPixels) {
-        m_result.m_pixels = CPixelProof{m_reference.m_nWidth, m_reference.m_nHeight,
-                                        m_reference.m_nComponents, "", ""};
-        if (m_bComputeDigests) {
-            m_pendingDigest =
-                std::async(std::launch::async, DigestOfPicture, std::cref(m_reference));
-        }
+        m_workCopy = std::make_shared<ByteVector>(*bytes);
+        m_original = std::move(*bytes);
+        m_reference = CPictureReference(CPictureSource::Bytes(m_original.data(), m_original.size()),
+                                        m_reference.Threads());
+    } else {
+        m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
     }
-    m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
+    return true;
+}
+
+// The first decode of the original, which keeps only its size, channels and,
+// when asked, the digest of its samples.
+bool CBatchOptimiser::DecodeOriginal(const std::string& dropped, const ByteVector& bytes) {
+    if (!HasJpgName(dropped)) {
+        return false;
+    }
+    std::optional<CSampleDigest> digest;
+    if (m_bComputeDigests) {
+        digest.emplace();
+    }
+    // A second thread only pays when this one has the digest to take.
+    const ECheckThreads threads = digest ? m_reference.Threads() : ECheckThreads::One;
+    const std::optional<CPictureFacts> facts = DecodePicture(
+        CPictureSource::Bytes(bytes.data(), bytes.size()), threads, digest ? &*digest : nullptr);
+    if (!facts) {
+        return false;
+    }
+    m_result.m_pixels = CPixelProof{facts->m_nWidth, facts->m_nHeight, facts->m_nComponents,
+                                    digest ? digest->Finish() : "", ""};
     return true;
 }
 
@@ -372,9 +389,6 @@ void CBatchOptimiser::CompleteResult() {
         m_result.m_nOutputBytes = m_saving->WrittenBytes();
         m_result.m_strExifBackup = m_saving->WrittenExifBackup();
     }
-    if (m_pendingDigest.valid()) {
-        m_result.m_pixels->m_strSha256Before = m_pendingDigest.get();
-    }
     // Nothing is written before a check proved its samples equal to the reference's.
     if (m_result.m_pixels && !m_result.m_strOutput.empty()) {
         m_result.m_pixels->m_strSha256After = m_result.m_pixels->m_strSha256Before;
@@ -402,10 +416,9 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
     }
 }
 
-// A digest still running reads the reference: it ends first.
 void CBatchOptimiser::ReleaseReference() {
-    m_pendingDigest = {};
-    m_reference = CPackedPicture();
+    m_reference = CPictureReference(CPictureSource(), m_reference.Threads());
+    m_original = ByteVector();
 }
 
 void CBatchOptimiser::RunQueue() {

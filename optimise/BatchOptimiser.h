@@ -17,14 +17,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "exif/ExifEngine.h"
-#include "imaging/PackedPicture.h"
+#include "imaging/PictureCheck.h"
 #include "optimise/BatchSaving.h"
 #include "optimise/FileResult.h"
 #include "optimise/Optimiser.h"
@@ -50,11 +49,14 @@ public:
     // to the work files: for a driver that scans inline (RunQueue) and whose
     // work files nobody looks at, such as a command-line worker's.
     void KeepWorkCopyInMemory() { m_bWorkFilesOnDisk = false; }
-    // Every file's pixel proof gets the SHA-256 digest of its samples. The
-    // decoded reference is hashed on a thread of its own while the file's
-    // scan and checks go on, so that a spare core hides the cost (about
-    // 1.6 GB of samples a second).
+    // Every file's pixel proof gets the SHA-256 digest of its samples, taken
+    // as the original's bands pass in its first decode (about 1.6 GB of
+    // samples a second).
     void ComputeDigests() { m_bComputeDigests = true; }
+    // Whether each file's decodes share its core (One: other files keep the
+    // other cores busy) or take a second one (Two, as when this is the only
+    // file under way). Two unless told otherwise; it applies from the next file.
+    void SetCheckThreads(ECheckThreads threads) { m_reference.SetThreads(threads); }
     // Told each file's result as the file ends, before the listener hears of it.
     void OnFileEnded(std::function<void(const CFileResult&)> handler) {
         m_onFileEnded = std::move(handler);
@@ -96,6 +98,7 @@ public:
 private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
+    bool DecodeOriginal(const std::string& dropped, const ByteVector& bytes);
     bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
     void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
@@ -113,7 +116,10 @@ private:
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;
     std::string m_strDropped;
-    CPackedPicture m_reference;
+    // The dropped file as read, while its pixels are checked: each check
+    // decodes it again beside the result, so no picture is held.
+    ByteVector m_original;
+    CPictureReference m_reference{CPictureSource(), ECheckThreads::Two};
     // The dropped file once read, then its Exif-free copy: every step of the
     // file works on these bytes; the work files, when written, hold the same.
     // The scan's segments are views of it, so it does not change after the scan;
@@ -132,9 +138,6 @@ private:
     int64_t m_nBytesAfter = 0;
     CSavingRule m_rule;
     bool m_bComputeDigests = false;
-    // The digest of m_reference being computed; joined (or dropped) before
-    // m_reference changes. Declared after m_reference, so it ends first.
-    std::future<std::string> m_pendingDigest;
     std::function<void(const CFileResult&)> m_onFileEnded;
     // The file under way, from its PrepareFile to its end.
     CFileResult m_result;

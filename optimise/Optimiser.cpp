@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "optimise/KeptTrailer.h"
 #include "optimise/RemovedSegments.h"
 #include "optimise/SegmentFilter.h"
@@ -115,6 +115,10 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
                        const std::vector<std::string>& keptCodes)
     : m_form(form), m_work(work), m_settings(settings), m_keptCodes(keptCodes) {}
 
+CPictureSource COptimiser::WorkFileSource() const {
+    return CPictureSource::File(m_work.m_strTempData, true);
+}
+
 // The wizard always compares pixels; the batch only checks that the result
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
@@ -123,10 +127,9 @@ bool COptimiser::VerifyWorkCopy() const {
         return VerifyBytes(*m_pWorkCopy);
     }
     if (IsBatch() && settings::LetsDamagedPicturesThrough(m_settings)) {
-        CPackedPicture decoded;
-        return DecodeJpegToPacked(m_work.m_strTempData, decoded);
+        return DecodePicture(WorkFileSource(), ECheckThreads::One).has_value();
     }
-    return m_pReference != nullptr && ShowsSamePicture(*m_pReference, m_work.m_strTempData);
+    return m_pReference != nullptr && m_pReference->IsShownBy(WorkFileSource());
 }
 
 // The wizard's result goes through the hex work file into the work copy,
@@ -166,11 +169,11 @@ bool COptimiser::CheckKeptTrailerOnDisk() const {
 
 bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
     m_bCheckRan = true;
+    const CPictureSource source = CPictureSource::Bytes(bytes.data(), bytes.size());
     if (settings::LetsDamagedPicturesThrough(m_settings)) {
-        CPackedPicture decoded;
-        return DecodeJpegBytesToPacked(bytes.data(), bytes.size(), decoded);
+        return DecodePicture(source, ECheckThreads::One).has_value();
     }
-    return m_pReference != nullptr && ShowsSamePicture(*m_pReference, bytes.data(), bytes.size());
+    return m_pReference != nullptr && m_pReference->IsShownBy(source);
 }
 
 bool COptimiser::ReportExifRemoval(const std::string& name, EExifReportMode mode, int64_t before,

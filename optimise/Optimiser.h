@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/PictureCheck.h"
 #include "optimise/FileResult.h"
 #include "optimise/PhoneExtras.h"
 #include "segment/HedThread.h"
@@ -19,7 +20,6 @@
 class CSettingsStore;
 struct CDescribedSegment;
 struct CFilterDrops;
-struct CPackedPicture;
 
 enum class EOptimiseForm { Wizard, Batch };
 
@@ -77,7 +77,7 @@ public:
                const std::vector<std::string>& keptCodes);
 
     // The unchanged picture every verification compares against.
-    void SetReference(const CPackedPicture* reference) { m_pReference = reference; }
+    void SetReference(const CPictureReference* reference) { m_pReference = reference; }
     // Batch form only: where results are saved.
     void SetSaving(IBatchSaving* saving) { m_pSaving = saving; }
     // Batch form only: the work copy as it is on disk, checked in place of the
@@ -129,6 +129,7 @@ public:
 private:
     bool IsBatch() const { return m_form == EOptimiseForm::Batch; }
     bool VerifyWorkCopy() const;
+    CPictureSource WorkFileSource() const;
     // The batch's check of a result in memory, as the setting damage asks.
     bool VerifyBytes(const ByteVector& bytes) const;
     bool MakeAndVerifyResult();
@@ -159,7 +160,7 @@ private:
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     const std::vector<std::string>& m_keptCodes;
-    const CPackedPicture* m_pReference = nullptr;
+    const CPictureReference* m_pReference = nullptr;
     IBatchSaving* m_pSaving = nullptr;
     const ByteVector* m_pWorkCopy = nullptr;
     bool m_bExifCheckFailed = false;

@@ -71,7 +71,10 @@ CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& set
       m_exif(exif),
       m_document(std::move(document)),
       m_optimiser(EOptimiseForm::Wizard, work, m_settings, keptCodes) {
-    m_optimiser.SetReference(m_document.m_pPicture);
+    if (m_document.m_pPicture != nullptr) {
+        m_reference.emplace(*m_document.m_pPicture);
+        m_optimiser.SetReference(&*m_reference);
+    }
 }
 
 void CWizardSession::ResetRun() {

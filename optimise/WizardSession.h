@@ -144,6 +144,9 @@ private:
     const std::vector<std::string>& m_keptCodes;
     CExifEngine& m_exif;
     CWizardDocument m_document;
+    // The document's picture, which the window holds to show it anyway:
+    // each result is compared with it as the result decodes.
+    std::optional<CPictureReference> m_reference;
     COptimiser m_optimiser;
     EWizardPath m_path = EWizardPath::Optimise;
     CHedThread m_HedThread;

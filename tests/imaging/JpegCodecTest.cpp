@@ -238,38 +238,6 @@ TEST_F(AJpegFile, ThatFailsToDecodeLeavesThePictureAsItWas) {
     EXPECT_EQ(picture.m_nSize, 3);
 }
 
-// The batch decodes every reference into the previous one's memory: no
-// pixel, size or warning count of an earlier picture may survive into the
-// next, whether it is larger, smaller, or fails to decode.
-TEST_F(AJpegFile, DecodedInPlaceIsEveryTimeThePictureAFreshDecodeGives) {
-    std::vector<uint8_t> shortened = MakeJpeg(Sized(40, 24));
-    shortened.resize(shortened.size() * 2 / 3);
-    CJpegRecipe progressive = Sized(64, 48);
-    progressive.progressive = true;
-    const std::vector<std::vector<uint8_t>> files = {
-        MakeJpeg(Sized(64, 48)), MakeJpeg(Sized(16, 8)), shortened, MakeJpeg(Sized(24, 24)),
-        MakeJpeg(progressive)};
-    CPackedPicture reused;
-    for (size_t i = 0; i < files.size(); ++i) {
-        const std::string path = Write(files[i], "in-place.jpg");
-        ASSERT_TRUE(DecodeJpegToPackedInPlace(path, reused)) << i;
-        const CPackedPicture fresh = DecodeBytes(files[i]);
-        EXPECT_EQ(reused.m_pBits, fresh.m_pBits) << i;
-        EXPECT_EQ(reused.m_nSize, fresh.m_nSize) << i;
-        EXPECT_EQ(reused.m_nWidth, fresh.m_nWidth) << i;
-        EXPECT_EQ(reused.m_nHeight, fresh.m_nHeight) << i;
-        EXPECT_EQ(reused.m_nWarnings, fresh.m_nWarnings) << i;
-    }
-    const size_t memory = reused.m_pBits.capacity();
-    for (const std::string& path : {Write({0xFF, 0xD8}, "broken.jpg"), Write(files[0], "a.png")}) {
-        EXPECT_FALSE(DecodeJpegToPackedInPlace(path, reused)) << path;
-        EXPECT_TRUE(reused.m_pBits.empty()) << path;
-        EXPECT_EQ(reused.m_nSize, 0) << path;
-        EXPECT_EQ(reused.m_nWarnings, 0) << path;
-        EXPECT_EQ(reused.m_pBits.capacity(), memory) << "the memory stays for the next picture";
-    }
-}
-
 // The frame header of a tiny file patched to claim 65500 x 65500 pixels.
 std::vector<uint8_t> ClaimingHugeSize() {
     std::vector<uint8_t> file = MakeJpeg(Sized(16, 16));

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
@@ -51,14 +51,15 @@ std::string Sha256(const std::vector<uint8_t>& bytes) {
     return digest.Finish();
 }
 
-// The digest the batch takes of its decoded reference.
+// The digest the batch takes as its original's bands pass.
 std::string ReferenceDigest(const std::string& path) {
     const std::vector<uint8_t> bytes = ReadFile(path);
-    CPackedPicture picture;
-    if (!DecodeJpegToPackedInPlace(path, bytes.data(), bytes.size(), picture)) {
+    CSampleDigest digest;
+    if (!DecodePicture(CPictureSource::Bytes(bytes.data(), bytes.size()), ECheckThreads::Two,
+                       &digest)) {
         return "does not decode";
     }
-    return DigestOfPicture(picture);
+    return digest.Finish();
 }
 
 void ExpectDigestOfDjpeg(const std::string& path) {

@@ -32,11 +32,12 @@ protected:
     CMemorySettingsStore settings;
     std::vector<std::string> kept = DefaultKeptHeaderCodes();
     CPackedPicture reference;
+    const CPictureReference check{reference};
     COptimiser optimiser{EOptimiseForm::Wizard, work, settings, kept};
 };
 
 TEST_F(AWizardOptimisation, ReportsTheExifRemovalAndTheOptimisationInItsOwnWords) {
-    optimiser.SetReference(&reference);
+    optimiser.SetReference(&check);
     CExifEngine exif("/nonexistent/exif_inf.pdt", "");
     CExifCutSizes sizes;
     ASSERT_EQ(exif.CutExifToFile(work.m_strTempData, work.m_strExifDat, sizes), EExifResult::Done);
@@ -71,7 +72,8 @@ TEST_F(AWizardOptimisation, StopsWhenTheWorkCopyNoLongerShowsThePicture) {
     WriteFile(folder.File("other.jpg"), MakeJpeg(other));
     CPackedPicture otherPicture;
     ASSERT_TRUE(DecodeJpegToPacked(folder.File("other.jpg"), otherPicture));
-    optimiser.SetReference(&otherPicture);
+    const CPictureReference otherCheck(otherPicture);
+    optimiser.SetReference(&otherCheck);
     std::string log;
     EXPECT_FALSE(optimiser.ReportExifRemoval("w", EExifReportMode::Removed, 10, 5, log));
     EXPECT_TRUE(optimiser.ExifRemovalFailedCheck());

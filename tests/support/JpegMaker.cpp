@@ -143,6 +143,10 @@ std::vector<uint8_t> MakeExifSegment(const std::vector<uint8_t>& thumbnail) {
     return segment;
 }
 
+std::vector<uint8_t> RecipePixels(const CJpegRecipe& recipe) {
+    return recipe.pixels.empty() ? Pixels(recipe, ComponentsOf(recipe)) : recipe.pixels;
+}
+
 std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe) {
     const size_t samples = static_cast<size_t>(recipe.width) * recipe.height * ComponentsOf(recipe);
     if (!recipe.pixels.empty() && recipe.pixels.size() != samples) {

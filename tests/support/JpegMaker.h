@@ -40,6 +40,8 @@ struct CJpegRecipe {
 };
 
 std::vector<uint8_t> MakeJpeg(const CJpegRecipe& recipe);
+// The samples MakeJpeg encodes for recipe: its own, or the noisy pattern.
+std::vector<uint8_t> RecipePixels(const CJpegRecipe& recipe);
 
 // A small picture with an Exif segment holding tiff right after its start marker.
 std::vector<uint8_t> MakeJpegWithTiff(const std::vector<uint8_t>& tiff);

@@ -1,0 +1,74 @@
+// The one decoder loop of the codec: a decode pulled a band of rows at a time,
+// so that a caller may keep the whole picture, compare it as it comes or only
+// look at it once. Only the codec's own files include this header: it brings
+// in jpeglib.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "imaging/JpegDecompressor.h"
+
+// Where the decoder's input comes from: an open file or bytes in memory.
+struct CJpegInput {
+    std::FILE* file = nullptr;
+    const uint8_t* bytes = nullptr;
+    size_t length = 0;
+};
+
+enum class ESampleForm {
+    // Blue-green-red, grey as three equal bytes, four-channel files turned
+    // into blue-green-red by the codec: the form of every pixel check.
+    PackedBgr,
+    // The library's default output: one, three (red-green-blue) or four
+    // channels as stored.
+    LibraryDefault,
+};
+
+// A size the decoder's own scaling must not go below.
+struct CLeastSize {
+    int32_t width;
+    int32_t height;
+};
+
+class CJpegBandReader {
+public:
+    // Reads input's header and starts the decode (a progressive file reads
+    // all its scans here). False when that fails or when the picture's
+    // samples would pass 1 GiB (then TooLarge()). With least, the library
+    // decodes at the smallest of 1/8, 1/4 and 1/2 size still at least that
+    // large (full size when none is). May throw std::bad_alloc.
+    bool Open(const CJpegInput& input, ESampleForm form, const CLeastSize* least = nullptr);
+    // Decodes the next count rows (no more than are left) to rows, stride
+    // bytes apart. False when the decoder fails. May throw std::bad_alloc.
+    bool ReadRows(uint8_t* rows, size_t stride, JDIMENSION count);
+    // Reads the rest of the file up to its end marker, as a full decode does.
+    bool Finish();
+
+    JDIMENSION Width() const { return m_decoder.Info().output_width; }
+    JDIMENSION Height() const { return m_decoder.Info().output_height; }
+    // The row read next, 0-based.
+    JDIMENSION NextRow() const { return m_decoder.Info().output_scanline; }
+    // Bytes of one row in the form asked for.
+    size_t RowBytes() const { return size_t{Width()} * static_cast<size_t>(m_nOutputChannels); }
+    int OutputChannels() const { return m_nOutputChannels; }
+    // Channels of the file: 1 grey, 3 colour, 4 CMYK or YCCK.
+    int FileComponents() const;
+    int Warnings() const { return m_decoder.Warnings(); }
+    bool TooLarge() const { return m_bTooLarge; }
+    // Why the last step failed, in the decoder's words.
+    const char* Reason() const;
+
+private:
+    bool ReadFourChannelRows(uint8_t* rows, size_t stride, JDIMENSION count);
+
+    CDecompressor m_decoder;
+    ESampleForm m_form = ESampleForm::PackedBgr;
+    int m_nOutputChannels = 3;
+    bool m_bTooLarge = false;
+    std::vector<JSAMPROW> m_rowPointers;
+    // The four-channel rows before they become blue-green-red.
+    std::vector<uint8_t> m_fourChannelRows;
+};

@@ -1,0 +1,209 @@
+// The streaming check must give the verdict of the full check (the reference
+// decoded whole, the result compared with it) for every pair of files, on
+// one thread and on two, from memory and from disk.
+#include "imaging/PictureCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "imaging/JpegDecoder.h"
+#include "imaging/SampleDigest.h"
+#include "tests/support/JpegMaker.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class AStreamingCheck : public ::testing::Test {
+protected:
+    CTempDir folder;
+
+    // The reference decoded whole and the result compared with it, with the
+    // warnings rule.
+    bool FullVerdict(const Bytes& reference, const Bytes& result) {
+        CPackedPicture picture;
+        int warnings = 0;
+        const std::string path = folder.File("full.jpg");
+        WriteFile(path, result);
+        return DecodeJpegBytesToPacked(reference.data(), reference.size(), picture) &&
+               VerifyJpegAgainstReference(picture.m_pBits.data(), picture.m_nSize, path,
+                                          &warnings) &&
+               warnings <= picture.m_nWarnings;
+    }
+
+    // Every form of the streaming check agrees with the full one.
+    void ExpectFullVerdict(const Bytes& reference, const Bytes& result, const std::string& name) {
+        const bool expected = FullVerdict(reference, result);
+        const std::string referencePath = folder.File("reference.jpg");
+        const std::string resultPath = folder.File("result.jpg");
+        WriteFile(referencePath, reference);
+        WriteFile(resultPath, result);
+        for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
+            const char* form = threads == ECheckThreads::One ? " (one thread)" : " (two threads)";
+            EXPECT_EQ(
+                ShowsSamePicture(CPictureSource::Bytes(reference.data(), reference.size()),
+                                 CPictureSource::Bytes(result.data(), result.size()), threads),
+                expected)
+                << name << form;
+            EXPECT_EQ(ShowsSamePicture(CPictureSource::File(referencePath, true),
+                                       CPictureSource::File(resultPath, true), threads),
+                      expected)
+                << name << form << " from files";
+        }
+    }
+};
+
+// The results one reference is checked against: the same samples in another
+// file, and changes at the places a band-wise check could miss.
+std::vector<std::pair<std::string, Bytes>> ResultsFor(const CJpegRecipe& recipe) {
+    const Bytes original = MakeJpeg(recipe);
+    const Bytes pixels = RecipePixels(recipe);
+    const size_t channels = pixels.size() / (size_t(recipe.width) * recipe.height);
+    CJpegRecipe commented = recipe;
+    commented.comment = "another file, the same picture";
+    CJpegRecipe firstPixel = recipe;
+    firstPixel.pixels = pixels;
+    firstPixel.pixels[0] ^= 0x80;
+    CJpegRecipe lastRow = recipe;
+    lastRow.pixels = pixels;
+    for (size_t i = pixels.size() - size_t(recipe.width) * channels; i < pixels.size(); ++i) {
+        lastRow.pixels[i] ^= 0x80;
+    }
+    CJpegRecipe shorter = recipe;
+    shorter.height -= 1;
+    Bytes truncated = original;
+    truncated.resize(original.size() * 3 / 4);
+    return {{"the same file", original},
+            {"the same picture with a comment", MakeJpeg(commented)},
+            {"the first pixel changed", MakeJpeg(firstPixel)},
+            {"the last row changed", MakeJpeg(lastRow)},
+            {"one row less", MakeJpeg(shorter)},
+            {"cut short", truncated},
+            {"no picture", {0xFF, 0xD8, 0xFF, 0xD9}},
+            {"empty", {}}};
+}
+
+TEST_F(AStreamingCheck, GivesTheFullVerdictForEveryKindOfFileAndChange) {
+    const auto recipe = [](int width, int height, auto change) {
+        CJpegRecipe made;
+        made.width = width;
+        made.height = height;
+        change(made);
+        return made;
+    };
+    const struct {
+        const char* name;
+        CJpegRecipe recipe;
+    } references[] = {
+        {"colour, camera proportions", recipe(64, 48, [](CJpegRecipe&) {})},
+        {"colour, neither bands nor blocks fill the height", recipe(37, 131, [](CJpegRecipe&) {})},
+        {"grey", recipe(50, 70, [](CJpegRecipe& r) { r.grayscale = true; })},
+        {"CMYK", recipe(33, 67, [](CJpegRecipe& r) { r.cmyk = true; })},
+        {"YCCK without Adobe segment", recipe(40, 20,
+                                              [](CJpegRecipe& r) {
+                                                  r.cmyk = r.ycck = true;
+                                                  r.adobeMarker = false;
+                                              })},
+        {"progressive", recipe(90, 150, [](CJpegRecipe& r) { r.progressive = true; })},
+        {"restart markers", recipe(64, 129, [](CJpegRecipe& r) { r.restartRows = 1; })},
+    };
+    for (const auto& reference : references) {
+        const Bytes original = MakeJpeg(reference.recipe);
+        for (const auto& [name, result] : ResultsFor(reference.recipe)) {
+            ExpectFullVerdict(original, result, std::string(reference.name) + ": " + name);
+        }
+    }
+}
+
+// A reference that decodes with warnings lets a result with as many through,
+// and a reference that does not decode lets nothing through.
+TEST_F(AStreamingCheck, AppliesTheWarningsRuleAndRefusesAnUndecodableReference) {
+    CJpegRecipe recipe;
+    recipe.height = 200;
+    const Bytes original = MakeJpeg(recipe);
+    Bytes truncated = original;
+    truncated.resize(original.size() / 2);
+    ExpectFullVerdict(truncated, truncated, "cut short against itself");
+    ExpectFullVerdict(truncated, original, "whole against cut short");
+    ExpectFullVerdict({0xFF, 0xD8, 0xFF, 0xD9}, original, "no reference picture");
+    EXPECT_FALSE(ShowsSamePicture(CPictureSource::File(folder.File("missing.jpg"), true),
+                                  CPictureSource::Bytes(original.data(), original.size()),
+                                  ECheckThreads::Two));
+}
+
+TEST_F(AStreamingCheck, AppliesTheNameCheckOnlyWhereAsked) {
+    const Bytes original = MakeJpeg(CJpegRecipe());
+    const std::string path = folder.File("picture.dat");
+    WriteFile(path, original);
+    const CPictureSource bytes = CPictureSource::Bytes(original.data(), original.size());
+    EXPECT_FALSE(ShowsSamePicture(bytes, CPictureSource::File(path, true), ECheckThreads::One));
+    EXPECT_TRUE(ShowsSamePicture(bytes, CPictureSource::File(path, false), ECheckThreads::One));
+    EXPECT_FALSE(DecodePicture(CPictureSource::File(path, true), ECheckThreads::One));
+}
+
+// Mend: the full check compared only the number of samples, so a picture of
+// other width and height with the same bytes passed it.
+TEST_F(AStreamingCheck, RefusesAPictureOfOtherWidthAndHeightWithTheSameSamples) {
+    CJpegRecipe wide;
+    wide.width = 32;
+    wide.height = 16;
+    wide.grayscale = true;
+    wide.pixels.assign(32 * 16, 128);
+    CJpegRecipe tall = wide;
+    std::swap(tall.width, tall.height);
+    const Bytes wideFile = MakeJpeg(wide);
+    const Bytes tallFile = MakeJpeg(tall);
+    CPackedPicture picture;
+    ASSERT_TRUE(DecodeJpegBytesToPacked(wideFile.data(), wideFile.size(), picture));
+    EXPECT_FALSE(ShowsSamePicture(picture, tallFile.data(), tallFile.size()));
+    EXPECT_FALSE(ShowsSamePicture(CPictureSource::Bytes(wideFile.data(), wideFile.size()),
+                                  CPictureSource::Bytes(tallFile.data(), tallFile.size()),
+                                  ECheckThreads::Two));
+}
+
+TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
+    for (const std::filesystem::path& sample : SampleJpegFiles()) {
+        const CPictureSource source = CPictureSource::File(sample.string(), true);
+        const bool decodes = DecodePicture(source, ECheckThreads::One).has_value();
+        CPackedPicture picture;
+        EXPECT_EQ(decodes, DecodeJpegToPacked(sample.string(), picture)) << sample;
+        for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
+            EXPECT_EQ(ShowsSamePicture(source, source, threads), decodes) << sample;
+        }
+    }
+}
+
+// The digest taken as the bands pass is the digest of the whole picture, on
+// one thread or two, and the decode tells the picture's facts.
+TEST(ADecodeOfBands, TellsTheFactsAndDigestOfTheWholePicture) {
+    CJpegRecipe grey;
+    grey.grayscale = true;
+    grey.height = 150;
+    CJpegRecipe cmyk;
+    cmyk.cmyk = true;
+    for (const CJpegRecipe& recipe : {CJpegRecipe(), grey, cmyk}) {
+        const Bytes file = MakeJpeg(recipe);
+        CPackedPicture picture;
+        ASSERT_TRUE(DecodeJpegBytesToPacked(file.data(), file.size(), picture));
+        CSampleDigest whole;
+        whole.Start(picture.m_nComponents);
+        whole.AddBgrRows(picture.m_pBits.data(), size_t(picture.m_nWidth),
+                         size_t(picture.m_nHeight), size_t(picture.m_nWidth) * 3);
+        const std::string expected = whole.Finish();
+        for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
+            CSampleDigest digest;
+            const std::optional<CPictureFacts> facts =
+                DecodePicture(CPictureSource::Bytes(file.data(), file.size()), threads, &digest);
+            ASSERT_TRUE(facts);
+            EXPECT_EQ(facts->m_nWidth, picture.m_nWidth);
+            EXPECT_EQ(facts->m_nHeight, picture.m_nHeight);
+            EXPECT_EQ(facts->m_nComponents, picture.m_nComponents);
+            EXPECT_EQ(digest.Finish(), expected);
+        }
+    }
+}
+
+}  // namespace
