@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "exif/ExifEngine.h"
+#include "imaging/JpegDecoder.h"
 #include "optimise/KeptTrailer.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
@@ -15,6 +16,7 @@
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
+#include "util/TextHelpers.h"
 
 namespace {
 
@@ -211,10 +213,36 @@ EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
     if (m_document.m_pPicture == nullptr) {
         return EEmbedResult::PictureChanged;
     }
-    const EEmbedResult result =
-        EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
+    EEmbedResult result = EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
+    if (result == EEmbedResult::Embedded) {
+        result = RepointEmbeddedIndex();
+    }
     m_bEmbedded = result == EEmbedResult::Embedded;
     return result;
+}
+
+EEmbedResult CWizardSession::RepointEmbeddedIndex() {
+    const std::optional<ByteVector> optimised = SegmentsToBytes(m_optimiser.Result());
+    const CPhoneExtras before = optimised ? FindPhoneExtras(*optimised) : CPhoneExtras();
+    if (!before.m_mpf) {
+        return EEmbedResult::Embedded;
+    }
+    std::optional<ByteVector> embedded = ReadFileBytes(m_work.m_strTempData);
+    if (!embedded) {
+        return EEmbedResult::BlockUnreadable;
+    }
+    const ByteVector checked = *embedded;
+    if (!RepointMpfIndex(*embedded, before) || *embedded == checked) {
+        return EEmbedResult::Embedded;
+    }
+    if (!WriteWholeFile(m_work.m_strTempData, embedded->data(), embedded->size()) ||
+        !WriteWholeFile(m_work.m_strTempHexa,
+                        TextToHex(std::string(embedded->begin(), embedded->end())))) {
+        return EEmbedResult::BlockUnreadable;
+    }
+    return ShowsSamePicture(*m_document.m_pPicture, embedded->data(), embedded->size())
+               ? EEmbedResult::Embedded
+               : EEmbedResult::PictureChanged;
 }
 
 EExifResult CWizardSession::ReadEmbeddedExif() {

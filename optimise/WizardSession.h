@@ -141,6 +141,10 @@ private:
     // A read error throws CFileException.
     EExifResult CutExifFromWorkCopy(CExifCutSizes& sizes);
     bool ReportExifCut(const CExifCutSizes& sizes);
+    // The embedded block moved the primary picture's end: the MPF index,
+    // which gives that picture's size, follows, and the result so changed is
+    // checked again.
+    EEmbedResult RepointEmbeddedIndex();
     // A checked result of this run, with its block when the path embeds one.
     bool MaySave() const;
     // Turns the latest hex text into the work copy. False when there is none.

@@ -164,6 +164,8 @@ TEST_F(AWizardSession, KeepsTheOrientationAndTheGainMapsPlaceThroughTheExifCut) 
         {"oriented gain map", EWizardPath::Optimise, 1, MakeGainMapPhoto(plain, {exif}).bytes,
          MakeGainMapPhoto(plain, {kept}).bytes},
         {"embedded", EWizardPath::EmbedExif, 1, oriented, oriented},
+        {"embedded gain map", EWizardPath::EmbedExif, 1, MakeGainMapPhoto(plain, {exif}).bytes,
+         MakeGainMapPhoto(plain, {exif}).bytes},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
