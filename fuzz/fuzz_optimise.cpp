@@ -48,6 +48,8 @@ void RunWizard(COptimiseFiles& files, const CSettingsStore& settings, const CPac
                bool embed) {
     CWizardSession session(files.work, settings, files.kept, files.exif,
                            CWizardDocument{files.dropped, &picture, std::nullopt});
+    // Chosen before the work copy, as the window does.
+    session.ChoosePath(embed ? EWizardPath::EmbedExif : EWizardPath::Optimise);
     if (session.BeginWorkCopy() != EWorkCopyStart::ReadyToScan) {
         return;
     }
@@ -55,7 +57,6 @@ void RunWizard(COptimiseFiles& files, const CSettingsStore& settings, const CPac
     session.FinishScan(session.Record().m_nStatus);
     const std::string block = files.photos.File("a.exif");
     if (embed && session.SaveExifBlockAs(block)) {
-        session.ChoosePath(EWizardPath::EmbedExif);
         session.EmbedExif(block);
     }
     session.SaveAs(files.photos.File("wizard.jpg"));

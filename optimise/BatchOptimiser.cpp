@@ -109,8 +109,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_fileStart = std::chrono::steady_clock::now();
     m_exifRemoved.clear();
     m_nExifCutBytes = 0;
-    m_eOrientation = EOrientationFate::None;
-    m_nKeptExifBytes = 0;
+    m_cutOrientation = {};
     if (IsFolder(dropped)) {
         m_result.m_strLog += NoJpegFilesLine(dropped);
         EndFile(EFileOutcome::Skipped, "a folder without JPEG files");
@@ -140,7 +139,9 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     }
     const int64_t rawCut = sizes.before - sizes.after;
     if (m_bExifCut && !exifStopsFile) {
-        sizes.after += KeepOrientation();
+        m_cutOrientation = KeepCutOrientation(*m_workCopy, m_exifBlock,
+                                              m_settings.Read(settings::kKeepOrientation) != 0);
+        sizes.after += m_cutOrientation.m_nKeptBytes;
         // The copy without the Exif block keeps what lies behind its picture;
         // the index that points there counts from a place that moved.
         RepointMpfIndex(*m_workCopy, extras);
@@ -156,7 +157,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
     m_optimiser->SetWorkCopy(m_workCopy.get());
-    m_optimiser->SetCutOrientation(m_eOrientation, m_nKeptExifBytes);
+    m_optimiser->SetCutOrientation(m_cutOrientation);
     m_bExifCheckPending = false;
     if (m_bExifCut) {
         NoteExifCut(markerAfterStart, rawCut, sizes);
@@ -179,33 +180,11 @@ void CBatchOptimiser::NoteExifCut(uint16_t markerAfterStart, int64_t rawCut,
     const auto blockBytes = static_cast<int64_t>(m_exifBlock.size());
     m_exifRemoved = RemovedByExifCut(markerAfterStart, rawCut, blockBytes);
     const std::optional<CExifOrientation> orientation = FindOrientation(m_exifBlock);
-    if (m_eOrientation == EOrientationFate::Removed && orientation) {
+    if (m_cutOrientation.m_eFate == EOrientationFate::Removed && orientation) {
         // Inside the Exif block's record: the one value whose loss shows.
         m_exifRemoved.push_back({0xFFE1, 2 + rawCut - blockBytes + orientation->m_nEntryOffset,
                                  kOrientationEntryBytes, "orientation"});
     }
-}
-
-// Puts the cut block's orientation, alone in a small Exif block, behind the
-// work copy's start marker when the user keeps it. Returns the bytes added.
-int64_t CBatchOptimiser::KeepOrientation() {
-    m_eOrientation = EOrientationFate::None;
-    m_nKeptExifBytes = 0;
-    const std::optional<CExifOrientation> orientation = FindOrientation(m_exifBlock);
-    if (!orientation || m_workCopy->size() < 2) {
-        return 0;
-    }
-    if (m_settings.Read(settings::kKeepOrientation) == 0) {
-        // 1 is how the picture is stored: without it, viewers show the same.
-        m_eOrientation =
-            orientation->m_nValue != 1 ? EOrientationFate::Removed : EOrientationFate::None;
-        return 0;
-    }
-    const ByteVector block = OrientationOnlyExif(orientation->m_nValue);
-    m_workCopy->insert(m_workCopy->begin() + 2, block.begin(), block.end());
-    m_eOrientation = EOrientationFate::Kept;
-    m_nKeptExifBytes = static_cast<int64_t>(block.size());
-    return m_nKeptExifBytes;
 }
 
 // The report of the Exif cut and, unless it waits for the optimised result,

@@ -102,7 +102,6 @@ private:
     bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
     void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
-    int64_t KeepOrientation();
     void FinishOptimisation();
     void EndAfterSavingStopped();
     void ReleaseReference();
@@ -146,7 +145,6 @@ private:
     // What the Exif cut removed, at offsets in the file.
     std::vector<CRemovedSegment> m_exifRemoved;
     int64_t m_nExifCutBytes = 0;
-    // The cut block's orientation, and the bytes of the block that keeps it.
-    EOrientationFate m_eOrientation = EOrientationFate::None;
-    int64_t m_nKeptExifBytes = 0;
+    // What became of the cut block's orientation.
+    CCutOrientation m_cutOrientation;
 };

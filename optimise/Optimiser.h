@@ -12,6 +12,7 @@
 
 #include "imaging/PictureCheck.h"
 #include "optimise/FileResult.h"
+#include "optimise/OrientationExif.h"
 #include "optimise/PhoneExtras.h"
 #include "segment/HedThread.h"
 #include "util/FileBytes.h"
@@ -37,16 +38,6 @@ EExifReportMode ExifReportModeFor(const CSettingsStore& settings);
 // The log line for name's Exif block that no embedding would accept: it is
 // not cut out and saved, but stays and is treated like any other segment.
 std::string UnrestorableExifLine(const std::string& name);
-
-// What became of the orientation of an Exif block that was cut out.
-enum class EOrientationFate {
-    // The block gave none, or the one that leaves the picture as stored.
-    None,
-    // It went with the block: viewers show the picture as stored.
-    Removed,
-    // It stays, alone in a small Exif block where the block stood.
-    Kept,
-};
 
 // What OptimiseWorkFile found.
 enum class EOptimiseResult {
@@ -83,12 +74,12 @@ public:
     // Batch form only: the work copy as it is on disk, checked in place of the
     // file so that the check need not read it back.
     void SetWorkCopy(const ByteVector* workCopy) { m_pWorkCopy = workCopy; }
-    // The orientation-only Exif block of this many bytes that stands behind
-    // the work copy's start marker in place of the cut block: it is kept, and
-    // the Exif report tells of it (fate).
-    void SetCutOrientation(EOrientationFate fate, int64_t keptBytes) {
-        m_eOrientation = fate;
-        m_nKeptBehindStart = keptBytes;
+    // What became of the cut block's orientation: the orientation-only Exif
+    // block behind the work copy's start marker is kept, and the Exif report
+    // tells of it.
+    void SetCutOrientation(const CCutOrientation& orientation) {
+        m_eOrientation = orientation.m_eFate;
+        m_nKeptBehindStart = orientation.m_nKeptBytes;
     }
 
     // Logs the Exif removal under name and, when mode is Removed, verifies the

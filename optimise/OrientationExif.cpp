@@ -46,3 +46,17 @@ ByteVector OrientationOnlyExif(uint16_t orientation) {
     block.insert(block.end(), {0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     return block;
 }
+
+CCutOrientation KeepCutOrientation(ByteVector& workCopy, const ByteVector& block, bool keep) {
+    const std::optional<CExifOrientation> orientation = FindOrientation(block);
+    if (!orientation || workCopy.size() < 2) {
+        return {};
+    }
+    if (!keep) {
+        // 1 is how the picture is stored: without it, viewers show the same.
+        return {orientation->m_nValue != 1 ? EOrientationFate::Removed : EOrientationFate::None, 0};
+    }
+    const ByteVector kept = OrientationOnlyExif(orientation->m_nValue);
+    workCopy.insert(workCopy.begin() + 2, kept.begin(), kept.end());
+    return {EOrientationFate::Kept, static_cast<int64_t>(kept.size())};
+}

@@ -23,3 +23,25 @@ std::optional<CExifOrientation> FindOrientation(const ByteVector& block);
 
 // A whole Exif APP1 segment holding IFD0 with only the orientation.
 ByteVector OrientationOnlyExif(uint16_t orientation);
+
+// What became of the orientation of an Exif block that was cut out.
+enum class EOrientationFate {
+    // The block gave none, or the one that leaves the picture as stored.
+    None,
+    // It went with the block: viewers show the picture as stored.
+    Removed,
+    // It stays, alone in a small Exif block where the block stood.
+    Kept,
+};
+
+struct CCutOrientation {
+    EOrientationFate m_eFate = EOrientationFate::None;
+    // The bytes of the small block behind the start marker; 0 unless Kept.
+    int64_t m_nKeptBytes = 0;
+};
+
+// The fate of the orientation of block, the Exif block just cut from
+// workCopy together with everything between the start marker and it; with
+// keep, the orientation goes alone into a small Exif block right behind
+// workCopy's start marker, where the cut block stood.
+CCutOrientation KeepCutOrientation(ByteVector& workCopy, const ByteVector& block, bool keep);

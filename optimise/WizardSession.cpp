@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "exif/ExifEngine.h"
+#include "imaging/JpegDecoder.h"
+#include "optimise/KeptTrailer.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
 #include "util/FileError.h"
@@ -14,6 +16,7 @@
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
+#include "util/TextHelpers.h"
 
 namespace {
 
@@ -86,6 +89,7 @@ void CWizardSession::ResetRun() {
     m_bEmbedded = false;
     m_bScanning = false;
     m_bShowsPicture = true;
+    m_cutOrientation = {};
     m_exifRows.clear();
 }
 
@@ -99,7 +103,8 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
         return EWorkCopyStart::CopyFailed;
     }
     CExifCutSizes sizes;
-    const EExifResult cut = m_exif.CutExifToFile(m_work.m_strTempData, m_work.m_strExifDat, sizes);
+    const EExifResult cut = CutExifFromWorkCopy(sizes);
+    m_optimiser.SetCutOrientation(m_cutOrientation);
     m_bExifCut = cut == EExifResult::Done;
     if (cut == EExifResult::Unrestorable) {
         m_strLog += UnrestorableExifLine(m_strLogName);
@@ -113,6 +118,36 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
     m_HedThread.m_bCancel = 0;
     m_bScanning = true;
     return EWorkCopyStart::ReadyToScan;
+}
+
+EExifResult CWizardSession::CutExifFromWorkCopy(CExifCutSizes& sizes) {
+    std::optional<ByteVector> copy = ReadFileBytes(m_work.m_strTempData);
+    // A block of an earlier file must never pass for this file's.
+    if (!copy || !WriteWholeFile(m_work.m_strExifDat, std::string())) {
+        return EExifResult::FileNotOpened;
+    }
+    const CPhoneExtras extras = FindPhoneExtras(*copy);
+    ByteVector block;
+    const EExifResult cut = CExifEngine::CutExif(*copy, block, sizes);
+    if (cut != EExifResult::Done) {
+        return cut;
+    }
+    if (ExifReportModeFor(m_settings) == EExifReportMode::Removed) {
+        // The embedding puts a whole block, with its own orientation, where
+        // this one stood: a second Exif block would only confuse readers.
+        if (m_path == EWizardPath::Optimise) {
+            m_cutOrientation =
+                KeepCutOrientation(*copy, block, m_settings.Read(settings::kKeepOrientation) != 0);
+            sizes.after += m_cutOrientation.m_nKeptBytes;
+        }
+        // What lies behind the picture stays; the index that points there
+        // counts from a place that moved.
+        RepointMpfIndex(*copy, extras);
+    }
+    return WriteWholeFile(m_work.m_strExifDat, block.data(), block.size()) &&
+                   WriteWholeFile(m_work.m_strTempData, copy->data(), copy->size())
+               ? EExifResult::Done
+               : EExifResult::FileNotOpened;
 }
 
 CPhoneExtras CWizardSession::MediaThisRunRemoves() const {
@@ -181,10 +216,36 @@ EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
     if (m_document.m_pPicture == nullptr) {
         return EEmbedResult::PictureChanged;
     }
-    const EEmbedResult result =
-        EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
+    EEmbedResult result = EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
+    if (result == EEmbedResult::Embedded) {
+        result = RepointEmbeddedIndex();
+    }
     m_bEmbedded = result == EEmbedResult::Embedded;
     return result;
+}
+
+EEmbedResult CWizardSession::RepointEmbeddedIndex() {
+    const std::optional<ByteVector> optimised = SegmentsToBytes(m_optimiser.Result());
+    const CPhoneExtras before = optimised ? FindPhoneExtras(*optimised) : CPhoneExtras();
+    if (!before.m_mpf) {
+        return EEmbedResult::Embedded;
+    }
+    std::optional<ByteVector> embedded = ReadFileBytes(m_work.m_strTempData);
+    if (!embedded) {
+        return EEmbedResult::BlockUnreadable;
+    }
+    const ByteVector checked = *embedded;
+    if (!RepointMpfIndex(*embedded, before) || *embedded == checked) {
+        return EEmbedResult::Embedded;
+    }
+    if (!WriteWholeFile(m_work.m_strTempData, embedded->data(), embedded->size()) ||
+        !WriteWholeFile(m_work.m_strTempHexa,
+                        TextToHex(std::string(embedded->begin(), embedded->end())))) {
+        return EEmbedResult::BlockUnreadable;
+    }
+    return ShowsSamePicture(*m_document.m_pPicture, embedded->data(), embedded->size())
+               ? EEmbedResult::Embedded
+               : EEmbedResult::PictureChanged;
 }
 
 EExifResult CWizardSession::ReadEmbeddedExif() {

@@ -66,11 +66,15 @@ public:
     const std::vector<std::string>& KeptCodes() const { return m_keptCodes; }
     const CPackedPicture* DocumentPicture() const { return m_document.m_pPicture; }
 
+    // Before BeginWorkCopy: only the optimisation keeps the cut block's
+    // orientation in the work copy; the embedding puts a whole block there.
     void ChoosePath(EWizardPath path) { m_path = path; }
     EWizardPath Path() const { return m_path; }
 
     // The start of the optimisation and of the embedding: a fresh work copy,
-    // its Exif block cut out and reported, the record prepared for the scan.
+    // its Exif block cut out and reported (the orientation kept on request on
+    // the optimisation's path, the MPF index moved with the picture), the
+    // record prepared for the scan.
     EWorkCopyStart BeginWorkCopy();
     CHedThread& Record() { return m_HedThread; }
     // What the work copy of BeginWorkCopy carries that this run's optimisation
@@ -132,7 +136,15 @@ public:
 
 private:
     void ResetRun();
+    // The Exif cut of the work copy into the block file. Done; NotFound or
+    // Unrestorable (the copy as it was, the block file empty); FileNotOpened.
+    // A read error throws CFileException.
+    EExifResult CutExifFromWorkCopy(CExifCutSizes& sizes);
     bool ReportExifCut(const CExifCutSizes& sizes);
+    // The embedded block moved the primary picture's end: the MPF index,
+    // which gives that picture's size, follows, and the result so changed is
+    // checked again.
+    EEmbedResult RepointEmbeddedIndex();
     // A checked result of this run, with its block when the path embeds one.
     bool MaySave() const;
     // Turns the latest hex text into the work copy. False when there is none.
@@ -153,6 +165,7 @@ private:
     std::string m_strLog;
     std::string m_strLogName;
     std::vector<CExifTagEntry> m_exifRows;
+    CCutOrientation m_cutOrientation;
     bool m_bExifCut = false;
     bool m_bStopped = false;
     bool m_bHasResult = false;

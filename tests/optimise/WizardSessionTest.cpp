@@ -11,6 +11,7 @@
 
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
+#include "optimise/OrientationExif.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
@@ -134,6 +135,60 @@ TEST_F(AWizardSession, KeepsProfilesVideosAndGainMapsOnRequestAsTheBatchDoes) {
         ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan);
         ASSERT_EQ(session->SaveAs(folder.File("wizard.jpg")), EWizardSave::Saved) << session->Log();
         EXPECT_EQ(ReadFile(folder.File("wizard.jpg")), ReadFile(result.m_strOutput)) << i;
+    }
+}
+
+// What the user keeps of a cut Exif block stays where readers look for it:
+// the orientation alone where the block stood on the optimisation's path,
+// the embedded block alone on the embedding's, and the gain map where the
+// MPF index says, however the layout in front of it changed.
+TEST_F(AWizardSession, KeepsTheOrientationAndTheGainMapsPlaceThroughTheExifCut) {
+    settings.Write(settings::kKeepMotion, 1);
+    CJpegRecipe recipe;
+    recipe.jfif = false;
+    const std::vector<uint8_t> plain = MakeJpeg(recipe);
+    const std::vector<uint8_t> exif = MakeOrientedExifSegment(6);
+    const std::vector<uint8_t> kept = OrientationOnlyExif(6);
+    const std::vector<uint8_t> oriented = InsertAfterStart(plain, {exif});
+    const std::string keptLine = "画像の向きだけは小さなExif情報として残しました。";
+    const std::string removedLine = "画像の向きも削除しました。";
+    const struct {
+        const char* name;
+        EWizardPath path;
+        int keepOrientation;
+        std::vector<uint8_t> file;
+        std::vector<uint8_t> result;
+        // What the log says of the orientation; empty: nothing.
+        std::string line;
+    } kCases[] = {
+        {"oriented", EWizardPath::Optimise, 1,
+         InsertAfterStart(plain, {exif, MakeCommentSegment("x")}), InsertAfterStart(plain, {kept}),
+         keptLine},
+        {"gain map", EWizardPath::Optimise, 0, MakeGainMapPhoto(plain, {exif}).bytes,
+         MakeGainMapPhoto(plain, {}).bytes, removedLine},
+        {"oriented gain map", EWizardPath::Optimise, 1, MakeGainMapPhoto(plain, {exif}).bytes,
+         MakeGainMapPhoto(plain, {kept}).bytes, keptLine},
+        {"embedded", EWizardPath::EmbedExif, 1, oriented, oriented, ""},
+        {"embedded gain map", EWizardPath::EmbedExif, 1, MakeGainMapPhoto(plain, {exif}).bytes,
+         MakeGainMapPhoto(plain, {exif}).bytes, ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        settings.Write(settings::kKeepOrientation, c.keepOrientation);
+        const std::string path = Place("o.jpg", c.file);
+        Open(path, c.path);
+        ASSERT_EQ(RunScanPage(), EWorkCopyStart::ReadyToScan) << session->Log();
+        if (c.path == EWizardPath::EmbedExif) {
+            ASSERT_TRUE(session->SaveExifBlockAs(folder.File("o.exif")));
+            ASSERT_EQ(session->EmbedExif(folder.File("o.exif")), EEmbedResult::Embedded);
+        }
+        ASSERT_EQ(session->SaveAs(folder.File("out.jpg")), EWizardSave::Saved) << session->Log();
+        EXPECT_EQ(ReadFile(folder.File("out.jpg")), c.result) << session->Log();
+        EXPECT_TRUE(SamePicture(path, folder.File("out.jpg")));
+        const std::string& log = session->Log();
+        EXPECT_EQ(log.find(c.line.empty() ? "画像の向き" : c.line) != std::string::npos,
+                  !c.line.empty())
+            << log;
     }
 }
 
