@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "imaging/JpegDecoder.h"
 #include "imaging/SampleDigest.h"
 #include "optimise/KeptTrailer.h"
 #include "optimise/OrientationExif.h"
@@ -233,7 +234,10 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
         EndFile(EFileOutcome::Failed, "cannot be read");
         return false;
     }
-    if (checkPixels) {
+    if (checkPixels && !m_heldPicture.m_pBits.empty()) {
+        m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
+        m_reference = CPictureReference(m_heldPicture);
+    } else if (checkPixels) {
         m_workCopy = std::make_shared<ByteVector>(*bytes);
         m_original = std::move(*bytes);
         m_reference = CPictureReference(CPictureSource::Bytes(m_original.data(), m_original.size()),
@@ -244,12 +248,20 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     return true;
 }
 
-// The first decode of the original, which keeps only its size, channels and,
-// when asked, the digest of its samples.
+// The first decode of the original, which keeps its size, channels and, when
+// asked, the digest of its samples; the picture itself only when it is small
+// (HoldsPicture).
 bool CBatchOptimiser::DecodeOriginal(const std::string& dropped, const ByteVector& bytes) {
     if (!HasJpgName(dropped)) {
         return false;
     }
+    int32_t width = 0;
+    int32_t height = 0;
+    if (ReadJpegHeaderSize(bytes.data(), bytes.size(), width, height) &&
+        int64_t{width} * height * 3 <= kHeldPictureBytes) {
+        return HoldOriginal(bytes);
+    }
+    m_heldPicture = CPackedPicture();
     std::optional<CSampleDigest> digest;
     if (m_bComputeDigests) {
         digest.emplace();
@@ -395,7 +407,28 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
     }
 }
 
+bool CBatchOptimiser::HoldOriginal(const ByteVector& bytes) {
+    if (!DecodeJpegBytesToPacked(bytes.data(), bytes.size(), m_heldPicture)) {
+        m_heldPicture = CPackedPicture();
+        return false;
+    }
+    const CPackedPicture& held = m_heldPicture;
+    std::string digest;
+    if (m_bComputeDigests) {
+        CSampleDigest samples;
+        samples.Start(held.m_nComponents);
+        const auto width = static_cast<size_t>(held.m_nWidth);
+        samples.AddBgrRows(held.m_pBits.data(), width, static_cast<size_t>(held.m_nHeight),
+                           width * 3);
+        digest = samples.Finish();
+    }
+    m_result.m_pixels =
+        CPixelProof{held.m_nWidth, held.m_nHeight, held.m_nComponents, std::move(digest), ""};
+    return true;
+}
+
 void CBatchOptimiser::ReleaseReference() {
+    m_heldPicture = CPackedPicture();
     m_reference = CPictureReference(CPictureSource(), m_reference.Threads());
     m_original = ByteVector();
 }

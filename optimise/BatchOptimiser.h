@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "exif/ExifEngine.h"
+#include "imaging/PackedPicture.h"
 #include "imaging/PictureCheck.h"
 #include "optimise/BatchSaving.h"
 #include "optimise/FileResult.h"
@@ -99,6 +100,7 @@ private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
     bool DecodeOriginal(const std::string& dropped, const ByteVector& bytes);
+    bool HoldOriginal(const ByteVector& bytes);
     bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
     void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
@@ -115,8 +117,13 @@ private:
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;
     std::string m_strDropped;
-    // The dropped file as read, while its pixels are checked: each check
-    // decodes it again beside the result, so no picture is held.
+    // A picture of up to this many bytes (a 16-megapixel photo) is held after
+    // its first decode, so each check decodes only the result: two decodes a
+    // file, as fast as a camera batch can go. A larger one is decoded again
+    // beside each result, so its memory does not grow with the picture.
+    static constexpr int64_t kHeldPictureBytes = int64_t{48} << 20;
+    CPackedPicture m_heldPicture;
+    // The dropped file as read, while a picture too large to hold is checked.
     ByteVector m_original;
     CPictureReference m_reference{CPictureSource(), ECheckThreads::Two};
     // The dropped file once read, then its Exif-free copy: every step of the

@@ -158,8 +158,14 @@ TEST_F(TheOptimiseRecords, GiveOneParsableRecordPerFileInOrderWithTheFieldsOfIts
               folder.File("photos/a-camera_kestrin100.exif"));
 }
 
-TEST_F(TheOptimiseRecords, HoldDigestsThatDjpegAndSha256sumGiveForGreyAndCameraFiles) {
-    std::vector<std::string> files = {Place("grey.jpg", Plain(true))};
+TEST_F(TheOptimiseRecords, HoldDigestsThatDjpegAndSha256sumGiveForGreyLargeAndCameraFiles) {
+    // Over 16 megapixels the batch holds no picture and digests as it streams.
+    CJpegRecipe large;
+    large.width = 4200;
+    large.height = 4200;
+    large.quality = 40;
+    std::vector<std::string> files = {Place("grey.jpg", Plain(true)),
+                                      Place("large.jpg", MakeJpeg(large))};
     const fs::path shared = SharedSamplesFolder();
     if (!shared.empty() && fs::is_directory(shared / "camera")) {
         for (const auto& entry : fs::directory_iterator(shared / "camera")) {
