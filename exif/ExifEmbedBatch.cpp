@@ -10,6 +10,7 @@
 #include "imaging/PictureCheck.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "util/FileError.h"
 #include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
@@ -81,7 +82,9 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
     if (const std::optional<EExifBatchOutcome> missing = FindBlock(path, backup)) {
         return {path, *missing};
     }
-    BinaryFileToHexFile(path, m_work.m_strTempHexa);
+    if (std::optional<CExifBatchResult> failed = CopyToHexWorkFile(path)) {
+        return *failed;
+    }
     if (InsertBlockIntoWorkText(m_exif, m_work, backup) != EEmbedResult::Embedded) {
         m_log.Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
         return {path, EExifBatchOutcome::NotEmbedded};
@@ -98,6 +101,18 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
         m_log.Append("Exif情報の埋め込みに成功しました。\r\n\r\n");
     }
     return written;
+}
+
+// A file that cannot be read midway is that file's result, logged with the
+// system's words, and the batch goes on with the next one.
+std::optional<CExifBatchResult> CExifEmbedBatch::CopyToHexWorkFile(const std::string& path) {
+    try {
+        BinaryFileToHexFile(path, m_work.m_strTempHexa);
+        return std::nullopt;
+    } catch (const CFileException& error) {
+        m_log.Append(path + "のｺﾋﾟｰを作成できませんでした。\r\n" + error.what() + "\r\n\r\n");
+        return CExifBatchResult{path, EExifBatchOutcome::NotRead, "", error.what()};
+    }
 }
 
 CExifBatchResult CExifEmbedBatch::WriteOutput(const std::string& path,

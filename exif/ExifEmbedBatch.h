@@ -31,6 +31,7 @@ public:
 
 private:
     CExifBatchResult Embed(const std::string& path);
+    std::optional<CExifBatchResult> CopyToHexWorkFile(const std::string& path);
     // Why the file cannot be embedded into; nothing when its block was found.
     std::optional<EExifBatchOutcome> FindBlock(const std::string& path, const std::string& backup);
     // times: the file's times before the batch read it, given back after an overwrite.

@@ -119,6 +119,29 @@ TEST_F(AnExifBatch, LogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
               0u);
 }
 
+TEST_F(AnExifBatch, EmbeddingLogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
+    std::vector<std::string> files;
+    for (const char* name : {"p.jpg", "q.jpg"}) {
+        files.push_back(CameraPicture(name));
+        CExifBackupBatch(work, settings, *exif).ProcessDrop({files.back()});
+        WriteFile(files.back(), CutExifSegment(ReadFile(files.back()))->remainder);
+    }
+    std::vector<CExifBatchResult> results;
+    CExifEmbedBatch batch(work, settings, *exif);
+    auto limit = std::make_optional<COneByteFiles>();
+    EXPECT_EQ(batch.ProcessDrop(files,
+                                [&](const CExifBatchResult& result) {
+                                    limit.reset();
+                                    results.push_back(result);
+                                }),
+              1);
+    ASSERT_EQ(results.size(), size_t{2});
+    EXPECT_EQ(results[0].outcome, EExifBatchOutcome::NotRead);
+    EXPECT_EQ(results[0].detail, CFileException(work.m_strTempHexa, EFBIG).what());
+    EXPECT_NE(batch.Log().find(files[0] + "のｺﾋﾟｰを作成できませんでした。\r\n"), std::string::npos);
+    EXPECT_EQ(results[1].outcome, EExifBatchOutcome::Embedded);
+}
+
 TEST_F(AnExifBatch, EmbedsASavedBlockIntoACopyThatShowsTheSamePicture) {
     const std::string camera = CameraPicture("e.jpg");
     CExifBackupBatch(work, settings, *exif).ProcessDrop({camera});
