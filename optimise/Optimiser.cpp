@@ -34,13 +34,14 @@ size_t NextEnd(const CSegmentList& list, size_t from) {
     return from;
 }
 
-// Everything from behind the outer start marker through the inner end
-// marker's segment: what the proprietary removal takes away.
+// Everything from the segment first (behind the outer start marker and what
+// stays there) through the inner end marker's segment: what the proprietary
+// removal takes away.
 CRemovedSegment ProprietaryDataRecord(const CSegmentList& scanned,
-                                      const std::vector<int64_t>& offsets) {
+                                      const std::vector<int64_t>& offsets, size_t first) {
     const size_t innerEnd = NextEnd(scanned, 0);
     CRemovedSegment record =
-        RemovedSegment(scanned[1], offsets[1], offsets[innerEnd + 1] - offsets[1]);
+        RemovedSegment(scanned[first], offsets[first], offsets[innerEnd + 1] - offsets[first]);
     record.m_strKind = "before-picture";
     return record;
 }
@@ -75,14 +76,14 @@ std::vector<bool> StartingInside(const std::vector<CDescribedSegment>& described
                                  std::vector<CByteRange> ranges) {
     std::sort(ranges.begin(), ranges.end(),
               [](const CByteRange& a, const CByteRange& b) { return a.m_nOffset < b.m_nOffset; });
+    // Offsets need not rise: a kept segment may stand behind a new start marker.
     std::vector<bool> inside(described.size(), false);
-    size_t range = 0;
-    for (size_t i = 0; i < described.size() && range < ranges.size(); ++i) {
+    for (size_t i = 0; i < described.size() && !ranges.empty(); ++i) {
         const int64_t offset = described[i].m_record.m_nOffset;
-        while (range < ranges.size() && ranges[range].End() <= offset) {
-            ++range;
-        }
-        inside[i] = range < ranges.size() && ranges[range].m_nOffset <= offset;
+        const auto after = std::upper_bound(
+            ranges.begin(), ranges.end(), offset,
+            [](int64_t value, const CByteRange& range) { return value < range.m_nOffset; });
+        inside[i] = after != ranges.begin() && std::prev(after)->End() > offset;
     }
     return inside;
 }
@@ -235,8 +236,16 @@ std::vector<int64_t> COptimiser::RemoveProprietaryData(std::string& log,
         return offsets;
     }
     log += "不明な独自情報の削除に成功しました。\r\n";
-    m_removed.push_back(ProprietaryDataRecord(o_CodeJpg, offsets));
+    // The small orientation block put behind the start marker is ours, not
+    // the camera's: it stays in front of the real picture.
+    const bool orientationKept = m_nKeptBehindStart > 0 && offsets.size() > 1 && offsets[1] == 2;
+    const size_t first = orientationKept ? 2 : 1;
+    m_removed.push_back(ProprietaryDataRecord(o_CodeJpg, offsets, first));
     std::vector<int64_t> kept = OffsetsAfterProprietaryRemoval(o_CodeJpg, o_BackupJpg, offsets);
+    if (orientationKept) {
+        o_BackupJpg.insert(o_BackupJpg.begin() + 1, o_CodeJpg[1]);
+        kept.insert(kept.begin() + 1, offsets[1]);
+    }
     o_CodeJpg.swap(o_BackupJpg);
     return kept;
 }

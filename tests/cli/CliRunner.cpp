@@ -14,17 +14,13 @@
 
 extern char** environ;
 
-namespace {
-
-std::string CliPath() {
+std::string CliFolder() {
     const char* folder = std::getenv("KESTRIN_BIN_DIR");
     if (folder == nullptr) {
         throw std::runtime_error("KESTRIN_BIN_DIR is not set");
     }
-    return std::string(folder) + "/kestrin-cli";
+    return folder;
 }
-
-}  // namespace
 
 CCliResult RunCli(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment, const std::string& outputPath) {
@@ -36,7 +32,7 @@ CCliResult RunCli(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
 
-    const std::string program = CliPath();
+    const std::string program = CliFolder() + "/kestrin-cli";
     std::vector<std::string> argumentTexts{program};
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;

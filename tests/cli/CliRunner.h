@@ -11,6 +11,10 @@ struct CCliResult {
     std::string err;
 };
 
+// The folder of the built programs (KESTRIN_BIN_DIR, which the test
+// registration sets); throws when it is not set.
+std::string CliFolder();
+
 // environment: extra NAME=value entries for the child. outputPath: where its
 // standard output goes instead of into the result (/dev/full, say).
 CCliResult RunCli(const std::vector<std::string>& arguments,

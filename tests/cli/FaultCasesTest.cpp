@@ -338,7 +338,7 @@ TEST_P(AnEndedRun, LeavesNoScratchFolderBehind) {
     CTempDir folder;
     CTempDir temporary;
     const CFullPipe output;
-    const std::string program = std::string(std::getenv("KESTRIN_BIN_DIR")) + "/kestrin-cli";
+    const std::string program = CliFolder() + "/kestrin-cli";
     std::vector<std::string> texts{program, "optimise", PutPhoto(folder)};
     std::vector<char*> argv;
     for (std::string& text : texts) {

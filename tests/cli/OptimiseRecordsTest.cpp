@@ -85,7 +85,7 @@ protected:
     }
 
     std::string Cli(const std::string& arguments) const {
-        return std::string(std::getenv("KESTRIN_BIN_DIR")) + "/kestrin-cli " + arguments;
+        return CliFolder() + "/kestrin-cli " + arguments;
     }
 
     CTempDir folder;
@@ -251,7 +251,7 @@ TEST_F(TheOptimiseRecords, ConcatenateIntoOneFileWhenGnuParallelSpreadsTheFiles)
               Camera());
     }
     const std::string command = "cd '" + folder.Path().string() + "' && export PATH='" +
-                                std::getenv("KESTRIN_BIN_DIR") + "':\"$PATH\" XDG_CONFIG_HOME='" +
+                                CliFolder() + "':\"$PATH\" XDG_CONFIG_HOME='" +
                                 config.Path().string() +
                                 "' && find PHOTOS -name '*.jpg' -print0 | parallel -0 -X "
                                 "kestrin-cli optimise --json --quiet > proofs.jsonl";

@@ -24,7 +24,7 @@ TEST(AReadOnlyOneFolderInstall, StartsAndKeepsItsListsInTheUsersDataFolder) {
     CTempDir root;
     const fs::path programs = root.Path() / "kestrin";
     fs::create_directory(programs);
-    const std::string built = std::getenv("KESTRIN_BIN_DIR");
+    const std::string built = CliFolder();
     for (const char* name : kShipped) {
         fs::copy_file(fs::path(built) / name, programs / name);
     }

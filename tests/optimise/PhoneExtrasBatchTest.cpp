@@ -147,6 +147,23 @@ TEST_F(AnOrientedPhoto, StoredAsItIsShowsNoLossWhenItsExifBlockGoes) {
     EXPECT_EQ(result.m_strLog.find("画像の向き"), std::string::npos);
 }
 
+// Behind the Exif block, a camera's own preview picture goes with everything
+// in front of the real picture: the kept orientation must not go with it.
+TEST_F(AnOrientedPhoto, KeepsItsOrientationWhenAPreviewInFrontOfThePictureGoes) {
+    settings.Write(settings::kKeepOrientation, 1);
+    const Bytes withPreview = NestPictureInFront(Picture(), MakeJpeg(CJpegRecipe{}), 0xE3);
+    const CFileResult result =
+        Optimise(InsertAfterStart(withPreview, {MakeOrientedExifSegment(6)}));
+    ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;
+    EXPECT_EQ(ReadFile(result.m_strOutput), InsertAfterStart(Picture(), {OrientationOnlyExif(6)}))
+        << result.m_strLog;
+    const auto preview =
+        std::find_if(result.m_removed.begin(), result.m_removed.end(),
+                     [](const auto& piece) { return piece.m_strKind == "before-picture"; });
+    ASSERT_NE(preview, result.m_removed.end());
+    EXPECT_EQ(preview->m_nOffset, 2 + static_cast<int64_t>(MakeOrientedExifSegment(6).size()));
+}
+
 TEST(AKeptTrailer, IsRefusedWhenAByteOfItChanged) {
     const CPhonePhoto photo = MakeMotionPhoto(Picture());
     const Bytes trailer(photo.bytes.begin() + static_cast<long>(photo.primaryEnd),
