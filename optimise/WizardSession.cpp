@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegDecoder.h"
 #include "optimise/KeptTrailer.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
@@ -16,7 +15,6 @@
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
-#include "util/TextHelpers.h"
 
 namespace {
 
