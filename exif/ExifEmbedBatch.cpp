@@ -82,11 +82,13 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
     if (const std::optional<EExifBatchOutcome> missing = FindBlock(path, backup)) {
         return {path, *missing};
     }
-    if (std::optional<CExifBatchResult> failed = CopyToHexWorkFile(path)) {
+    CMpfLayout layout;
+    if (std::optional<CExifBatchResult> failed = CopyToHexWorkFile(path, layout)) {
         return *failed;
     }
-    if (InsertBlockIntoWorkText(m_exif, m_work, backup) != EEmbedResult::Embedded) {
-        m_log.Append(EmbedFailureMessage(EEmbedResult::BlockUnreadable) + "\r\n\r\n");
+    const EEmbedResult inserted = InsertBlockIntoWorkText(m_exif, m_work, backup, layout);
+    if (inserted != EEmbedResult::Embedded) {
+        m_log.Append(EmbedFailureMessage(inserted) + "\r\n\r\n");
         return {path, EExifBatchOutcome::NotEmbedded};
     }
     const CPictureSource result = CPictureSource::File(m_work.m_strTempData, true);
@@ -105,9 +107,11 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
 
 // A file that cannot be read midway is that file's result, logged with the
 // system's words, and the batch goes on with the next one.
-std::optional<CExifBatchResult> CExifEmbedBatch::CopyToHexWorkFile(const std::string& path) {
+std::optional<CExifBatchResult> CExifEmbedBatch::CopyToHexWorkFile(const std::string& path,
+                                                                   CMpfLayout& layout) {
     try {
-        BinaryFileToHexFile(path, m_work.m_strTempHexa);
+        const std::optional<ByteVector> bytes = BinaryFileToHexFile(path, m_work.m_strTempHexa);
+        layout = bytes ? FindMpfLayout(*bytes) : CMpfLayout();
         return std::nullopt;
     } catch (const CFileException& error) {
         m_log.Append(path + "のｺﾋﾟｰを作成できませんでした。\r\n" + error.what() + "\r\n\r\n");

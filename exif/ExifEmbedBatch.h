@@ -10,6 +10,7 @@
 
 #include "dates/FileTimes.h"
 #include "exif/ExifBatchResult.h"
+#include "exif/MpfIndex.h"
 #include "util/BatchLog.h"
 #include "util/WorkFiles.h"
 
@@ -31,7 +32,9 @@ public:
 
 private:
     CExifBatchResult Embed(const std::string& path);
-    std::optional<CExifBatchResult> CopyToHexWorkFile(const std::string& path);
+    // The file's hex text into the work file, read once: layout gets the
+    // MPF layout of the bytes read. Nothing on success, else the file's result.
+    std::optional<CExifBatchResult> CopyToHexWorkFile(const std::string& path, CMpfLayout& layout);
     // Why the file cannot be embedded into; nothing when its block was found.
     std::optional<EExifBatchOutcome> FindBlock(const std::string& path, const std::string& backup);
     // times: the file's times before the batch read it, given back after an overwrite.

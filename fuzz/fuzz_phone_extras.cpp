@@ -1,6 +1,7 @@
-// Hostile bytes through the reading of a phone photo's extras and of the
-// orientation of an Exif block: every range found lies inside the input,
-// and the pieces behind the end marker follow the picture and each other.
+// Hostile bytes through the reading of a phone photo's extras, the moving of
+// its MPF index and the reading of the orientation of an Exif block: every
+// range found lies inside the input, the pieces behind the end marker follow
+// the picture and each other, and an index moved by nothing stays as it was.
 #include <cstddef>
 #include <cstdint>
 
@@ -36,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         end = item.m_range.End();
     }
     const ByteVector block(data, data + size);
+    // An index moved by nothing keeps every byte, whatever it says.
+    ByteVector moved = block;
+    RepointMpfIndex(moved, extras);
+    Require(moved == block);
     if (const std::optional<CExifOrientation> orientation = FindOrientation(block)) {
         Require(orientation->m_nValue >= 1 && orientation->m_nValue <= 8 &&
                 Inside({orientation->m_nEntryOffset, kOrientationEntryBytes}, bytes));

@@ -159,6 +159,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_optimiser->SetSaving(m_saving.get());
     m_optimiser->SetWorkCopy(m_workCopy.get());
     m_optimiser->SetCutOrientation(m_cutOrientation);
+    m_optimiser->SetExtras(ExtrasAfterExifCut(extras, rawCut, m_cutOrientation.m_nKeptBytes));
     m_bExifCheckPending = false;
     if (m_bExifCut) {
         NoteExifCut(markerAfterStart, rawCut, sizes);

@@ -5,22 +5,13 @@
 
 #include <cstdint>
 
-#include "optimise/PhoneExtras.h"
+#include "exif/MpfIndex.h"
 #include "segment/SegmentList.h"
 #include "util/FileBytes.h"
 
-// Rewrites the MPF index of result, made from the file that original was
-// found in and holding that file's bytes behind its primary picture
-// unchanged, so that every image it points to is found at its new place;
-// the primary picture's own size follows too where it was given exactly.
-// False when result holds no index to rewrite or an entry would point
-// outside it (result is then left as it was).
-bool RepointMpfIndex(ByteVector& result, const CPhoneExtras& original);
-
-// The same for the list of segments the result is made from, so that every
-// result made of it (the wizard's, after an Exif embedding too) holds the
-// moved offsets.
-bool RepointMpfIndex(CSegmentList& result, const CPhoneExtras& original);
+// RepointMpfIndex for the list of segments a result is made from, so that
+// every result made of it holds the moved offsets.
+bool RepointMpfIndex(CSegmentList& result, const CMpfLayout& original);
 
 // True when trailer, unchanged, is exactly what follows result's primary picture.
 bool KeepsTrailer(const ByteVector& result, const ByteVector& trailer);

@@ -267,17 +267,18 @@ void COptimiser::NoteFilterDrops(const std::vector<CDescribedSegment>& described
     }
 }
 
-void COptimiser::FindExtras(int64_t scannedEnd) {
+void COptimiser::TakeKeptTrailer(int64_t scannedEnd) {
     m_keptTrailer.reset();
     m_bTrailerIndexed = false;
+    if (m_extras.m_trailer.empty() || m_settings.Read(settings::kKeepMotion) == 0) {
+        return;
+    }
     std::optional<ByteVector> read;
     if (!IsBatch()) {
         read = ReadFileBytes(m_work.m_strTempData);
     }
     const ByteVector* scanned = IsBatch() ? m_pWorkCopy : (read ? &*read : nullptr);
-    m_extras = scanned != nullptr ? FindPhoneExtras(*scanned) : CPhoneExtras();
-    if (!m_extras.m_trailer.empty() && m_settings.Read(settings::kKeepMotion) != 0 &&
-        scannedEnd <= static_cast<int64_t>(scanned->size())) {
+    if (scanned != nullptr && scannedEnd <= static_cast<int64_t>(scanned->size())) {
         m_keptTrailer = ByteVector(scanned->begin() + scannedEnd, scanned->end());
     }
 }
@@ -325,7 +326,7 @@ std::string COptimiser::FilterScan(std::string& log, int64_t fileBytes) {
     scanned.back() = std::max(scanned.back(), fileBytes);
     const std::vector<int64_t> offsets = RemoveProprietaryData(log, std::move(scanned));
     const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
-    FindExtras(EndOfPicture(o_CodeJpg, offsets));
+    TakeKeptTrailer(EndOfPicture(o_CodeJpg, offsets));
     CFilterDrops drops;
     // The kept list never outgrows the scan's; room for it at once spares the
     // copies of a growing list of millions of segments.

@@ -81,6 +81,9 @@ public:
         m_eOrientation = orientation.m_eFate;
         m_nKeptBehindStart = orientation.m_nKeptBytes;
     }
+    // What the work copy that is scanned carries beside its picture, at its
+    // offsets: found once, when its owner read the file (ExtrasAfterExifCut).
+    void SetExtras(const CPhoneExtras& extras) { m_extras = extras; }
 
     // Logs the Exif removal under name and, when mode is Removed, verifies the
     // work copy. True when the optimisation goes on, false when it stops for this file.
@@ -132,10 +135,9 @@ private:
     std::string FilterScan(std::string& log, int64_t fileBytes);
     void NoteFilterDrops(const std::vector<CDescribedSegment>& described, const CFilterDrops& drops,
                          int64_t endOfFile);
-    // Reads the extras of the scanned copy and, when the user keeps motion
-    // photos and gain maps and the copy announces some, the bytes behind its
-    // end marker (scannedEnd).
-    void FindExtras(int64_t scannedEnd);
+    // When the user keeps motion photos and gain maps and the extras name
+    // some, the bytes behind the scanned copy's end marker (scannedEnd).
+    void TakeKeptTrailer(int64_t scannedEnd);
     // Which segments of the scan stay whatever the kept list says.
     std::vector<bool> KeptOnRequest(const std::vector<CDescribedSegment>& described) const;
     // The kept trailer goes behind the result's end marker, and the MPF index

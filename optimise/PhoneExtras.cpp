@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <string_view>
 
 #include "exif/TiffView.h"
@@ -13,16 +12,10 @@ using namespace std::string_view_literals;
 
 constexpr std::string_view kXmpSignature = "http://ns.adobe.com/xap/1.0/\0"sv;
 constexpr std::string_view kIccSignature = "ICC_PROFILE\0"sv;
-constexpr std::string_view kMpfSignature = "MPF\0"sv;
 constexpr std::string_view kIsoGainMapSignature = "urn:iso:std:iso:ts:21496:-1\0"sv;
 
 constexpr uint8_t kApp1 = 0xE1;
 constexpr uint8_t kApp2 = 0xE2;
-constexpr uint8_t kStartOfScan = 0xDA;
-constexpr uint8_t kEndOfImage = 0xD9;
-constexpr uint16_t kMpEntryTag = 0xB002;
-constexpr int64_t kMpEntryBytes = 16;
-constexpr int64_t kIfdEntryBytes = 12;
 
 // The namespace prefixes of XMP are the writer's choice: only the local
 // names and values are looked for.
@@ -36,106 +29,8 @@ constexpr std::array kGainMapAnnouncements{
     "Semantic>GainMap<"sv,
 };
 
-// Bounds-checked views of the file; a range that does not fit reads as nothing.
-class CBytes {
-public:
-    CBytes(const uint8_t* data, size_t size) : m_pData(data), m_nSize(static_cast<int64_t>(size)) {}
-
-    int64_t Size() const { return m_nSize; }
-    bool Holds(int64_t offset, int64_t bytes) const {
-        return offset >= 0 && bytes >= 0 && bytes <= m_nSize && offset <= m_nSize - bytes;
-    }
-    std::optional<uint32_t> Big(int64_t offset, int bytes) const {
-        if (!Holds(offset, bytes)) {
-            return std::nullopt;
-        }
-        uint32_t value = 0;
-        for (int i = 0; i < bytes; ++i) {
-            value = (value << 8) | m_pData[offset + i];
-        }
-        return value;
-    }
-    bool Is(int64_t offset, uint8_t byte) const {
-        return Holds(offset, 1) && m_pData[offset] == byte;
-    }
-    std::string_view Text(CByteRange range) const {
-        return Holds(range.m_nOffset, range.m_nBytes)
-                   ? std::string_view(reinterpret_cast<const char*>(m_pData + range.m_nOffset),
-                                      static_cast<size_t>(range.m_nBytes))
-                   : std::string_view();
-    }
-    const uint8_t* At(int64_t offset) const { return m_pData + offset; }
-
-private:
-    const uint8_t* m_pData;
-    int64_t m_nSize;
-};
-
-// A segment with a length field: the whole segment and its payload.
-struct CHeaderSegment {
-    uint8_t m_nCode = 0;
-    CByteRange m_whole;
-    CByteRange m_payload;
-};
-
-using SegmentVisitor = std::function<void(const CHeaderSegment&)>;
-
-// From offset inside entropy-coded data to the next real marker: stuffed
-// bytes, restart markers and fill bytes are part of the data.
-std::optional<int64_t> SkipEntropyData(const CBytes& file, int64_t offset) {
-    for (int64_t i = offset; i + 1 < file.Size(); ++i) {
-        if (!file.Is(i, 0xFF)) {
-            continue;
-        }
-        const uint8_t next = *file.At(i + 1);
-        const bool inData = next == 0x00 || next == 0xFF || (next >= 0xD0 && next <= 0xD7);
-        if (!inData) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// Walks the JPEG image whose start marker is at start, telling visit of each
-// segment with a length field. Returns the offset just behind its end
-// marker, or nothing when the image breaks off or is not well formed.
-std::optional<int64_t> WalkImage(const CBytes& file, int64_t start, const SegmentVisitor& visit) {
-    if (!file.Is(start, 0xFF) || !file.Is(start + 1, 0xD8)) {
-        return std::nullopt;
-    }
-    int64_t offset = start + 2;
-    while (file.Is(offset, 0xFF)) {
-        while (file.Is(offset + 1, 0xFF)) {
-            ++offset;
-        }
-        if (!file.Holds(offset, 2)) {
-            return std::nullopt;
-        }
-        const uint8_t code = *file.At(offset + 1);
-        if (code == kEndOfImage) {
-            return offset + 2;
-        }
-        const std::optional<uint32_t> length = file.Big(offset + 2, 2);
-        if (code == 0x00 || code == 0xD8 || !length || *length < 2 ||
-            !file.Holds(offset + 2, *length)) {
-            return std::nullopt;
-        }
-        const CByteRange whole{offset, 2 + int64_t{*length}};
-        visit({code, whole, {offset + 4, int64_t{*length} - 2}});
-        offset = whole.End();
-        if (code == kStartOfScan) {
-            const std::optional<int64_t> marker = SkipEntropyData(file, offset);
-            if (!marker) {
-                return std::nullopt;
-            }
-            offset = *marker;
-        }
-    }
-    return std::nullopt;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+std::string_view Payload(const CByteReader& file, const CHeaderSegment& segment) {
+    return file.Text(segment.m_payload.m_nOffset, segment.m_payload.m_nBytes);
 }
 
 template <size_t N>
@@ -152,50 +47,21 @@ bool Mentions(const std::vector<std::string_view>& texts,
                        [&](std::string_view text) { return Mentions(text, phrases); });
 }
 
-// Where the MP entry list of the index lies; nothing when the index does
-// not hold one inside its segment.
-std::optional<CMpfIndex> ReadMpfIndex(const CBytes& file, const CHeaderSegment& segment) {
-    const int64_t base = segment.m_payload.m_nOffset + static_cast<int64_t>(kMpfSignature.size());
-    const CTiffView tiff(file.At(base), static_cast<size_t>(segment.m_whole.End() - base));
-    const std::optional<uint32_t> ifd = tiff.ReadNumber(4, 4);
-    const std::optional<uint32_t> count = ifd ? tiff.ReadNumber(*ifd, 2) : std::nullopt;
-    if (!count || (tiff.ReadNumber(0, 2) != 0x4949 && tiff.ReadNumber(0, 2) != 0x4D4D)) {
-        return std::nullopt;
-    }
-    for (uint32_t i = 0; i < *count; ++i) {
-        const int64_t entry = int64_t{*ifd} + 2 + kIfdEntryBytes * i;
-        if (tiff.ReadNumber(entry, 2) != kMpEntryTag) {
-            continue;
-        }
-        const std::optional<uint32_t> bytes = tiff.ReadNumber(entry + 4, 4);
-        const std::optional<uint32_t> at = tiff.ReadNumber(entry + 8, 4);
-        if (!bytes || !at || !tiff.Holds(*at, *bytes)) {
-            return std::nullopt;
-        }
-        CMpfIndex index{segment.m_whole, base, {}};
-        for (int64_t e = 0; e + kMpEntryBytes <= int64_t{*bytes}; e += kMpEntryBytes) {
-            index.m_entries.push_back(base + *at + e);
-        }
-        return index;
-    }
-    return std::nullopt;
-}
-
 // True when the image at start carries gain-map metadata of its own.
-bool HoldsGainMap(const CBytes& file, int64_t start) {
+bool HoldsGainMap(const CByteReader& file, int64_t start) {
     bool found = false;
     WalkImage(file, start, [&](const CHeaderSegment& segment) {
-        const std::string_view payload = file.Text(segment.m_payload);
+        const std::string_view payload = Payload(file, segment);
         found = found ||
-                (segment.m_nCode == kApp1 && StartsWith(payload, kXmpSignature) &&
+                (segment.m_nCode == kApp1 && payload.starts_with(kXmpSignature) &&
                  payload.find("hdrgm:") != std::string_view::npos) ||
-                (segment.m_nCode == kApp2 && StartsWith(payload, kIsoGainMapSignature));
+                (segment.m_nCode == kApp2 && payload.starts_with(kIsoGainMapSignature));
     });
     return found;
 }
 
 // The image at start, when it is a whole JPEG that lies behind the primary picture.
-std::optional<CTrailerItem> ImageBehind(const CBytes& file, const CPhoneExtras& extras,
+std::optional<CTrailerItem> ImageBehind(const CByteReader& file, const CPhoneExtras& extras,
                                         int64_t start, int64_t bytes) {
     if (start < extras.m_nPrimaryEnd || !file.Holds(start, bytes) || !file.Is(start, 0xFF) ||
         !file.Is(start + 1, 0xD8)) {
@@ -207,7 +73,7 @@ std::optional<CTrailerItem> ImageBehind(const CBytes& file, const CPhoneExtras& 
 }
 
 // The images the MPF index points to; the first entry is the primary picture.
-void AddIndexedImages(const CBytes& file, CPhoneExtras& extras) {
+void AddIndexedImages(const CByteReader& file, CPhoneExtras& extras) {
     const CMpfIndex& index = *extras.m_mpf;
     const CTiffView tiff(file.At(index.m_nBase), static_cast<size_t>(file.Size() - index.m_nBase));
     for (size_t i = 1; i < index.m_entries.size(); ++i) {
@@ -223,9 +89,9 @@ void AddIndexedImages(const CBytes& file, CPhoneExtras& extras) {
 }
 
 // A gain map that only XMP announces: the first JPEG behind the primary picture.
-void AddAnnouncedGainMap(const CBytes& file, CPhoneExtras& extras) {
+void AddAnnouncedGainMap(const CByteReader& file, CPhoneExtras& extras) {
     const std::string_view trailer =
-        file.Text({extras.m_nPrimaryEnd, file.Size() - extras.m_nPrimaryEnd});
+        file.Text(extras.m_nPrimaryEnd, file.Size() - extras.m_nPrimaryEnd);
     const size_t found = trailer.find("\xFF\xD8\xFF"sv);
     if (found == std::string_view::npos) {
         return;
@@ -254,12 +120,12 @@ bool InsideImage(const CPhoneExtras& extras, int64_t offset) {
 
 // A motion photo's video: the first MP4 file type box behind the primary
 // picture and its images, through to the end of the file.
-void AddVideo(const CBytes& file, CPhoneExtras& extras) {
-    const std::string_view text = file.Text({0, file.Size()});
+void AddVideo(const CByteReader& file, CPhoneExtras& extras) {
+    const std::string_view text = file.Text(0, file.Size());
     for (size_t found = text.find("ftyp"sv, static_cast<size_t>(extras.m_nPrimaryEnd) + 4);
          found != std::string_view::npos; found = text.find("ftyp"sv, found + 1)) {
         const int64_t box = static_cast<int64_t>(found) - 4;
-        const std::optional<uint32_t> boxBytes = file.Big(box, 4);
+        const std::optional<uint32_t> boxBytes = file.ReadNumber(box, 4);
         if (!InsideImage(extras, box) && boxBytes && *boxBytes >= 8 && file.Holds(box, *boxBytes)) {
             extras.m_trailer.push_back({ETrailerKind::MotionPhoto, {box, file.Size() - box}});
             return;
@@ -282,6 +148,37 @@ void OrderTrailer(std::vector<CTrailerItem>& trailer) {
     });
 }
 
+// Where the bytes of a file go when those from behind its start marker up
+// to m_nCutEnd are cut and what lay behind them moves by m_nShift.
+struct CExifCutMove {
+    int64_t m_nCutEnd = 2;
+    int64_t m_nShift = 0;
+
+    // Where offset went; nothing when it lay in the cut bytes.
+    std::optional<int64_t> Offset(int64_t offset) const {
+        if (offset >= 2 && offset < m_nCutEnd) {
+            return std::nullopt;
+        }
+        return offset < 2 ? offset : offset + m_nShift;
+    }
+    std::optional<CByteRange> Range(const CByteRange& range) const {
+        const std::optional<int64_t> offset = Offset(range.m_nOffset);
+        if (!offset) {
+            return std::nullopt;
+        }
+        return CByteRange{*offset, range.m_nBytes};
+    }
+    std::vector<CByteRange> Ranges(const std::vector<CByteRange>& ranges) const {
+        std::vector<CByteRange> moved;
+        for (const CByteRange& range : ranges) {
+            if (const std::optional<CByteRange> kept = Range(range)) {
+                moved.push_back(*kept);
+            }
+        }
+        return moved;
+    }
+};
+
 }  // namespace
 
 bool CPhoneExtras::Carries(ETrailerKind kind) const {
@@ -290,29 +187,25 @@ bool CPhoneExtras::Carries(ETrailerKind kind) const {
 }
 
 CPhoneExtras FindPhoneExtras(const uint8_t* bytes, size_t size) {
-    const CBytes file(bytes, size);
+    const CByteReader file(bytes, size, EByteOrder::BigEndian);
     CPhoneExtras extras;
     std::vector<std::string_view> xmpTexts;
-    const std::optional<int64_t> end = WalkImage(file, 0, [&](const CHeaderSegment& segment) {
-        const std::string_view payload = file.Text(segment.m_payload);
-        if (segment.m_nCode == kApp1 && StartsWith(payload, kXmpSignature)) {
+    static_cast<CMpfLayout&>(extras) = FindMpfLayout(file, [&](const CHeaderSegment& segment) {
+        const std::string_view payload = Payload(file, segment);
+        if (segment.m_nCode == kApp1 && payload.starts_with(kXmpSignature)) {
             extras.m_xmp.push_back(segment.m_whole);
             xmpTexts.push_back(payload);
             if (Mentions(payload, kMotionAnnouncements) ||
                 Mentions(payload, kGainMapAnnouncements)) {
                 extras.m_announcingXmp.push_back(segment.m_whole);
             }
-        } else if (segment.m_nCode == kApp2 && StartsWith(payload, kIccSignature)) {
+        } else if (segment.m_nCode == kApp2 && payload.starts_with(kIccSignature)) {
             extras.m_icc.push_back(segment.m_whole);
-        } else if (segment.m_nCode == kApp2 && StartsWith(payload, kMpfSignature) &&
-                   !extras.m_mpf) {
-            extras.m_mpf = ReadMpfIndex(file, segment);
         }
     });
-    if (!end) {
+    if (extras.m_nPrimaryEnd == 0) {
         return extras;
     }
-    extras.m_nPrimaryEnd = *end;
     if (extras.m_mpf) {
         AddIndexedImages(file, extras);
     }
@@ -326,7 +219,26 @@ CPhoneExtras FindPhoneExtras(const uint8_t* bytes, size_t size) {
     return extras;
 }
 
-CPhoneExtras ReadPhoneExtras(const std::string& path) {
-    const std::optional<ByteVector> bytes = ReadFileBytes(path);
-    return bytes ? FindPhoneExtras(*bytes) : CPhoneExtras();
+CPhoneExtras ExtrasAfterExifCut(const CPhoneExtras& extras, int64_t cutBytes,
+                                int64_t insertedBytes) {
+    const CExifCutMove move{2 + cutBytes, insertedBytes - cutBytes};
+    CPhoneExtras moved;
+    moved.m_nPrimaryEnd = move.Offset(extras.m_nPrimaryEnd).value_or(0);
+    const std::optional<CByteRange> index =
+        extras.m_mpf ? move.Range(extras.m_mpf->m_segment) : std::nullopt;
+    if (index) {
+        moved.m_mpf = CMpfIndex{*index, extras.m_mpf->m_nBase + move.m_nShift, {}};
+        for (const int64_t entry : extras.m_mpf->m_entries) {
+            moved.m_mpf->m_entries.push_back(entry + move.m_nShift);
+        }
+    }
+    moved.m_icc = move.Ranges(extras.m_icc);
+    moved.m_xmp = move.Ranges(extras.m_xmp);
+    moved.m_announcingXmp = move.Ranges(extras.m_announcingXmp);
+    for (const CTrailerItem& item : extras.m_trailer) {
+        if (const std::optional<CByteRange> range = move.Range(item.m_range)) {
+            moved.m_trailer.push_back({item.m_eKind, *range});
+        }
+    }
+    return moved;
 }

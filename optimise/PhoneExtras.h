@@ -8,20 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "exif/MpfIndex.h"
 #include "util/FileBytes.h"
-
-// A run of bytes of the file.
-struct CByteRange {
-    int64_t m_nOffset = 0;
-    int64_t m_nBytes = 0;
-
-    int64_t End() const { return m_nOffset + m_nBytes; }
-    bool operator==(const CByteRange&) const = default;
-};
 
 // What a piece behind the end marker is, as its announcement tells it.
 enum class ETrailerKind {
@@ -40,25 +30,14 @@ struct CTrailerItem {
     bool operator==(const CTrailerItem&) const = default;
 };
 
-// Where the MPF index lies and what it says, for rewriting its offsets.
-struct CMpfIndex {
-    // The whole APP2 segment, marker included.
-    CByteRange m_segment;
-    // The TIFF header right after "MPF\0": every offset of the index counts from it.
-    int64_t m_nBase = 0;
-    // Where each 16-byte entry of the MP entry list lies in the file.
-    std::vector<int64_t> m_entries;
-};
-
-struct CPhoneExtras {
+// The primary picture's end and its MPF index (CMpfLayout), and what else
+// the phone put beside the picture.
+struct CPhoneExtras : CMpfLayout {
     // Whole segments, marker and length field included, by their declared length.
     std::vector<CByteRange> m_icc;
     std::vector<CByteRange> m_xmp;
     // Those of m_xmp that announce a motion photo or a gain map.
     std::vector<CByteRange> m_announcingXmp;
-    std::optional<CMpfIndex> m_mpf;
-    // Just behind the primary picture's end marker; 0 when it was not found.
-    int64_t m_nPrimaryEnd = 0;
     // The announced pieces behind the end marker, in file order.
     std::vector<CTrailerItem> m_trailer;
 
@@ -66,6 +45,8 @@ struct CPhoneExtras {
     // A motion photo's video or a gain map that an optimisation removes by default.
     bool HasMotionPhoto() const { return Carries(ETrailerKind::MotionPhoto); }
     bool HasGainMap() const { return Carries(ETrailerKind::GainMap); }
+
+    bool operator==(const CPhoneExtras&) const = default;
 };
 
 // The extras of the JPEG file in bytes; nothing found for bytes that do not
@@ -75,6 +56,11 @@ inline CPhoneExtras FindPhoneExtras(const ByteVector& file) {
     return FindPhoneExtras(file.data(), file.size());
 }
 
-// The extras of the file at path; nothing found when it cannot be opened.
-// A read error after the open throws CFileException, as ReadFileBytes does.
-CPhoneExtras ReadPhoneExtras(const std::string& path);
+// The extras of a copy of the file whose bytes [2, 2 + cutBytes) behind the
+// start marker were replaced by insertedBytes others, as the Exif cut does,
+// without reading the copy: what lay in the cut bytes is gone, what lay
+// behind them moved. That is what the copy gives once its MPF index was
+// moved; a piece behind the picture that only something in the cut bytes
+// announced keeps its kind, since it is still there.
+CPhoneExtras ExtrasAfterExifCut(const CPhoneExtras& extras, int64_t cutBytes,
+                                int64_t insertedBytes);

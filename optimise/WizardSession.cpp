@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "exif/ExifEngine.h"
-#include "imaging/JpegDecoder.h"
 #include "optimise/KeptTrailer.h"
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
@@ -16,7 +15,6 @@
 #include "util/FileHelpers.h"
 #include "util/MessageSink.h"
 #include "util/SafeReplace.h"
-#include "util/TextHelpers.h"
 
 namespace {
 
@@ -63,6 +61,12 @@ CWriteOutcome MakeWorkCopy(const std::string& source, const std::string& workCop
     }
 }
 
+// The MPF layout of the bytes list makes; none where it makes none.
+CMpfLayout LayoutOf(const CSegmentList& list) {
+    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
+    return bytes ? FindMpfLayout(*bytes) : CMpfLayout();
+}
+
 }  // namespace
 
 CWizardSession::CWizardSession(const CWorkFiles& work, const CSettingsStore& settings,
@@ -90,6 +94,7 @@ void CWizardSession::ResetRun() {
     m_bScanning = false;
     m_bShowsPicture = true;
     m_cutOrientation = {};
+    m_extras = {};
     m_exifRows.clear();
 }
 
@@ -105,6 +110,7 @@ EWorkCopyStart CWizardSession::BeginWorkCopy() {
     CExifCutSizes sizes;
     const EExifResult cut = CutExifFromWorkCopy(sizes);
     m_optimiser.SetCutOrientation(m_cutOrientation);
+    m_optimiser.SetExtras(m_extras);
     m_bExifCut = cut == EExifResult::Done;
     if (cut == EExifResult::Unrestorable) {
         m_strLog += UnrestorableExifLine(m_strLogName);
@@ -126,12 +132,13 @@ EExifResult CWizardSession::CutExifFromWorkCopy(CExifCutSizes& sizes) {
     if (!copy || !WriteWholeFile(m_work.m_strExifDat, std::string())) {
         return EExifResult::FileNotOpened;
     }
-    const CPhoneExtras extras = FindPhoneExtras(*copy);
+    m_extras = FindPhoneExtras(*copy);
     ByteVector block;
     const EExifResult cut = CExifEngine::CutExif(*copy, block, sizes);
     if (cut != EExifResult::Done) {
         return cut;
     }
+    const int64_t cutBytes = sizes.before - sizes.after;
     if (ExifReportModeFor(m_settings) == EExifReportMode::Removed) {
         // The embedding puts a whole block, with its own orientation, where
         // this one stood: a second Exif block would only confuse readers.
@@ -142,19 +149,18 @@ EExifResult CWizardSession::CutExifFromWorkCopy(CExifCutSizes& sizes) {
         }
         // What lies behind the picture stays; the index that points there
         // counts from a place that moved.
-        RepointMpfIndex(*copy, extras);
+        RepointMpfIndex(*copy, m_extras);
     }
-    return WriteWholeFile(m_work.m_strExifDat, block.data(), block.size()) &&
-                   WriteWholeFile(m_work.m_strTempData, copy->data(), copy->size())
-               ? EExifResult::Done
-               : EExifResult::FileNotOpened;
+    if (!WriteWholeFile(m_work.m_strExifDat, block.data(), block.size()) ||
+        !WriteWholeFile(m_work.m_strTempData, copy->data(), copy->size())) {
+        return EExifResult::FileNotOpened;
+    }
+    m_extras = ExtrasAfterExifCut(m_extras, cutBytes, m_cutOrientation.m_nKeptBytes);
+    return EExifResult::Done;
 }
 
 CPhoneExtras CWizardSession::MediaThisRunRemoves() const {
-    if (m_settings.Read(settings::kKeepMotion) != 0) {
-        return {};
-    }
-    return ReadPhoneExtras(m_work.m_strTempData);
+    return m_settings.Read(settings::kKeepMotion) != 0 ? CPhoneExtras() : m_extras;
 }
 
 void CWizardSession::KeepMediaThisRun() {
@@ -216,36 +222,10 @@ EEmbedResult CWizardSession::EmbedExif(const std::string& exifPath) {
     if (m_document.m_pPicture == nullptr) {
         return EEmbedResult::PictureChanged;
     }
-    EEmbedResult result = EmbedExifIntoWorkCopy(m_exif, m_work, exifPath, *m_document.m_pPicture);
-    if (result == EEmbedResult::Embedded) {
-        result = RepointEmbeddedIndex();
-    }
+    const EEmbedResult result = EmbedExifIntoWorkCopy(
+        m_exif, m_work, exifPath, *m_document.m_pPicture, LayoutOf(m_optimiser.Result()));
     m_bEmbedded = result == EEmbedResult::Embedded;
     return result;
-}
-
-EEmbedResult CWizardSession::RepointEmbeddedIndex() {
-    const std::optional<ByteVector> optimised = SegmentsToBytes(m_optimiser.Result());
-    const CPhoneExtras before = optimised ? FindPhoneExtras(*optimised) : CPhoneExtras();
-    if (!before.m_mpf) {
-        return EEmbedResult::Embedded;
-    }
-    std::optional<ByteVector> embedded = ReadFileBytes(m_work.m_strTempData);
-    if (!embedded) {
-        return EEmbedResult::BlockUnreadable;
-    }
-    const ByteVector checked = *embedded;
-    if (!RepointMpfIndex(*embedded, before) || *embedded == checked) {
-        return EEmbedResult::Embedded;
-    }
-    if (!WriteWholeFile(m_work.m_strTempData, embedded->data(), embedded->size()) ||
-        !WriteWholeFile(m_work.m_strTempHexa,
-                        TextToHex(std::string(embedded->begin(), embedded->end())))) {
-        return EEmbedResult::BlockUnreadable;
-    }
-    return ShowsSamePicture(*m_document.m_pPicture, embedded->data(), embedded->size())
-               ? EEmbedResult::Embedded
-               : EEmbedResult::PictureChanged;
 }
 
 EExifResult CWizardSession::ReadEmbeddedExif() {

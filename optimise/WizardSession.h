@@ -79,7 +79,7 @@ public:
     CHedThread& Record() { return m_HedThread; }
     // What the work copy of BeginWorkCopy carries that this run's optimisation
     // would remove, of what a motion photo or gain map adds to a picture:
-    // nothing once the run keeps those. A read error throws CFileException.
+    // nothing once the run keeps those.
     CPhoneExtras MediaThisRunRemoves() const;
     // Keeps a motion photo's video and a gain map for the rest of this run;
     // the stored setting stays as it is.
@@ -136,15 +136,12 @@ public:
 
 private:
     void ResetRun();
-    // The Exif cut of the work copy into the block file. Done; NotFound or
+    // The Exif cut of the work copy into the block file, m_extras found in
+    // the copy as read and moved as the copy written. Done; NotFound or
     // Unrestorable (the copy as it was, the block file empty); FileNotOpened.
     // A read error throws CFileException.
     EExifResult CutExifFromWorkCopy(CExifCutSizes& sizes);
     bool ReportExifCut(const CExifCutSizes& sizes);
-    // The embedded block moved the primary picture's end: the MPF index,
-    // which gives that picture's size, follows, and the result so changed is
-    // checked again.
-    EEmbedResult RepointEmbeddedIndex();
     // A checked result of this run, with its block when the path embeds one.
     bool MaySave() const;
     // Turns the latest hex text into the work copy. False when there is none.
@@ -166,6 +163,9 @@ private:
     std::string m_strLogName;
     std::vector<CExifTagEntry> m_exifRows;
     CCutOrientation m_cutOrientation;
+    // What the work copy carries beside its picture, at its offsets: found
+    // once, when the copy was read for its Exif cut.
+    CPhoneExtras m_extras;
     bool m_bExifCut = false;
     bool m_bStopped = false;
     bool m_bHasResult = false;

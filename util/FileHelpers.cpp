@@ -114,10 +114,12 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination) {
     return true;
 }
 
-void BinaryFileToHexFile(const std::string& source, const std::string& destination) {
+std::optional<ByteVector> BinaryFileToHexFile(const std::string& source,
+                                              const std::string& destination) {
     // Read first: source and destination may be the same file.
-    const std::optional<ByteVector> bytes = ReadFileBytes(source);
+    std::optional<ByteVector> bytes = ReadFileBytes(source);
     WriteWholeFile(destination, bytes ? HexTextOf(*bytes) : std::string());
+    return bytes;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {

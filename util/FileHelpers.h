@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "util/FileBytes.h"
@@ -20,8 +21,10 @@ std::string HexTextOf(const ByteVector& bytes);
 // Writes the upper-case hex text of the source's bytes to destination: no
 // terminator, no line breaks. When the source cannot be read the destination
 // is still created empty, so an earlier result is never taken for this one.
-// A read or write error throws CFileException.
-void BinaryFileToHexFile(const std::string& source, const std::string& destination);
+// Returns the bytes read, for a caller that needs them too; nothing when the
+// source cannot be read. A read or write error throws CFileException.
+std::optional<ByteVector> BinaryFileToHexFile(const std::string& source,
+                                              const std::string& destination);
 
 // Creates path anew holding exactly bytes. False when it cannot be created;
 // a write error throws CFileException.

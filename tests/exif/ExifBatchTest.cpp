@@ -14,6 +14,7 @@
 #include "exif/ExifEmbedding.h"
 #include "imaging/JpegDecoder.h"
 #include "tests/support/BatchFixture.h"
+#include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TestFiles.h"
 #include "util/FileError.h"
@@ -168,6 +169,51 @@ TEST_F(AnExifBatch, EmbedsASavedBlockIntoACopyThatShowsTheSamePicture) {
     batch.ProcessDrop({edited});
     EXPECT_EQ(batch.Log(), folder.File("e_kestrin100.exif") + "を見つけました。\r\n" + output +
                                "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n");
+}
+
+// The MPF index of a phone photo gives the primary picture's size, which the
+// block changes: the images behind it stay reachable, and the result is the
+// wizard's embedding byte for byte. An index that cannot follow while
+// something lies behind the picture would point into the wrong bytes.
+TEST_F(AnExifBatch, EmbeddingMovesTheMpfIndexWithThePicturesEnd) {
+    CJpegRecipe recipe;
+    recipe.jfif = false;
+    const ByteVector plain = MakeJpeg(recipe);
+    const ByteVector block = MakeOrientedExifSegment(6);
+    const auto cutAt = [](CPhonePhoto photo, size_t behind) {
+        photo.bytes.resize(photo.primaryEnd + behind);
+        return photo.bytes;
+    };
+    const struct {
+        const char* name;
+        ByteVector file;
+        // The output; none when nothing may be written.
+        std::optional<ByteVector> embedded;
+    } kCases[] = {
+        {"gainmap", MakeGainMapPhoto(plain, {}).bytes, MakeGainMapPhoto(plain, {block}).bytes},
+        // Only the index tells where this one lies.
+        {"mpfimage", MakeGainMapPhoto(plain, {}, false).bytes,
+         MakeGainMapPhoto(plain, {block}, false).bytes},
+        {"pastheend", cutAt(MakeGainMapPhoto(plain, {}, false), 40), std::nullopt},
+        // What the index listed was removed before: it points nowhere either way.
+        {"removed", cutAt(MakeGainMapPhoto(plain, {}, false), 0),
+         InsertAfterStart(cutAt(MakeGainMapPhoto(plain, {}, false), 0), {block})},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = Place(std::string(c.name) + ".jpg", c.file);
+        Place(std::string(c.name) + "_kestrin100.exif", block);
+        CExifEmbedBatch batch(work, settings, *exif);
+        EXPECT_EQ(batch.ProcessDrop({path}), c.embedded ? 1 : 0) << batch.Log();
+        const std::string output = folder.File(std::string(c.name) + "_kestrin100.jpg");
+        ASSERT_EQ(std::filesystem::exists(output), c.embedded.has_value());
+        if (c.embedded) {
+            EXPECT_EQ(ReadFile(output), *c.embedded);
+        } else {
+            EXPECT_NE(batch.Log().find(EmbedFailureMessage(EEmbedResult::PictureChanged)),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST_F(AnExifBatch, ReplacesTheFileItselfWithAnEmptyNameAndKeepsItsTimes) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "exif/ExifEngine.h"
 #include "optimise/OrientationExif.h"
 #include "tests/support/CameraFiles.h"
 
@@ -78,6 +79,31 @@ TEST(APhonePhotoProfile, IsFoundWholeInEveryChunkDespiteMarkerLikeBytes) {
     ASSERT_EQ(extras.m_icc.size(), 3u);
     EXPECT_EQ(extras.m_icc[2].End(),
               static_cast<int64_t>(2 + chunks[0].size() + chunks[1].size() + chunks[2].size()));
+}
+
+// The batch and the wizard find a file's extras once, before its Exif cut,
+// and hand them on moved: they must be what the cut copy itself gives.
+TEST(APhonePhotosExtras, MoveThroughTheExifCutAsTheCopyGivesThem) {
+    const ByteVector exif = MakeOrientedExifSegment(6);
+    const std::vector<ByteVector> files = {
+        MakeGainMapPhoto(Plain(), {exif}).bytes,
+        MakeGainMapPhoto(Plain(), {MakeIccSegment({1, 2, 3}), exif}, false).bytes,
+        InsertAfterStart(MakeMotionPhoto(Plain()).bytes, {MakeJfifSegment(), exif}),
+    };
+    for (const ByteVector& file : files) {
+        for (const bool keepOrientation : {false, true}) {
+            ByteVector copy = file;
+            ByteVector block;
+            CExifCutSizes sizes;
+            ASSERT_EQ(CExifEngine::CutExif(copy, block, sizes), EExifResult::Done);
+            const CCutOrientation kept = KeepCutOrientation(copy, block, keepOrientation);
+            const CPhoneExtras found = FindPhoneExtras(file);
+            ASSERT_FALSE(found.m_trailer.empty());
+            RepointMpfIndex(copy, found);
+            EXPECT_EQ(ExtrasAfterExifCut(found, sizes.before - sizes.after, kept.m_nKeptBytes),
+                      FindPhoneExtras(copy));
+        }
+    }
 }
 
 TEST(AnExifBlock, GivesEveryOrientationAndAnOrientationOnlyBlockGivesItBack) {
