@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <mutex>
 
 #include "segment/SegmentList.h"
 #include "util/WorkFiles.h"
@@ -30,14 +31,20 @@ struct CEditorCheckAnswer {
 };
 
 // Where an editor hands its checks instead of running them itself. Submit
-// copies list and returns without checking it; the answer comes back to
+// returns without reading list; the checker reads it later, holding
+// LockList(), which the list's owner holds whenever it changes the list. The
+// list must outlive the check. The answer comes back to
 // CMarkerEditor::TakeCheckAnswer on the editor's thread.
 class IEditorChecker {
 public:
     virtual ~IEditorChecker() = default;
     virtual void Submit(const CEditorCheckRequest& request, const CSegmentList& list) = 0;
+    // A checker that copies the list in Submit needs no lock.
+    virtual std::unique_lock<std::mutex> LockList() { return {}; }
 };
 
-// Rebuilds (when asked) and checks list on the calling thread. Never throws:
-// a failure is in the answer, which then says the copy does not decode.
-CEditorCheckAnswer RunEditorCheck(const CEditorCheckRequest& request, const CSegmentList& list);
+// Rebuilds (when asked) and checks list on the calling thread, holding
+// listLock, when there is one, only while it takes the list's image. Never
+// throws: a failure is in the answer, which then says the copy does not decode.
+CEditorCheckAnswer RunEditorCheck(const CEditorCheckRequest& request, const CSegmentList& list,
+                                  std::mutex* listLock = nullptr);

@@ -1,5 +1,7 @@
 #include "editor/EditorWorkCopy.h"
 
+#include <future>
+
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
@@ -13,6 +15,21 @@ const char kExifCode[] = "FFE1";
 
 bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) {
     return reference != nullptr && ShowsSamePicture(*reference, bytes.data(), bytes.size());
+}
+
+// False when the work copy could not be made from the bytes; a hex file
+// that cannot be written throws.
+bool WriteWorkFiles(const CEditorListImage& image, const CWorkFiles& work) {
+    if (image.m_textList) {
+        WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
+    } else if (image.m_bytes) {
+        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
+    }
+    if (!image.m_bytes) {
+        HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
+        return false;
+    }
+    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
 }
 
 }  // namespace
@@ -68,21 +85,22 @@ std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath) {
     return CJpegSegment{kExifCode, hex.substr(kMarkerCharacters)};
 }
 
-bool RebuildEditorWorkCopy(const CSegmentList& list, const CWorkFiles& work,
-                           const CPackedPicture* reference) {
-    WriteSegmentsHex(list, work.m_strTempHexa);
-    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
-    if (!bytes) {
-        HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
-        return false;
+CEditorListImage ImageOfList(const CSegmentList& list) {
+    if (std::optional<ByteVector> plain = PlainSegmentsToBytes(list)) {
+        return {std::move(plain), std::nullopt};
     }
-    if (!WriteWholeFile(work.m_strTempData, std::string(bytes->begin(), bytes->end()))) {
-        return false;
-    }
-    return BytesShowPicture(*bytes, reference);
+    return {SegmentsToBytes(list), list};
 }
 
-bool ListShowsPicture(const CSegmentList& list, const CPackedPicture* reference) {
-    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
-    return bytes && BytesShowPicture(*bytes, reference);
+bool RebuildEditorWorkCopy(const CEditorListImage& image, const CWorkFiles& work,
+                           const CPackedPicture* reference) {
+    // The verdict needs only the bytes; the files are written meanwhile.
+    std::future<bool> written =
+        std::async(std::launch::async, [&image, &work] { return WriteWorkFiles(image, work); });
+    const bool shows = ListShowsPicture(image, reference);
+    return written.get() && shows;
+}
+
+bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference) {
+    return image.m_bytes && BytesShowPicture(*image.m_bytes, reference);
 }

@@ -49,13 +49,18 @@ CMarkerEditor::CMarkerEditor(const CWorkFiles& work, const CSettingsStore& setti
     : m_work(work), m_settings(settings), m_keptCodes(keptCodes.begin(), keptCodes.end()) {}
 
 void CMarkerEditor::TakeScan(CHedThread& record, size_t exifPosition) {
-    o_CodeJpg = std::move(record.m_Obj);
-    ClearSegments(record.m_Obj);
-    if (std::optional<CJpegSegment> exif = ReadExifBlockSegment(m_work.m_strExifDat)) {
-        const size_t place = ExifSegmentPlace(o_CodeJpg, exifPosition);
-        o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(place), std::move(*exif));
+    std::optional<CJpegSegment> exif = ReadExifBlockSegment(m_work.m_strExifDat);
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg = std::move(record.m_Obj);
+        if (exif) {
+            const size_t place = ExifSegmentPlace(o_CodeJpg, exifPosition);
+            o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(place), std::move(*exif));
+        }
     }
-    CopySegments(o_CodeJpg, o_BackupJpg);
+    ClearSegments(record.m_Obj);
+    // Whole: no piece of an earlier scan may stay, holding its file.
+    o_BackupJpg = o_CodeJpg;
     ClearHistories();
     m_bProprietaryRemovable = HasEmbeddedImage(o_CodeJpg);
     m_nOriginalBytes = record.m_nThreadSize;
@@ -127,7 +132,10 @@ void CMarkerEditor::ChangeCounters(int64_t bytes) {
 
 void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code,
                                    const CSegmentData& data) {
-    o_CodeJpg[index] = CJpegSegment{code, data};
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg[index] = CJpegSegment{code, data};
+    }
     const int row = RowOfSegment(index);
     if (row >= 0 && m_pListener != nullptr) {
         m_pListener->OnRowChanged(row);
@@ -141,7 +149,11 @@ void CMarkerEditor::InsertSegment(size_t index, const std::string& code, const C
     if (m_pListener != nullptr) {
         m_pListener->OnRowAboutToBeInserted(row);
     }
-    o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index), CJpegSegment{code, data});
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index),
+                         CJpegSegment{code, data});
+    }
     for (auto later = rowAt; later != m_rows.end(); ++later) {
         ++*later;
     }
@@ -156,7 +168,10 @@ void CMarkerEditor::RemoveSegment(size_t index) {
     if (row >= 0 && m_pListener != nullptr) {
         m_pListener->OnRowAboutToBeRemoved(row);
     }
-    o_CodeJpg.erase(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index));
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg.erase(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index));
+    }
     const auto later = std::upper_bound(m_rows.begin(), m_rows.end(), index);
     std::for_each(later, m_rows.end(), [](size_t& position) { --position; });
     if (row >= 0) {
@@ -321,7 +336,10 @@ void CMarkerEditor::ClearHistories() {
 }
 
 void CMarkerEditor::ResetToInitial() {
-    CopySegments(o_BackupJpg, o_CodeJpg);
+    {
+        const std::unique_lock hold = HoldListForChange();
+        CopySegments(o_BackupJpg, o_CodeJpg);
+    }
     if (HasEmbeddedImage(o_CodeJpg)) {
         m_bProprietaryRemovable = true;
     }
@@ -336,12 +354,15 @@ bool CMarkerEditor::RemoveProprietaryData() {
     if (!CanRemoveProprietary()) {
         return false;
     }
-    const bool removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings);
-    if (removed) {
-        m_bProprietaryRemovable = false;
-    } else {
-        CopySegments(o_BackupJpg, o_CodeJpg);
+    bool removed = false;
+    {
+        const std::unique_lock hold = HoldListForChange();
+        removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings);
+        if (!removed) {
+            CopySegments(o_BackupJpg, o_CodeJpg);
+        }
     }
+    m_bProprietaryRemovable = !removed;
     ShowMessage(removed ? kProprietaryRemoved : kProprietaryNotRemoved);
     ClearHistories();
     FillRows();
@@ -349,11 +370,16 @@ bool CMarkerEditor::RemoveProprietaryData() {
     return removed;
 }
 
+std::unique_lock<std::mutex> CMarkerEditor::HoldListForChange() const {
+    return m_pChecker != nullptr ? m_pChecker->LockList() : std::unique_lock<std::mutex>();
+}
+
 void CMarkerEditor::RebuildAndCheck() {
     StartCheck(true);
 }
 
-// The checker gets a copy of the list: edits go on while it checks.
+// The checker reads the list itself, under its lock: edits go on while it
+// checks.
 void CMarkerEditor::StartCheck(bool writeWorkFiles) {
     const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference};
     m_bDecodes = false;

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -54,7 +55,8 @@ public:
     void SetReference(const CPackedPicture* reference) { m_pReference = reference; }
     void SetListener(IMarkerEditorListener* listener) { m_pListener = listener; }
     // Where checks go from now on; null runs them inline, before the command
-    // that asked returns. checker must outlive its use here.
+    // that asked returns. checker must outlive its use here, and be replaced
+    // only while no check of it reads the list.
     void SetChecker(IEditorChecker* checker) { m_pChecker = checker; }
 
     // Takes over a finished scan of the Exif-free work copy (record.m_Obj is
@@ -141,6 +143,8 @@ private:
     bool DoAgain(const CEditStep& step, std::vector<CEditStep>& opposite);
     void ClearHistories();
     void NotifyState();
+    // Held around every change of o_CodeJpg: a checker may be reading it.
+    std::unique_lock<std::mutex> HoldListForChange() const;
     // Numbers a check of the list on show and runs it or hands it on.
     void StartCheck(bool writeWorkFiles);
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <utility>
 
 #include "editor/EditorCheck.h"
+#include "editor/EditorCheckThread.h"
 #include "segment/SegmentFiles.h"
 #include "tests/editor/EditorSession.h"
 #include "tests/support/CameraFiles.h"
@@ -222,6 +225,41 @@ TEST(AMarkerEditor, TakesOnlyTheAnswerForTheListOnShowFromItsChecker) {
     EXPECT_FALSE(editor.CheckPending());
     EXPECT_TRUE(editor.Decodes());
     EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.WorkingList()));
+}
+
+// Edits come faster than the check thread answers: the thread reads the list
+// while the edits change it, most answers are for lists gone by, and the work
+// files end as the last list's.
+TEST(AMarkerEditor, EndsWithTheWorkFilesOfItsLastListWhenEditsOutrunItsCheckThread) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<CEditorCheckAnswer> answers;
+    CEditorCheckThread thread([&](CEditorCheckAnswer answer) {
+        const std::lock_guard lock(mutex);
+        answers.push_back(std::move(answer));
+        arrived.notify_one();
+    });
+    editor.SetChecker(&thread);
+    for (int round = 0; round < 30; ++round) {
+        ASSERT_TRUE(editor.AddAfter(0, kAdded) && editor.DeleteRow(1) && editor.Undo());
+    }
+    while (editor.CheckPending()) {
+        std::unique_lock lock(mutex);
+        arrived.wait(lock, [&] { return !answers.empty(); });
+        const std::vector<CEditorCheckAnswer> taken = std::exchange(answers, {});
+        lock.unlock();
+        for (const CEditorCheckAnswer& answer : taken) {
+            editor.TakeCheckAnswer(answer);
+        }
+    }
+    editor.SetChecker(nullptr);
+
+    EXPECT_TRUE(editor.Decodes());
+    const std::vector<uint8_t> bytes = *SegmentsToBytes(editor.WorkingList());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), bytes);
+    EXPECT_EQ(ReadTextFile(session.work.m_strTempHexa), HexFromBytes(bytes));
 }
 
 // With the picture data shown, editing is for those who asked for it.
