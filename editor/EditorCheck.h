@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <optional>
 
 #include "segment/SegmentList.h"
 #include "util/WorkFiles.h"
@@ -20,11 +21,17 @@ struct CEditorCheckRequest {
     // Both owned by the editor's owner; they must outlive the check.
     const CWorkFiles* m_pWork = nullptr;
     const CPackedPicture* m_pReference = nullptr;
+    // Whether the list shows the picture, where an earlier check of the same
+    // list told: the files are written and nothing is decoded.
+    std::optional<bool> m_knownShows;
 };
 
 struct CEditorCheckAnswer {
     uint64_t m_nGeneration = 0;
     bool m_bDecodes = false;
+    // Whether the list's bytes show the picture, whatever became of the work
+    // files; nothing when that was not found out.
+    std::optional<bool> m_showsPicture;
     // What the rebuild threw (a work file the system refused), to be rethrown
     // where a command boundary shows it.
     std::exception_ptr m_failure;

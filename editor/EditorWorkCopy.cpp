@@ -1,7 +1,5 @@
 #include "editor/EditorWorkCopy.h"
 
-#include <future>
-
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/SegmentFiles.h"
@@ -15,21 +13,6 @@ const char kExifCode[] = "FFE1";
 
 bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) {
     return reference != nullptr && ShowsSamePicture(*reference, bytes.data(), bytes.size());
-}
-
-// False when the work copy could not be made from the bytes; a hex file
-// that cannot be written throws.
-bool WriteWorkFiles(const CEditorListImage& image, const CWorkFiles& work) {
-    if (image.m_textList) {
-        WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
-    } else if (image.m_bytes) {
-        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
-    }
-    if (!image.m_bytes) {
-        HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
-        return false;
-    }
-    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
 }
 
 }  // namespace
@@ -92,13 +75,17 @@ CEditorListImage ImageOfList(const CSegmentList& list) {
     return {SegmentsToBytes(list), list};
 }
 
-bool RebuildEditorWorkCopy(const CEditorListImage& image, const CWorkFiles& work,
-                           const CPackedPicture* reference) {
-    // The verdict needs only the bytes; the files are written meanwhile.
-    std::future<bool> written =
-        std::async(std::launch::async, [&image, &work] { return WriteWorkFiles(image, work); });
-    const bool shows = ListShowsPicture(image, reference);
-    return written.get() && shows;
+bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work) {
+    if (image.m_textList) {
+        WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
+    } else if (image.m_bytes) {
+        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
+    }
+    if (!image.m_bytes) {
+        HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
+        return false;
+    }
+    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
 }
 
 bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference) {

@@ -49,12 +49,11 @@ struct CEditorListImage {
 };
 CEditorListImage ImageOfList(const CSegmentList& list);
 
-// Writes the image to the hex work file and the binary work copy; true when
-// the copy shows reference exactly. The bytes are decoded while the files are
-// written. A list that cannot become bytes leaves the copy as the hex file's
-// conversion makes it, and fails.
-bool RebuildEditorWorkCopy(const CEditorListImage& image, const CWorkFiles& work,
-                           const CPackedPicture* reference);
+// Writes the image to the hex work file and the binary work copy; false when
+// the copy could not be made. A list that cannot become bytes leaves the copy
+// as the hex file's conversion makes it, and fails. A hex file that cannot be
+// written throws CFileException.
+bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work);
 
-// The same check without writing anything.
+// True when the image's bytes show reference exactly.
 bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference);

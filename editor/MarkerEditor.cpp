@@ -64,9 +64,10 @@ void CMarkerEditor::TakeScan(CHedThread& record, size_t exifPosition) {
     ClearHistories();
     m_bProprietaryRemovable = HasEmbeddedImage(o_CodeJpg);
     m_nOriginalBytes = record.m_nThreadSize;
+    m_initialShows.reset();
     // The work files still hold the file as it came; they change with the
     // first edit, so a finish without one saves the file unchanged.
-    StartCheck(false);
+    StartInitialCheck(false);
     FillRows();
 }
 
@@ -188,7 +189,7 @@ bool CMarkerEditor::OverwriteWithZeros(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Zero, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Zero, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ReplaceSegment(static_cast<size_t>(index), segment.m_strCode, ZeroedData(segment));
     RebuildAndCheck();
     return true;
@@ -200,7 +201,7 @@ bool CMarkerEditor::DeleteRow(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Delete, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Delete, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(segment));
     RemoveSegment(static_cast<size_t>(index));
     RebuildAndCheck();
@@ -213,7 +214,7 @@ bool CMarkerEditor::AddAfter(int row, const CJpegSegment& added) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Add, index + 1, row + 1, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Add, index + 1, row + 1, segment.m_strCode, segment.m_strData, m_listShows});
     InsertSegment(static_cast<size_t>(index) + 1, added.m_strCode, added.m_strData);
     ChangeCounters(EditorSegmentSize(added));
     RebuildAndCheck();
@@ -226,7 +227,7 @@ bool CMarkerEditor::EditRow(int row, const CJpegSegment& changed) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Edit, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Edit, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ChangeCounters(EditorSegmentSize(changed) - EditorSegmentSize(segment));
     ReplaceSegment(static_cast<size_t>(index), changed.m_strCode, changed.m_strData);
     RebuildAndCheck();
@@ -242,8 +243,8 @@ bool CMarkerEditor::SwapStepSegment(const CEditStep& step, std::vector<CEditStep
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment present = o_CodeJpg[index];
-    opposite.push_back(
-        {step.m_kind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    opposite.push_back({step.m_kind, step.m_nIndex, step.m_nRow, present.m_strCode,
+                        present.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(present));
     ReplaceSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
@@ -256,7 +257,8 @@ bool CMarkerEditor::InsertStepSegment(const CEditStep& step, EEditKind recordedK
         return false;
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
-    opposite.push_back({recordedKind, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData});
+    opposite.push_back(
+        {recordedKind, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData, m_listShows});
     InsertSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
     return true;
@@ -269,8 +271,8 @@ bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, EEditKind recordedK
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment& present = o_CodeJpg[index];
-    opposite.push_back(
-        {recordedKind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    opposite.push_back({recordedKind, step.m_nIndex, step.m_nRow, present.m_strCode,
+                        present.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(present));
     RemoveSegment(index);
     return true;
@@ -313,7 +315,7 @@ bool CMarkerEditor::Undo() {
     if (!TakeBack(step, m_RedoList)) {
         return false;
     }
-    RebuildAndCheck();
+    StartCheck(true, step.m_showsPicture);
     return true;
 }
 
@@ -326,7 +328,7 @@ bool CMarkerEditor::Redo() {
     if (!DoAgain(step, m_UndoList)) {
         return false;
     }
-    RebuildAndCheck();
+    StartCheck(true, step.m_showsPicture);
     return true;
 }
 
@@ -345,7 +347,7 @@ void CMarkerEditor::ResetToInitial() {
     }
     ClearHistories();
     FillRows();
-    RebuildAndCheck();
+    StartInitialCheck(true);
 }
 
 // A failure puts the list back to the initial state, which the recorded
@@ -366,7 +368,11 @@ bool CMarkerEditor::RemoveProprietaryData() {
     ShowMessage(removed ? kProprietaryRemoved : kProprietaryNotRemoved);
     ClearHistories();
     FillRows();
-    RebuildAndCheck();
+    if (removed) {
+        RebuildAndCheck();
+    } else {
+        StartInitialCheck(true);
+    }
     return removed;
 }
 
@@ -378,10 +384,19 @@ void CMarkerEditor::RebuildAndCheck() {
     StartCheck(true);
 }
 
+// The initial list's verdict, once told, holds for every return to it. The
+// check is known by its number before it starts: an inline one answers at once.
+void CMarkerEditor::StartInitialCheck(bool writeWorkFiles) {
+    m_nInitialCheck = m_nCheckGeneration + 1;
+    StartCheck(writeWorkFiles, m_initialShows);
+}
+
 // The checker reads the list itself, under its lock: edits go on while it
 // checks.
-void CMarkerEditor::StartCheck(bool writeWorkFiles) {
-    const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference};
+void CMarkerEditor::StartCheck(bool writeWorkFiles, std::optional<bool> knownShows) {
+    const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference,
+                                      knownShows};
+    m_listShows = knownShows;
     m_bDecodes = false;
     if (m_pChecker == nullptr) {
         TakeCheckAnswer(RunEditorCheck(request, o_CodeJpg));
@@ -397,6 +412,12 @@ void CMarkerEditor::StartCheck(bool writeWorkFiles) {
 bool CMarkerEditor::TakeCheckAnswer(const CEditorCheckAnswer& answer) {
     if (answer.m_nGeneration != m_nCheckGeneration) {
         return false;
+    }
+    if (answer.m_showsPicture) {
+        m_listShows = answer.m_showsPicture;
+        if (answer.m_nGeneration == m_nInitialCheck) {
+            m_initialShows = m_listShows;
+        }
     }
     m_bCheckPending = false;
     m_bDecodes = answer.m_bDecodes;

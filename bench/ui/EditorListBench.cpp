@@ -34,10 +34,10 @@
 #include "editor/ui/EditorCheckRun.h"
 #include "editor/ui/SegmentRowModel.h"
 #include "imaging/JpegDecoder.h"
-#include "util/FileHelpers.h"
 #include "segment/KeptHeaderList.h"
 #include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"
+#include "util/FileHelpers.h"
 
 namespace {
 
@@ -237,7 +237,7 @@ public:
         }
         const bool shows =
             bytes && ShowsSamePicture(*request.m_pReference, bytes->data(), bytes->size());
-        m_editor.TakeCheckAnswer({request.m_nGeneration, shows, nullptr});
+        m_editor.TakeCheckAnswer({request.m_nGeneration, shows, shows, nullptr});
     }
 
 private:

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "editor/EditorCheck.h"
@@ -194,6 +195,8 @@ TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
     EXPECT_FALSE(editor.Decodes());
     ASSERT_TRUE(editor.Undo());
     EXPECT_TRUE(editor.Decodes());
+    ASSERT_TRUE(editor.Redo());
+    EXPECT_FALSE(editor.Decodes());
 }
 
 // A checker that keeps what it is handed, so that the test answers when it likes.
@@ -225,6 +228,38 @@ TEST(AMarkerEditor, TakesOnlyTheAnswerForTheListOnShowFromItsChecker) {
     EXPECT_FALSE(editor.CheckPending());
     EXPECT_TRUE(editor.Decodes());
     EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.WorkingList()));
+}
+
+// Going back to a list whose check told needs no decode: each undo, redo and
+// reset hands on the verdict of the list it goes back to, and an answer for a
+// list gone by never becomes one.
+TEST(AMarkerEditor, HandsOnTheVerdictOfAListItGoesBackTo) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    session.settings.Write(settings::kJoukyuuEdit, 1);
+    editor.SetShowAll(true);
+    const std::vector<std::string> codes = RowCodes(editor);
+    const int scanRow =
+        static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+    CHeldChecks checks;
+    editor.SetChecker(&checks);
+    ASSERT_TRUE(editor.DeleteRow(scanRow));
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_FALSE(editor.TakeCheckAnswer(checks.Answer(0)));
+    ASSERT_TRUE(editor.Redo());
+    EXPECT_TRUE(editor.TakeCheckAnswer(checks.Answer(2)));
+    ASSERT_TRUE(editor.Undo() && editor.Redo());
+    editor.ResetToInitial();
+
+    const std::vector<std::optional<bool>> known = {std::nullopt, true,  std::nullopt,
+                                                    true,         false, true};
+    ASSERT_EQ(checks.held.size(), known.size());
+    for (size_t i = 0; i < known.size(); ++i) {
+        EXPECT_EQ(checks.held[i].first.m_knownShows, known[i]) << "check " << i;
+    }
+    EXPECT_TRUE(editor.TakeCheckAnswer(checks.Answer(5)));
+    EXPECT_TRUE(editor.Decodes());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.InitialList()));
 }
 
 // Edits come faster than the check thread answers: the thread reads the list

@@ -97,8 +97,10 @@ TEST(ASegmentList, CopiesReplaceTheDestinationAndLeaveTheSourceAlone) {
 TEST(ASegmentList, CopiesOverAListSharingItsHeadOrTailOrNothing) {
     using Codes = std::vector<std::string>;
     const std::pair<Codes, Codes> cases[] = {
-        {{"FFD8", "FFE1:0102", "FFDA:11", "FFD9"}, {"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"}},
-        {{"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"}, {"FFD8", "FFE1:0102", "FFDA:11", "FFD9"}},
+        {{"FFD8", "FFE1:0102", "FFDA:11", "FFD9"},
+         {"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"}},
+        {{"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"},
+         {"FFD8", "FFE1:0102", "FFDA:11", "FFD9"}},
         {{"FFD8", "FFD9", "FFD8"}, {"FFD8"}},
         {{"FFD8"}, {"FFD8", "FFD9", "FFD8"}},
         {{"FFD8", "FFD8"}, {"FFD8", "FFD8", "FFD8"}},
