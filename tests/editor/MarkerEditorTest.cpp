@@ -183,14 +183,18 @@ TEST(AMarkerEditor, GoesBackToTheInitialStateWithBothHistoriesEmpty) {
     EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.InitialList()));
 }
 
+// Shows the picture data with editing allowed; the row of the scan's header.
+int ShowScanRowForEditing(CEditorSession& session) {
+    session.settings.Write(settings::kJoukyuuEdit, 1);
+    session.editor.SetShowAll(true);
+    const std::vector<std::string> codes = RowCodes(session.editor);
+    return static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+}
+
 TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
     CEditorSession session(LookAlikeCommentsFile());
     CMarkerEditor& editor = session.editor;
-    session.settings.Write(settings::kJoukyuuEdit, 1);
-    editor.SetShowAll(true);
-    const std::vector<std::string> codes = RowCodes(editor);
-    const int scanRow =
-        static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+    const int scanRow = ShowScanRowForEditing(session);
     ASSERT_TRUE(editor.DeleteRow(scanRow));
     EXPECT_FALSE(editor.Decodes());
     ASSERT_TRUE(editor.Undo());
@@ -236,11 +240,7 @@ TEST(AMarkerEditor, TakesOnlyTheAnswerForTheListOnShowFromItsChecker) {
 TEST(AMarkerEditor, HandsOnTheVerdictOfAListItGoesBackTo) {
     CEditorSession session(LookAlikeCommentsFile());
     CMarkerEditor& editor = session.editor;
-    session.settings.Write(settings::kJoukyuuEdit, 1);
-    editor.SetShowAll(true);
-    const std::vector<std::string> codes = RowCodes(editor);
-    const int scanRow =
-        static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+    const int scanRow = ShowScanRowForEditing(session);
     CHeldChecks checks;
     editor.SetChecker(&checks);
     ASSERT_TRUE(editor.DeleteRow(scanRow));
