@@ -8,11 +8,10 @@
 // the reference picture and the submitted list must outlive this object.
 //
 // A list of a large file holds over a hundred thousand pieces of picture
-// data: a copy of it on the window's thread cost more than the whole budget
-// of an edit, and its shared pieces' counts, touched by both threads, slowed
-// both. So Submit copies nothing: the worker reads the owner's list itself,
-// under the list lock, into the bytes the check needs. An edit waits for that
-// lock only when it comes while the worker is reading.
+// data, and a copy of it for each edit was most of what an edit cost the
+// window's thread. So Submit copies nothing: the worker reads the owner's list
+// itself, under the list lock, into the bytes the check needs. An edit waits
+// for that lock only when it comes while the worker is reading.
 #pragma once
 
 #include <condition_variable>
