@@ -3,6 +3,7 @@
 // history is valid only for the list it was recorded against.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "segment/SegmentData.h"
@@ -20,4 +21,8 @@ struct CEditStep {
     // which the new one went in; once taken back, the added segment itself.
     std::string m_strCode;
     CSegmentData m_strData;
+    // Whether the list on show when the step was recorded, which taking the
+    // step leads back to, showed the picture, when its check had told: that
+    // list needs no decode again.
+    std::optional<bool> m_showsPicture;
 };

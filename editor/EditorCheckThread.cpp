@@ -15,35 +15,20 @@ CEditorCheckThread::~CEditorCheckThread() {
     m_thread.join();
 }
 
-// The copy is made outside the lock, into a list the worker no longer
-// holds: a queued check not started yet gives its copy back.
 void CEditorCheckThread::Submit(const CEditorCheckRequest& request, const CSegmentList& list) {
-    CSegmentList copy;
     {
         const std::lock_guard lock(m_mutex);
-        copy = std::move(m_queued ? m_queued->list : m_spare);
-        m_queued.reset();
-    }
-    copy = list;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_queued = CQueued{request, std::move(copy)};
+        m_queued = CQueued{request, &list};
     }
     m_wake.notify_one();
 }
 
-// The list is checked, and freed, outside the lock: Submit never waits for a
-// decode.
+// The list is read under its own lock, never under the queue's: Submit never
+// waits for a check.
 void CEditorCheckThread::Run() {
     while (std::optional<CQueued> check = NextCheck()) {
-        m_answered(RunEditorCheck(check->request, check->list));
-        Recycle(std::move(check->list));
+        m_answered(RunEditorCheck(check->request, *check->list, &m_listMutex));
     }
-}
-
-void CEditorCheckThread::Recycle(CSegmentList done) {
-    const std::lock_guard lock(m_mutex);
-    std::swap(m_spare, done);
 }
 
 std::optional<CEditorCheckThread::CQueued> CEditorCheckThread::NextCheck() {

@@ -4,14 +4,14 @@
 // list was handed over, the worker alone writes the hex work file and the work
 // copy; the owner neither reads nor writes them meanwhile (it waits first). A
 // check that is queued and not yet started is replaced by a newer Submit: only
-// the latest list is checked after the running one. The worker owns its copy
-// of each list; the work files' paths and the reference picture must outlive
-// this object.
+// the latest list is checked after the running one. The work files' paths,
+// the reference picture and the submitted list must outlive this object.
 //
-// A list of a large file holds tens of thousands of pieces of picture data:
-// copying it anew and freeing it after each check cost more than the whole
-// budget of an edit. The copies are kept and assigned over instead, so their
-// pieces keep their memory from one edit to the next.
+// A list of a large file holds over a hundred thousand pieces of picture
+// data, and a copy of it for each edit was most of what an edit cost the
+// window's thread. So Submit copies nothing: the worker reads the owner's list
+// itself, under the list lock, into the bytes the check needs. An edit waits
+// for that lock only when it comes while the worker is reading.
 #pragma once
 
 #include <condition_variable>
@@ -34,27 +34,27 @@ public:
     CEditorCheckThread(const CEditorCheckThread&) = delete;
     CEditorCheckThread& operator=(const CEditorCheckThread&) = delete;
 
-    // Copies list over a kept copy; called from one thread only.
+    // Called from one thread only, the one that changes list.
     void Submit(const CEditorCheckRequest& request, const CSegmentList& list) override;
+    std::unique_lock<std::mutex> LockList() override { return std::unique_lock(m_listMutex); }
 
 private:
     struct CQueued {
         CEditorCheckRequest request;
-        CSegmentList list;
+        const CSegmentList* list;
     };
     void Run();
     // The queued check, once there is one; nothing when stopping.
     std::optional<CQueued> NextCheck();
-    // Keeps a checked list's copy as the spare.
-    void Recycle(CSegmentList done);
 
     AnswerHandler m_answered;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<CQueued> m_queued;
-    // A copy done with, for the next Submit to assign over.
-    CSegmentList m_spare;
     bool m_bStopping = false;
+    // Held by the worker while it reads a list, and by the list's owner while
+    // it changes it.
+    std::mutex m_listMutex;
     // Last: it starts when everything it uses is there.
     std::thread m_thread;
 };

@@ -68,21 +68,26 @@ std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath) {
     return CJpegSegment{kExifCode, hex.substr(kMarkerCharacters)};
 }
 
-bool RebuildEditorWorkCopy(const CSegmentList& list, const CWorkFiles& work,
-                           const CPackedPicture* reference) {
-    WriteSegmentsHex(list, work.m_strTempHexa);
-    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
-    if (!bytes) {
+CEditorListImage ImageOfList(const CSegmentList& list) {
+    if (std::optional<ByteVector> plain = PlainSegmentsToBytes(list)) {
+        return {std::move(plain), std::nullopt};
+    }
+    return {SegmentsToBytes(list), list};
+}
+
+bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work) {
+    if (image.m_textList) {
+        WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
+    } else if (image.m_bytes) {
+        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
+    }
+    if (!image.m_bytes) {
         HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
         return false;
     }
-    if (!WriteWholeFile(work.m_strTempData, std::string(bytes->begin(), bytes->end()))) {
-        return false;
-    }
-    return BytesShowPicture(*bytes, reference);
+    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
 }
 
-bool ListShowsPicture(const CSegmentList& list, const CPackedPicture* reference) {
-    const std::optional<ByteVector> bytes = SegmentsToBytes(list);
-    return bytes && BytesShowPicture(*bytes, reference);
+bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference) {
+    return image.m_bytes && BytesShowPicture(*image.m_bytes, reference);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "segment/SegmentList.h"
+#include "util/FileBytes.h"
 #include "util/WorkFiles.h"
 
 struct CPackedPicture;
@@ -38,11 +39,21 @@ std::optional<CJpegSegment> ReadExifBlockSegment(const std::string& blockPath);
 // after the first segment when no boundary lies there.
 size_t ExifSegmentPlace(const CSegmentList& list, size_t position);
 
-// Writes list to the hex work file and the binary work copy; true when the
-// copy shows reference exactly. A list that cannot become bytes leaves the
-// copy as the hex file's conversion makes it, and fails.
-bool RebuildEditorWorkCopy(const CSegmentList& list, const CWorkFiles& work,
-                           const CPackedPicture* reference);
+// What the work files are rebuilt from, taken while the list holds still.
+struct CEditorListImage {
+    // The bytes the hex work file converts to; nothing where it fails.
+    std::optional<ByteVector> m_bytes;
+    // A copy of a list with text that is not plain hex, for the hex work file
+    // to hold as it is; otherwise that file holds the bytes' hex text.
+    std::optional<CSegmentList> m_textList;
+};
+CEditorListImage ImageOfList(const CSegmentList& list);
 
-// The same check without writing anything.
-bool ListShowsPicture(const CSegmentList& list, const CPackedPicture* reference);
+// Writes the image to the hex work file and the binary work copy; false when
+// the copy could not be made. A list that cannot become bytes leaves the copy
+// as the hex file's conversion makes it, and fails. A hex file that cannot be
+// written throws CFileException.
+bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work);
+
+// True when the image's bytes show reference exactly.
+bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference);

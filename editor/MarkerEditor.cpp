@@ -49,19 +49,25 @@ CMarkerEditor::CMarkerEditor(const CWorkFiles& work, const CSettingsStore& setti
     : m_work(work), m_settings(settings), m_keptCodes(keptCodes.begin(), keptCodes.end()) {}
 
 void CMarkerEditor::TakeScan(CHedThread& record, size_t exifPosition) {
-    o_CodeJpg = std::move(record.m_Obj);
-    ClearSegments(record.m_Obj);
-    if (std::optional<CJpegSegment> exif = ReadExifBlockSegment(m_work.m_strExifDat)) {
-        const size_t place = ExifSegmentPlace(o_CodeJpg, exifPosition);
-        o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(place), std::move(*exif));
+    std::optional<CJpegSegment> exif = ReadExifBlockSegment(m_work.m_strExifDat);
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg = std::move(record.m_Obj);
+        if (exif) {
+            const size_t place = ExifSegmentPlace(o_CodeJpg, exifPosition);
+            o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(place), std::move(*exif));
+        }
     }
-    CopySegments(o_CodeJpg, o_BackupJpg);
+    ClearSegments(record.m_Obj);
+    // Whole: no piece of an earlier scan may stay, holding its file.
+    o_BackupJpg = o_CodeJpg;
     ClearHistories();
     m_bProprietaryRemovable = HasEmbeddedImage(o_CodeJpg);
     m_nOriginalBytes = record.m_nThreadSize;
+    m_initialShows.reset();
     // The work files still hold the file as it came; they change with the
     // first edit, so a finish without one saves the file unchanged.
-    StartCheck(false);
+    StartInitialCheck(false);
     FillRows();
 }
 
@@ -127,7 +133,10 @@ void CMarkerEditor::ChangeCounters(int64_t bytes) {
 
 void CMarkerEditor::ReplaceSegment(size_t index, const std::string& code,
                                    const CSegmentData& data) {
-    o_CodeJpg[index] = CJpegSegment{code, data};
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg[index] = CJpegSegment{code, data};
+    }
     const int row = RowOfSegment(index);
     if (row >= 0 && m_pListener != nullptr) {
         m_pListener->OnRowChanged(row);
@@ -141,7 +150,11 @@ void CMarkerEditor::InsertSegment(size_t index, const std::string& code, const C
     if (m_pListener != nullptr) {
         m_pListener->OnRowAboutToBeInserted(row);
     }
-    o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index), CJpegSegment{code, data});
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg.insert(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index),
+                         CJpegSegment{code, data});
+    }
     for (auto later = rowAt; later != m_rows.end(); ++later) {
         ++*later;
     }
@@ -156,7 +169,10 @@ void CMarkerEditor::RemoveSegment(size_t index) {
     if (row >= 0 && m_pListener != nullptr) {
         m_pListener->OnRowAboutToBeRemoved(row);
     }
-    o_CodeJpg.erase(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index));
+    {
+        const std::unique_lock hold = HoldListForChange();
+        o_CodeJpg.erase(o_CodeJpg.begin() + static_cast<ptrdiff_t>(index));
+    }
     const auto later = std::upper_bound(m_rows.begin(), m_rows.end(), index);
     std::for_each(later, m_rows.end(), [](size_t& position) { --position; });
     if (row >= 0) {
@@ -173,7 +189,7 @@ bool CMarkerEditor::OverwriteWithZeros(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Zero, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Zero, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ReplaceSegment(static_cast<size_t>(index), segment.m_strCode, ZeroedData(segment));
     RebuildAndCheck();
     return true;
@@ -185,7 +201,7 @@ bool CMarkerEditor::DeleteRow(int row) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Delete, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Delete, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(segment));
     RemoveSegment(static_cast<size_t>(index));
     RebuildAndCheck();
@@ -198,7 +214,7 @@ bool CMarkerEditor::AddAfter(int row, const CJpegSegment& added) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Add, index + 1, row + 1, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Add, index + 1, row + 1, segment.m_strCode, segment.m_strData, m_listShows});
     InsertSegment(static_cast<size_t>(index) + 1, added.m_strCode, added.m_strData);
     ChangeCounters(EditorSegmentSize(added));
     RebuildAndCheck();
@@ -211,7 +227,7 @@ bool CMarkerEditor::EditRow(int row, const CJpegSegment& changed) {
         return false;
     }
     const CJpegSegment& segment = o_CodeJpg[static_cast<size_t>(index)];
-    Record({EEditKind::Edit, index, row, segment.m_strCode, segment.m_strData});
+    Record({EEditKind::Edit, index, row, segment.m_strCode, segment.m_strData, m_listShows});
     ChangeCounters(EditorSegmentSize(changed) - EditorSegmentSize(segment));
     ReplaceSegment(static_cast<size_t>(index), changed.m_strCode, changed.m_strData);
     RebuildAndCheck();
@@ -227,8 +243,8 @@ bool CMarkerEditor::SwapStepSegment(const CEditStep& step, std::vector<CEditStep
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment present = o_CodeJpg[index];
-    opposite.push_back(
-        {step.m_kind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    opposite.push_back({step.m_kind, step.m_nIndex, step.m_nRow, present.m_strCode,
+                        present.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(present));
     ReplaceSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
@@ -241,7 +257,8 @@ bool CMarkerEditor::InsertStepSegment(const CEditStep& step, EEditKind recordedK
         return false;
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
-    opposite.push_back({recordedKind, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData});
+    opposite.push_back(
+        {recordedKind, step.m_nIndex, step.m_nRow, step.m_strCode, step.m_strData, m_listShows});
     InsertSegment(index, step.m_strCode, step.m_strData);
     ChangeCounters(EditorSegmentSize(o_CodeJpg[index]));
     return true;
@@ -254,8 +271,8 @@ bool CMarkerEditor::RemoveStepSegment(const CEditStep& step, EEditKind recordedK
     }
     const size_t index = static_cast<size_t>(step.m_nIndex);
     const CJpegSegment& present = o_CodeJpg[index];
-    opposite.push_back(
-        {recordedKind, step.m_nIndex, step.m_nRow, present.m_strCode, present.m_strData});
+    opposite.push_back({recordedKind, step.m_nIndex, step.m_nRow, present.m_strCode,
+                        present.m_strData, m_listShows});
     ChangeCounters(-EditorSegmentSize(present));
     RemoveSegment(index);
     return true;
@@ -298,7 +315,7 @@ bool CMarkerEditor::Undo() {
     if (!TakeBack(step, m_RedoList)) {
         return false;
     }
-    RebuildAndCheck();
+    StartCheck(true, step.m_showsPicture);
     return true;
 }
 
@@ -311,7 +328,7 @@ bool CMarkerEditor::Redo() {
     if (!DoAgain(step, m_UndoList)) {
         return false;
     }
-    RebuildAndCheck();
+    StartCheck(true, step.m_showsPicture);
     return true;
 }
 
@@ -321,13 +338,16 @@ void CMarkerEditor::ClearHistories() {
 }
 
 void CMarkerEditor::ResetToInitial() {
-    CopySegments(o_BackupJpg, o_CodeJpg);
+    {
+        const std::unique_lock hold = HoldListForChange();
+        CopySegments(o_BackupJpg, o_CodeJpg);
+    }
     if (HasEmbeddedImage(o_CodeJpg)) {
         m_bProprietaryRemovable = true;
     }
     ClearHistories();
     FillRows();
-    RebuildAndCheck();
+    StartInitialCheck(true);
 }
 
 // A failure puts the list back to the initial state, which the recorded
@@ -336,26 +356,47 @@ bool CMarkerEditor::RemoveProprietaryData() {
     if (!CanRemoveProprietary()) {
         return false;
     }
-    const bool removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings);
-    if (removed) {
-        m_bProprietaryRemovable = false;
-    } else {
-        CopySegments(o_BackupJpg, o_CodeJpg);
+    bool removed = false;
+    {
+        const std::unique_lock hold = HoldListForChange();
+        removed = RemoveProprietaryImage(o_BackupJpg, o_CodeJpg, m_settings);
+        if (!removed) {
+            CopySegments(o_BackupJpg, o_CodeJpg);
+        }
     }
+    m_bProprietaryRemovable = !removed;
     ShowMessage(removed ? kProprietaryRemoved : kProprietaryNotRemoved);
     ClearHistories();
     FillRows();
-    RebuildAndCheck();
+    if (removed) {
+        RebuildAndCheck();
+    } else {
+        StartInitialCheck(true);
+    }
     return removed;
+}
+
+std::unique_lock<std::mutex> CMarkerEditor::HoldListForChange() const {
+    return m_pChecker != nullptr ? m_pChecker->LockList() : std::unique_lock<std::mutex>();
 }
 
 void CMarkerEditor::RebuildAndCheck() {
     StartCheck(true);
 }
 
-// The checker gets a copy of the list: edits go on while it checks.
-void CMarkerEditor::StartCheck(bool writeWorkFiles) {
-    const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference};
+// The initial list's verdict, once told, holds for every return to it. The
+// check is known by its number before it starts: an inline one answers at once.
+void CMarkerEditor::StartInitialCheck(bool writeWorkFiles) {
+    m_nInitialCheck = m_nCheckGeneration + 1;
+    StartCheck(writeWorkFiles, m_initialShows);
+}
+
+// The checker reads the list itself, under its lock: edits go on while it
+// checks.
+void CMarkerEditor::StartCheck(bool writeWorkFiles, std::optional<bool> knownShows) {
+    const CEditorCheckRequest request{++m_nCheckGeneration, writeWorkFiles, &m_work, m_pReference,
+                                      knownShows};
+    m_listShows = knownShows;
     m_bDecodes = false;
     if (m_pChecker == nullptr) {
         TakeCheckAnswer(RunEditorCheck(request, o_CodeJpg));
@@ -371,6 +412,12 @@ void CMarkerEditor::StartCheck(bool writeWorkFiles) {
 bool CMarkerEditor::TakeCheckAnswer(const CEditorCheckAnswer& answer) {
     if (answer.m_nGeneration != m_nCheckGeneration) {
         return false;
+    }
+    if (answer.m_showsPicture) {
+        m_listShows = answer.m_showsPicture;
+        if (answer.m_nGeneration == m_nInitialCheck) {
+            m_initialShows = m_listShows;
+        }
     }
     m_bCheckPending = false;
     m_bDecodes = answer.m_bDecodes;

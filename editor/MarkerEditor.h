@@ -14,6 +14,8 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -51,10 +53,12 @@ public:
                   const std::vector<std::string>& keptCodes);
 
     // The picture the work copy must keep showing; null fails every check.
+    // Set before the scan is taken: the verdicts told stay with their lists.
     void SetReference(const CPackedPicture* reference) { m_pReference = reference; }
     void SetListener(IMarkerEditorListener* listener) { m_pListener = listener; }
     // Where checks go from now on; null runs them inline, before the command
-    // that asked returns. checker must outlive its use here.
+    // that asked returns. checker must outlive its use here, and be replaced
+    // only while no check of it reads the list.
     void SetChecker(IEditorChecker* checker) { m_pChecker = checker; }
 
     // Takes over a finished scan of the Exif-free work copy (record.m_Obj is
@@ -141,8 +145,12 @@ private:
     bool DoAgain(const CEditStep& step, std::vector<CEditStep>& opposite);
     void ClearHistories();
     void NotifyState();
-    // Numbers a check of the list on show and runs it or hands it on.
-    void StartCheck(bool writeWorkFiles);
+    // Held around every change of o_CodeJpg: a checker may be reading it.
+    std::unique_lock<std::mutex> HoldListForChange() const;
+    // Numbers a check of the list on show and runs it or hands it on;
+    // knownShows is the list's verdict where an earlier check told it.
+    void StartCheck(bool writeWorkFiles, std::optional<bool> knownShows = std::nullopt);
+    void StartInitialCheck(bool writeWorkFiles);
 
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
@@ -165,4 +173,11 @@ private:
     bool m_bDecodes = false;
     bool m_bCheckPending = false;
     uint64_t m_nCheckGeneration = 0;
+    // Whether the list on show, and the initial list, show the picture, once
+    // a check told: going back to a list needs no decode. Each history step
+    // keeps the verdict of the list it leads back to.
+    std::optional<bool> m_listShows;
+    std::optional<bool> m_initialShows;
+    // The check whose answer tells the initial list's verdict.
+    uint64_t m_nInitialCheck = 0;
 };

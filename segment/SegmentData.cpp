@@ -96,8 +96,11 @@ bool CSegmentData::operator==(const CSegmentData& other) const {
     const auto* view = std::get_if<CByteView>(&m_data);
     const auto* otherView = std::get_if<CByteView>(&other.m_data);
     if (view != nullptr && otherView != nullptr) {
-        return std::equal(view->Begin(), view->Begin() + view->length, otherView->Begin(),
-                          otherView->Begin() + otherView->length);
+        // Pieces of one scan are compared by place first: a list and its copy
+        // share every byte.
+        return view->length == otherView->length &&
+               (view->Begin() == otherView->Begin() ||
+                std::equal(view->Begin(), view->Begin() + view->length, otherView->Begin()));
     }
     return size() == other.size() && Text() == other.Text();
 }

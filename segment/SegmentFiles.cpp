@@ -71,21 +71,12 @@ bool AppendEvenHex(const std::string& text, ByteVector& bytes) {
     return (invalid & 0xF0) == 0;
 }
 
-// The common case of a list made by the scanner or the editor: every text
-// of even length and plain hex. Then every byte comes from one text's pair,
-// however the slices fall, and the conversion needs no slices. Nothing for
-// any other list, which takes the slices' way with its own rules.
-std::optional<ByteVector> PlainHexBytes(const CSegmentList& list, size_t characters) {
-    ByteVector bytes;
-    bytes.reserve(characters / 2);
+size_t ListCharacters(const CSegmentList& list) {
+    size_t characters = 0;
     for (const CJpegSegment& segment : list) {
-        if (!AppendEvenHex(segment.m_strCode, bytes) ||
-            !(segment.m_strData.AppendBytesTo(bytes) ||
-              AppendEvenHex(segment.m_strData.Text(), bytes))) {
-            return std::nullopt;
-        }
+        characters += segment.m_strCode.size() + segment.m_strData.size();
     }
-    return bytes;
+    return characters;
 }
 
 }  // namespace
@@ -141,16 +132,27 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath) 
     return valid;
 }
 
-std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
-    size_t characters = 0;
+// Every byte of a plain list comes from one text's pair, however the slices
+// fall, so its conversion needs no slices.
+std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list) {
+    ByteVector bytes;
+    bytes.reserve(ListCharacters(list) / 2);
     for (const CJpegSegment& segment : list) {
-        characters += segment.m_strCode.size() + segment.m_strData.size();
+        if (!AppendEvenHex(segment.m_strCode, bytes) ||
+            !(segment.m_strData.AppendBytesTo(bytes) ||
+              AppendEvenHex(segment.m_strData.Text(), bytes))) {
+            return std::nullopt;
+        }
     }
-    if (std::optional<ByteVector> plain = PlainHexBytes(list, characters)) {
+    return bytes;
+}
+
+std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
+    if (std::optional<ByteVector> plain = PlainSegmentsToBytes(list)) {
         return plain;
     }
     ByteVector bytes;
-    bytes.reserve(characters / 2);
+    bytes.reserve(ListCharacters(list) / 2);
     // The texts are cut into slices as the whole file's text would be, so a
     // slice may span the end of one segment and the start of the next.
     const CCipher cipher;

@@ -27,5 +27,10 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath);
 // list, without the two files: nothing where it would fail.
 std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list);
 
+// The same bytes for a list whose every text is upper-case hex of even length
+// (what the scanner and the editor make): then the file WriteSegmentsHex
+// writes holds exactly their hex text. Nothing for any other list.
+std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list);
+
 // Reads a binary file into its hex text. False when it cannot be read.
 bool BinaryFileToHex(const std::string& path, std::string& hex);

@@ -38,8 +38,24 @@ void AppendSegmentCopy(CSegmentList& list, const CJpegSegment& segment) {
     list.push_back(segment);
 }
 
+// A list and the one it goes back to share most of a large file's pieces:
+// only those between the common head and tail are copied, so a hundred
+// thousand pieces are compared, not copied, for the few that differ.
 void CopySegments(const CSegmentList& source, CSegmentList& destination) {
-    destination = source;
+    const size_t shorter = std::min(source.size(), destination.size());
+    size_t head = 0;
+    while (head < shorter && source[head] == destination[head]) {
+        ++head;
+    }
+    size_t tail = 0;
+    while (tail < shorter - head &&
+           source[source.size() - 1 - tail] == destination[destination.size() - 1 - tail]) {
+        ++tail;
+    }
+    const auto sourceEnd = source.end() - static_cast<ptrdiff_t>(tail);
+    const auto kept = destination.erase(destination.begin() + static_cast<ptrdiff_t>(head),
+                                        destination.end() - static_cast<ptrdiff_t>(tail));
+    destination.insert(kept, source.begin() + static_cast<ptrdiff_t>(head), sourceEnd);
 }
 
 bool HasEmbeddedImage(const CSegmentList& list) {

@@ -13,7 +13,8 @@ using CSegmentList = std::vector<CJpegSegment>;
 
 void ClearSegments(CSegmentList& list);
 void AppendSegmentCopy(CSegmentList& list, const CJpegSegment& segment);
-// Replaces destination by a copy of source, in order.
+// Replaces destination by a copy of source, in order. Segments equal in
+// both at the head and the tail stay as destination holds them.
 void CopySegments(const CSegmentList& source, CSegmentList& destination);
 
 // True when the list holds exactly two "FFD8" and exactly two "FFD9" segments:

@@ -92,6 +92,21 @@ std::string HexTextOf(const ByteVector& bytes) {
     return hex;
 }
 
+void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size) {
+    CFileHandle output(path, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!output.IsOpen()) {
+        ThrowFileError(path);
+    }
+    const CCipher cipher;
+    std::string piece(2 * kHexPieceBytes + 1, '\0');
+    for (size_t pos = 0; pos < size; pos += kHexPieceBytes) {
+        const size_t pieceBytes = std::min(kHexPieceBytes, size - pos);
+        cipher.Bin2CharHex(piece.data(), bytes + pos, static_cast<int>(pieceBytes));
+        output.WriteAll(piece.data(), 2 * pieceBytes);
+    }
+    output.CloseChecked();
+}
+
 bool CopyFileBlocks(const std::string& source, const std::string& destination) {
     const CFileHandle input(source, O_RDONLY);
     if (!input.IsOpen() || IsFolder(input.Get())) {

@@ -18,6 +18,11 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination);
 // The upper-case hex text of bytes: no terminator, no line breaks.
 std::string HexTextOf(const ByteVector& bytes);
 
+// Creates path anew holding the upper-case hex text of size bytes, made a
+// piece at a time, so the whole text is never held. A file that cannot be
+// created or written throws CFileException.
+void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size);
+
 // Writes the upper-case hex text of the source's bytes to destination: no
 // terminator, no line breaks. When the source cannot be read the destination
 // is still created empty, so an earlier result is never taken for this one.

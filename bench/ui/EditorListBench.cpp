@@ -2,10 +2,11 @@
 // picture data shown on a large file with restart markers, and each command's
 // rebuild and check of the work copy on a camera-sized file, set beside one
 // decode of that file. Every command runs with the list on screen, so its time
-// is how long the window is blocked. Last, the same commands on the large file
-// with the checks run inline, as the window once did, and on the check thread:
-// the longest block of the event loop per command and the time until the
-// check's answer, medians over the rounds.
+// is how long the window is blocked. Last, the same commands on the large file,
+// round by round side by side, with the checks run as the window once ran them
+// (inline, one step after the other) and on the check thread: the longest
+// block of the event loop per command and the time until the check's answer,
+// medians over the rounds.
 //
 //   editor_list_bench LARGE.jpg CAMERA.jpg [ROUNDS]
 //
@@ -34,7 +35,9 @@
 #include "editor/ui/SegmentRowModel.h"
 #include "imaging/JpegDecoder.h"
 #include "segment/KeptHeaderList.h"
+#include "segment/SegmentFiles.h"
 #include "settings/MemorySettingsStore.h"
+#include "util/FileHelpers.h"
 
 namespace {
 
@@ -52,9 +55,8 @@ double Median(std::vector<double> values) {
 }
 
 struct CBenchEditor {
-    explicit CBenchEditor(const std::string& path) {
-        const std::string folder =
-            (std::filesystem::temp_directory_path() / "kestrin_editor_bench").string() + "/";
+    explicit CBenchEditor(const std::string& path, const char* name = "kestrin_editor_bench") {
+        const std::string folder = (std::filesystem::temp_directory_path() / name).string() + "/";
         std::filesystem::create_directories(folder);
         work = MakeWorkFiles(folder, folder);
         DecodeJpegToPacked(path, picture);
@@ -218,28 +220,61 @@ const CNamedCommand kCheckedCommands[] = {
 };
 constexpr size_t kCheckedCount = std::size(kCheckedCommands);
 
-// Times of each command of kCheckedCommands over the rounds.
-std::vector<CCheckTimes> TimeChecks(CBlockTimingApplication& app, const std::string& path,
-                                    bool onThread, int rounds) {
-    CBenchEditor bench(path);
-    CBenchView shown(bench.editor);
-    std::unique_ptr<CEditorCheckRun> checks;
-    if (onThread) {
-        checks = std::make_unique<CEditorCheckRun>(bench.editor);
+// The check as the window ran it before it had a thread of its own: inline,
+// the hex work file from the list, then the bytes, the work copy and the
+// decode one after the other. What the thread's answer is measured against.
+class CFormerInlineCheck : public IEditorChecker {
+public:
+    explicit CFormerInlineCheck(CMarkerEditor& editor) : m_editor(editor) {}
+    void Submit(const CEditorCheckRequest& request, const CSegmentList& list) override {
+        const CWorkFiles& work = *request.m_pWork;
+        if (request.m_bWriteWorkFiles) {
+            WriteSegmentsHex(list, work.m_strTempHexa);
+        }
+        const std::optional<ByteVector> bytes = SegmentsToBytes(list);
+        if (bytes && request.m_bWriteWorkFiles) {
+            WriteWholeFile(work.m_strTempData, std::string(bytes->begin(), bytes->end()));
+        }
+        const bool shows =
+            bytes && ShowsSamePicture(*request.m_pReference, bytes->data(), bytes->size());
+        m_editor.TakeCheckAnswer({request.m_nGeneration, shows, shows, nullptr});
     }
-    CMarkerEditor& editor = bench.editor;
-    CCheckTimes scan;
-    TimeOneCommand(
-        app, editor, [&] { editor.TakeScan(bench.record, bench.exifPosition); }, scan);
-    std::vector<CCheckTimes> times(kCheckedCount);
-    for (int round = 0; round < rounds; ++round) {
+
+private:
+    CMarkerEditor& m_editor;
+};
+
+// An editor of the large file with its list on screen, checking the former
+// way or on its thread, and the times of each command of kCheckedCommands.
+struct CCheckedEditor {
+    CCheckedEditor(CBlockTimingApplication& app, const std::string& path, bool onThread)
+        : bench(path, onThread ? "kestrin_editor_bench_thread" : "kestrin_editor_bench_inline"),
+          shown(bench.editor),
+          former(bench.editor) {
+        if (onThread) {
+            checks = std::make_unique<CEditorCheckRun>(bench.editor);
+        } else {
+            bench.editor.SetChecker(&former);
+        }
+        CCheckTimes scan;
+        TimeOneCommand(
+            app, bench.editor, [&] { bench.editor.TakeScan(bench.record, bench.exifPosition); },
+            scan);
+    }
+    void TimeRound(CBlockTimingApplication& app) {
         for (size_t index = 0; index < kCheckedCount; ++index) {
             TimeOneCommand(
-                app, editor, [&] { kCheckedCommands[index].run(editor); }, times[index]);
+                app, bench.editor, [&] { kCheckedCommands[index].run(bench.editor); },
+                times[index]);
         }
     }
-    return times;
-}
+
+    CBenchEditor bench;
+    CBenchView shown;
+    CFormerInlineCheck former;
+    std::unique_ptr<CEditorCheckRun> checks;
+    std::vector<CCheckTimes> times = std::vector<CCheckTimes>(kCheckedCount);
+};
 
 void AppendAll(const std::vector<CCheckTimes>& times, CCheckTimes& all) {
     for (const CCheckTimes& command : times) {
@@ -260,19 +295,24 @@ void PrintCheckRow(const char* name, const CCheckTimes& before, const CCheckTime
 }
 
 void CompareChecks(CBlockTimingApplication& app, const std::string& path, int rounds) {
-    const std::vector<CCheckTimes> inline_ = TimeChecks(app, path, false, rounds);
-    const std::vector<CCheckTimes> threaded = TimeChecks(app, path, true, rounds);
+    CCheckedEditor former(app, path, false);
+    CCheckedEditor threaded(app, path, true);
+    for (int round = 0; round < rounds; ++round) {
+        former.TimeRound(app);
+        threaded.TimeRound(app);
+    }
+    const std::vector<CCheckTimes>& inline_ = former.times;
     std::printf(
-        "large file, checks inline | on their thread, %d rounds, ms: median block, longest "
-        "block, median answer, median window-thread processor time\n",
+        "large file, checks inline as once | on their thread, %d rounds, ms: median block, "
+        "longest block, median answer, median window-thread processor time\n",
         rounds);
     for (size_t index = 0; index < kCheckedCount; ++index) {
-        PrintCheckRow(kCheckedCommands[index].name, inline_[index], threaded[index]);
+        PrintCheckRow(kCheckedCommands[index].name, inline_[index], threaded.times[index]);
     }
     CCheckTimes before;
     CCheckTimes after;
     AppendAll(inline_, before);
-    AppendAll(threaded, after);
+    AppendAll(threaded.times, after);
     PrintCheckRow("all", before, after);
     std::printf("  ratio thread/inline: median block %.3f, median answer %.3f\n",
                 Median(after.block) / Median(before.block),

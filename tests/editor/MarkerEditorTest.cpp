@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <utility>
 
 #include "editor/EditorCheck.h"
+#include "editor/EditorCheckThread.h"
 #include "segment/SegmentFiles.h"
 #include "tests/editor/EditorSession.h"
 #include "tests/support/CameraFiles.h"
@@ -179,18 +183,24 @@ TEST(AMarkerEditor, GoesBackToTheInitialStateWithBothHistoriesEmpty) {
     EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.InitialList()));
 }
 
+// Shows the picture data with editing allowed; the row of the scan's header.
+int ShowScanRowForEditing(CEditorSession& session) {
+    session.settings.Write(settings::kJoukyuuEdit, 1);
+    session.editor.SetShowAll(true);
+    const std::vector<std::string> codes = RowCodes(session.editor);
+    return static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+}
+
 TEST(AMarkerEditor, FollowsDecodabilityThroughDeleteAndUndoOfTheScan) {
     CEditorSession session(LookAlikeCommentsFile());
     CMarkerEditor& editor = session.editor;
-    session.settings.Write(settings::kJoukyuuEdit, 1);
-    editor.SetShowAll(true);
-    const std::vector<std::string> codes = RowCodes(editor);
-    const int scanRow =
-        static_cast<int>(std::find(codes.begin(), codes.end(), "FFDA") - codes.begin());
+    const int scanRow = ShowScanRowForEditing(session);
     ASSERT_TRUE(editor.DeleteRow(scanRow));
     EXPECT_FALSE(editor.Decodes());
     ASSERT_TRUE(editor.Undo());
     EXPECT_TRUE(editor.Decodes());
+    ASSERT_TRUE(editor.Redo());
+    EXPECT_FALSE(editor.Decodes());
 }
 
 // A checker that keeps what it is handed, so that the test answers when it likes.
@@ -222,6 +232,69 @@ TEST(AMarkerEditor, TakesOnlyTheAnswerForTheListOnShowFromItsChecker) {
     EXPECT_FALSE(editor.CheckPending());
     EXPECT_TRUE(editor.Decodes());
     EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.WorkingList()));
+}
+
+// Going back to a list whose check told needs no decode: each undo, redo and
+// reset hands on the verdict of the list it goes back to, and an answer for a
+// list gone by never becomes one.
+TEST(AMarkerEditor, HandsOnTheVerdictOfAListItGoesBackTo) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    const int scanRow = ShowScanRowForEditing(session);
+    CHeldChecks checks;
+    editor.SetChecker(&checks);
+    ASSERT_TRUE(editor.DeleteRow(scanRow));
+    ASSERT_TRUE(editor.Undo());
+    EXPECT_FALSE(editor.TakeCheckAnswer(checks.Answer(0)));
+    ASSERT_TRUE(editor.Redo());
+    EXPECT_TRUE(editor.TakeCheckAnswer(checks.Answer(2)));
+    ASSERT_TRUE(editor.Undo() && editor.Redo());
+    editor.ResetToInitial();
+
+    const std::vector<std::optional<bool>> known = {std::nullopt, true,  std::nullopt,
+                                                    true,         false, true};
+    ASSERT_EQ(checks.held.size(), known.size());
+    for (size_t i = 0; i < known.size(); ++i) {
+        EXPECT_EQ(checks.held[i].first.m_knownShows, known[i]) << "check " << i;
+    }
+    EXPECT_TRUE(editor.TakeCheckAnswer(checks.Answer(5)));
+    EXPECT_TRUE(editor.Decodes());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), *SegmentsToBytes(editor.InitialList()));
+}
+
+// Edits come faster than the check thread answers: the thread reads the list
+// while the edits change it, most answers are for lists gone by, and the work
+// files end as the last list's.
+TEST(AMarkerEditor, EndsWithTheWorkFilesOfItsLastListWhenEditsOutrunItsCheckThread) {
+    CEditorSession session(LookAlikeCommentsFile());
+    CMarkerEditor& editor = session.editor;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<CEditorCheckAnswer> answers;
+    CEditorCheckThread thread([&](CEditorCheckAnswer answer) {
+        const std::lock_guard lock(mutex);
+        answers.push_back(std::move(answer));
+        arrived.notify_one();
+    });
+    editor.SetChecker(&thread);
+    for (int round = 0; round < 30; ++round) {
+        ASSERT_TRUE(editor.AddAfter(0, kAdded) && editor.DeleteRow(1) && editor.Undo());
+    }
+    while (editor.CheckPending()) {
+        std::unique_lock lock(mutex);
+        arrived.wait(lock, [&] { return !answers.empty(); });
+        const std::vector<CEditorCheckAnswer> taken = std::exchange(answers, {});
+        lock.unlock();
+        for (const CEditorCheckAnswer& answer : taken) {
+            editor.TakeCheckAnswer(answer);
+        }
+    }
+    editor.SetChecker(nullptr);
+
+    EXPECT_TRUE(editor.Decodes());
+    const std::vector<uint8_t> bytes = *SegmentsToBytes(editor.WorkingList());
+    EXPECT_EQ(ReadFile(session.work.m_strTempData), bytes);
+    EXPECT_EQ(ReadTextFile(session.work.m_strTempHexa), HexFromBytes(bytes));
 }
 
 // With the picture data shown, editing is for those who asked for it.

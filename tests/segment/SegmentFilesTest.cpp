@@ -11,6 +11,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 #include "util/FileError.h"
+#include "util/FileHelpers.h"
 
 namespace {
 
@@ -150,6 +151,10 @@ TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
         ASSERT_EQ(bytes.has_value(), converted) << "list " << i;
         if (converted) {
             EXPECT_EQ(*bytes, ReadFile(binaryPath)) << "list " << i;
+        }
+        // The editor writes a plain list's hex file from its bytes.
+        if (const std::optional<ByteVector> plain = PlainSegmentsToBytes(lists[i])) {
+            EXPECT_EQ(HexTextOf(*plain), ReadTextFile(hexPath)) << "list " << i;
         }
     }
 }

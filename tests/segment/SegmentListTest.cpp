@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/MemorySettingsStore.h"
@@ -88,6 +90,29 @@ TEST(ASegmentList, CopiesReplaceTheDestinationAndLeaveTheSourceAlone) {
     EXPECT_EQ(destination.size(), 4u);
     ClearSegments(destination);
     EXPECT_TRUE(destination.empty());
+}
+
+// The copy keeps what both lists share at their head and tail: whatever
+// they share, it must end as the source.
+TEST(ASegmentList, CopiesOverAListSharingItsHeadOrTailOrNothing) {
+    using Codes = std::vector<std::string>;
+    const std::pair<Codes, Codes> cases[] = {
+        {{"FFD8", "FFE1:0102", "FFDA:11", "FFD9"},
+         {"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"}},
+        {{"FFD8", "FFFE:00", "FFE2:01", "FFDA:11", "FFD9"},
+         {"FFD8", "FFE1:0102", "FFDA:11", "FFD9"}},
+        {{"FFD8", "FFD9", "FFD8"}, {"FFD8"}},
+        {{"FFD8"}, {"FFD8", "FFD9", "FFD8"}},
+        {{"FFD8", "FFD8"}, {"FFD8", "FFD8", "FFD8"}},
+        {{"FFE1:0102"}, {"FFE1:0103"}},
+        {{}, {"FFD8"}},
+        {{"FFD8"}, {}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        CSegmentList copy = ListOf(cases[i].second);
+        CopySegments(ListOf(cases[i].first), copy);
+        EXPECT_EQ(copy, ListOf(cases[i].first)) << "case " << i;
+    }
 }
 
 }  // namespace

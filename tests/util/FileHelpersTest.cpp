@@ -103,6 +103,8 @@ TEST_F(AHexFile, HoldsTheUpperCaseHexOfEveryByteAndNothingElse) {
     WriteFile(m_binary, large);
     BinaryFileToHexFile(m_binary, m_hex);
     EXPECT_EQ(ReadTextFile(m_hex), HexFromBytes(large));
+    WriteHexTextFile(m_hex, large.data(), large.size());
+    EXPECT_EQ(ReadTextFile(m_hex), HexFromBytes(large));
 }
 
 TEST_F(AHexFile, IsEmptyWhenTheSourceCannotBeRead) {
