@@ -58,13 +58,12 @@ std::string CSegmentData::Text() const {
     return text;
 }
 
-bool CSegmentData::AppendBytesTo(ByteVector& bytes) const {
+std::optional<std::span<const uint8_t>> CSegmentData::Bytes() const {
     const auto* view = std::get_if<CByteView>(&m_data);
     if (view == nullptr) {
-        return false;
+        return std::nullopt;
     }
-    bytes.insert(bytes.end(), view->Begin(), view->Begin() + view->length);
-    return true;
+    return std::span<const uint8_t>(view->Begin(), view->length);
 }
 
 void CSegmentData::AppendTextTo(std::string& text, size_t pos, size_t count) const {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -36,9 +38,9 @@ public:
     std::string Text() const;
     operator std::string() const { return Text(); }
 
-    // Appends the bytes of a view and returns true; false for text, which has
-    // its own rules of conversion.
-    bool AppendBytesTo(ByteVector& bytes) const;
+    // The bytes of a view, in place; nothing for text, which has its own
+    // rules of conversion.
+    std::optional<std::span<const uint8_t>> Bytes() const;
     // Appends count characters of the text from pos, for writers that need the
     // text piece by piece; pos + count must not pass size().
     void AppendTextTo(std::string& text, size_t pos, size_t count) const;
