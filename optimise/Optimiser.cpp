@@ -337,9 +337,6 @@ std::string COptimiser::FilterScan(std::string& log, int64_t fileBytes) {
     const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
     FindExtras(EndOfPicture(o_CodeJpg, offsets));
     CFilterDrops drops;
-    // The kept list never outgrows the scan's; room for it at once spares the
-    // copies of a growing list of millions of segments.
-    o_BackupJpg.reserve(o_CodeJpg.size());
     // The scan's list is not needed again: the filter takes its segments over.
     std::string filterLog = FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes,
                                            m_settings, &drops, KeptOnRequest(described));
