@@ -11,6 +11,7 @@
 #include "app/ResourceIds.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
+#include "util/DebrisSweep.h"
 #include "util/FileFailure.h"
 #include "util/FileHelpers.h"
 #include "util/MemoryTuning.h"
@@ -29,6 +30,8 @@ constexpr const char* kDefaultsUsed =
 
 CQuorvelApp::CQuorvelApp(const CProgramPlaces& places)
     : m_places(places), m_scratch(places.m_strWorkFolder), m_recentFiles(kRecentFileCount) {
+    // A killed run may have left a batch result beside its work copy.
+    SweepDebris(places.m_strWorkFolder);
     m_previousSink = SetMessageSink([this](const std::string& text) { ShowMessageBox(text); });
     KeepFreedMemoryForPictures();
 }

@@ -134,28 +134,42 @@ bool IsExifSegment(const ByteVector& file, size_t start, size_t end) {
 
 }  // namespace
 
-std::optional<CExifCut> CutExifSegment(const ByteVector& file) {
+std::optional<CExifSegmentPlace> FindExifSegment(const ByteVector& file) {
     const size_t size = file.size();
     for (size_t e = 4; e + kSignature.size() < size; ++e) {
-        if (!std::equal(kSignature.begin(), kSignature.end(),
-                        file.begin() + static_cast<long>(e))) {
-            continue;
+        if (std::equal(kSignature.begin(), kSignature.end(), file.begin() + static_cast<long>(e))) {
+            return ExifSegmentAt(e, BigEndian16(&file[e - 2]), size);
         }
-        const size_t length = BigEndian16(&file[e - 2]);
-        const size_t segmentStart = e - kMarkerAndLength;
-        const size_t segmentEnd = segmentStart + length + 2;
-        if (length == 0 || segmentEnd > size) {
-            return std::nullopt;
-        }
-        CExifCut cut;
-        cut.block.assign(file.begin() + static_cast<long>(segmentStart),
-                         file.begin() + static_cast<long>(segmentEnd));
-        cut.remainder.assign(file.begin(), file.begin() + 2);
-        cut.remainder.insert(cut.remainder.end(), file.begin() + static_cast<long>(segmentEnd),
-                             file.end());
-        return cut;
     }
     return std::nullopt;
+}
+
+const ByteVector& ExifSignature() {
+    static const ByteVector signature(kSignature.begin(), kSignature.end());
+    return signature;
+}
+
+std::optional<CExifSegmentPlace> ExifSegmentAt(size_t signature, size_t length, size_t size) {
+    const size_t segmentStart = signature - kMarkerAndLength;
+    const size_t segmentEnd = segmentStart + length + 2;
+    if (length == 0 || segmentEnd > size) {
+        return std::nullopt;
+    }
+    return CExifSegmentPlace{segmentStart, segmentEnd};
+}
+
+std::optional<CExifCut> CutExifSegment(const ByteVector& file) {
+    const std::optional<CExifSegmentPlace> place = FindExifSegment(file);
+    if (!place) {
+        return std::nullopt;
+    }
+    CExifCut cut;
+    cut.block.assign(file.begin() + static_cast<long>(place->start),
+                     file.begin() + static_cast<long>(place->end));
+    cut.remainder.assign(file.begin(), file.begin() + 2);
+    cut.remainder.insert(cut.remainder.end(), file.begin() + static_cast<long>(place->end),
+                         file.end());
+    return cut;
 }
 
 std::optional<CExifThumbnailSplit> SplitAtThumbnail(const ByteVector& block) {

@@ -17,9 +17,25 @@ struct CExifCut {
     ByteVector remainder;
 };
 
-// Cuts the first segment whose data starts "Exif\0\0" (searched at every
-// byte from 4 on) out of file. Nothing when there is none, when its length
-// is 0, or when it would run past the end of the file.
+// Where the whole APP1 segment lies: bytes start up to end.
+struct CExifSegmentPlace {
+    size_t start;
+    size_t end;
+};
+
+// The first segment whose data starts "Exif\0\0" (searched at every byte
+// from 4 on). Nothing when there is none, when its length is 0, or when it
+// would run past the end of the file.
+std::optional<CExifSegmentPlace> FindExifSegment(const ByteVector& file);
+
+// The six bytes FindExifSegment looks for.
+const ByteVector& ExifSignature();
+// What FindExifSegment makes of the first signature it finds, at byte
+// signature of a file of size bytes, with length read from the two bytes in
+// front of it.
+std::optional<CExifSegmentPlace> ExifSegmentAt(size_t signature, size_t length, size_t size);
+
+// Cuts the segment FindExifSegment finds out of file.
 std::optional<CExifCut> CutExifSegment(const ByteVector& file);
 
 // A .exif block split where its thumbnail starts (the first FF D8).

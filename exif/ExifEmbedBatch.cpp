@@ -8,6 +8,7 @@
 #include "exif/ExifEmbedding.h"
 #include "exif/ExifEngine.h"
 #include "imaging/PictureCheck.h"
+#include "segment/JpegHead.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/FileError.h"
@@ -24,6 +25,17 @@ bool IsIrregularFile(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+// Only a photo whose head holds an MPF index is read whole: the primary
+// picture's end, which the index counts from, lies behind its picture data.
+CMpfLayout MpfLayoutOf(const std::string& path) {
+    const std::optional<ByteVector> head = ReadJpegHead(path);
+    if (!head || !FindMpfLayout(*head).m_mpf) {
+        return {};
+    }
+    const std::optional<ByteVector> bytes = ReadFileBytes(path);
+    return bytes ? FindMpfLayout(*bytes) : CMpfLayout();
 }
 
 }  // namespace
@@ -110,8 +122,8 @@ CExifBatchResult CExifEmbedBatch::Embed(const std::string& path) {
 std::optional<CExifBatchResult> CExifEmbedBatch::CopyToHexWorkFile(const std::string& path,
                                                                    CMpfLayout& layout) {
     try {
-        const std::optional<ByteVector> bytes = BinaryFileToHexFile(path, m_work.m_strTempHexa);
-        layout = bytes ? FindMpfLayout(*bytes) : CMpfLayout();
+        layout = MpfLayoutOf(path);
+        BinaryFileToHexFile(path, m_work.m_strTempHexa);
         return std::nullopt;
     } catch (const CFileException& error) {
         m_log.Append(path + "のｺﾋﾟｰを作成できませんでした。\r\n" + error.what() + "\r\n\r\n");

@@ -1,5 +1,7 @@
 #include "exif/ExifEngine.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -14,6 +16,7 @@
 #include "segment/JpegHead.h"
 #include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
+#include "util/FileHandle.h"
 #include "util/FileHelpers.h"
 #include "util/SafeReplace.h"
 #include "util/TextHelpers.h"
@@ -31,6 +34,7 @@ constexpr size_t kSegmentHeadBytes = 10;
 // A thumbnail must fit in one segment of 64 KiB; a header asking for more
 // pixels than this is not a thumbnail, and decoding into it would only waste memory.
 constexpr int64_t kMaxThumbnailPixels = 1024 * 1024;
+constexpr size_t kFileBlock = 1 << 20;
 
 std::string HexOf(const ByteVector& bytes) {
     return CCipher().Bin2CStringHex(bytes.data(), static_cast<int>(bytes.size()));
@@ -49,20 +53,60 @@ bool PrepareThumbnailLike(const ByteVector& oldThumbnail, CImageBuffer& thumbnai
 // The picture of target scaled to the size of the old thumbnail and encoded.
 // The decoder scales most of the way itself, so a large picture is never
 // decoded whole; the last step is the tools' own scaling.
-std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail, const ByteVector& target,
+std::optional<ByteVector> MakeThumbnail(const ByteVector& oldThumbnail, const std::string& target,
                                         const CImageTools& tools) {
     CImageBuffer thumbnail;
     if (!PrepareThumbnailLike(oldThumbnail, thumbnail)) {
         return std::nullopt;
     }
     CImageBuffer picture;
-    if (!DecodeJpegBytesNear(target.data(), target.size(), thumbnail.m_nWidth, thumbnail.m_nHeight,
-                             picture)) {
+    if (!DecodeJpegFileNear(target, thumbnail.m_nWidth, thumbnail.m_nHeight, picture)) {
         return std::nullopt;
     }
     tools.ScaleImage(picture, thumbnail);
     const std::optional<ByteVector> encoded = EncodeJpegToMemory(thumbnail);
     return encoded ? ThumbnailFromEncoded(*encoded) : std::nullopt;
+}
+
+// True when an Exif segment, marker included, holds a TIFF structure.
+bool HoldsExifTiff(const uint8_t* segment, size_t size) {
+    return size >= kSegmentHeadBytes &&
+           HoldsTiffHeader(segment + kSegmentHeadBytes, size - kSegmentHeadBytes);
+}
+
+// What FindExifSegment finds in the open file of size bytes, reading it a
+// block at a time. Each window keeps the end of the one before, so that a
+// signature across two blocks is found with the length field in front of it.
+std::optional<CExifSegmentPlace> FindExifSegmentInFile(const CFileHandle& file, uint64_t size) {
+    const ByteVector& signature = ExifSignature();
+    const size_t kept = signature.size() + 1;
+    ByteVector window;
+    ByteVector block(kFileBlock);
+    uint64_t base = 0;
+    for (;;) {
+        const size_t got = file.ReadUpTo(block.data(), block.size());
+        window.insert(window.end(), block.begin(), block.begin() + static_cast<long>(got));
+        for (auto hit =
+                 std::search(window.begin(), window.end(), signature.begin(), signature.end());
+             hit != window.end();
+             hit = std::search(hit + 1, window.end(), signature.begin(), signature.end())) {
+            const auto at = static_cast<size_t>(hit - window.begin());
+            const uint64_t e = base + at;
+            if (e + signature.size() >= size) {
+                return std::nullopt;
+            }
+            // A hit this near the window's start was already one of the last window's.
+            if (e >= 4 && at >= 2) {
+                return ExifSegmentAt(e, size_t{window[at - 2]} << 8 | window[at - 1], size);
+            }
+        }
+        if (got < block.size()) {
+            return std::nullopt;
+        }
+        const size_t dropped = window.size() - std::min(window.size(), kept);
+        base += dropped;
+        window.erase(window.begin(), window.begin() + static_cast<long>(dropped));
+    }
 }
 
 }  // namespace
@@ -88,73 +132,94 @@ std::optional<CExifLocation> CExifEngine::LocateExifHex(const std::string& hex) 
     return CExifLocation{start, static_cast<size_t>(tiffChars)};
 }
 
+// The work copy loses the cut bytes where it lies; neither it nor anything
+// of its size is held, only the block.
 EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std::string& blockPath,
                                        CExifCutSizes& sizes) const {
-    std::optional<ByteVector> file = ReadFileBytes(sourcePath);
-    if (!file) {
+    const CFileHandle source(sourcePath, O_RDWR);
+    const std::optional<uint64_t> size = source.IsOpen() ? FileLength(sourcePath) : std::nullopt;
+    if (!size || !WriteWholeFile(blockPath, {})) {
         return EExifResult::FileNotOpened;
     }
-    if (!WriteWholeFile(blockPath, {})) {
-        return EExifResult::FileNotOpened;
-    }
-    ByteVector block;
-    CExifCutSizes cutSizes;
-    const EExifResult cut = CutExif(*file, block, cutSizes);
-    if (cut != EExifResult::Done) {
-        return cut;
-    }
-    if (!WriteWholeFile(blockPath, block.data(), block.size()) ||
-        !WriteWholeFile(sourcePath, file->data(), file->size())) {
-        return EExifResult::FileNotOpened;
-    }
-    sizes = cutSizes;
-    return EExifResult::Done;
-}
-
-EExifResult CExifEngine::CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes) {
-    block.clear();
-    std::optional<CExifCut> cut = CutExifSegment(file);
-    if (!cut) {
+    const std::optional<CExifSegmentPlace> place = FindExifSegmentInFile(source, *size);
+    if (!place) {
         return EExifResult::NotFound;
     }
-    if (cut->block.size() < kSegmentHeadBytes ||
-        !HoldsTiffHeader(cut->block.data() + kSegmentHeadBytes,
-                         cut->block.size() - kSegmentHeadBytes)) {
+    ByteVector block(place->end - place->start);
+    source.SeekTo(place->start);
+    if (source.ReadUpTo(block.data(), block.size()) != block.size()) {
+        return EExifResult::FileNotOpened;
+    }
+    if (!HoldsExifTiff(block.data(), block.size())) {
         return EExifResult::Unrestorable;
     }
-    sizes.before = static_cast<int64_t>(file.size());
-    sizes.after = static_cast<int64_t>(cut->remainder.size());
-    block = std::move(cut->block);
-    file = std::move(cut->remainder);
+    if (!WriteWholeFile(blockPath, block.data(), block.size())) {
+        return EExifResult::FileNotOpened;
+    }
+    CloseFileGap(source, 2, place->end);
+    sizes.before = static_cast<int64_t>(*size);
+    sizes.after = static_cast<int64_t>(2 + *size - place->end);
     return EExifResult::Done;
 }
 
+// The cut closes the gap in file's own buffer: a file of any size is never
+// copied for it.
+EExifResult CExifEngine::CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes) {
+    block.clear();
+    const std::optional<CExifSegmentPlace> place = FindExifSegment(file);
+    if (!place) {
+        return EExifResult::NotFound;
+    }
+    if (!HoldsExifTiff(file.data() + place->start, place->end - place->start)) {
+        return EExifResult::Unrestorable;
+    }
+    const auto end = file.begin() + static_cast<long>(place->end);
+    sizes.before = static_cast<int64_t>(file.size());
+    block.assign(file.begin() + static_cast<long>(place->start), end);
+    file.erase(file.begin() + 2, end);
+    sizes.after = static_cast<int64_t>(file.size());
+    return EExifResult::Done;
+}
+
+// The text of the work copy makes room for the block where it lies: no copy
+// of it, twice the size of the picture, is ever held.
 EExifResult CExifEngine::InsertExifHex(const std::string& jpegHexPath,
                                        const std::string& blockHexPath) const {
-    const std::optional<ByteVector> jpeg = ReadFileBytes(jpegHexPath);
+    const CFileHandle jpeg(jpegHexPath, O_RDWR);
+    const std::optional<uint64_t> length = jpeg.IsOpen() ? FileLength(jpegHexPath) : std::nullopt;
     const std::optional<ByteVector> block = ReadFileBytes(blockHexPath);
-    if (!jpeg || !block) {
+    if (!length || !block) {
         return EExifResult::FileNotOpened;
     }
-    std::string text = "FFD8";
-    text.append(block->begin(), block->end());
-    text.append(jpeg->begin() + static_cast<long>(std::min<size_t>(4, jpeg->size())), jpeg->end());
-    return WriteWholeFile(jpegHexPath, text) ? EExifResult::Done : EExifResult::FileNotOpened;
+    const std::string start = "FFD8";
+    const uint64_t kept = std::min<uint64_t>(start.size(), *length);
+    OpenFileGap(jpeg, kept, start.size() + block->size(), *length);
+    jpeg.SeekTo(0);
+    jpeg.WriteAll(start.data(), start.size());
+    jpeg.WriteAll(block->data(), block->size());
+    return EExifResult::Done;
 }
 
 EExifResult CExifEngine::TransplantExifWithThumbnail(const std::string& exifPath,
                                                      const std::string& targetPath) const {
-    const std::optional<ByteVector> target = ReadFileBytes(targetPath);
-    ByteVector result;
-    const EExifResult built = BuildExifTransplant(exifPath, target.value_or(ByteVector{}), result);
+    CTransplantHead head;
+    const EExifResult built = BuildTransplantHead(exifPath, targetPath, head);
     if (built == EExifResult::Done) {
-        ReplaceFileSafely(targetPath, result.data(), result.size());
+        CSafeReplacement replacement(targetPath);
+        WriteTransplant(head, targetPath, replacement);
+        replacement.Finish();
+        replacement.Commit();
     }
     return built;
 }
 
-EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath, const ByteVector& target,
-                                             ByteVector& result) const {
+// Stripping the Exif segments from the header alone gives the bytes it gives
+// on the whole file: the header walk stops inside the bytes read, at the
+// first marker that is not a header segment or where the segments stop
+// chaining, and everything from there on is kept as it is.
+EExifResult CExifEngine::BuildTransplantHead(const std::string& exifPath,
+                                             const std::string& targetPath,
+                                             CTransplantHead& head) const {
     const std::optional<ByteVector> block = ReadFileBytes(exifPath);
     if (!block) {
         return EExifResult::FileNotOpened;
@@ -163,14 +228,23 @@ EExifResult CExifEngine::BuildExifTransplant(const std::string& exifPath, const 
     if (!parts) {
         return EExifResult::NotFound;
     }
-    const std::optional<ByteVector> thumbnail = MakeThumbnail(parts->thumbnail, target, m_tools);
+    const std::optional<ByteVector> thumbnail =
+        MakeThumbnail(parts->thumbnail, targetPath, m_tools);
     const std::optional<ByteVector> segment =
         thumbnail ? BuildTransplantSegment(*parts, *thumbnail) : std::nullopt;
-    if (!segment) {
+    const std::optional<ByteVector> header = segment ? ReadJpegHead(targetPath) : std::nullopt;
+    if (!header) {
         return EExifResult::NotFound;
     }
-    result = InsertAfterStartMarker(WithoutExifSegments(target, segment->size()), *segment);
+    head.m_nRestFrom = header->size();
+    head.m_bytes = InsertAfterStartMarker(WithoutExifSegments(*header, segment->size()), *segment);
     return EExifResult::Done;
+}
+
+void CExifEngine::WriteTransplant(const CTransplantHead& head, const std::string& targetPath,
+                                  CSafeReplacement& out) {
+    out.Write(head.m_bytes.data(), head.m_bytes.size());
+    out.CopyFrom(targetPath, head.m_nRestFrom);
 }
 
 bool CExifEngine::HasUsableThumbnail(const ByteVector& block) {

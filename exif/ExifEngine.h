@@ -13,6 +13,7 @@
 #include "imaging/ImageTools.h"
 #include "util/FileBytes.h"
 
+class CSafeReplacement;
 class CSettingsStore;
 
 // Results of the engine's file operations, with the numbers the JSON output shows.
@@ -28,6 +29,14 @@ struct CExifLocation {
     // Character position of the TIFF text in the hex text, and its length.
     size_t start;
     size_t length;
+};
+
+// The start of a transplant's result: the target's start marker, the new Exif
+// segment and the target's other header segments. The target's bytes from
+// m_nRestFrom on follow it unchanged.
+struct CTransplantHead {
+    ByteVector m_bytes;
+    uint64_t m_nRestFrom = 0;
 };
 
 struct CExifCutSizes {
@@ -80,11 +89,15 @@ public:
     // gives a length to and whose header gives a size the transplant can
     // make a new thumbnail at.
     static bool HasUsableThumbnail(const ByteVector& block);
-    // The same transplant of the target's bytes, read by the caller (a file that
-    // could not be read is as empty bytes), into result instead of over the
-    // file, for a caller that checks the bytes before they replace anything.
-    EExifResult BuildExifTransplant(const std::string& exifPath, const ByteVector& target,
-                                    std::vector<uint8_t>& result) const;
+    // The same transplant, for a caller that checks the result before it
+    // replaces anything: head receives the start of the result, and
+    // WriteTransplant writes the whole of it. Only the target's header
+    // segments are held; its picture is decoded at a reduced scale.
+    EExifResult BuildTransplantHead(const std::string& exifPath, const std::string& targetPath,
+                                    CTransplantHead& head) const;
+    // Writes head and the target's bytes behind its old header into out.
+    static void WriteTransplant(const CTransplantHead& head, const std::string& targetPath,
+                                CSafeReplacement& out);
 
     // The backup name of a JPEG: its path without the last four characters,
     // the setting exifname, and ".exif".

@@ -153,33 +153,47 @@ std::vector<CSampleResult> CSampleConversion::ConvertAll(
     return results;
 }
 
-// The file is only replaced, safely, once the converted bytes are known to
-// show exactly the picture the file showed before. Every failure of one file
-// is its typed result, so that the batch goes on with the next file.
+// The file is only replaced, safely, once the converted file beside it is
+// known to show exactly the picture the file showed before. Every failure of
+// one file is its typed result, so that the batch goes on with the next file.
 CSampleResult CSampleConversion::Convert(const std::string& path) const {
     try {
-        const std::optional<ByteVector> original = ReadFileBytes(path);
-        if (!original) {
+        if (!FileLength(path)) {
             return {path, ESampleOutcome::NotRead, WhyNotOpened(path)};
         }
-        const CPictureSource reference = CPictureSource::Bytes(original->data(), original->size());
+        const CPictureSource reference = CPictureSource::File(path, false);
         if (!DecodePicture(reference, ECheckThreads::One)) {
             return {path, ESampleOutcome::NotDecoded, {}};
         }
-        ByteVector converted;
-        if (m_exif.BuildExifTransplant(m_work.m_strExifDat, *original, converted) !=
-            EExifResult::Done) {
+        CTransplantHead head;
+        if (m_exif.BuildTransplantHead(m_work.m_strExifDat, path, head) != EExifResult::Done) {
             return {path, ESampleOutcome::NotEmbedded, {}};
         }
-        if (!ShowsSamePicture(reference, CPictureSource::Bytes(converted.data(), converted.size()),
-                              ECheckThreads::Two)) {
-            return {path, ESampleOutcome::PictureChanged, {}};
-        }
-        const CWriteOutcome written = WriteFileSafely(path, converted.data(), converted.size());
-        return written ? CSampleResult{path, ESampleOutcome::Converted, {}}
-                       : CSampleResult{path, ESampleOutcome::NotWritten, written.failure};
+        return ReplaceChecked(path, head, reference);
     } catch (const CFileException& error) {
         // Only reads throw here; the replacement reports through its result.
         return {path, ESampleOutcome::NotRead, error.what()};
+    }
+}
+
+// The converted file is written beside path and checked from the disk, so
+// that no copy of a picture of any size is held. A failure to write it
+// (the file's own bytes that are copied behind the new head included) is
+// NotWritten with the system's words; the temporary file never stays.
+CSampleResult CSampleConversion::ReplaceChecked(const std::string& path,
+                                                const CTransplantHead& head,
+                                                const CPictureSource& reference) const {
+    try {
+        CSafeReplacement replacement(path);
+        CExifEngine::WriteTransplant(head, path, replacement);
+        replacement.Finish();
+        if (!ShowsSamePicture(reference, CPictureSource::File(replacement.TemporaryPath(), false),
+                              ECheckThreads::Two)) {
+            return {path, ESampleOutcome::PictureChanged, {}};
+        }
+        replacement.Commit();
+        return {path, ESampleOutcome::Converted, {}};
+    } catch (const CFileException& error) {
+        return {path, ESampleOutcome::NotWritten, error.what()};
     }
 }

@@ -14,6 +14,8 @@
 #include "util/WorkFiles.h"
 
 class CExifEngine;
+struct CPictureSource;
+struct CTransplantHead;
 
 // NoThumbnail: the sample's Exif block has no thumbnail the transplant can
 // replace, so every file would fail alike.
@@ -82,6 +84,8 @@ public:
 
 private:
     CSampleResult Convert(const std::string& path) const;
+    CSampleResult ReplaceChecked(const std::string& path, const CTransplantHead& head,
+                                 const CPictureSource& reference) const;
 
     CWorkFiles m_work;
     CExifEngine& m_exif;

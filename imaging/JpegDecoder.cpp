@@ -158,6 +158,23 @@ void StoreOwnForm(CImageBuffer& image, std::vector<uint8_t>&& bits, int32_t widt
     image.m_nPadBytes = static_cast<int32_t>(PaddedStride(width) - size_t(width) * 3);
 }
 
+// The picture of input at the library's smallest scale that still gives at
+// least width x height pixels.
+bool DecodeNear(const CJpegInput& input, int32_t width, int32_t height, CImageBuffer& image) {
+    try {
+        std::vector<uint8_t> bits;
+        CBufferSink sink(bits, 4);
+        const CLeastSize least{width, height};
+        if (!DecodeInto(input, sink, nullptr, &least)) {
+            return false;
+        }
+        StoreOwnForm(image, std::move(bits), sink.Width(), sink.Height());
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 bool DecodeJpegFile(const std::string& path, CImageBuffer& image) {
@@ -182,18 +199,14 @@ bool DecodeJpegFile(const std::string& path, CImageBuffer& image) {
 bool DecodeJpegBytesNear(const uint8_t* bytes, size_t length, int32_t width, int32_t height,
                          CImageBuffer& image) {
     ReleaseAll(image);
-    try {
-        std::vector<uint8_t> bits;
-        CBufferSink sink(bits, 4);
-        const CLeastSize least{width, height};
-        if (!DecodeInto({nullptr, bytes, length}, sink, nullptr, &least)) {
-            return false;
-        }
-        StoreOwnForm(image, std::move(bits), sink.Width(), sink.Height());
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return DecodeNear({nullptr, bytes, length}, width, height, image);
+}
+
+bool DecodeJpegFileNear(const std::string& path, int32_t width, int32_t height,
+                        CImageBuffer& image) {
+    ReleaseAll(image);
+    const CFilePtr file(OpenRegularFileForReading(path));
+    return file && DecodeNear({file.get()}, width, height, image);
 }
 
 bool ReadJpegHeaderSize(const uint8_t* bytes, size_t length, int32_t& width, int32_t& height) {

@@ -26,6 +26,9 @@ bool DecodeJpegFile(const std::string& path, CImageBuffer& image);
 // at least width x height pixels: a picture wanted small is never decoded whole.
 bool DecodeJpegBytesNear(const uint8_t* bytes, size_t length, int32_t width, int32_t height,
                          CImageBuffer& image);
+// The same of the file at path.
+bool DecodeJpegFileNear(const std::string& path, int32_t width, int32_t height,
+                        CImageBuffer& image);
 
 // Reads only the header of the JPEG in bytes and gives image that picture's
 // size with room for its pixels (rows padded to four bytes, content undefined).

@@ -314,8 +314,8 @@ void CBatchOptimiser::FinishOptimisation() {
     std::string optimiseLog;
     EOptimiseResult result = m_optimiser->OptimiseWorkFile(m_strDropped, m_HedThread, optimiseLog);
     if (m_bExifCheckPending) {
-        const ByteVector* checked =
-            result == EOptimiseResult::Verified ? &m_optimiser->OptimisedBytes() : nullptr;
+        const std::string* checked =
+            result == EOptimiseResult::Verified ? &m_optimiser->OptimisedFile() : nullptr;
         if (!m_optimiser->CheckExifRemoval(m_strDropped, checked, m_result.m_strLog)) {
             // Stopped as it would have before the scan: nothing counted.
             EndAfterSavingStopped();
@@ -324,7 +324,7 @@ void CBatchOptimiser::FinishOptimisation() {
     }
     m_result.m_strLog += optimiseLog;
     if (result == EOptimiseResult::Verified &&
-        !m_saving->SaveOptimised(m_optimiser->OptimisedBytes(), m_result.m_strLog)) {
+        !m_saving->SaveOptimised(m_optimiser->OptimisedFile(), m_result.m_strLog)) {
         result = EOptimiseResult::SaveStopped;
     }
     m_result.m_nCountedBefore = m_HedThread.m_nThreadSize;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "exif/ExifEngine.h"
@@ -62,7 +63,7 @@ bool CBatchSaving::StopsAfterExifRemoval() const {
     return backupStops || outputStops;
 }
 
-bool CBatchSaving::SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) {
+bool CBatchSaving::SaveAfterExifRemoval(const std::string* optimised, std::string& log) {
     if (!SaveExifBlock(log)) {
         return false;
     }
@@ -75,12 +76,12 @@ bool CBatchSaving::SaveAfterExifRemoval(const ByteVector* optimised, std::string
     return true;
 }
 
-bool CBatchSaving::SaveOptimised(const ByteVector& bytes, std::string& log) {
+bool CBatchSaving::SaveOptimised(const std::string& resultFile, std::string& log) {
     if (m_bOutputHoldsOptimised) {
         log += SavedLine();
         return true;
     }
-    return SaveOutput(log, m_bExifStepWroteOutput, &bytes);
+    return SaveOutput(log, m_bExifStepWroteOutput, &resultFile);
 }
 
 bool CBatchSaving::SaveExifBlock(std::string& log) {
@@ -135,7 +136,8 @@ void CBatchSaving::UndoExifBlock(std::string& log) {
     m_bExifBlockWritten = false;
 }
 
-bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content) {
+bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput,
+                              const std::string* resultFile) {
     const bool overDropped = m_settings.Read(settings::kFileName).empty();
     if (!overDropped && FileExists(m_strOutput) && !mayReplaceOutput) {
         log += m_strOutput + "同じﾌｧｲﾙ名が存在したのでｺﾋﾟｰされませんでした。\r\n\r\n";
@@ -143,8 +145,9 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const Byt
         return false;
     }
     const std::string& target = overDropped ? OverwriteTarget() : m_strOutput;
-    const ByteVector& bytes = content != nullptr ? *content : m_workCopy;
-    if (!Write(bytes, target, log)) {
+    const bool written =
+        resultFile != nullptr ? Copy(*resultFile, target, log) : Write(m_workCopy, target, log);
+    if (!written) {
         return false;
     }
     // A result that takes the file's place keeps the file's dates.
@@ -152,7 +155,8 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput, const Byt
         WriteFileTimes(target, *m_times);
     }
     m_strWrittenOutput = target;
-    m_nWrittenBytes = static_cast<int64_t>(bytes.size());
+    m_nWrittenBytes = static_cast<int64_t>(
+        resultFile != nullptr ? FileLength(*resultFile).value_or(0) : m_workCopy.size());
     log += SavedLine();
     return true;
 }
@@ -168,13 +172,23 @@ std::string CBatchSaving::SavedLine() const {
 
 bool CBatchSaving::Write(const ByteVector& content, const std::string& destination,
                          std::string& log) {
+    return WriteBy([&] { return WriteFileSafely(destination, content.data(), content.size()); },
+                   destination, log);
+}
+
+bool CBatchSaving::Copy(const std::string& file, const std::string& destination, std::string& log) {
+    return WriteBy([&] { return CopyFileSafely(file, destination); }, destination, log);
+}
+
+bool CBatchSaving::WriteBy(const std::function<CWriteOutcome()>& write,
+                           const std::string& destination, std::string& log) {
     if (m_rule.m_bDryRun) {
         return true;
     }
     if (!m_rule.m_strOutputBase.empty()) {
         MakeFoldersFor(destination);
     }
-    return Reported(WriteFileSafely(destination, content.data(), content.size()), log);
+    return Reported(write(), log);
 }
 
 // The message box tells that the file was not written; the log keeps why.

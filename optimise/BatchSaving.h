@@ -2,13 +2,15 @@
 // removed Exif block to E (D without its last four characters, exifname,
 // ".exif") and the result to O (likewise with filename and ".jpg"), or over D
 // itself when filename is empty. Every write goes beside its target and is
-// renamed over it, so a failed write never leaves a file half-written. What
-// it writes comes from memory: the batch holds the Exif-free work copy and
-// the cut block there, the same bytes as its work files. The driver's rule
+// renamed over it, so a failed write never leaves a file half-written. The
+// Exif-free work copy and the cut block come from memory, where the batch
+// holds them (the same bytes as its work files); the optimised result is
+// copied from the file the optimiser wrote it to. The driver's rule
 // may name results after another path than D (a mirror of D's folders under
 // an output folder, D itself untouched), or forbid every write (a dry run).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,9 +42,10 @@ public:
     // True when SaveAfterExifRemoval would stop without writing anything
     // because of files that exist now: a backup or an output it may not replace.
     bool StopsAfterExifRemoval() const;
-    bool SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) override;
-    // After the optimised bytes were checked. False when saving stopped.
-    bool SaveOptimised(const ByteVector& bytes, std::string& log);
+    bool SaveAfterExifRemoval(const std::string* optimisedFile, std::string& log) override;
+    // After the optimised result in resultFile was checked; it is copied
+    // into place, never held whole. False when saving stopped.
+    bool SaveOptimised(const std::string& resultFile, std::string& log);
 
     const std::string& OutputName() const { return m_strOutput; }
     const std::string& ExifName() const { return m_strExifBackup; }
@@ -64,11 +67,15 @@ private:
     // again, or gives way to the user's earlier one, so that a retry is not
     // stopped by a backup of a file that was never saved.
     void UndoExifBlock(std::string& log);
-    // mayReplaceOutput: O was written by this file's own Exif step. content:
-    // the bytes to save, or nothing for the work copy.
-    bool SaveOutput(std::string& log, bool mayReplaceOutput, const ByteVector* content);
-    // A failed write shows the copy-failed message and logs its reason.
+    // mayReplaceOutput: O was written by this file's own Exif step.
+    // resultFile: the file to save, or nothing for the work copy.
+    bool SaveOutput(std::string& log, bool mayReplaceOutput, const std::string* resultFile);
     bool Write(const ByteVector& content, const std::string& destination, std::string& log);
+    bool Copy(const std::string& file, const std::string& destination, std::string& log);
+    // Runs write unless in a dry run; a failed write shows the copy-failed
+    // message and logs its reason.
+    bool WriteBy(const std::function<CWriteOutcome()>& write, const std::string& destination,
+                 std::string& log);
     bool Reported(const CWriteOutcome& outcome, std::string& log);
     std::string SavedLine() const;
     void Stop(const std::string& reason, bool existingFile);

@@ -1,11 +1,17 @@
 #include "optimise/KeptTrailer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <optional>
 
 #include "segment/SegmentFiles.h"
+#include "util/FileHandle.h"
 
 namespace {
+
+constexpr size_t kTrailerBlock = 1 << 20;
 
 // Writes into text, which starts at character first of the list's hex, each
 // of the changed bytes that falls inside it.
@@ -68,10 +74,27 @@ bool RepointMpfIndex(CSegmentList& result, const CMpfLayout& original) {
     return true;
 }
 
-bool KeepsTrailer(const ByteVector& result, const ByteVector& trailer) {
-    const int64_t primaryEnd = FindMpfLayout(result).m_nPrimaryEnd;
-    return primaryEnd > 0 &&
-           static_cast<int64_t>(result.size()) - primaryEnd ==
-               static_cast<int64_t>(trailer.size()) &&
-           std::equal(trailer.begin(), trailer.end(), result.begin() + primaryEnd);
+bool KeepsTrailer(const std::string& path, int64_t primaryEnd, const ByteVector& trailer) {
+    const CFileHandle file(path, O_RDONLY);
+    struct stat status {};
+    if (!file.IsOpen() || ::fstat(file.Get(), &status) != 0 || primaryEnd < 2 ||
+        status.st_size - primaryEnd != static_cast<int64_t>(trailer.size())) {
+        return false;
+    }
+    file.SeekTo(static_cast<uint64_t>(primaryEnd) - 2);
+    uint8_t endMarker[2] = {};
+    if (file.ReadUpTo(endMarker, 2) != 2 || endMarker[0] != 0xFF || endMarker[1] != 0xD9) {
+        return false;
+    }
+    // A block at a time: the trailer may be a video of many megabytes.
+    ByteVector block(std::min(trailer.size(), kTrailerBlock));
+    for (size_t pos = 0; pos < trailer.size(); pos += block.size()) {
+        const size_t count = std::min(block.size(), trailer.size() - pos);
+        if (file.ReadUpTo(block.data(), count) != count ||
+            !std::equal(block.begin(), block.begin() + static_cast<long>(count),
+                        trailer.begin() + static_cast<long>(pos))) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "exif/MpfIndex.h"
 #include "segment/SegmentList.h"
@@ -13,5 +14,7 @@
 // every result made of it holds the moved offsets.
 bool RepointMpfIndex(CSegmentList& result, const CMpfLayout& original);
 
-// True when trailer, unchanged, is exactly what follows result's primary picture.
-bool KeepsTrailer(const ByteVector& result, const ByteVector& trailer);
+// True when trailer, unchanged, is exactly what follows the primary picture
+// of the file at path, which ends at primaryEnd with its end marker. Only the
+// file's end is read. A read error throws CFileException.
+bool KeepsTrailer(const std::string& path, int64_t primaryEnd, const ByteVector& trailer);

@@ -12,6 +12,7 @@
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "util/TemporaryFile.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -62,6 +63,20 @@ std::vector<int64_t> OffsetsAfterProprietaryRemoval(const CSegmentList& scanned,
                   offsets.begin() + static_cast<long>(secondEnd) + 1);
     mapped.push_back(offsets.back());
     return mapped;
+}
+
+// Where the bytes of list's first end marker end in the bytes made of it; 0
+// when it holds none.
+int64_t PrimaryEndOf(const CSegmentList& list) {
+    const size_t end = NextEnd(list, 0);
+    if (end == list.size()) {
+        return 0;
+    }
+    size_t characters = list[end].m_strCode.size();
+    for (size_t i = 0; i < end; ++i) {
+        characters += list[i].m_strCode.size() + list[i].m_strData.size();
+    }
+    return static_cast<int64_t>(characters / 2);
 }
 
 // Just behind the list's first end marker, where what follows it begins;
@@ -116,6 +131,8 @@ COptimiser::COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettin
                        const std::vector<std::string>& keptCodes)
     : m_form(form), m_work(work), m_settings(settings), m_keptCodes(keptCodes) {}
 
+COptimiser::~COptimiser() = default;
+
 CPictureSource COptimiser::WorkFileSource() const {
     return CPictureSource::File(m_work.m_strTempData, true);
 }
@@ -125,7 +142,7 @@ CPictureSource COptimiser::WorkFileSource() const {
 bool COptimiser::VerifyWorkCopy() const {
     m_bCheckRan = true;
     if (IsBatch() && m_pWorkCopy != nullptr) {
-        return VerifyBytes(*m_pWorkCopy);
+        return VerifyResult(CPictureSource::Bytes(m_pWorkCopy->data(), m_pWorkCopy->size()));
     }
     if (IsBatch() && settings::LetsDamagedPicturesThrough(m_settings)) {
         return DecodePicture(WorkFileSource(), ECheckThreads::One).has_value();
@@ -134,43 +151,45 @@ bool COptimiser::VerifyWorkCopy() const {
 }
 
 // The wizard's result goes through the hex work file into the work copy,
-// where its later steps expect it. The batch checks the bytes in memory and
-// leaves the work copy as the Exif-free copy: its saving writes the result
-// once, where it belongs, and still has that copy should the result fail.
+// where its later steps expect it. The batch writes its result beside the
+// work copy, a piece at a time, and checks it there; the work copy stays the
+// Exif-free copy, which its saving still has should the result fail. A
+// result that fails goes at once.
 bool COptimiser::MakeAndVerifyResult() {
     if (!IsBatch()) {
         return HexFileToBinary(m_work.m_strTempHexa, m_work.m_strTempData) &&
-               CheckKeptTrailerOnDisk() && VerifyWorkCopy();
+               CheckKeptTrailer(m_work.m_strTempData, PrimaryEndOf(o_BackupJpg)) &&
+               VerifyWorkCopy();
     }
-    std::optional<ByteVector> bytes = SegmentsToBytes(o_BackupJpg);
+    auto result = std::make_unique<CTemporaryFile>(m_work.m_strTempData);
+    const bool written = WriteSegmentsBinary(o_BackupJpg, result->File());
+    const int64_t primaryEnd = PrimaryEndOf(o_BackupJpg);
     // The list is twice the size of its bytes; the check ahead needs the memory.
     CSegmentList().swap(o_BackupJpg);
-    if (!bytes) {
+    result->Close();
+    if (!written || !CheckKeptTrailer(result->Path(), primaryEnd) ||
+        !VerifyResult(CPictureSource::File(result->Path(), false))) {
         return false;
     }
-    m_optimised = std::move(*bytes);
-    return CheckKeptTrailer(m_optimised) && VerifyBytes(m_optimised);
+    m_resultFile = std::move(result);
+    return true;
 }
 
-bool COptimiser::CheckKeptTrailer(const ByteVector& result) const {
+const std::string& COptimiser::OptimisedFile() const {
+    static const std::string kNone;
+    return m_resultFile ? m_resultFile->Path() : kNone;
+}
+
+bool COptimiser::CheckKeptTrailer(const std::string& path, int64_t primaryEnd) const {
     if (!m_keptTrailer) {
         return true;
     }
     m_bCheckRan = true;
-    return m_bTrailerIndexed && KeepsTrailer(result, *m_keptTrailer);
+    return m_bTrailerIndexed && KeepsTrailer(path, primaryEnd, *m_keptTrailer);
 }
 
-bool COptimiser::CheckKeptTrailerOnDisk() const {
-    if (!m_keptTrailer) {
-        return true;
-    }
-    const std::optional<ByteVector> result = ReadFileBytes(m_work.m_strTempData);
-    return result && CheckKeptTrailer(*result);
-}
-
-bool COptimiser::VerifyBytes(const ByteVector& bytes) const {
+bool COptimiser::VerifyResult(const CPictureSource& source) const {
     m_bCheckRan = true;
-    const CPictureSource source = CPictureSource::Bytes(bytes.data(), bytes.size());
     if (settings::LetsDamagedPicturesThrough(m_settings)) {
         return DecodePicture(source, ECheckThreads::One).has_value();
     }
@@ -205,7 +224,7 @@ bool COptimiser::AnnounceExifCheck(const std::string& name, EExifReportMode mode
     return true;
 }
 
-bool COptimiser::CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+bool COptimiser::CheckExifRemoval(const std::string& name, const std::string* checkedOptimised,
                                   std::string& log) {
     const char* lineEnd = IsBatch() ? "\r\n" : "\r\n\r\n";
     m_bExifCheckFailed = false;
@@ -328,9 +347,6 @@ std::string COptimiser::FilterScan(std::string& log, int64_t fileBytes) {
     const std::vector<CDescribedSegment> described = DescribeSegments(o_CodeJpg, offsets);
     TakeKeptTrailer(EndOfPicture(o_CodeJpg, offsets));
     CFilterDrops drops;
-    // The kept list never outgrows the scan's; room for it at once spares the
-    // copies of a growing list of millions of segments.
-    o_BackupJpg.reserve(o_CodeJpg.size());
     // The scan's list is not needed again: the filter takes its segments over.
     std::string filterLog = FilterSegments(std::move(o_CodeJpg), o_BackupJpg, m_keptCodes,
                                            m_settings, &drops, KeptOnRequest(described));

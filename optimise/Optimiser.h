@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "util/WorkFiles.h"
 
 class CSettingsStore;
+class CTemporaryFile;
 struct CDescribedSegment;
 struct CFilterDrops;
 
@@ -57,15 +59,16 @@ public:
     virtual ~IBatchSaving() = default;
     // After the Exif block was removed and the result checked: the .exif
     // backup and the result, which is the Exif-free work copy or, when given,
-    // the optimised bytes made from it that passed the check in its place.
-    // False stops the work on this file.
-    virtual bool SaveAfterExifRemoval(const ByteVector* optimised, std::string& log) = 0;
+    // the file of the optimised result made from it that passed the check in
+    // its place. False stops the work on this file.
+    virtual bool SaveAfterExifRemoval(const std::string* optimisedFile, std::string& log) = 0;
 };
 
 class COptimiser {
 public:
     COptimiser(EOptimiseForm form, const CWorkFiles& work, const CSettingsStore& settings,
                const std::vector<std::string>& keptCodes);
+    ~COptimiser();
 
     // The unchanged picture every verification compares against.
     void SetReference(const CPictureReference* reference) { m_pReference = reference; }
@@ -95,26 +98,28 @@ public:
     bool AnnounceExifCheck(const std::string& name, EExifReportMode mode, int64_t before,
                            int64_t after, std::string& log);
     // The rest of ReportExifRemoval: the check of the Exif-free work copy, its
-    // outcome and, in the batch, the saving. Batch form only: given the
-    // optimised bytes that were made from that copy and passed the check, the
-    // copy is not decoded again, as it would show the same picture; those
-    // bytes are saved in its place.
-    bool CheckExifRemoval(const std::string& name, const ByteVector* checkedOptimised,
+    // outcome and, in the batch, the saving. Batch form only: given the file
+    // of the optimised result that was made from that copy and passed the
+    // check, the copy is not decoded again, as it would show the same
+    // picture; that file is saved in its place.
+    bool CheckExifRemoval(const std::string& name, const std::string* checkedOptimised,
                           std::string& log);
     // True when the last ReportExifRemoval stopped because the check failed.
     bool ExifRemovalFailedCheck() const { return m_bExifCheckFailed; }
 
     // Works on the scan in record (it ended EHedStatus::Finished), appends to
     // log and empties record.m_Obj. The wizard's result is the work copy; the
-    // batch's is OptimisedBytes(), checked but not yet saved anywhere.
+    // batch's is OptimisedFile(), checked but not yet saved anywhere.
     EOptimiseResult OptimiseWorkFile(const std::string& name, CHedThread& record, std::string& log);
 
     // The optimised list and its size in bytes. The batch lets go of the list
-    // once it made its bytes: they are all it checks and saves.
+    // once it wrote its bytes: they are all it checks and saves.
     const CSegmentList& Result() const { return o_BackupJpg; }
     int64_t ResultBytes() const { return m_nResultBytes; }
-    // Batch form: the bytes of the optimised list once OptimiseWorkFile made them.
-    const ByteVector& OptimisedBytes() const { return m_optimised; }
+    // Batch form: the temporary file beside the work copy that holds the
+    // bytes of the optimised list once OptimiseWorkFile made and checked
+    // them; empty before, or when they failed. It goes with the optimiser.
+    const std::string& OptimisedFile() const;
     // What the last OptimiseWorkFile dropped, at offsets in the scanned copy.
     const std::vector<CRemovedSegment>& Removed() const { return m_removed; }
     // True once any result (the Exif-free copy or the optimised one) was checked.
@@ -124,8 +129,8 @@ private:
     bool IsBatch() const { return m_form == EOptimiseForm::Batch; }
     bool VerifyWorkCopy() const;
     CPictureSource WorkFileSource() const;
-    // The batch's check of a result in memory, as the setting damage asks.
-    bool VerifyBytes(const ByteVector& bytes) const;
+    // The batch's check of a result, as the setting damage asks.
+    bool VerifyResult(const CPictureSource& source) const;
     bool MakeAndVerifyResult();
     // offsets: where each segment of the scan starts; returns the same for
     // the list that the filter goes on with.
@@ -143,11 +148,10 @@ private:
     // The kept trailer goes behind the result's end marker, and the MPF index
     // points at its new place.
     void AppendKeptTrailer(const CFilterDrops& drops);
-    // With a kept trailer: its index was moved, and the result ends with the
-    // trailer, unchanged. False fails the check.
-    bool CheckKeptTrailer(const ByteVector& result) const;
-    // The same for the wizard's result in the work copy.
-    bool CheckKeptTrailerOnDisk() const;
+    // With a kept trailer: its index was moved, and the result at path,
+    // whose primary picture ends at primaryEnd, ends with the trailer,
+    // unchanged. False fails the check.
+    bool CheckKeptTrailer(const std::string& path, int64_t primaryEnd) const;
 
     EOptimiseForm m_form;
     const CWorkFiles& m_work;
@@ -169,5 +173,5 @@ private:
     CSegmentList o_CodeJpg;
     CSegmentList o_BackupJpg;
     int64_t m_nResultBytes = 0;
-    ByteVector m_optimised;
+    std::unique_ptr<CTemporaryFile> m_resultFile;
 };

@@ -34,27 +34,40 @@ std::string DroppedLine(const CJpegSegment& segment) {
 
 }  // namespace
 
+// The kept segments close up inside the source's own storage, which becomes
+// destination: a list of millions of segments is never held twice. A kept
+// segment only ever moves towards the front, onto one already handled.
 std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
                            const CSettingsStore& settings, CFilterDrops* drops,
                            const std::vector<bool>& keptOnRequest) {
-    ClearSegments(destination);
+    destination = std::move(source);
+    CSegmentList& list = destination;
+    size_t kept = 0;
+    const auto keep = [&list, &kept](size_t i) {
+        if (kept != i) {
+            list[kept] = std::move(list[i]);
+        }
+        ++kept;
+    };
     CFilterDrops dropped;
     bool keepFirstApp0 = settings.Read(settings::kFfe0) != 0;
     std::string log;
     bool previousDropped = false;
     bool inScan = false;
-    for (size_t i = 0; i < source.size(); ++i) {
-        CJpegSegment& segment = source[i];
+    for (size_t i = 0; i < list.size(); ++i) {
+        const CJpegSegment& segment = list[i];
         const bool pieceOfDropped = !inScan && previousDropped && IsEntropyPiece(segment.m_strCode);
         previousDropped = false;
         if (i < keptOnRequest.size() && keptOnRequest[i]) {
-            destination.push_back(std::move(segment));
+            keep(i);
         } else if (IsKept(keptCodes, segment.m_strCode) && !pieceOfDropped) {
             inScan = inScan || segment.m_strCode == kStartOfScanCode;
             if (segment.m_strCode == kEndCode) {
-                destination.push_back(CJpegSegment{segment.m_strCode, ""});
-                if (i + 1 < source.size()) {
+                const bool anythingBehind = i + 1 < list.size();
+                list[kept++] = CJpegSegment{kEndCode, ""};
+                list.erase(list.begin() + static_cast<long>(kept), list.end());
+                if (anythingBehind) {
                     log += "JPEG終了ﾍｯﾀﾞFFD9以降のすべての情報を削除\r\n";
                 }
                 dropped.m_end = i;
@@ -63,9 +76,9 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                 }
                 return log;
             }
-            destination.push_back(std::move(segment));
+            keep(i);
         } else if (keepFirstApp0 && segment.m_strCode == kApp0Code) {
-            destination.push_back(std::move(segment));
+            keep(i);
             keepFirstApp0 = false;
         } else {
             log += DroppedLine(segment);
@@ -73,6 +86,7 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
             previousDropped = true;
         }
     }
+    list.erase(list.begin() + static_cast<long>(kept), list.end());
     if (drops != nullptr) {
         *drops = std::move(dropped);
     }

@@ -23,7 +23,8 @@ struct CFilterDrops {
 // (and the first FFE0 when the setting ffe0 is on). The first kept "FFD9"
 // ends the walk; its data and everything after it are dropped. Returns the
 // filter's log: one line per dropped segment and a closing remark. A source
-// that is moved in gives its kept segments up instead of being copied.
+// that is moved in gives its kept segments and its storage up instead of
+// being copied.
 // drops, when given, receives what was dropped. A segment whose entry in
 // keptOnRequest is true is kept whatever its code (a colour profile and the
 // pieces the scan split it into, when the user asked to keep it).

@@ -11,30 +11,44 @@ namespace {
 // Bytes turned into text at once when a view is written piece by piece.
 constexpr size_t kConvertChunk = 32 * 1024;
 
+static_assert(sizeof(CSegmentData) <= 24, "a scan holds millions of these records");
+
 }  // namespace
+
+CSegmentData::CSegmentData(std::string text) {
+    if (!text.empty()) {
+        m_owner = std::make_shared<const std::string>(std::move(text));
+    }
+}
 
 CSegmentData CSegmentData::OfBytes(std::shared_ptr<const ByteVector> file, size_t offset,
                                    size_t length) {
-    if (offset > file->size() || length > file->size() - offset ||
-        offset + length > std::numeric_limits<uint32_t>::max()) {
+    if (offset > file->size() || length > file->size() - offset || offset + length >= kText) {
         throw std::out_of_range("segment data outside its file");
     }
     CSegmentData data;
-    data.m_data =
-        CByteView{std::move(file), static_cast<uint32_t>(offset), static_cast<uint32_t>(length)};
+    data.m_owner = std::move(file);
+    data.m_nOffset = static_cast<uint32_t>(offset);
+    data.m_nLength = static_cast<uint32_t>(length);
     return data;
 }
 
+const std::string& CSegmentData::TextHeld() const {
+    static const std::string kEmpty;
+    return m_owner ? *static_cast<const std::string*>(m_owner.get()) : kEmpty;
+}
+
+const uint8_t* CSegmentData::ViewBegin() const {
+    return static_cast<const ByteVector*>(m_owner.get())->data() + m_nOffset;
+}
+
 size_t CSegmentData::size() const {
-    if (const auto* view = std::get_if<CByteView>(&m_data)) {
-        return 2 * size_t{view->length};
-    }
-    return std::get<std::string>(m_data).size();
+    return IsText() ? TextHeld().size() : 2 * size_t{m_nLength};
 }
 
 std::string CSegmentData::substr(size_t pos, size_t count) const {
-    if (const auto* text = std::get_if<std::string>(&m_data)) {
-        return text->substr(pos, count);
+    if (IsText()) {
+        return TextHeld().substr(pos, count);
     }
     if (pos > size()) {
         throw std::out_of_range("CSegmentData::substr");
@@ -50,27 +64,24 @@ int CSegmentData::compare(size_t pos, size_t count, std::string_view text) const
 }
 
 std::string CSegmentData::Text() const {
-    if (const auto* text = std::get_if<std::string>(&m_data)) {
-        return *text;
+    if (IsText()) {
+        return TextHeld();
     }
     std::string text;
     AppendTextTo(text, 0, size());
     return text;
 }
 
-bool CSegmentData::AppendBytesTo(ByteVector& bytes) const {
-    const auto* view = std::get_if<CByteView>(&m_data);
-    if (view == nullptr) {
-        return false;
+std::optional<std::span<const uint8_t>> CSegmentData::Bytes() const {
+    if (IsText()) {
+        return std::nullopt;
     }
-    bytes.insert(bytes.end(), view->Begin(), view->Begin() + view->length);
-    return true;
+    return std::span<const uint8_t>(ViewBegin(), m_nLength);
 }
 
 void CSegmentData::AppendTextTo(std::string& text, size_t pos, size_t count) const {
-    const auto* view = std::get_if<CByteView>(&m_data);
-    if (view == nullptr) {
-        text.append(std::get<std::string>(m_data), pos, count);
+    if (IsText()) {
+        text.append(TextHeld(), pos, count);
         return;
     }
     // Whole bytes are converted; a piece that starts or ends inside a byte
@@ -84,7 +95,7 @@ void CSegmentData::AppendTextTo(std::string& text, size_t pos, size_t count) con
     while (byte < endByte) {
         const size_t bytes = std::min(kConvertChunk, endByte - byte);
         chunk.resize(2 * bytes + 1);
-        cipher.Bin2CharHex(chunk.data(), view->Begin() + byte, static_cast<int>(bytes));
+        cipher.Bin2CharHex(chunk.data(), ViewBegin() + byte, static_cast<int>(bytes));
         const size_t first = std::max(pos, 2 * byte) - 2 * byte;
         const size_t last = std::min(end, 2 * (byte + bytes)) - 2 * byte;
         text.append(chunk, first, last - first);
@@ -93,14 +104,12 @@ void CSegmentData::AppendTextTo(std::string& text, size_t pos, size_t count) con
 }
 
 bool CSegmentData::operator==(const CSegmentData& other) const {
-    const auto* view = std::get_if<CByteView>(&m_data);
-    const auto* otherView = std::get_if<CByteView>(&other.m_data);
-    if (view != nullptr && otherView != nullptr) {
+    if (!IsText() && !other.IsText()) {
         // Pieces of one scan are compared by place first: a list and its copy
         // share every byte.
-        return view->length == otherView->length &&
-               (view->Begin() == otherView->Begin() ||
-                std::equal(view->Begin(), view->Begin() + view->length, otherView->Begin()));
+        return m_nLength == other.m_nLength &&
+               (ViewBegin() == other.ViewBegin() ||
+                std::equal(ViewBegin(), ViewBegin() + m_nLength, other.ViewBegin()));
     }
     return size() == other.size() && Text() == other.Text();
 }

@@ -7,9 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 
 #include "util/FileBytes.h"
 
@@ -17,8 +18,8 @@ class CSegmentData {
 public:
     CSegmentData() = default;
     // Text as the editor and the rules of the hex file have it; any characters.
-    CSegmentData(std::string text) : m_data(std::move(text)) {}
-    CSegmentData(const char* text) : m_data(std::string(text)) {}
+    CSegmentData(std::string text);
+    CSegmentData(const char* text) : CSegmentData(std::string(text)) {}
 
     // length bytes of file from offset, which the caller has checked lie inside it.
     static CSegmentData OfBytes(std::shared_ptr<const ByteVector> file, size_t offset,
@@ -36,9 +37,9 @@ public:
     std::string Text() const;
     operator std::string() const { return Text(); }
 
-    // Appends the bytes of a view and returns true; false for text, which has
-    // its own rules of conversion.
-    bool AppendBytesTo(ByteVector& bytes) const;
+    // The bytes of a view, in place; nothing for text, which has its own
+    // rules of conversion.
+    std::optional<std::span<const uint8_t>> Bytes() const;
     // Appends count characters of the text from pos, for writers that need the
     // text piece by piece; pos + count must not pass size().
     void AppendTextTo(std::string& text, size_t pos, size_t count) const;
@@ -46,14 +47,20 @@ public:
     bool operator==(const CSegmentData& other) const;
 
 private:
-    struct CByteView {
-        std::shared_ptr<const ByteVector> file;
-        uint32_t offset;
-        uint32_t length;
-        const uint8_t* Begin() const { return file->data() + offset; }
-    };
+    // m_nLength of text: no view is that long (no file of 4 GiB is scanned).
+    static constexpr uint32_t kText = UINT32_MAX;
 
-    std::variant<std::string, CByteView> m_data;
+    bool IsText() const { return m_nLength == kText; }
+    const std::string& TextHeld() const;
+    const uint8_t* ViewBegin() const;
+
+    // A scan makes a record for every stuffed byte of a picture, millions of
+    // them: the record is kept to 24 bytes. The owner is the text, or the
+    // file a view shows; text never changes once made, so copies share it,
+    // and empty text has none.
+    std::shared_ptr<const void> m_owner;
+    uint32_t m_nOffset = 0;
+    uint32_t m_nLength = kText;
 };
 
 // Text followed by the data's text, as for two strings.

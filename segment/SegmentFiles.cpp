@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -52,23 +53,14 @@ constexpr std::array<uint8_t, 256> MakeDigitTable() {
 }
 constexpr std::array<uint8_t, 256> kDigitValues = MakeDigitTable();
 
-// Appends the bytes of text; false, with bytes partly filled, when text has
-// an odd length or a character that is not an upper-case hex digit.
-bool AppendEvenHex(const std::string& text, ByteVector& bytes) {
-    if (text.size() % 2 != 0) {
-        return false;
-    }
-    const size_t start = bytes.size();
-    bytes.resize(start + text.size() / 2);
-    uint8_t* out = bytes.data() + start;
-    uint8_t invalid = 0;
-    for (size_t i = 0; i < text.size(); i += 2) {
-        const uint8_t high = kDigitValues[static_cast<uint8_t>(text[i])];
-        const uint8_t low = kDigitValues[static_cast<uint8_t>(text[i + 1])];
-        invalid |= high | low;
-        *out++ = static_cast<uint8_t>(high << 4 | low);
-    }
-    return (invalid & 0xF0) == 0;
+// Where the bytes of a list go, in order.
+using CByteSink = std::function<void(const uint8_t* bytes, size_t count)>;
+
+// True for text of even length made of upper-case hex digits only.
+bool IsPlainHex(const std::string& text) {
+    return text.size() % 2 == 0 && std::all_of(text.begin(), text.end(), [](char c) {
+               return kDigitValues[static_cast<uint8_t>(c)] != kNotADigit;
+           });
 }
 
 size_t ListCharacters(const CSegmentList& list) {
@@ -77,6 +69,86 @@ size_t ListCharacters(const CSegmentList& list) {
         characters += segment.m_strCode.size() + segment.m_strData.size();
     }
     return characters;
+}
+
+// The common case of a list made by the scanner or the editor: every text
+// of even length and plain hex. Then every byte comes from one text's pair,
+// however the slices fall, and the conversion needs no slices. Any other
+// list takes the slices' way with its own rules.
+bool IsPlainList(const CSegmentList& list) {
+    return std::all_of(list.begin(), list.end(), [](const CJpegSegment& segment) {
+        return IsPlainHex(segment.m_strCode) &&
+               (segment.m_strData.Bytes() || IsPlainHex(segment.m_strData.Text()));
+    });
+}
+
+// Sends the bytes of plain hex text, a piece at a time.
+void SendPlainHex(const std::string& text, const CByteSink& sink) {
+    uint8_t bytes[kHexSlice];
+    for (size_t pos = 0; pos < text.size();) {
+        size_t count = 0;
+        for (; count < kHexSlice && pos < text.size(); pos += 2) {
+            bytes[count++] =
+                static_cast<uint8_t>(kDigitValues[static_cast<uint8_t>(text[pos])] << 4 |
+                                     kDigitValues[static_cast<uint8_t>(text[pos + 1])]);
+        }
+        sink(bytes, count);
+    }
+}
+
+void SendPlainList(const CSegmentList& list, const CByteSink& sink) {
+    for (const CJpegSegment& segment : list) {
+        SendPlainHex(segment.m_strCode, sink);
+        if (const auto bytes = segment.m_strData.Bytes()) {
+            sink(bytes->data(), bytes->size());
+        } else {
+            SendPlainHex(segment.m_strData.Text(), sink);
+        }
+    }
+}
+
+// The texts are cut into slices as the whole file's text would be, so a
+// slice may span the end of one segment and the start of the next. False at
+// the first slice that does not convert.
+bool SendSlicedList(const CSegmentList& list, const CByteSink& sink) {
+    const CCipher cipher;
+    char slice[kHexSlice + 1];
+    unsigned char converted[kHexSlice / 2 + 1];
+    size_t filled = 0;
+    const auto convert = [&]() {
+        slice[filled - filled % 2] = '\0';
+        const int count = cipher.CharHex2Bin(converted, slice);
+        filled = 0;
+        if (count < 0) {
+            return false;
+        }
+        sink(converted, static_cast<size_t>(count));
+        return true;
+    };
+    for (const CJpegSegment& segment : list) {
+        const std::string data = segment.m_strData.Text();
+        for (const std::string* text : {&segment.m_strCode, &data}) {
+            for (size_t pos = 0; pos < text->size();) {
+                const size_t taken = std::min(kHexSlice - filled, text->size() - pos);
+                std::memcpy(slice + filled, text->data() + pos, taken);
+                filled += taken;
+                pos += taken;
+                if (filled == kHexSlice && !convert()) {
+                    return false;
+                }
+            }
+        }
+    }
+    return filled == 0 || convert();
+}
+
+// The bytes HexFileToBinary makes of the list's hex file; false where it would fail.
+bool SendSegmentBytes(const CSegmentList& list, const CByteSink& sink) {
+    if (IsPlainList(list)) {
+        SendPlainList(list, sink);
+        return true;
+    }
+    return SendSlicedList(list, sink);
 }
 
 }  // namespace
@@ -132,61 +204,48 @@ bool HexFileToBinary(const std::string& hexPath, const std::string& binaryPath) 
     return valid;
 }
 
-// Every byte of a plain list comes from one text's pair, however the slices
-// fall, so its conversion needs no slices.
-std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list) {
+std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
     ByteVector bytes;
     bytes.reserve(ListCharacters(list) / 2);
-    for (const CJpegSegment& segment : list) {
-        if (!AppendEvenHex(segment.m_strCode, bytes) ||
-            !(segment.m_strData.AppendBytesTo(bytes) ||
-              AppendEvenHex(segment.m_strData.Text(), bytes))) {
-            return std::nullopt;
-        }
+    const bool converted = SendSegmentBytes(list, [&bytes](const uint8_t* data, size_t count) {
+        bytes.insert(bytes.end(), data, data + count);
+    });
+    return converted ? std::optional<ByteVector>(std::move(bytes)) : std::nullopt;
+}
+
+std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list) {
+    if (!IsPlainList(list)) {
+        return std::nullopt;
     }
+    ByteVector bytes;
+    bytes.reserve(ListCharacters(list) / 2);
+    SendPlainList(list, [&bytes](const uint8_t* data, size_t count) {
+        bytes.insert(bytes.end(), data, data + count);
+    });
     return bytes;
 }
 
-std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list) {
-    if (std::optional<ByteVector> plain = PlainSegmentsToBytes(list)) {
-        return plain;
-    }
-    ByteVector bytes;
-    bytes.reserve(ListCharacters(list) / 2);
-    // The texts are cut into slices as the whole file's text would be, so a
-    // slice may span the end of one segment and the start of the next.
-    const CCipher cipher;
-    char slice[kHexSlice + 1];
-    unsigned char converted[kHexSlice / 2 + 1];
-    size_t filled = 0;
-    const auto convert = [&]() {
-        slice[filled - filled % 2] = '\0';
-        const int count = cipher.CharHex2Bin(converted, slice);
-        filled = 0;
-        if (count < 0) {
-            return false;
-        }
-        bytes.insert(bytes.end(), converted, converted + count);
-        return true;
+bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file) {
+    // Small pieces are gathered, so that millions of stuffed bytes are not
+    // written a few bytes at a time; large data goes out directly.
+    ByteVector pending;
+    pending.reserve(kWriteChunk);
+    const auto flush = [&]() {
+        file.WriteAll(pending.data(), pending.size());
+        pending.clear();
     };
-    for (const CJpegSegment& segment : list) {
-        const std::string data = segment.m_strData.Text();
-        for (const std::string* text : {&segment.m_strCode, &data}) {
-            for (size_t pos = 0; pos < text->size();) {
-                const size_t taken = std::min(kHexSlice - filled, text->size() - pos);
-                std::memcpy(slice + filled, text->data() + pos, taken);
-                filled += taken;
-                pos += taken;
-                if (filled == kHexSlice && !convert()) {
-                    return std::nullopt;
-                }
-            }
+    const bool converted = SendSegmentBytes(list, [&](const uint8_t* data, size_t count) {
+        if (pending.size() + count > kWriteChunk) {
+            flush();
         }
-    }
-    if (filled > 0 && !convert()) {
-        return std::nullopt;
-    }
-    return bytes;
+        if (count >= kWriteChunk) {
+            file.WriteAll(data, count);
+        } else {
+            pending.insert(pending.end(), data, data + count);
+        }
+    });
+    flush();
+    return converted;
 }
 
 bool BinaryFileToHex(const std::string& path, std::string& hex) {

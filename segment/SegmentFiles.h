@@ -10,6 +10,8 @@
 #include "segment/SegmentList.h"
 #include "util/FileBytes.h"
 
+class CFileHandle;
+
 // Writes every segment's marker and data text, in order, with nothing between
 // them. Returns the file length in characters. A file that cannot be created
 // or written throws CFileException: a list that silently stayed unwritten
@@ -31,6 +33,12 @@ std::optional<ByteVector> SegmentsToBytes(const CSegmentList& list);
 // (what the scanner and the editor make): then the file WriteSegmentsHex
 // writes holds exactly their hex text. Nothing for any other list.
 std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list);
+
+// Writes the bytes SegmentsToBytes makes of list into file, a piece at a
+// time, never holding them whole. False where SegmentsToBytes gives nothing
+// (the file then holds some bytes of no use); a write error throws
+// CFileException.
+bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file);
 
 // Reads a binary file into its hex text. False when it cannot be read.
 bool BinaryFileToHex(const std::string& path, std::string& hex);

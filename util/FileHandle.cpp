@@ -83,6 +83,12 @@ size_t CFileHandle::ReadUpTo(void* buffer, size_t size) const {
     return done;
 }
 
+void CFileHandle::SeekTo(uint64_t offset) const {
+    if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        ThrowFileError(m_strPath);
+    }
+}
+
 void CFileHandle::WriteAll(const void* data, size_t size) const {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -31,6 +32,8 @@ public:
 
     // Reads until size bytes or the end of the file; the count read.
     size_t ReadUpTo(void* buffer, size_t size) const;
+    // Moves the position for the next read or write to offset from the start.
+    void SeekTo(uint64_t offset) const;
     void WriteAll(const void* data, size_t size) const;
     // Closes at once; a failed close can be the first report of a lost write.
     void CloseChecked();

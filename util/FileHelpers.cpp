@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr size_t kCopyBlockBytes = 64 * 1024;
 constexpr size_t kHexPieceBytes = 32 * 1024;
+constexpr size_t kGapBlockBytes = 1 << 20;
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
     throw CFileException(path, errno);
@@ -129,12 +131,54 @@ bool CopyFileBlocks(const std::string& source, const std::string& destination) {
     return true;
 }
 
-std::optional<ByteVector> BinaryFileToHexFile(const std::string& source,
-                                              const std::string& destination) {
-    // Read first: source and destination may be the same file.
-    std::optional<ByteVector> bytes = ReadFileBytes(source);
-    WriteWholeFile(destination, bytes ? HexTextOf(*bytes) : std::string());
-    return bytes;
+void BinaryFileToHexFile(const std::string& source, const std::string& destination) {
+    const CFileHandle input(source, O_RDONLY);
+    if (!input.IsOpen() || IsSameFileAsPath(input.Get(), destination)) {
+        // Read whole first: source and destination may be the same file.
+        const std::optional<ByteVector> bytes = ReadFileBytes(source);
+        WriteWholeFile(destination, bytes ? HexTextOf(*bytes) : std::string());
+        return;
+    }
+    CFileHandle output(destination, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!output.IsOpen()) {
+        return;
+    }
+    const CCipher cipher;
+    ByteVector piece(kHexPieceBytes);
+    std::string hex(2 * kHexPieceBytes + 1, '\0');
+    for (size_t got = piece.size(); got == piece.size();) {
+        got = input.ReadUpTo(piece.data(), piece.size());
+        cipher.Bin2CharHex(hex.data(), piece.data(), static_cast<int>(got));
+        output.WriteAll(hex.data(), 2 * got);
+    }
+    output.CloseChecked();
+}
+
+void CloseFileGap(const CFileHandle& file, uint64_t to, uint64_t from) {
+    std::vector<char> block(kGapBlockBytes);
+    for (size_t got = block.size(); got == block.size(); from += got, to += got) {
+        file.SeekTo(from);
+        got = file.ReadUpTo(block.data(), block.size());
+        file.SeekTo(to);
+        file.WriteAll(block.data(), got);
+    }
+    if (::ftruncate(file.Get(), static_cast<off_t>(to)) != 0) {
+        ThrowFileError(file.Path());
+    }
+}
+
+void OpenFileGap(const CFileHandle& file, uint64_t from, uint64_t to, uint64_t size) {
+    std::vector<char> block(kGapBlockBytes);
+    for (uint64_t end = size; end > from;) {
+        const auto count = static_cast<size_t>(std::min<uint64_t>(block.size(), end - from));
+        end -= count;
+        file.SeekTo(end);
+        if (file.ReadUpTo(block.data(), count) != count) {
+            throw CFileException(file.Path(), EIO);
+        }
+        file.SeekTo(end - from + to);
+        file.WriteAll(block.data(), count);
+    }
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {

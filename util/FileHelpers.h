@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
+#include <cstdint>
 #include <string>
 
 #include "util/FileBytes.h"
+
+class CFileHandle;
 
 // Copies source onto destination. True when the copy ran, false when the source or
 // the destination cannot be opened or is no regular file; in that case the
@@ -14,6 +16,15 @@
 // nothing is written and the result is true. A read or write error after both
 // were opened throws CFileException and may leave the destination partly written.
 bool CopyFileBlocks(const std::string& source, const std::string& destination);
+
+// Moves everything from byte from to the end of file forward to byte to
+// (before it) and ends the file behind it, a block at a time: the bytes in
+// between go without a copy of the file being held. Errors throw CFileException.
+void CloseFileGap(const CFileHandle& file, uint64_t to, uint64_t from);
+// Moves everything from byte from to the end of file (size bytes long) back
+// to byte to (behind it), a block at a time from the end, leaving the bytes
+// in between for the caller to write.
+void OpenFileGap(const CFileHandle& file, uint64_t from, uint64_t to, uint64_t size);
 
 // The upper-case hex text of bytes: no terminator, no line breaks.
 std::string HexTextOf(const ByteVector& bytes);
@@ -23,13 +34,11 @@ std::string HexTextOf(const ByteVector& bytes);
 // created or written throws CFileException.
 void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size);
 
-// Writes the upper-case hex text of the source's bytes to destination: no
-// terminator, no line breaks. When the source cannot be read the destination
+// Writes the upper-case hex text of the source's bytes to destination, a
+// piece at a time: no terminator, no line breaks. When the source cannot be read the destination
 // is still created empty, so an earlier result is never taken for this one.
-// Returns the bytes read, for a caller that needs them too; nothing when the
-// source cannot be read. A read or write error throws CFileException.
-std::optional<ByteVector> BinaryFileToHexFile(const std::string& source,
-                                              const std::string& destination);
+// A read or write error throws CFileException.
+void BinaryFileToHexFile(const std::string& source, const std::string& destination);
 
 // Creates path anew holding exactly bytes. False when it cannot be created;
 // a write error throws CFileException.

@@ -6,81 +6,21 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <optional>
+#include <vector>
 
-#include "util/DebrisSweep.h"
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
-#include "util/TemporaryPaths.h"
 
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
 constexpr mode_t kAnyWriteBit = 0222;
+constexpr size_t kCopyBlockBytes = 1 << 20;
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
     throw CFileException(path, errno);
 }
-
-// A new, uniquely named file beside target, removed again unless it was
-// renamed over it. It is recorded as temporary until then, so that a signal
-// ending the process removes it too. Its failures name target: the user never
-// chose the temporary name.
-class CTemporaryBeside {
-public:
-    explicit CTemporaryBeside(const std::string& target)
-        : m_strTarget(target), m_strPath(TemporaryPatternBeside(target)) {
-        const int fd = CreateTemporaryFile(m_strPath);
-        if (fd < 0) {
-            ThrowFileError(m_strTarget);
-        }
-        ::close(fd);
-        m_file = std::make_unique<CFileHandle>(m_strPath, O_WRONLY);
-        if (!m_file->IsOpen()) {
-            const int error = errno;
-            RemoveTemporary(m_strPath);
-            throw CFileException(m_strTarget, error);
-        }
-    }
-    CTemporaryBeside(const CTemporaryBeside&) = delete;
-    CTemporaryBeside& operator=(const CTemporaryBeside&) = delete;
-    ~CTemporaryBeside() {
-        m_file.reset();
-        if (!m_bRenamed) {
-            RemoveTemporary(m_strPath);
-        }
-    }
-
-    // Writes, gives the file mode, flushes it to disk and closes it. A failure
-    // is thrown on under the target's name: it is not handled here.
-    void WriteAndClose(const void* data, size_t size, mode_t mode) {
-        try {
-            m_file->WriteAll(data, size);
-            if (::fchmod(m_file->Get(), mode) != 0 || ::fsync(m_file->Get()) != 0) {
-                ThrowFileError(m_strPath);
-            }
-            m_file->CloseChecked();
-        } catch (const CFileException& error) {
-            throw CFileException(m_strTarget, error.Cause(), error.SystemError());
-        }
-    }
-
-    void RenameOverTarget() {
-        const int error = RenameTemporaryOver(m_strPath, m_strTarget);
-        if (error != 0) {
-            throw CFileException(m_strTarget, error);
-        }
-        m_bRenamed = true;
-    }
-
-private:
-    std::string m_strTarget;
-    std::string m_strPath;
-    std::unique_ptr<CFileHandle> m_file;
-    bool m_bRenamed = false;
-};
 
 // The file a symbolic link points to, so that the link survives; any other
 // path as it is.
@@ -131,27 +71,81 @@ CWriteOutcome Reported(const std::function<void()>& write) {
 
 }  // namespace
 
-void ReplaceFileSafely(const std::string& path, const void* data, size_t size) {
-    const std::string target = FileBehindLinks(path);
+// The checks come before the temporary file, so that a refusal leaves nothing behind.
+CSafeReplacement::CSafeReplacement(const std::string& path)
+    : m_strTarget(CheckedTarget(path)), m_temporary(m_strTarget) {}
+
+CSafeReplacement::~CSafeReplacement() = default;
+
+std::string CSafeReplacement::CheckedTarget(const std::string& path) {
+    std::string target = FileBehindLinks(path);
     RequireWritable(target, EFileFailure::ReadOnlyFile);
     const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     RequireWritable(folder.empty() ? "." : folder.string(), EFileFailure::ReadOnlyFolder);
-    CTemporaryBeside temporary(target);
-    temporary.WriteAndClose(data, size, ModeOf(target));
-    temporary.RenameOverTarget();
+    return target;
+}
+
+void CSafeReplacement::Write(const void* data, size_t size) {
+    try {
+        m_temporary.File().WriteAll(data, size);
+    } catch (const CFileException& error) {
+        throw CFileException(m_strTarget, error.Cause(), error.SystemError());
+    }
+}
+
+void CSafeReplacement::CopyFrom(const std::string& source, uint64_t offset) {
+    const CFileHandle input(source, O_RDONLY);
+    if (!input.IsOpen()) {
+        throw CFileException(source, errno);
+    }
+    input.SeekTo(offset);
+    std::vector<char> block(kCopyBlockBytes);
+    for (size_t got = block.size(); got == block.size();) {
+        got = input.ReadUpTo(block.data(), block.size());
+        Write(block.data(), got);
+    }
+}
+
+void CSafeReplacement::Finish() {
+    try {
+        const CFileHandle& file = m_temporary.File();
+        if (::fchmod(file.Get(), ModeOf(m_strTarget)) != 0 || ::fsync(file.Get()) != 0) {
+            ThrowFileError(m_temporary.Path());
+        }
+        m_temporary.Close();
+    } catch (const CFileException& error) {
+        throw CFileException(m_strTarget, error.Cause(), error.SystemError());
+    }
+}
+
+void CSafeReplacement::Commit() {
+    const int error = m_temporary.RenameOver(m_strTarget);
+    if (error != 0) {
+        throw CFileException(m_strTarget, error);
+    }
+}
+
+void ReplaceFileSafely(const std::string& path, const void* data, size_t size) {
+    CSafeReplacement replacement(path);
+    replacement.Write(data, size);
+    replacement.Finish();
+    replacement.Commit();
 }
 
 CWriteOutcome WriteFileSafely(const std::string& path, const void* data, size_t size) {
     return Reported([&] { ReplaceFileSafely(path, data, size); });
 }
 
+// The source is opened first, so that a missing one is named before the
+// destination is looked at; it is copied in blocks, never held whole.
 void ReplaceFileWithCopy(const std::string& source, const std::string& destination) {
-    errno = 0;
-    const std::optional<ByteVector> bytes = ReadFileBytes(source);
-    if (!bytes) {
+    if (!FileLength(source)) {
         throw CFileException(source, errno);
     }
-    ReplaceFileSafely(destination, bytes->data(), bytes->size());
+    CSafeReplacement replacement(destination);
+    replacement.CopyFrom(source, 0);
+    replacement.Finish();
+    replacement.Commit();
 }
 
 CWriteOutcome CopyFileSafely(const std::string& source, const std::string& destination) {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "util/FileFailure.h"
+#include "util/TemporaryFile.h"
 
 // Replaces path (or creates it) with size bytes of data. The original's
 // permission bits are kept; a symbolic link keeps pointing to its file, which
@@ -18,7 +20,36 @@
 // unchanged and the temporary file is removed.
 void ReplaceFileSafely(const std::string& path, const void* data, size_t size);
 
-// Copies source over destination through ReplaceFileSafely. Throws
+// A replacement written in pieces, for content too large to hold: refused as
+// ReplaceFileSafely refuses, written to a temporary file beside the file,
+// and renamed over it by Commit. Ending without Commit leaves the file as it
+// was and removes the temporary file. Every failure throws CFileException
+// naming the file (the user never chose the temporary name).
+class CSafeReplacement {
+public:
+    explicit CSafeReplacement(const std::string& path);
+    CSafeReplacement(const CSafeReplacement&) = delete;
+    CSafeReplacement& operator=(const CSafeReplacement&) = delete;
+    ~CSafeReplacement();
+
+    void Write(const void* data, size_t size);
+    // Appends source's bytes from offset to its end, a block at a time. A
+    // source that cannot be opened or read throws naming source.
+    void CopyFrom(const std::string& source, uint64_t offset);
+    // Gives the file's mode, flushes to disk and closes: from here the
+    // temporary file holds the whole content, to be checked before Commit.
+    void Finish();
+    const std::string& TemporaryPath() const { return m_temporary.Path(); }
+    void Commit();
+
+private:
+    static std::string CheckedTarget(const std::string& path);
+
+    std::string m_strTarget;
+    CTemporaryFile m_temporary;
+};
+
+// Copies source over destination through a CSafeReplacement. Throws
 // CFileException naming source when it cannot be read.
 void ReplaceFileWithCopy(const std::string& source, const std::string& destination);
 

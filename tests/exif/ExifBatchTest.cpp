@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -73,28 +71,6 @@ TEST_F(AnExifBatch, ReportsFilesWithoutExifAndFilesThatDoNotDecode) {
         << "exactly four characters make way for the suffix";
 }
 
-// While it lives a file may not grow past one byte: a write beyond fails with
-// EFBIG, as on a full disk, instead of ending the process.
-class COneByteFiles {
-public:
-    COneByteFiles() : m_signal(std::signal(SIGXFSZ, SIG_IGN)) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = 1;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~COneByteFiles() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_signal);
-    }
-    COneByteFiles(const COneByteFiles&) = delete;
-    COneByteFiles& operator=(const COneByteFiles&) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_signal)(int);
-};
-
 // The first file's work copy fails midway: that is logged and recorded for
 // it, and the next file is backed up.
 TEST_F(AnExifBatch, LogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
@@ -102,7 +78,7 @@ TEST_F(AnExifBatch, LogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
     const std::string second = CameraPicture("n.jpg");
     std::vector<CExifBatchResult> results;
     CExifBackupBatch batch(work, settings, *exif);
-    auto limit = std::make_optional<COneByteFiles>();
+    auto limit = std::make_optional<CFileSizeLimit>(1);
     EXPECT_EQ(batch.ProcessDrop({first, second},
                                 [&](const CExifBatchResult& result) {
                                     limit.reset();
@@ -129,7 +105,7 @@ TEST_F(AnExifBatch, EmbeddingLogsACopyThatFailsMidwayAndGoesOnWithTheNextFile) {
     }
     std::vector<CExifBatchResult> results;
     CExifEmbedBatch batch(work, settings, *exif);
-    auto limit = std::make_optional<COneByteFiles>();
+    auto limit = std::make_optional<CFileSizeLimit>(1);
     EXPECT_EQ(batch.ProcessDrop(files,
                                 [&](const CExifBatchResult& result) {
                                     limit.reset();

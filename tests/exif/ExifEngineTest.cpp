@@ -97,6 +97,40 @@ TEST_F(AnExifEngine, PutsACutBlockBackSoThatItDecodesTheSame) {
     EXPECT_EQ(Data("0112"), before);
 }
 
+// The work copy is cut and its text opened up where it lies, a megabyte at a
+// time: wherever the segment lies, even across two of those blocks, and
+// however long the text, the result is what the work in memory makes.
+TEST_F(AnExifEngine, CutsAndInsertsInWorkFilesOfAnySizeWhatTheWorkInMemoryMakes) {
+    const ByteVector segment = MakeExifSegment(MakeJpeg(CJpegRecipe{}));
+    constexpr size_t kReadBlock = size_t{1} << 20;
+    // Where the signature starts, four bytes behind the segment's marker.
+    for (const size_t signature : {size_t{6}, kReadBlock - 7, kReadBlock - 6, kReadBlock - 3,
+                                   kReadBlock + 1, 3 * kReadBlock + 5}) {
+        ByteVector file = {0xFF, 0xD8};
+        file.resize(signature - 4, 0x00);
+        file.insert(file.end(), segment.begin(), segment.end());
+        file.resize(file.size() + 100, 0x11);
+        WriteFile(work, file);
+        const CExifCut expected = *CutExifSegment(file);
+        CExifCutSizes sizes;
+        ASSERT_EQ(engine->CutExifToFile(work, block, sizes), EExifResult::Done) << signature;
+        EXPECT_EQ(ReadFile(block), expected.block) << signature;
+        EXPECT_EQ(ReadFile(work), expected.remainder) << signature;
+        EXPECT_EQ(sizes.after, static_cast<int64_t>(expected.remainder.size())) << signature;
+    }
+    std::string text = "0000";
+    while (text.size() < 3 * kReadBlock) {
+        text += "0123456789ABCDEF";
+    }
+    for (const std::string& piece : {std::string("FFE10004ABCD"), std::string(kReadBlock, 'E')}) {
+        WriteTextFile(folder.File("j.pdt"), text);
+        WriteTextFile(folder.File("b.pdt"), piece);
+        ASSERT_EQ(engine->InsertExifHex(folder.File("j.pdt"), folder.File("b.pdt")),
+                  EExifResult::Done);
+        EXPECT_EQ(ReadTextFile(folder.File("j.pdt")), "FFD8" + piece + text.substr(4));
+    }
+}
+
 TEST_F(AnExifEngine, InsertsAnEmptyBlockAsAFreshStartMarkerOnly) {
     WriteTextFile(folder.File("j.pdt"), "0000FFE0AB");
     WriteTextFile(folder.File("b.pdt"), "");

@@ -11,6 +11,7 @@
 #include "tests/support/SourceDir.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 #include "util/FileFailure.h"
 
 namespace {
@@ -228,6 +229,29 @@ TEST_F(ASampleConversion, HasNothingToConvertWithAfterASampleThatCannotServe) {
     }
     EXPECT_EQ(ReadFile(path), MakeJpeg(CJpegRecipe{}));
     EXPECT_EQ(conversion.SampleCount(), 4);
+}
+
+// The converted file is written beside the file before it replaces it: a
+// disk that fills up meanwhile leaves the file as it was and nothing beside it.
+TEST_F(ASampleConversion, ThatCannotBeWrittenWholeLeavesTheFileAndNoTemporaryFile) {
+    ASSERT_EQ(conversion.LoadSample(Write("sample.jpg", CameraPicture(16, 12))),
+              ESampleLoad::Loaded);
+    CJpegRecipe large;
+    large.width = 640;
+    large.height = 480;
+    const ByteVector original = MakeJpeg(large);
+    const std::string path = Write("pc.jpg", original);
+    conversion.Register({path});
+    std::vector<CSampleResult> results;
+    {
+        const CFileSizeLimit limit(original.size() / 2);
+        results = conversion.ConvertAll();
+    }
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, ESampleOutcome::NotWritten);
+    EXPECT_EQ(results[0].reason, CFileException(path, EFBIG).what());
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(TemporaryFilesIn(folder.Path()), std::vector<std::string>{});
 }
 
 TEST_F(ASampleConversion, KeepsOneRowPerPathAndRemovesSelectedRowsInStep) {

@@ -14,6 +14,7 @@
 #include "tests/support/CameraFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
+#include "util/FileError.h"
 
 namespace {
 
@@ -143,6 +144,23 @@ TEST_F(AFileResult, OfAResultThatFailsItsCheckHasNoOutputAndNoDigestAfter) {
     ASSERT_TRUE(result.m_pixels);
     EXPECT_EQ(result.m_pixels->m_strSha256After, "");
     EXPECT_FALSE(result.Succeeded());
+    EXPECT_TRUE(fs::is_empty(folder.Path() / "work")) << "the result that failed is gone";
+}
+
+// The result is written in the work folder before it is checked: a disk that
+// fills up there ends the file before anything of the user's is written.
+TEST_F(AFileResult, WhoseResultCannotBeWrittenLeavesThePictureAndNoTemporaryFile) {
+    CJpegRecipe recipe;
+    recipe.comment = "Camera 1";
+    const std::vector<uint8_t> input = MakeJpeg(recipe);
+    const std::string path = Picture("a.jpg", input);
+    {
+        const CFileSizeLimit limit(1);
+        EXPECT_THROW(Optimise(path), CFileException);
+    }
+    EXPECT_EQ(ReadFile(path), input);
+    EXPECT_TRUE(fs::is_empty(folder.Path() / "work"));
+    EXPECT_FALSE(fs::exists(folder.File("photos/a_kestrin100.jpg")));
 }
 
 TEST_F(AFileResult, OfADryRunTellsWhatWouldBeWrittenAndWritesNothing) {

@@ -164,15 +164,36 @@ TEST_F(AnOrientedPhoto, KeepsItsOrientationWhenAPreviewInFrontOfThePictureGoes) 
     EXPECT_EQ(preview->m_nOffset, 2 + static_cast<int64_t>(MakeOrientedExifSegment(6).size()));
 }
 
-TEST(AKeptTrailer, IsRefusedWhenAByteOfItChanged) {
+// Read from the result's end only: the trailer must follow the end marker at
+// the primary picture's end, byte for byte, and nothing may follow it.
+TEST(AKeptTrailer, IsRefusedWhenAByteOfItChangedOrItIsNotWhereThePictureEnds) {
     const CPhonePhoto photo = MakeMotionPhoto(Picture());
-    const Bytes trailer(photo.bytes.begin() + static_cast<long>(photo.primaryEnd),
-                        photo.bytes.end());
+    const auto primaryEnd = static_cast<int64_t>(photo.primaryEnd);
+    const Bytes trailer(photo.bytes.begin() + primaryEnd, photo.bytes.end());
     Bytes changed = photo.bytes;
-    EXPECT_TRUE(KeepsTrailer(changed, trailer));
     changed.back() ^= 1;
-    EXPECT_FALSE(KeepsTrailer(changed, trailer));
-    EXPECT_FALSE(KeepsTrailer(Picture(), trailer));
+    Bytes longer = photo.bytes;
+    longer.push_back(0);
+    Bytes noEndMarker = {0x12, 0x34};
+    noEndMarker.insert(noEndMarker.end(), trailer.begin(), trailer.end());
+    const struct {
+        const char* name;
+        Bytes file;
+        int64_t primaryEnd;
+        bool kept;
+    } rows[] = {
+        {"unchanged", photo.bytes, primaryEnd, true},
+        {"a changed byte", changed, primaryEnd, false},
+        {"a byte behind it", longer, primaryEnd, false},
+        {"no end marker in front", noEndMarker, 2, false},
+        {"no trailer", Picture(), primaryEnd, false},
+    };
+    CTempDir folder;
+    for (const auto& row : rows) {
+        WriteFile(folder.File("result.jpg"), row.file);
+        EXPECT_EQ(KeepsTrailer(folder.File("result.jpg"), row.primaryEnd, trailer), row.kept)
+            << row.name;
+    }
 }
 
 }  // namespace

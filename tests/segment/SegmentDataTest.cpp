@@ -72,11 +72,11 @@ TEST(ALongSegmentDataView, GivesItsTextAndAppendsPiecesAcrossChunks) {
         view.AppendTextTo(piece, pos, 3);
         EXPECT_EQ(piece, "x" + text.substr(pos, 3)) << pos;
     }
-    ByteVector bytes{0xAB};
-    EXPECT_TRUE(view.AppendBytesTo(bytes));
-    EXPECT_EQ(bytes.size(), 200001U);
-    EXPECT_TRUE(std::equal(bytes.begin() + 1, bytes.end(), file->begin() + 1));
-    EXPECT_FALSE(CSegmentData(text).AppendBytesTo(bytes));
+    const auto bytes = view.Bytes();
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 200000U);
+    EXPECT_TRUE(std::equal(bytes->begin(), bytes->end(), file->begin() + 1));
+    EXPECT_FALSE(CSegmentData(text).Bytes());
 }
 
 }  // namespace

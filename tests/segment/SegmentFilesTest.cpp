@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
 #include "util/FileError.h"
+#include "util/FileHandle.h"
 #include "util/FileHelpers.h"
 
 namespace {
@@ -117,10 +120,10 @@ TEST_F(AHexWorkFile, GivesBackEverySamplePictureFromItsStartMarker) {
     }
 }
 
-// The batch turns its list into bytes in memory; any difference from the
-// work-file round trip would put other bytes in the user's folder than the
-// ones the rules describe.
-TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
+// The batch turns its list into bytes in memory or writes them straight to a
+// file; any difference from the work-file round trip would put other bytes
+// in the user's folder than the ones the rules describe.
+TEST_F(AHexWorkFile, InMemoryOrWrittenGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
     const std::string longData(450, 'E');
     std::vector<CSegmentList> lists = {
         {},
@@ -144,13 +147,18 @@ TEST_F(AHexWorkFile, InMemoryGivesTheBytesOfTheRoundTripOrFailsWhereItFails) {
     // Scanned data kept as bytes beside an odd text: the slices then span both.
     lists.push_back(lists.back());
     lists.back().insert(lists.back().begin() + 3, CJpegSegment{"FF", "7"});
+    const std::string writtenPath = folder.File("written.jpg");
     for (size_t i = 0; i < lists.size(); ++i) {
         WriteSegmentsHex(lists[i], hexPath);
         const bool converted = HexFileToBinary(hexPath, binaryPath);
         const std::optional<ByteVector> bytes = SegmentsToBytes(lists[i]);
         ASSERT_EQ(bytes.has_value(), converted) << "list " << i;
+        CFileHandle written(writtenPath, O_WRONLY | O_CREAT | O_TRUNC);
+        EXPECT_EQ(WriteSegmentsBinary(lists[i], written), converted) << "list " << i;
+        written.CloseChecked();
         if (converted) {
             EXPECT_EQ(*bytes, ReadFile(binaryPath)) << "list " << i;
+            EXPECT_EQ(ReadFile(writtenPath), ReadFile(binaryPath)) << "list " << i;
         }
         // The editor writes a plain list's hex file from its bytes.
         if (const std::optional<ByteVector> plain = PlainSegmentsToBytes(lists[i])) {

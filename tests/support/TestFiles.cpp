@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -82,6 +83,28 @@ std::vector<std::filesystem::path> SampleJpegFiles() {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+CFileSizeLimit::CFileSizeLimit(uint64_t bytes) : m_signal(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    rlimit lowered = m_saved;
+    lowered.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+}
+
+CFileSizeLimit::~CFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_signal);
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".kestrin-") != std::string::npos) {
+            found.push_back(entry.path().string());
+        }
+    }
+    return found;
 }
 
 int EndedProcessId() {

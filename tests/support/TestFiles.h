@@ -1,6 +1,8 @@
 // Small helpers for tests that write and read whole files and hex texts.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -20,6 +22,23 @@ std::string ReadTextFile(const std::string& path);
 using CFolderSnapshot =
     std::map<std::string, std::pair<std::vector<uint8_t>, std::filesystem::file_time_type>>;
 CFolderSnapshot FolderSnapshot(const std::filesystem::path& folder);
+
+// While it lives no file may grow past bytes: a write beyond fails with
+// EFBIG, as on a full disk, instead of ending the process.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(uint64_t bytes);
+    ~CFileSizeLimit();
+    CFileSizeLimit(const CFileSizeLimit&) = delete;
+    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int);
+};
+
+// The entries of folder whose name marks a temporary file beside a user's file.
+std::vector<std::string> TemporaryFilesIn(const std::filesystem::path& folder);
 
 // The id of a process that has ended, for names that claim a maker long gone.
 int EndedProcessId();
