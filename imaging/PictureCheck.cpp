@@ -119,17 +119,68 @@ private:
     std::optional<int> m_warnings;
 };
 
-// The result is opened before the reference's start is awaited, so that on
-// two threads both headers (and a progressive file's scans) are read at once.
-bool CompareBands(IBandFeed& reference, const CPictureSource& resultSource) {
+bool SameSize(const CBandShape& a, const CBandShape& b) {
+    return a.m_nWidth == b.m_nWidth && a.m_nHeight == b.m_nHeight;
+}
+
+std::string BandDigest(CSampleDigest& digest, const uint8_t* band, size_t bytes) {
+    digest.Start(3);
+    digest.AddBytes(band, bytes);
+    return digest.Finish();
+}
+
+// A reference whose decode holds all its coefficients is read through first,
+// each band kept as its SHA-256 only, and its decode ends (which frees them)
+// before the result opens: the two never hold theirs at once.
+bool CompareInTurn(IBandFeed& reference, const CBandShape& shape,
+                   const CPictureSource& resultSource) {
+    const size_t rowBytes = size_t{shape.m_nWidth} * 3;
+    CSampleDigest digest;
+    std::vector<std::string> bands;
+    for (uint32_t y = 0; y < shape.m_nHeight;) {
+        uint32_t rows = 0;
+        const uint8_t* band = reference.NextBand(rows);
+        if (band == nullptr) {
+            return false;
+        }
+        bands.push_back(BandDigest(digest, band, rows * rowBytes));
+        y += rows;
+    }
+    const std::optional<int> allowed = reference.Finish();
+    CBandDecoder result;
+    if (!allowed || !result.Open(resultSource) || !SameSize(shape, result.Shape())) {
+        return false;
+    }
+    std::vector<uint8_t> band(result.BandBytes());
+    for (const std::string& expected : bands) {
+        const JDIMENSION rows = result.ReadBand(band.data());
+        if (rows == 0 || BandDigest(digest, band.data(), rows * rowBytes) != expected) {
+            return false;
+        }
+    }
+    return result.Finish() && result.Warnings() <= *allowed;
+}
+
+// On two threads the result is opened before the reference's start is
+// awaited, so that both headers (and a progressive file's scans) are read at
+// once. On one nothing is lost by starting the reference first, and one that
+// holds all its coefficients is compared in turn.
+bool CompareBands(IBandFeed& reference, const CPictureSource& resultSource, ECheckThreads threads) {
+    std::optional<CBandShape> shape;
+    if (threads == ECheckThreads::One) {
+        shape = reference.Start();
+        if (shape && shape->m_bAllCoefficients) {
+            return CompareInTurn(reference, *shape, resultSource);
+        }
+    }
     CBandDecoder result;
     if (!result.Open(resultSource)) {
         return false;
     }
-    const std::optional<CBandShape> shape = reference.Start();
-    const CBandShape resultShape = result.Shape();
-    if (!shape || shape->m_nWidth != resultShape.m_nWidth ||
-        shape->m_nHeight != resultShape.m_nHeight) {
+    if (threads == ECheckThreads::Two) {
+        shape = reference.Start();
+    }
+    if (!shape || !SameSize(*shape, result.Shape())) {
         return false;
     }
     std::vector<uint8_t> band(result.BandBytes());
@@ -190,7 +241,7 @@ bool CPictureReference::IsShownBy(const CPictureSource& result) const {
         if (m_bTakeFactsInCheck && !m_bReadWhole) {
             return CheckReadingWhole(result);
         }
-        return CompareBands(*Feed(m_eThreads), result);
+        return CompareBands(*Feed(m_eThreads), result, m_eThreads);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -217,7 +268,7 @@ bool CPictureReference::CheckReadingWhole(const CPictureSource& result) const {
     const std::unique_ptr<CSampleDigest> digest = DigestIf(m_bDigest);
     const std::unique_ptr<IBandFeed> feed = Feed(m_eThreads);
     CWatchedFeed watched(*feed, digest.get());
-    const bool same = CompareBands(watched, result);
+    const bool same = CompareBands(watched, result, m_eThreads);
     Learn(watched.ReadToEnd(), digest.get());
     return same;
 }
