@@ -26,7 +26,8 @@ JDIMENSION CBandDecoder::ReadBand(uint8_t* rows) {
 }
 
 CBandShape CBandDecoder::Shape() const {
-    return {m_reader.Width(), m_reader.Height(), m_reader.FileComponents()};
+    return {m_reader.Width(), m_reader.Height(), m_reader.FileComponents(),
+            m_reader.MultipleScans()};
 }
 
 namespace {

@@ -19,6 +19,9 @@ struct CBandShape {
     uint32_t m_nHeight = 0;
     // Channels of the file: 1 grey, 3 colour, 4 CMYK or YCCK.
     int m_nComponents = 3;
+    // The decode holds all the picture's coefficients (a file of several
+    // scans, such as a progressive one): megabytes a megapixel.
+    bool m_bAllCoefficients = false;
 };
 
 class CBandHandOver {

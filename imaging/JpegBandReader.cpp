@@ -73,6 +73,7 @@ bool CJpegBandReader::Open(const CJpegInput& input, ESampleForm form, const CLea
         m_decoder.Create();
         AttachInput(&info, input);
         jpeg_read_header(&info, TRUE);
+        m_bMultipleScans = jpeg_has_multiple_scans(&info) != FALSE;
         if (form == ESampleForm::PackedBgr) {
             info.out_color_space = IsFourChannel(info) ? JCS_CMYK : JCS_EXT_BGR;
         }

@@ -58,6 +58,8 @@ public:
     int FileComponents() const;
     int Warnings() const { return m_decoder.Warnings(); }
     bool TooLarge() const { return m_bTooLarge; }
+    // The file has several scans: the decode holds all its coefficients.
+    bool MultipleScans() const { return m_bMultipleScans; }
     // Why the last step failed, in the decoder's words.
     const char* Reason() const;
 
@@ -68,6 +70,7 @@ private:
     ESampleForm m_form = ESampleForm::PackedBgr;
     int m_nOutputChannels = 3;
     bool m_bTooLarge = false;
+    bool m_bMultipleScans = false;
     std::vector<JSAMPROW> m_rowPointers;
     // The four-channel rows before they become blue-green-red.
     std::vector<uint8_t> m_fourChannelRows;

@@ -39,6 +39,10 @@ private:
     uint32_t m_nNextRow = 0;
 };
 
+std::unique_ptr<CSampleDigest> DigestIf(bool wanted) {
+    return wanted ? std::make_unique<CSampleDigest>() : nullptr;
+}
+
 // A feed on two threads when a thread can be had, on one otherwise: the
 // verdict is the same either way.
 std::unique_ptr<IBandFeed> FeedOf(const CPictureSource& source, ECheckThreads threads) {
@@ -49,45 +53,134 @@ std::unique_ptr<IBandFeed> FeedOf(const CPictureSource& source, ECheckThreads th
     }
 }
 
-std::optional<CPictureFacts> ReadWhole(IBandFeed& feed, CSampleDigest* digest) {
-    const std::optional<CBandShape> shape = feed.Start();
-    if (!shape) {
-        return std::nullopt;
+// A reference's feed that keeps what passed through it (the rows so far, in
+// the digest when given, and the decode's end), so that after a check that
+// stopped early the rest can still be read.
+class CWatchedFeed : public IBandFeed {
+public:
+    CWatchedFeed(IBandFeed& feed, CSampleDigest* digest) : m_feed(feed), m_pDigest(digest) {}
+    std::optional<CBandShape> Start() override {
+        if (!m_bStarted) {
+            m_bStarted = true;
+            m_shape = m_feed.Start();
+            if (m_shape && m_pDigest != nullptr) {
+                m_pDigest->Start(m_shape->m_nComponents);
+            }
+        }
+        return m_shape;
     }
-    if (digest != nullptr) {
-        digest->Start(shape->m_nComponents);
-    }
-    const size_t rowBytes = size_t{shape->m_nWidth} * 3;
-    for (uint32_t y = 0; y < shape->m_nHeight;) {
-        uint32_t rows = 0;
-        const uint8_t* band = feed.NextBand(rows);
+    const uint8_t* NextBand(uint32_t& rows) override {
+        const uint8_t* band = m_feed.NextBand(rows);
         if (band == nullptr) {
+            m_bFailed = true;
+            return nullptr;
+        }
+        if (m_pDigest != nullptr) {
+            m_pDigest->AddBgrRows(band, m_shape->m_nWidth, rows, size_t{m_shape->m_nWidth} * 3);
+        }
+        m_nRowsRead += rows;
+        return band;
+    }
+    std::optional<int> Finish() override {
+        if (!m_bFinished) {
+            m_bFinished = true;
+            m_warnings = m_feed.Finish();
+        }
+        return m_warnings;
+    }
+
+    // Reads on from wherever the feed's user stopped to the decode's end: the
+    // picture's facts, nullopt when it does not decode.
+    std::optional<CPictureFacts> ReadToEnd() {
+        if (!Start()) {
             return std::nullopt;
         }
-        if (digest != nullptr) {
-            digest->AddBgrRows(band, shape->m_nWidth, rows, rowBytes);
+        while (!m_bFailed && m_nRowsRead < m_shape->m_nHeight) {
+            uint32_t rows = 0;
+            NextBand(rows);
         }
-        y += rows;
+        const std::optional<int> warnings = m_bFailed ? std::nullopt : Finish();
+        if (!warnings) {
+            return std::nullopt;
+        }
+        return CPictureFacts{static_cast<int32_t>(m_shape->m_nWidth),
+                             static_cast<int32_t>(m_shape->m_nHeight), m_shape->m_nComponents,
+                             *warnings};
     }
-    const std::optional<int> warnings = feed.Finish();
-    if (!warnings) {
-        return std::nullopt;
-    }
-    return CPictureFacts{static_cast<int32_t>(shape->m_nWidth),
-                         static_cast<int32_t>(shape->m_nHeight), shape->m_nComponents, *warnings};
+
+private:
+    IBandFeed& m_feed;
+    CSampleDigest* m_pDigest;
+    bool m_bStarted = false;
+    std::optional<CBandShape> m_shape;
+    uint32_t m_nRowsRead = 0;
+    bool m_bFailed = false;
+    bool m_bFinished = false;
+    std::optional<int> m_warnings;
+};
+
+bool SameSize(const CBandShape& a, const CBandShape& b) {
+    return a.m_nWidth == b.m_nWidth && a.m_nHeight == b.m_nHeight;
 }
 
-// The result is opened before the reference's start is awaited, so that on
-// two threads both headers (and a progressive file's scans) are read at once.
-bool CompareBands(IBandFeed& reference, const CPictureSource& resultSource) {
+std::string BandDigest(CSampleDigest& digest, const uint8_t* band, size_t bytes) {
+    digest.Start(3);
+    digest.AddBytes(band, bytes);
+    return digest.Finish();
+}
+
+// A reference whose decode holds all its coefficients is read through first,
+// each band kept as its SHA-256 only, and its decode ends (which frees them)
+// before the result opens: the two never hold theirs at once.
+bool CompareInTurn(IBandFeed& reference, const CBandShape& shape,
+                   const CPictureSource& resultSource) {
+    const size_t rowBytes = size_t{shape.m_nWidth} * 3;
+    CSampleDigest digest;
+    std::vector<std::string> bands;
+    for (uint32_t y = 0; y < shape.m_nHeight;) {
+        uint32_t rows = 0;
+        const uint8_t* band = reference.NextBand(rows);
+        if (band == nullptr) {
+            return false;
+        }
+        bands.push_back(BandDigest(digest, band, rows * rowBytes));
+        y += rows;
+    }
+    const std::optional<int> allowed = reference.Finish();
+    CBandDecoder result;
+    if (!allowed || !result.Open(resultSource) || !SameSize(shape, result.Shape())) {
+        return false;
+    }
+    std::vector<uint8_t> band(result.BandBytes());
+    for (const std::string& expected : bands) {
+        const JDIMENSION rows = result.ReadBand(band.data());
+        if (rows == 0 || BandDigest(digest, band.data(), rows * rowBytes) != expected) {
+            return false;
+        }
+    }
+    return result.Finish() && result.Warnings() <= *allowed;
+}
+
+// On two threads the result is opened before the reference's start is
+// awaited, so that both headers (and a progressive file's scans) are read at
+// once. On one nothing is lost by starting the reference first, and one that
+// holds all its coefficients is compared in turn.
+bool CompareBands(IBandFeed& reference, const CPictureSource& resultSource, ECheckThreads threads) {
+    std::optional<CBandShape> shape;
+    if (threads == ECheckThreads::One) {
+        shape = reference.Start();
+        if (shape && shape->m_bAllCoefficients) {
+            return CompareInTurn(reference, *shape, resultSource);
+        }
+    }
     CBandDecoder result;
     if (!result.Open(resultSource)) {
         return false;
     }
-    const std::optional<CBandShape> shape = reference.Start();
-    const CBandShape resultShape = result.Shape();
-    if (!shape || shape->m_nWidth != resultShape.m_nWidth ||
-        shape->m_nHeight != resultShape.m_nHeight) {
+    if (threads == ECheckThreads::Two) {
+        shape = reference.Start();
+    }
+    if (!shape || !SameSize(*shape, result.Shape())) {
         return false;
     }
     std::vector<uint8_t> band(result.BandBytes());
@@ -127,26 +220,81 @@ CPictureSource CPictureSource::Bytes(const uint8_t* bytes, size_t length) {
 std::optional<CPictureFacts> DecodePicture(const CPictureSource& source, ECheckThreads threads,
                                            CSampleDigest* digest) {
     try {
-        return ReadWhole(*FeedOf(source, threads), digest);
+        const std::unique_ptr<IBandFeed> feed = FeedOf(source, threads);
+        return CWatchedFeed(*feed, digest).ReadToEnd();
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
 
-// The same for the check: memory that cannot be had fails it.
 bool ShowsSamePicture(const CPictureSource& reference, const CPictureSource& result,
                       ECheckThreads threads) {
+    return CPictureReference(reference, threads).IsShownBy(result);
+}
+
+// Memory that cannot be had fails the check.
+bool CPictureReference::IsShownBy(const CPictureSource& result) const {
+    if (m_bReadWhole && !m_facts) {
+        return false;
+    }
     try {
-        return CompareBands(*FeedOf(reference, threads), result);
+        if (m_bTakeFactsInCheck && !m_bReadWhole) {
+            return CheckReadingWhole(result);
+        }
+        return CompareBands(*Feed(m_eThreads), result, m_eThreads);
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
-bool CPictureReference::IsShownBy(const CPictureSource& result) const {
+void CPictureReference::TakeFactsInNextCheck(bool digest) {
+    m_bDigest = digest;
+    m_bTakeFactsInCheck = true;
+    m_bReadWhole = false;
+    m_facts.reset();
+}
+
+std::unique_ptr<IBandFeed> CPictureReference::Feed(ECheckThreads threads) const {
     if (m_pPicture != nullptr) {
-        CHeldFeed held(*m_pPicture);
-        return CompareBands(held, result);
+        return std::make_unique<CHeldFeed>(*m_pPicture);
     }
-    return ShowsSamePicture(m_source, result, m_eThreads);
+    return FeedOf(m_source, threads);
+}
+
+// The result's decode ends at the first difference (or failure), and the
+// reference goes on alone to its end. Memory that cannot be had (thrown out
+// of here) leaves the reference unread, for Facts() to try again.
+bool CPictureReference::CheckReadingWhole(const CPictureSource& result) const {
+    const std::unique_ptr<CSampleDigest> digest = DigestIf(m_bDigest);
+    const std::unique_ptr<IBandFeed> feed = Feed(m_eThreads);
+    CWatchedFeed watched(*feed, digest.get());
+    const bool same = CompareBands(watched, result, m_eThreads);
+    Learn(watched.ReadToEnd(), digest.get());
+    return same;
+}
+
+// Memory that cannot be had fails the decode, as for every decode of the codec.
+const std::optional<CReferenceFacts>& CPictureReference::Facts() {
+    if (m_bReadWhole) {
+        return m_facts;
+    }
+    const std::unique_ptr<CSampleDigest> digest = DigestIf(m_bDigest);
+    std::optional<CPictureFacts> facts;
+    try {
+        // A second thread only pays when this one has the digest to take.
+        const std::unique_ptr<IBandFeed> feed = Feed(digest ? m_eThreads : ECheckThreads::One);
+        facts = CWatchedFeed(*feed, digest.get()).ReadToEnd();
+    } catch (const std::bad_alloc&) {
+        facts.reset();
+    }
+    Learn(facts, digest.get());
+    return m_facts;
+}
+
+void CPictureReference::Learn(const std::optional<CPictureFacts>& facts,
+                              CSampleDigest* digest) const {
+    m_bReadWhole = true;
+    if (facts) {
+        m_facts = CReferenceFacts{*facts, digest != nullptr ? digest->Finish() : ""};
+    }
 }

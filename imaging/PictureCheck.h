@@ -7,11 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
 class CSampleDigest;
+class IBandFeed;
 struct CPackedPicture;
 
 // A JPEG to decode: a file on disk, or bytes in memory that outlive the use.
@@ -61,22 +63,50 @@ std::optional<CPictureFacts> DecodePicture(const CPictureSource& source, ECheckT
 bool ShowsSamePicture(const CPictureSource& reference, const CPictureSource& result,
                       ECheckThreads threads);
 
+// What a whole decode of a reference told: its facts and, when asked for,
+// the digest of its samples (CSampleDigest).
+struct CReferenceFacts {
+    CPictureFacts m_picture;
+    std::string m_strSha256;
+};
+
 // What results are checked against: a picture already held (the one the
 // window shows), compared as each result decodes, or a source decoded anew
-// beside each result. Whatever it refers to must outlive it.
+// beside each result. Whatever it refers to must outlive it. One thread at a
+// time: a check may note what it learnt of the reference.
 class CPictureReference {
 public:
     explicit CPictureReference(const CPackedPicture& picture) : m_pPicture(&picture) {}
     CPictureReference(CPictureSource source, ECheckThreads threads)
         : m_source(std::move(source)), m_eThreads(threads) {}
 
-    // ShowsSamePicture of result against this reference.
+    // ShowsSamePicture of result against this reference. Once the reference
+    // is known not to decode, false at once.
     bool IsShownBy(const CPictureSource& result) const;
     void SetThreads(ECheckThreads threads) { m_eThreads = threads; }
     ECheckThreads Threads() const { return m_eThreads; }
 
+    // The next check also reads the reference to its end, past a difference
+    // or a result that fails, and keeps its facts (with digest, the digest of
+    // its samples): the reference's first decode is that check's.
+    void TakeFactsInNextCheck(bool digest);
+    // True once a check or Facts() learnt whether the reference decodes.
+    bool WasReadWhole() const { return m_bReadWhole; }
+    // The reference's facts, from the check that read it whole, else from a
+    // decode of its own now; nullopt when it does not decode.
+    const std::optional<CReferenceFacts>& Facts();
+
 private:
+    std::unique_ptr<IBandFeed> Feed(ECheckThreads threads) const;
+    bool CheckReadingWhole(const CPictureSource& result) const;
+    void Learn(const std::optional<CPictureFacts>& facts, CSampleDigest* digest) const;
+
     const CPackedPicture* m_pPicture = nullptr;
     CPictureSource m_source;
     ECheckThreads m_eThreads = ECheckThreads::One;
+    bool m_bDigest = false;
+    bool m_bTakeFactsInCheck = false;
+    // What a check learnt, hence mutable.
+    mutable bool m_bReadWhole = false;
+    mutable std::optional<CReferenceFacts> m_facts;
 };

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "imaging/JpegDecoder.h"
-#include "imaging/SampleDigest.h"
 #include "optimise/KeptTrailer.h"
 #include "optimise/OrientationExif.h"
 #include "optimise/RemovedSegments.h"
@@ -20,6 +18,10 @@ namespace {
 // The marker right behind the start marker, or 0 when bytes 2 and 3 are none.
 uint16_t MarkerAfterStart(const ByteVector& file) {
     return file.size() >= 4 && file[2] == 0xFF ? static_cast<uint16_t>(0xFF00 | file[3]) : 0;
+}
+
+std::string UnreadableLine(const std::string& name) {
+    return name + "は読み込めません...\r\n\r\n";
 }
 
 // The warning, before anything is written, that the run takes a motion
@@ -65,9 +67,12 @@ bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     return true;
 }
 
+// A file whose original may yet turn out not to decode shows nothing: its
+// lines so far would then not stand.
 const std::string& CBatchOptimiser::FileLog() const {
     static const std::string kNone;
-    return m_bFileOpen ? m_result.m_strLog : kNone;
+    const bool linesStand = !m_bCheckPixels || m_reference.WasReadWhole();
+    return m_bFileOpen && linesStand ? m_result.m_strLog : kNone;
 }
 
 bool CBatchOptimiser::PrepareNextScan() {
@@ -99,8 +104,8 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     return EPrepareResult::ReadyToScan;
 }
 
-// Everything before the scan: the reference picture, the work copy, the Exif
-// cut with its report and saving. False when this file ends here.
+// Everything before the scan: the work copy, the reference, the Exif cut with
+// its report and saving. False when this file ends here.
 bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_strDropped = dropped;
     m_result = CFileResult();
@@ -111,6 +116,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_exifRemoved.clear();
     m_nExifCutBytes = 0;
     m_cutOrientation = {};
+    m_bCheckPixels = false;
     if (IsFolder(dropped)) {
         m_result.m_strLog += NoJpegFilesLine(dropped);
         EndFile(EFileOutcome::Skipped, "a folder without JPEG files");
@@ -125,6 +131,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     if (!TakeWorkCopy(dropped, checkPixels)) {
         return false;
     }
+    m_bCheckPixels = checkPixels;
     const uint16_t markerAfterStart = MarkerAfterStart(*m_workCopy);
     const CPhoneExtras extras = FindPhoneExtras(*m_workCopy);
     CExifCutSizes sizes;
@@ -164,6 +171,11 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     if (m_bExifCut) {
         NoteExifCut(markerAfterStart, rawCut, sizes);
         if (!ReportExifCut(sizes)) {
+            return false;
+        }
+        // The Exif-free copy's check found that the original does not decode.
+        if (m_bCheckPixels && m_reference.WasReadWhole() && !m_reference.Facts()) {
+            EndUndecodable();
             return false;
         }
     }
@@ -213,9 +225,10 @@ bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
     return false;
 }
 
-// Reads the dropped file once and decodes it from those bytes: a file whose
-// picture does not decode ends here, as no check of it could pass. False
-// (logged) when this file ended here.
+// Reads the dropped file once. With the pixel check, its first check (or,
+// where none runs, a decode of its own as the file ends) tells whether the
+// original decodes; a name that is not a JPEG's tells at once. False (logged)
+// when this file ended here.
 bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
     std::optional<ByteVector> bytes;
     try {
@@ -223,59 +236,26 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     } catch (const CFileException&) {
         // Unreadable is unreadable, whenever the system says so.
     }
-    if (bytes) {
-        m_result.m_nInputBytes = static_cast<int64_t>(bytes->size());
-    }
-    if (checkPixels && (!bytes || !DecodeOriginal(dropped, *bytes))) {
-        m_result.m_strLog += dropped + "は読み込めません...\r\n\r\n";
-        EndFile(EFileOutcome::Failed, bytes ? "not a JPEG file that decodes" : "cannot be read");
-        return false;
-    }
     if (!bytes) {
+        if (checkPixels) {
+            m_result.m_strLog += UnreadableLine(dropped);
+        }
         EndFile(EFileOutcome::Failed, "cannot be read");
         return false;
     }
-    if (checkPixels && !m_heldPicture.m_pBits.empty()) {
-        m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
-        m_reference = CPictureReference(m_heldPicture);
-    } else if (checkPixels) {
-        m_workCopy = std::make_shared<ByteVector>(*bytes);
-        m_original = std::move(*bytes);
-        m_reference = CPictureReference(CPictureSource::Bytes(m_original.data(), m_original.size()),
-                                        m_reference.Threads());
-    } else {
-        m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
-    }
-    return true;
-}
-
-// The first decode of the original, which keeps its size, channels and, when
-// asked, the digest of its samples; the picture itself only when it is small
-// (HoldsPicture).
-bool CBatchOptimiser::DecodeOriginal(const std::string& dropped, const ByteVector& bytes) {
-    if (!HasJpgName(dropped)) {
+    m_result.m_nInputBytes = static_cast<int64_t>(bytes->size());
+    if (checkPixels && !HasJpgName(dropped)) {
+        EndUndecodable();
         return false;
     }
-    int32_t width = 0;
-    int32_t height = 0;
-    if (ReadJpegHeaderSize(bytes.data(), bytes.size(), width, height) &&
-        int64_t{width} * height * 3 <= kHeldPictureBytes) {
-        return HoldOriginal(bytes);
+    m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
+    if (checkPixels) {
+        // The file on disk, not a second copy of its bytes in memory: the
+        // work copy loses its Exif block, and large files are many megabytes.
+        m_reference =
+            CPictureReference(CPictureSource::File(dropped, false), m_reference.Threads());
+        m_reference.TakeFactsInNextCheck(m_bComputeDigests);
     }
-    m_heldPicture = CPackedPicture();
-    std::optional<CSampleDigest> digest;
-    if (m_bComputeDigests) {
-        digest.emplace();
-    }
-    // A second thread only pays when this one has the digest to take.
-    const ECheckThreads threads = digest ? m_reference.Threads() : ECheckThreads::One;
-    const std::optional<CPictureFacts> facts = DecodePicture(
-        CPictureSource::Bytes(bytes.data(), bytes.size()), threads, digest ? &*digest : nullptr);
-    if (!facts) {
-        return false;
-    }
-    m_result.m_pixels = CPixelProof{facts->m_nWidth, facts->m_nHeight, facts->m_nComponents,
-                                    digest ? digest->Finish() : "", ""};
     return true;
 }
 
@@ -329,8 +309,6 @@ void CBatchOptimiser::FinishOptimisation() {
     }
     m_result.m_nCountedBefore = m_HedThread.m_nThreadSize;
     m_result.m_nCountedAfter = m_optimiser->ResultBytes();
-    m_nBytesBefore += m_result.m_nCountedBefore;
-    m_nBytesAfter += m_result.m_nCountedAfter;
     const bool exifCheckFailed = m_bExifCut && m_optimiser->ExifRemovalFailedCheck();
     switch (result) {
         case EOptimiseResult::Verified:
@@ -390,10 +368,19 @@ void CBatchOptimiser::CompleteResult() {
                                    .count();
 }
 
+// Before its result stands, a file under the pixel check learns whether its
+// original decodes, from its first check or else from a decode of its own.
 void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
+    if (m_bCheckPixels && !TakeOriginalFacts()) {
+        EndUndecodable();
+        return;
+    }
+    m_bCheckPixels = false;
     m_result.m_eOutcome = outcome;
     m_result.m_strReason = reason;
     CompleteResult();
+    m_nBytesBefore += m_result.m_nCountedBefore;
+    m_nBytesAfter += m_result.m_nCountedAfter;
     // The lists of this file are not needed for the next one.
     m_optimiser.reset();
     m_saving.reset();
@@ -408,30 +395,33 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
     }
 }
 
-bool CBatchOptimiser::HoldOriginal(const ByteVector& bytes) {
-    if (!DecodeJpegBytesToPacked(bytes.data(), bytes.size(), m_heldPicture)) {
-        m_heldPicture = CPackedPicture();
-        return false;
+bool CBatchOptimiser::TakeOriginalFacts() {
+    const std::optional<CReferenceFacts>& facts = m_reference.Facts();
+    if (facts) {
+        const CPictureFacts& picture = facts->m_picture;
+        m_result.m_pixels = CPixelProof{picture.m_nWidth, picture.m_nHeight, picture.m_nComponents,
+                                        facts->m_strSha256, ""};
     }
-    const CPackedPicture& held = m_heldPicture;
-    std::string digest;
-    if (m_bComputeDigests) {
-        CSampleDigest samples;
-        samples.Start(held.m_nComponents);
-        const auto width = static_cast<size_t>(held.m_nWidth);
-        samples.AddBgrRows(held.m_pBits.data(), width, static_cast<size_t>(held.m_nHeight),
-                           width * 3);
-        digest = samples.Finish();
-    }
-    m_result.m_pixels =
-        CPixelProof{held.m_nWidth, held.m_nHeight, held.m_nComponents, std::move(digest), ""};
-    return true;
+    return facts.has_value();
+}
+
+// As if the file had never been read: none of its work stands, and no check
+// of it passed, so nothing of it was written.
+void CBatchOptimiser::EndUndecodable() {
+    CFileResult unread;
+    unread.m_strInput = m_result.m_strInput;
+    unread.m_nInputBytes = m_result.m_nInputBytes;
+    unread.m_bDryRun = m_result.m_bDryRun;
+    unread.m_strLog = UnreadableLine(m_strDropped);
+    m_result = std::move(unread);
+    m_optimiser.reset();
+    m_saving.reset();
+    m_bCheckPixels = false;
+    EndFile(EFileOutcome::Failed, "not a JPEG file that decodes");
 }
 
 void CBatchOptimiser::ReleaseReference() {
-    m_heldPicture = CPackedPicture();
     m_reference = CPictureReference(CPictureSource(), m_reference.Threads());
-    m_original = ByteVector();
 }
 
 void CBatchOptimiser::RunQueue() {

@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "exif/ExifEngine.h"
-#include "imaging/PackedPicture.h"
 #include "imaging/PictureCheck.h"
 #include "optimise/BatchSaving.h"
 #include "optimise/FileResult.h"
@@ -91,7 +90,8 @@ public:
     // Runs the whole queue on this thread, scanning the work copy inline.
     void RunQueue();
 
-    // The log of the file under way so far; empty between files.
+    // The log of the file under way so far; empty between files, and while
+    // the file's original may yet turn out not to decode (its lines would not stand).
     const std::string& FileLog() const;
     int64_t BytesBefore() const { return m_nBytesBefore; }
     int64_t BytesAfter() const { return m_nBytesAfter; }
@@ -99,8 +99,9 @@ public:
 private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
-    bool DecodeOriginal(const std::string& dropped, const ByteVector& bytes);
-    bool HoldOriginal(const ByteVector& bytes);
+    // The original's facts into the result; false when it does not decode.
+    bool TakeOriginalFacts();
+    void EndUndecodable();
     bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
     void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
@@ -117,15 +118,13 @@ private:
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;
     std::string m_strDropped;
-    // A picture of up to this many bytes (a 16-megapixel photo) is held after
-    // its first decode, so each check decodes only the result: two decodes a
-    // file, as fast as a camera batch can go. A larger one is decoded again
-    // beside each result, so its memory does not grow with the picture.
-    static constexpr int64_t kHeldPictureBytes = int64_t{48} << 20;
-    CPackedPicture m_heldPicture;
-    // The dropped file as read, while a picture too large to hold is checked.
-    ByteVector m_original;
+    // The dropped file, decoded beside each result: no picture is held. The
+    // first check reads it to its end and takes its facts, so a file costs
+    // two decodes.
     CPictureReference m_reference{CPictureSource(), ECheckThreads::Two};
+    // Whether the file under way is checked against its original, whose
+    // decode is still to be proved (TakeOriginalFacts) before its result stands.
+    bool m_bCheckPixels = false;
     // The dropped file once read, then its Exif-free copy: every step of the
     // file works on these bytes; the work files, when written, hold the same.
     // The scan's segments are views of it, so it does not change after the scan;

@@ -164,6 +164,40 @@ TEST_F(AStreamingCheck, RefusesAPictureOfOtherWidthAndHeightWithTheSameSamples) 
                                   ECheckThreads::Two));
 }
 
+// A first check that takes the reference's facts gives the verdict of any
+// check and reads the reference to its end whatever the result: the facts and
+// digest of a decode of its own. One that does not decode then shows in nothing.
+TEST_F(AStreamingCheck, TakesTheReferencesFactsInItsFirstCheckWhateverTheResult) {
+    CJpegRecipe progressive;
+    progressive.progressive = true;
+    for (const CJpegRecipe& recipe : {CJpegRecipe(), progressive}) {
+        const Bytes original = MakeJpeg(recipe);
+        const CPictureSource source = CPictureSource::Bytes(original.data(), original.size());
+        CSampleDigest samples;
+        const std::optional<CPictureFacts> facts =
+            DecodePicture(source, ECheckThreads::One, &samples);
+        const std::string digest = samples.Finish();
+        for (const auto& [name, result] : ResultsFor(recipe)) {
+            for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
+                CPictureReference reference(source, threads);
+                reference.TakeFactsInNextCheck(true);
+                EXPECT_EQ(reference.IsShownBy(CPictureSource::Bytes(result.data(), result.size())),
+                          FullVerdict(original, result))
+                    << name;
+                ASSERT_TRUE(reference.WasReadWhole() && reference.Facts() && facts) << name;
+                EXPECT_EQ(reference.Facts()->m_picture.m_nHeight, facts->m_nHeight) << name;
+                EXPECT_EQ(reference.Facts()->m_strSha256, digest) << name;
+            }
+        }
+    }
+    const Bytes none = {0xFF, 0xD8, 0xFF, 0xD9};
+    CPictureReference undecodable(CPictureSource::Bytes(none.data(), none.size()),
+                                  ECheckThreads::Two);
+    undecodable.TakeFactsInNextCheck(false);
+    EXPECT_FALSE(undecodable.IsShownBy(CPictureSource::Bytes(none.data(), none.size())));
+    EXPECT_TRUE(undecodable.WasReadWhole() && !undecodable.Facts());
+}
+
 TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
     for (const std::filesystem::path& sample : SampleJpegFiles()) {
         const CPictureSource source = CPictureSource::File(sample.string(), true);

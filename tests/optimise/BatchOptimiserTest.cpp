@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "exif/ExifBlock.h"
 #include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
+#include "imaging/SampleDigest.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/BatchTranscript.h"
 #include "tests/support/JpegMaker.h"
@@ -20,6 +23,24 @@ CJpegRecipe CameraRecipe() {
     recipe.comment = "Camera 1";
     recipe.trailer = {0x00, 0x11, 0x22};
     return recipe;
+}
+
+// jpeg with the precision of its picture (the last start-of-frame segment;
+// the thumbnail's comes first) set to 12 bits, which this build cannot
+// decode: every other step of the batch goes on with it as with any file.
+std::vector<uint8_t> Undecodable(std::vector<uint8_t> jpeg) {
+    const uint8_t frame[] = {0xFF, 0xC0};
+    const auto at = std::find_end(jpeg.begin(), jpeg.end(), std::begin(frame), std::end(frame));
+    at[4] = 12;
+    return jpeg;
+}
+
+// Everything in folder but the work files.
+CFolderSnapshot UserFiles(const CTempDir& folder) {
+    CFolderSnapshot files = FolderSnapshot(folder.Path());
+    std::erase_if(files,
+                  [&](const auto& file) { return file.first.starts_with(folder.File("work")); });
+    return files;
 }
 
 class ABatchOptimiser : public CBatchFixture {
@@ -258,6 +279,85 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     EXPECT_EQ(transcript.log.find(c), std::string::npos) << "the third file was not touched";
     EXPECT_NE(transcript.log.find("ﾕｰｻﾞｰの要求によりJPEG情報読み取りをｷｬﾝｾﾙしました...\r\n"),
               std::string::npos);
+}
+
+// Whether the original decodes is learnt in its first check, or as the file
+// ends where none runs: on every path, one that does not ends as when that
+// decode came first, with that one line, nothing written, nothing counted.
+TEST_F(ABatchOptimiser, EndsAnUndecodableOriginalAsUnreadableOnEveryPath) {
+    CJpegRecipe commented;
+    commented.comment = "no Exif";
+    CJpegRecipe plain;
+    plain.jfif = false;
+    const struct {
+        CJpegRecipe recipe;
+        const char* key;  // a setting to write, or nullptr
+        const char* value;
+        bool dryRun, digests, backupExists;
+    } rows[] = {
+        {CameraRecipe(), nullptr, "", false, false, false},  // Exif-free copy checked last
+        {CameraRecipe(), "del_exif", "0", false, false, false},
+        {CameraRecipe(), "filename", "", true, true, false},  // a dry run over the file
+        {CameraRecipe(), nullptr, "", false, false, true},    // Exif-free copy checked first
+        {commented, "filename", "", false, false, false},
+        {plain, nullptr, "", false, true, false},  // nothing to remove, no check
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const std::string stem = "u" + std::to_string(i);
+        const std::string dropped = Place(stem + ".jpg", Undecodable(MakeJpeg(rows[i].recipe)));
+        if (rows[i].backupExists) {
+            WriteTextFile(folder.File(stem + "_kestrin100.exif"), "an older backup");
+        }
+        CMemorySettingsStore rowSettings;
+        if (rows[i].key != nullptr) {
+            rowSettings.WriteProfileString(settings::kSectionSettings, rows[i].key, rows[i].value);
+        }
+        CBatchOptimiser optimiser(work, rowSettings, keptCodes, *exif);
+        optimiser.KeepWorkCopyInMemory();
+        if (rows[i].digests) {
+            optimiser.ComputeDigests();
+        }
+        CSavingRule rule;
+        rule.m_bDryRun = rows[i].dryRun;
+        const CFolderSnapshot before = UserFiles(folder);
+        const CFileResult result = optimiser.OptimiseFile(dropped, rule);
+        EXPECT_EQ(result.m_strLog, dropped + "は読み込めません...\r\n\r\n") << i;
+        EXPECT_EQ(result.m_eOutcome, EFileOutcome::Failed) << i;
+        EXPECT_EQ(result.m_strReason, "not a JPEG file that decodes") << i;
+        EXPECT_EQ(result.m_nInputBytes, static_cast<int64_t>(ReadFile(dropped).size())) << i;
+        EXPECT_TRUE(result.m_eCheck == ECheckKind::None && !result.m_pixels &&
+                    result.m_removed.empty() && result.m_strOutput.empty() &&
+                    result.m_strExifBackup.empty())
+            << i;
+        EXPECT_EQ(optimiser.BytesBefore() + optimiser.BytesAfter(), 0) << i;
+        EXPECT_EQ(UserFiles(folder), before) << i;
+    }
+    // The window shows a file's lines as it goes, but none that might not stand.
+    const std::string shown = Place("w.jpg", Undecodable(MakeJpeg(CameraRecipe())));
+    CBatchOptimiser window(work, settings, keptCodes, *exif);
+    window.Drop({shown});
+    ASSERT_TRUE(window.PrepareNextScan());
+    EXPECT_EQ(window.FileLog(), "");
+}
+
+// The first check reads the original to its end even when the result fails
+// it, so the record still tells the original's size and samples.
+TEST_F(ABatchOptimiser, TakesTheOriginalsFactsInAFirstCheckThatFails) {
+    std::vector<std::string> withoutTables = keptCodes;
+    std::erase(withoutTables, "FFDB");
+    CJpegRecipe recipe;
+    recipe.comment = "to remove";
+    const std::vector<uint8_t> bytes = MakeJpeg(recipe);
+    CSampleDigest samples;
+    ASSERT_TRUE(DecodePicture(CPictureSource::Bytes(bytes.data(), bytes.size()), ECheckThreads::One,
+                              &samples));
+    CBatchOptimiser optimiser(work, settings, withoutTables, *exif);
+    optimiser.ComputeDigests();
+    const CFileResult result = optimiser.OptimiseFile(Place("v.jpg", bytes));
+    EXPECT_EQ(result.m_eOutcome, EFileOutcome::CheckFailed);
+    ASSERT_TRUE(result.m_pixels);
+    EXPECT_EQ(result.m_pixels->m_nWidth, recipe.width);
+    EXPECT_EQ(result.m_pixels->m_strSha256Before, samples.Finish());
 }
 
 }  // namespace
