@@ -159,7 +159,7 @@ TEST_F(TheOptimiseRecords, GiveOneParsableRecordPerFileInOrderWithTheFieldsOfIts
 }
 
 TEST_F(TheOptimiseRecords, HoldDigestsThatDjpegAndSha256sumGiveForGreyLargeAndCameraFiles) {
-    // Over 16 megapixels the batch holds no picture and digests as it streams.
+    // Many bands of rows: the digest is taken as the first check decodes them.
     CJpegRecipe large;
     large.width = 4200;
     large.height = 4200;
