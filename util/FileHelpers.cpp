@@ -22,6 +22,8 @@ namespace {
 
 constexpr size_t kCopyBlockBytes = 64 * 1024;
 constexpr size_t kHexPieceBytes = 32 * 1024;
+// What a file is read in on its way to hex text.
+constexpr size_t kHexBlockBytes = 1 << 20;
 constexpr size_t kGapBlockBytes = 1 << 20;
 
 [[noreturn]] void ThrowFileError(const std::string& path) {
@@ -81,6 +83,17 @@ void ReapInBackground(pid_t child) {
     }).detach();
 }
 
+// Writes the upper-case hex text of size bytes to output, a piece at a time.
+void WriteHexPieces(const CFileHandle& output, const uint8_t* bytes, size_t size) {
+    const CCipher cipher;
+    std::string piece(2 * kHexPieceBytes + 1, '\0');
+    for (size_t pos = 0; pos < size; pos += kHexPieceBytes) {
+        const size_t pieceBytes = std::min(kHexPieceBytes, size - pos);
+        cipher.Bin2CharHex(piece.data(), bytes + pos, static_cast<int>(pieceBytes));
+        output.WriteAll(piece.data(), 2 * pieceBytes);
+    }
+}
+
 }  // namespace
 
 std::string HexTextOf(const ByteVector& bytes) {
@@ -99,13 +112,7 @@ void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size
     if (!output.IsOpen()) {
         ThrowFileError(path);
     }
-    const CCipher cipher;
-    std::string piece(2 * kHexPieceBytes + 1, '\0');
-    for (size_t pos = 0; pos < size; pos += kHexPieceBytes) {
-        const size_t pieceBytes = std::min(kHexPieceBytes, size - pos);
-        cipher.Bin2CharHex(piece.data(), bytes + pos, static_cast<int>(pieceBytes));
-        output.WriteAll(piece.data(), 2 * pieceBytes);
-    }
+    WriteHexPieces(output, bytes, size);
     output.CloseChecked();
 }
 
@@ -143,13 +150,10 @@ void BinaryFileToHexFile(const std::string& source, const std::string& destinati
     if (!output.IsOpen()) {
         return;
     }
-    const CCipher cipher;
-    ByteVector piece(kHexPieceBytes);
-    std::string hex(2 * kHexPieceBytes + 1, '\0');
-    for (size_t got = piece.size(); got == piece.size();) {
-        got = input.ReadUpTo(piece.data(), piece.size());
-        cipher.Bin2CharHex(hex.data(), piece.data(), static_cast<int>(got));
-        output.WriteAll(hex.data(), 2 * got);
+    ByteVector block(kHexBlockBytes);
+    for (size_t got = block.size(); got == block.size();) {
+        got = input.ReadUpTo(block.data(), block.size());
+        WriteHexPieces(output, block.data(), got);
     }
     output.CloseChecked();
 }
