@@ -21,9 +21,20 @@ CRecord& Record() {
     return *record;
 }
 
+// A worker may still be creating a work file inside a scratch folder while it
+// is removed: the folder then is not empty when its turn comes, so the removal
+// goes again. Once the folder is gone nothing can be created in it by name.
+constexpr int kRemovalAttempts = 100;
+
 void RemovePath(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    for (int attempt = 0; attempt < kRemovalAttempts; ++attempt) {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+        std::error_code unknown;
+        if (!error || !std::filesystem::exists(std::filesystem::symlink_status(path, unknown))) {
+            return;
+        }
+    }
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TestFiles.h"
@@ -26,6 +29,32 @@ TEST(TheTemporaryRecord, RemovesWhatIsRecordedButNeverAFileRenamedOverAUsersFile
     EXPECT_FALSE(std::filesystem::exists(scratch));
     EXPECT_FALSE(std::filesystem::exists(partial));
     EXPECT_TRUE(std::filesystem::exists(folder.File("b.jpg")));
+}
+
+// A worker creating work files while a signal ends the process must not keep
+// the scratch folder alive.
+TEST(TheTemporaryRecord, RemovesAScratchFolderWhileFilesAreStillCreatedInIt) {
+    CTempDir folder;
+    for (int round = 0; round < 20; ++round) {
+        std::string scratch = folder.File("scratch-XXXXXX");
+        ASSERT_TRUE(CreateTemporaryFolder(scratch));
+        std::atomic<bool> started = false;
+        std::thread worker([&scratch, &started] {
+            for (int file = 0; file < 100000; ++file) {
+                std::ofstream out(scratch + "/work" + std::to_string(file));
+                started = true;
+                if (!out) {
+                    return;
+                }
+            }
+        });
+        while (!started) {
+            std::this_thread::yield();
+        }
+        RemoveAllTemporaryPaths().unlock();
+        worker.join();
+        EXPECT_FALSE(std::filesystem::exists(scratch)) << "round " << round;
+    }
 }
 
 }  // namespace
