@@ -107,22 +107,23 @@ void CKestrinProSeet::ApplyPageRules() {
     }
 }
 
-bool CKestrinProSeet::CurrentPageIsBusy() const {
-    const CKestrinPage* current = CurrentPage();
-    return current != nullptr && current->IsBusy();
-}
-
-bool CKestrinProSeet::HasUnsavedWork() const {
-    if (m_session.HasResult()) {
-        return true;
-    }
+bool CKestrinProSeet::AnyPage(const std::function<bool(const CKestrinPage&)>& test) const {
     for (const int id : pageIds()) {
         const auto* kestrinPage = qobject_cast<const CKestrinPage*>(page(id));
-        if (kestrinPage != nullptr && kestrinPage->HasUnsavedWork()) {
+        if (kestrinPage != nullptr && test(*kestrinPage)) {
             return true;
         }
     }
     return false;
+}
+
+bool CKestrinProSeet::AnyPageIsBusy() const {
+    return AnyPage([](const CKestrinPage& page) { return page.IsBusy(); });
+}
+
+bool CKestrinProSeet::HasUnsavedWork() const {
+    return m_session.HasResult() ||
+           AnyPage([](const CKestrinPage& page) { return page.HasUnsavedWork(); });
 }
 
 void CKestrinProSeet::done(int result) {
@@ -133,8 +134,16 @@ void CKestrinProSeet::done(int result) {
     QWizard::done(result);
 }
 
+bool CKestrinProSeet::validateCurrentPage() {
+    if (AnyPageIsBusy()) {
+        ShowMessage("計算中です！");
+        return false;
+    }
+    return QWizard::validateCurrentPage();
+}
+
 void CKestrinProSeet::reject() {
-    if (CurrentPageIsBusy()) {
+    if (AnyPageIsBusy()) {
         ShowMessage("計算中です！");
         return;
     }
