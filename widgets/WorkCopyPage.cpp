@@ -89,8 +89,8 @@ void CWorkCopyPage::OnScanFinished(EHedStatus status) {
 }
 
 bool CWorkCopyPage::isComplete() const {
-    // The session belongs to a running check.
-    return !IsBusy() && (Session().IsStopped() || Session().HasResult());
+    // A running check owns the session.
+    return !m_check.IsRunning() && (Session().IsStopped() || Session().HasResult());
 }
 
 bool CWorkCopyPage::MayAct() const {

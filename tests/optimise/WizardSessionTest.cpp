@@ -138,11 +138,11 @@ void OnCheckThread(const std::function<void()>& check) {
 // both paths, for a result that passes and one that fails.
 TEST_F(AWizardSession, RunsEachCheckOnTheCheckThreadAsInline) {
     struct CRun {
-        EWorkCopyStart start;
-        EEmbedResult embedded;
+        EWorkCopyStart start = EWorkCopyStart::CopyFailed;
+        EEmbedResult embedded = EEmbedResult::BlockUnreadable;
         std::string log;
-        bool hasResult;
-        bool stopped;
+        bool hasResult = false;
+        bool stopped = false;
         std::vector<std::vector<uint8_t>> workFiles;
         bool operator==(const CRun&) const = default;
     };
@@ -152,7 +152,7 @@ TEST_F(AWizardSession, RunsEachCheckOnTheCheckThreadAsInline) {
         if (damaged) {
             picture.m_pBits[0] ^= 1;
         }
-        CRun result{EWorkCopyStart::CopyFailed, EEmbedResult::BlockUnreadable};
+        CRun result;
         check([&] { result.start = session->BeginWorkCopy(); });
         if (result.start == EWorkCopyStart::ReadyToScan) {
             ScanJpegHeaders(session->Record());
