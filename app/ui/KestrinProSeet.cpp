@@ -107,23 +107,22 @@ void CKestrinProSeet::ApplyPageRules() {
     }
 }
 
-bool CKestrinProSeet::AnyPage(const std::function<bool(const CKestrinPage&)>& test) const {
+bool CKestrinProSeet::CurrentPageIsBusy() const {
+    const CKestrinPage* current = CurrentPage();
+    return current != nullptr && current->IsBusy();
+}
+
+bool CKestrinProSeet::HasUnsavedWork() const {
+    if (m_session.HasResult()) {
+        return true;
+    }
     for (const int id : pageIds()) {
         const auto* kestrinPage = qobject_cast<const CKestrinPage*>(page(id));
-        if (kestrinPage != nullptr && test(*kestrinPage)) {
+        if (kestrinPage != nullptr && kestrinPage->HasUnsavedWork()) {
             return true;
         }
     }
     return false;
-}
-
-bool CKestrinProSeet::AnyPageIsBusy() const {
-    return AnyPage([](const CKestrinPage& page) { return page.IsBusy(); });
-}
-
-bool CKestrinProSeet::HasUnsavedWork() const {
-    return m_session.HasResult() ||
-           AnyPage([](const CKestrinPage& page) { return page.HasUnsavedWork(); });
 }
 
 void CKestrinProSeet::done(int result) {
@@ -135,7 +134,7 @@ void CKestrinProSeet::done(int result) {
 }
 
 bool CKestrinProSeet::validateCurrentPage() {
-    if (AnyPageIsBusy()) {
+    if (CurrentPageIsBusy()) {
         ShowMessage("計算中です！");
         return false;
     }
@@ -143,7 +142,7 @@ bool CKestrinProSeet::validateCurrentPage() {
 }
 
 void CKestrinProSeet::reject() {
-    if (AnyPageIsBusy()) {
+    if (CurrentPageIsBusy()) {
         ShowMessage("計算中です！");
         return;
     }

@@ -2,13 +2,12 @@
 // of the chosen one, ending on the finish page that saves the result. The
 // pages keep their state in the session; the sheet only orders them and
 // enforces the rules every page shares: Back only where the page allows it,
-// Cancel refused with "計算中です！" while a scan or a check runs, a question
-// before Esc, Cancel or the close box drops edits or a result not saved, and
-// a stopped run that ends on Finish without saving.
+// Next and Cancel refused with "計算中です！" while a scan or a check runs, a
+// question before Esc, Cancel or the close box drops edits or a result not
+// saved, and a stopped run that ends on Finish without saving.
 #pragma once
 
 #include <QWizard>
-#include <functional>
 
 #include "optimise/WizardSession.h"
 
@@ -27,7 +26,6 @@ public:
 
     void done(int result) override;
     void reject() override;
-    // Next is refused with "計算中です！" while a scan or a check runs.
     bool validateCurrentPage() override;
 
 protected:
@@ -42,11 +40,9 @@ private:
     QSize LargestPageSize();
     void ApplyPageRules();
     CKestrinPage* CurrentPage() const;
-    // True when test holds for one of the pages.
-    bool AnyPage(const std::function<bool(const CKestrinPage&)>& test) const;
-    // A scan or a check runs: a check may run for a page before it is the
-    // current one.
-    bool AnyPageIsBusy() const;
+    // A scan or a check runs; a check for a page starts while the sheet
+    // switches to it, once it is the current page.
+    bool CurrentPageIsBusy() const;
     // Edits on a page, or a result of this run that was not saved.
     bool HasUnsavedWork() const;
 
