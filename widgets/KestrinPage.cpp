@@ -22,3 +22,7 @@ void CKestrinPage::SessionChanged() {
                                                                : QString::fromUtf8(kFinishCaption));
     emit completeChanged();
 }
+
+bool CKestrinPage::SheetClosed() const {
+    return wizard() != nullptr && !wizard()->isVisible();
+}

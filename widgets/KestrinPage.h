@@ -1,8 +1,8 @@
 // What every page of the wizard sheet shares: the sheet's session, the rule
 // that a stopped run only ends (Finish reads "ｳｨｻﾞｰﾄﾞを中止" and no later page
 // follows), and three answers the sheet asks for: may Back be used, is a
-// scan running (Next and Cancel are then refused), and would leaving drop work
-// of the user.
+// scan or a check running (Next and Cancel are then refused), and would
+// leaving drop work of the user.
 #pragma once
 
 #include <QWizardPage>
@@ -30,6 +30,9 @@ protected:
     void SetResourceId(int resource);
     // After the session changed: the sheet looks at the buttons again.
     void SessionChanged();
+    // The sheet was closed while a check ran, which only ended now: what
+    // would follow the check (a question, a scan, a message) is not wanted.
+    bool SheetClosed() const;
 
 private:
     CWizardSession& m_session;

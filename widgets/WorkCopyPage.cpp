@@ -59,10 +59,12 @@ void CWorkCopyPage::StartSequence() {
     progress->EnableCancel(false);
     progress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
     progress->show();
-    const EWorkCopyStart start = Session().BeginWorkCopy();
+    EWorkCopyStart start = EWorkCopyStart::CopyFailed;
+    m_check.Run([&session = Session(), &start] { start = session.BeginWorkCopy(); }, nullptr);
     m_ui->IDC_1048->setEnabled(Session().OffersExifBackup());
     ShowLog();
-    if (start == EWorkCopyStart::ReadyToScan) {
+    // A sheet closed during the check asks nothing more and scans nothing.
+    if (start == EWorkCopyStart::ReadyToScan && !SheetClosed()) {
         AskToKeepMedia(*progress);
         m_scan.Start(record, record.m_strFileName, Session().Settings(), std::move(progress));
     }
@@ -81,17 +83,14 @@ void CWorkCopyPage::AskToKeepMedia(QWidget& progress) {
 }
 
 void CWorkCopyPage::OnScanFinished(EHedStatus status) {
-    Session().FinishScan(status);
+    m_check.Run([&session = Session(), status] { session.FinishScan(status); }, this);
     ShowLog();
     SessionChanged();
 }
 
-bool CWorkCopyPage::validatePage() {
-    return MayAct();
-}
-
 bool CWorkCopyPage::isComplete() const {
-    return Session().IsStopped() || Session().HasResult();
+    // A running check owns the session.
+    return !m_check.IsRunning() && (Session().IsStopped() || Session().HasResult());
 }
 
 bool CWorkCopyPage::MayAct() const {

@@ -1,10 +1,11 @@
 // The page that works on a copy of the document's file: makes the copy, cuts
 // and reports its Exif block, scans it on the scanner thread with a progress
-// window and optimises it, showing every step in its log. A motion photo's
-// video or a gain map that the optimisation would remove is named first, with
-// the offer to keep it for this run. The optimisation
-// page and the first page of the Exif embedding are this page with their own
-// titles and texts.
+// window and optimises it, showing every step in its log. The copy and the
+// optimisation, each with the decode that checks it, run on the wizard's
+// check thread. A motion photo's video or a gain map that the optimisation
+// would remove is named first, with the offer to keep it for this run. The
+// optimisation page and the first page of the Exif embedding are this page
+// with their own titles and texts.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,7 @@
 
 #include "widgets/HedScan.h"
 #include "widgets/KestrinPage.h"
+#include "widgets/WizardCheckRun.h"
 
 namespace Ui {
 class CWorkCopyPage;
@@ -26,10 +28,9 @@ public:
                   const QString& purpose, QWidget* parent);
     ~CWorkCopyPage() override;
 
-    bool IsBusy() const override { return m_scan.IsRunning(); }
+    bool IsBusy() const override { return m_scan.IsRunning() || m_check.IsRunning(); }
     bool MayGoBack() const override { return false; }
     void initializePage() override;
-    bool validatePage() override;
     bool isComplete() const override;
 
 private:
@@ -41,9 +42,10 @@ private:
     void OnViewResult();
     void OnSaveExif();
     void ShowLog();
-    // False, after telling the user, while the scan runs.
+    // False, after telling the user, while the scan or a check runs.
     bool MayAct() const;
 
     std::unique_ptr<Ui::CWorkCopyPage> m_ui;
     CHedScan m_scan;
+    CWizardCheckRun m_check;
 };

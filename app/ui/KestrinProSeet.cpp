@@ -133,6 +133,14 @@ void CKestrinProSeet::done(int result) {
     QWizard::done(result);
 }
 
+bool CKestrinProSeet::validateCurrentPage() {
+    if (CurrentPageIsBusy()) {
+        ShowMessage("計算中です！");
+        return false;
+    }
+    return QWizard::validateCurrentPage();
+}
+
 void CKestrinProSeet::reject() {
     if (CurrentPageIsBusy()) {
         ShowMessage("計算中です！");

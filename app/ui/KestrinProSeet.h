@@ -2,9 +2,9 @@
 // of the chosen one, ending on the finish page that saves the result. The
 // pages keep their state in the session; the sheet only orders them and
 // enforces the rules every page shares: Back only where the page allows it,
-// Cancel refused with "計算中です！" while a scan runs, a question before
-// Esc, Cancel or the close box drops edits or a result not saved, and a
-// stopped run that ends on Finish without saving.
+// Next and Cancel refused with "計算中です！" while a scan or a check runs, a
+// question before Esc, Cancel or the close box drops edits or a result not
+// saved, and a stopped run that ends on Finish without saving.
 #pragma once
 
 #include <QWizard>
@@ -26,6 +26,7 @@ public:
 
     void done(int result) override;
     void reject() override;
+    bool validateCurrentPage() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,6 +40,8 @@ private:
     QSize LargestPageSize();
     void ApplyPageRules();
     CKestrinPage* CurrentPage() const;
+    // A scan or a check runs; a check for a page starts while the sheet
+    // switches to it, once it is the current page.
     bool CurrentPageIsBusy() const;
     // Edits on a page, or a result of this run that was not saved.
     bool HasUnsavedWork() const;

@@ -1,19 +1,13 @@
 #include "editor/ui/EditorCheckRun.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <utility>
 
 #include "editor/EditorCheckThread.h"
 #include "editor/MarkerEditor.h"
+#include "widgets/CheckWait.h"
 #include "widgets/CommandGuard.h"
-#include "widgets/ProgressDlg.h"
 
 namespace {
-
-const char kChecking[] = "JPEGの読込を確認中です...";
-// A wait shorter than this shows no window that would only flash.
-constexpr int kProgressAfterMs = 300;
 
 EditorCheckAnsweredHook& AnsweredHook() {
     static EditorCheckAnsweredHook hook;
@@ -52,19 +46,5 @@ void CEditorCheckRun::TakeAnswer(const CEditorCheckAnswer& answer) {
 }
 
 void CEditorCheckRun::WaitForAnswer(QWidget* parent) {
-    if (!m_editor.CheckPending()) {
-        return;
-    }
-    std::unique_ptr<CProgressDlg> progress;
-    QEventLoop loop;
-    QTimer::singleShot(kProgressAfterMs, &loop, [&progress, parent] {
-        progress = std::make_unique<CProgressDlg>(QString::fromUtf8(kChecking), parent);
-        progress->show();
-    });
-    connect(this, &CEditorCheckRun::AnswerTaken, &loop, &QEventLoop::quit);
-    // Clicks and keys wait in the queue: nothing may change the list or
-    // leave the page before the answer.
-    while (m_editor.CheckPending()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    WaitForCheck(parent, [this] { return m_editor.CheckPending(); });
 }

@@ -38,7 +38,13 @@ bool CKestrinAddExif::validatePage() {
 }
 
 bool CKestrinAddExif::Embed() {
-    const EEmbedResult result = Session().EmbedExif(m_ui->IDC_1049->text().toStdString());
+    EEmbedResult result = EEmbedResult::BlockUnreadable;
+    m_check.Run([&session = Session(), &result,
+                 path = m_ui->IDC_1049->text().toStdString()] { result = session.EmbedExif(path); },
+                this);
+    if (SheetClosed()) {
+        return false;
+    }
     if (result != EEmbedResult::Embedded) {
         ShowMessage(EmbedFailureMessage(result));
         return false;

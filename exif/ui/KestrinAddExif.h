@@ -1,11 +1,12 @@
 // The second page of the Exif embedding (resource 205): the .exif file to
-// embed. Next embeds it and checks the picture; a failure is told and the
-// page stays.
+// embed. Next embeds it and checks the picture on the wizard's check thread;
+// a failure is told and the page stays.
 #pragma once
 
 #include <memory>
 
 #include "widgets/KestrinPage.h"
+#include "widgets/WizardCheckRun.h"
 
 namespace Ui {
 class CKestrinAddExif;
@@ -18,6 +19,7 @@ public:
     CKestrinAddExif(CWizardSession& session, QWidget* parent);
     ~CKestrinAddExif() override;
 
+    bool IsBusy() const override { return m_check.IsRunning(); }
     bool isComplete() const override;
     bool validatePage() override;
 
@@ -26,4 +28,5 @@ private:
     bool Embed();
 
     std::unique_ptr<Ui::CKestrinAddExif> m_ui;
+    CWizardCheckRun m_check;
 };

@@ -7,11 +7,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
+#include <stdexcept>
 
 #include "imaging/JpegDecoder.h"
 #include "optimise/BatchOptimiser.h"
 #include "optimise/OrientationExif.h"
+#include "optimise/WizardCheckThread.h"
 #include "tests/support/BatchFixture.h"
 #include "tests/support/CameraFiles.h"
 #include "tests/support/JpegMaker.h"
@@ -114,6 +117,75 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
         EXPECT_EQ(session->DocumentPath(), folder.File(name + "_wizard.jpg"));
         EXPECT_EQ(ReadFile(path), bytes);
     }
+}
+
+// Runs check on the wizard's check thread and waits for its end; what it
+// threw is thrown here.
+void OnCheckThread(const std::function<void()>& check) {
+    std::promise<std::exception_ptr> ended;
+    {
+        CWizardCheckThread thread(
+            [&ended](std::exception_ptr failure) { ended.set_value(failure); });
+        thread.Start(check);
+    }
+    if (const std::exception_ptr failure = ended.get_future().get()) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// The window runs each check of a page on the check thread: the log, the
+// verdicts and every work file are those of the same run done inline, on
+// both paths, for a result that passes and one that fails.
+TEST_F(AWizardSession, RunsEachCheckOnTheCheckThreadAsInline) {
+    struct CRun {
+        EWorkCopyStart start = EWorkCopyStart::CopyFailed;
+        EEmbedResult embedded = EEmbedResult::BlockUnreadable;
+        std::string log;
+        bool hasResult = false;
+        bool stopped = false;
+        std::vector<std::vector<uint8_t>> workFiles;
+        bool operator==(const CRun&) const = default;
+    };
+    const auto run = [this](const std::string& path, EWizardPath wizard, bool damaged,
+                            const std::function<void(const std::function<void()>&)>& check) {
+        Open(path, wizard);
+        if (damaged) {
+            picture.m_pBits[0] ^= 1;
+        }
+        CRun result;
+        check([&] { result.start = session->BeginWorkCopy(); });
+        if (result.start == EWorkCopyStart::ReadyToScan) {
+            ScanJpegHeaders(session->Record());
+            check([&] { session->FinishScan(session->Record().m_nStatus); });
+        }
+        if (wizard == EWizardPath::EmbedExif && session->SaveExifBlockAs(folder.File("a.exif"))) {
+            check([&] { result.embedded = session->EmbedExif(folder.File("a.exif")); });
+        }
+        result.log = session->Log();
+        result.hasResult = session->HasResult();
+        result.stopped = session->IsStopped();
+        for (const std::string& file :
+             {work.m_strTempData, work.m_strTempHexa, work.m_strExifDat}) {
+            result.workFiles.push_back(ReadFile(file));
+        }
+        return result;
+    };
+    int index = 0;
+    for (const auto& bytes : FilesToOptimise()) {
+        const std::string path = Place("f" + std::to_string(index++) + ".jpg", bytes);
+        for (const EWizardPath wizard : {EWizardPath::Optimise, EWizardPath::EmbedExif}) {
+            for (const bool damaged : {false, true}) {
+                SCOPED_TRACE(path + (wizard == EWizardPath::Optimise ? " optimise" : " embed") +
+                             (damaged ? " damaged" : ""));
+                const CRun inlined = run(path, wizard, damaged, [](const auto& c) { c(); });
+                const CRun threaded = run(path, wizard, damaged, OnCheckThread);
+                EXPECT_EQ(threaded, inlined) << threaded.log;
+                EXPECT_EQ(inlined.hasResult, !damaged) << inlined.log;
+            }
+        }
+    }
+    EXPECT_THROW(OnCheckThread([] { throw std::runtime_error("read failed"); }),
+                 std::runtime_error);
 }
 
 TEST_F(AWizardSession, KeepsProfilesVideosAndGainMapsOnRequestAsTheBatchDoes) {

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -35,6 +36,7 @@
 #include "tests/ui/UiTestSupport.h"
 #include "widgets/ProgressDlg.h"
 #include "widgets/SaveFileDialog.h"
+#include "widgets/WizardCheckRun.h"
 #include "widgets/YesNoQuestion.h"
 
 namespace {
@@ -161,6 +163,7 @@ private slots:
         });
     }
     void cleanup() {
+        SetWizardCheckStartedHook(nullptr);
         SetSaveFileNameHook(nullptr);
         SetYesNoHook(nullptr);
         m_place.Release();
@@ -350,6 +353,68 @@ private slots:
         }));
         QCOMPARE(m_nResult, int(QDialog::Rejected));
         QCOMPARE(ReadFile(path), bytes);
+    }
+
+    // Each of the three checks held on its thread: Next, Cancel, Esc and the
+    // close box are refused while it runs, and a sheet closed meanwhile asks,
+    // scans and tells nothing more once it ended, and leaves nothing behind.
+    void closingDuringACheckLeavesNothingBehind_data() {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("held");
+        QTest::newRow("the Exif cut's") << QStringLiteral("IDC_1014") << 1;
+        QTest::newRow("the optimisation's") << QStringLiteral("IDC_1014") << 2;
+        QTest::newRow("the embedding's") << QStringLiteral("IDC_1014_1") << 3;
+    }
+    void closingDuringACheckLeavesNothingBehind() {
+        QFETCH(QString, choice);
+        QFETCH(int, held);
+        const std::string path = Picture("a.jpg", CameraBytes());
+        const auto app = Start(path);
+        const std::set<std::string> before = UserFiles();
+        int checks = 0;
+        QSemaphore started;
+        QSemaphore released;
+        SetWizardCheckStartedHook([&] {
+            if (++checks == held) {
+                started.release();
+                released.acquire();
+            }
+        });
+        QVERIFY(RunWizard(*app, [&](CKestrinProSeet& sheet) {
+            QTimer during;
+            connect(&during, &QTimer::timeout, [&] {
+                if (!started.tryAcquire()) {
+                    return;
+                }
+                during.stop();
+                sheet.next();
+                sheet.reject();
+                QTest::keyClick(&sheet, Qt::Key_Escape);
+                sheet.close();
+                QVERIFY(sheet.isVisible());
+                sheet.done(QDialog::Rejected);
+                released.release();
+            });
+            during.start(1);
+            ChooseWizard(sheet, choice.toLatin1().constData());
+            if (held == 3) {
+                QTRY_VERIFY_WITH_TIMEOUT(ScanEnded(sheet), kTimeoutMs);
+                std::filesystem::copy_file(File("exif_dat.pdt"), File("a.exif"));
+                sheet.next();
+                Control<QLineEdit>(*sheet.currentPage(), 1049)
+                    .setText(QString::fromStdString(File("a.exif")));
+                sheet.next();
+                std::filesystem::remove(File("a.exif"));
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!sheet.isVisible(), kTimeoutMs);
+            QVERIFY(sheet.findChild<CProgressDlg*>() == nullptr);
+        }));
+        QCOMPARE(checks, held);
+        QCOMPARE(m_nResult, int(QDialog::Rejected));
+        QCOMPARE(m_place.messages, std::vector<std::string>(4, kBusy.toStdString()));
+        QVERIFY(m_questions.empty());
+        QCOMPARE(ReadFile(path), CameraBytes());
+        QCOMPARE(UserFiles(), before);
     }
 
     void choosingAgainReplacesThePagesOfTheEarlierChoiceInASheetOfOneSize() {
