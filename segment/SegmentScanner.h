@@ -10,6 +10,7 @@
 // segments it gives are views of the input, made text only when asked.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,16 @@
 
 #include "segment/SegmentList.h"
 
+class CMappedFile;
+
+// The second bytes of the markers whose pieces a scan joins to the segment in
+// front of them while that is a start-of-scan segment, instead of making a
+// segment of each: the data of a start-of-scan segment then runs on over its
+// stuffed bytes and restart markers. The bytes are the same; a large picture
+// gives a few segments instead of millions. None by default: the editor
+// shows every piece.
+using CJoinedMarkers = std::bitset<256>;
+
 class CSegmentScanner {
 public:
     // Called at every length/21-th byte taken (at least every byte) with the
@@ -25,7 +36,11 @@ public:
     using ProgressCallback = std::function<bool(int percent)>;
 
     // file's length below 2^32; the segments found keep it alive.
-    CSegmentScanner(std::shared_ptr<const ByteVector> file, ProgressCallback onProgress);
+    CSegmentScanner(std::shared_ptr<const ByteVector> file, ProgressCallback onProgress,
+                    CJoinedMarkers joined = {});
+    // The same over a mapped file, whose pages the scan gives back behind it.
+    CSegmentScanner(std::shared_ptr<const CMappedFile> file, ProgressCallback onProgress,
+                    CJoinedMarkers joined = {});
 
     // Runs the scan. True when it reached its end, false when the callback
     // stopped it; either way Segments() gives what was found.
@@ -51,6 +66,10 @@ private:
 
     enum class EStep { Continue, Stop, Cancelled };
 
+    CSegmentScanner(std::shared_ptr<const uint8_t> bytes, size_t length,
+                    const CMappedFile* mapping, ProgressCallback onProgress,
+                    CJoinedMarkers joined);
+
     EStep TakeDataRun();
     EStep TakeMarker();
     void TakeFillBytes(CMarker& token);
@@ -58,11 +77,16 @@ private:
     bool ReportPassesUpTo(uint64_t passes);
     void AppendPending();
     void AppendEmpty(const CMarker& marker);
+    bool JoinsPending(const CMarker& token) const;
+    void ReleasePassed();
 
-    std::shared_ptr<const ByteVector> m_file;
+    std::shared_ptr<const uint8_t> m_file;
     const uint8_t* m_pBytes;
     size_t m_nLength;
+    const CMappedFile* m_pMapping;
+    size_t m_nReleased = 0;
     ProgressCallback m_onProgress;
+    CJoinedMarkers m_joined;
     uint64_t m_nStep;
     uint64_t m_nPasses = 0;
     size_t m_nPos = 0;
