@@ -177,8 +177,7 @@ EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std:
     return EExifResult::Done;
 }
 
-EExifResult CExifEngine::FindExifCut(const std::string& path, ByteVector& block,
-                                     uint64_t& cutEnd) {
+EExifResult CExifEngine::FindExifCut(const std::string& path, ByteVector& block, uint64_t& cutEnd) {
     block.clear();
     const CFileHandle source(path, O_RDONLY);
     const std::optional<uint64_t> size = source.IsOpen() ? FileLength(path) : std::nullopt;

@@ -125,8 +125,8 @@ std::optional<std::vector<CMpfPatch>> MpfIndexPatches(const CByteReader& result,
 }
 
 bool RepointMpfIndex(ByteVector& result, const CMpfLayout& original) {
-    const std::optional<std::vector<CMpfPatch>> patches = MpfIndexPatches(
-        CByteReader(result.data(), result.size(), EByteOrder::BigEndian), original);
+    const std::optional<std::vector<CMpfPatch>> patches =
+        MpfIndexPatches(CByteReader(result.data(), result.size(), EByteOrder::BigEndian), original);
     if (!patches) {
         return false;
     }

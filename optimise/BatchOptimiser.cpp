@@ -160,9 +160,8 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     const int64_t rawCut = sizes.before - sizes.after;
     ByteVector keptBehindStart;
     if (m_bExifCut && !exifStopsFile) {
-        m_cutOrientation = CutOrientation(m_exifBlock,
-                                          m_settings.Read(settings::kKeepOrientation) != 0,
-                                          keptBehindStart);
+        m_cutOrientation = CutOrientation(
+            m_exifBlock, m_settings.Read(settings::kKeepOrientation) != 0, keptBehindStart);
         sizes.after += m_cutOrientation.m_nKeptBytes;
     }
     if (m_bExifCut) {

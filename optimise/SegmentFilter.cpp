@@ -100,8 +100,8 @@ CJoinedMarkers PiecesJoinedBeforeFilter(const std::vector<std::string>& keptCode
     if (!IsKept(keptCodes, kStartOfScanCode)) {
         return joined;
     }
-    for (const char* code : {"FF00", "FFD0", "FFD1", "FFD2", "FFD3", "FFD4", "FFD5", "FFD6",
-                             "FFD7"}) {
+    for (const char* code :
+         {"FF00", "FFD0", "FFD1", "FFD2", "FFD3", "FFD4", "FFD5", "FFD6", "FFD7"}) {
         if (IsKept(keptCodes, code)) {
             joined.set(std::stoul(code + 2, nullptr, 16));
         }

@@ -58,8 +58,8 @@ struct CHedThread {
     CJoinedMarkers m_joined;
 };
 
-// Scans m_strFileName (or m_mappedFile, when set) into m_Obj. True when the scan ran to its end or the file was
-// empty; false when it was cancelled, could not be opened, or is longer than the
+// Scans m_strFileName (or m_mappedFile, when set) into m_Obj. True when the scan ran to its end or
+// the file was empty; false when it was cancelled, could not be opened, or is longer than the
 // record's 32-bit size (never wrapped round). A read failure is no exception
 // but a cancelled scan: the scan runs on its own thread. Notifies m_hOwner when set.
 bool ScanJpegHeaders(CHedThread& record);

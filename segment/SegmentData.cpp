@@ -28,8 +28,8 @@ CSegmentData CSegmentData::OfBytes(std::shared_ptr<const ByteVector> file, size_
     return OfBytes(std::shared_ptr<const uint8_t>(std::move(file), bytes), size, offset, length);
 }
 
-CSegmentData CSegmentData::OfBytes(std::shared_ptr<const uint8_t> bytes, size_t size,
-                                   size_t offset, size_t length) {
+CSegmentData CSegmentData::OfBytes(std::shared_ptr<const uint8_t> bytes, size_t size, size_t offset,
+                                   size_t length) {
     if (offset > size || length > size - offset || offset + length >= kText) {
         throw std::out_of_range("segment data outside its file");
     }

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <utility>
 
-#include "hexcodec/Cipher.h"
 #include "util/MappedFile.h"
 
 namespace {
@@ -166,27 +165,38 @@ CSegmentScanner::EStep CSegmentScanner::AfterMarker(const CMarker& token) {
 }
 
 void CSegmentScanner::AppendPending() {
-    m_found.push_back(CFoundSegment{m_code, static_cast<uint32_t>(m_nDataBegin),
-                                    static_cast<uint32_t>(m_nDataEnd)});
+    Found(CFoundSegment{m_code, static_cast<uint32_t>(m_nDataBegin),
+                        static_cast<uint32_t>(m_nDataEnd)});
 }
 
 void CSegmentScanner::AppendEmpty(const CMarker& marker) {
-    m_found.push_back(CFoundSegment{marker, 0, 0});
+    Found(CFoundSegment{marker, 0, 0});
+}
+
+void CSegmentScanner::Found(const CFoundSegment& found) {
+    if (m_onSegment) {
+        m_onSegment(SegmentOf(found));
+    } else {
+        m_found.push_back(found);
+    }
+}
+
+CJpegSegment CSegmentScanner::SegmentOf(const CFoundSegment& found) const {
+    CJpegSegment segment;
+    const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
+    segment.m_strCode = m_cipher.Bin2CStringHex(markerBytes, found.marker.length);
+    if (found.dataEnd > found.dataBegin) {
+        segment.m_strData = CSegmentData::OfBytes(m_file, m_nLength, found.dataBegin,
+                                                  found.dataEnd - found.dataBegin);
+    }
+    return segment;
 }
 
 CSegmentList CSegmentScanner::Segments() const {
-    const CCipher cipher;
     CSegmentList segments;
     segments.reserve(m_found.size());
     for (const CFoundSegment& found : m_found) {
-        CJpegSegment& segment = segments.emplace_back();
-        const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
-        segment.m_strCode = cipher.Bin2CStringHex(markerBytes, found.marker.length);
-        if (found.dataEnd > found.dataBegin) {
-            segment.m_strData =
-                CSegmentData::OfBytes(m_file, m_nLength, found.dataBegin,
-                                      found.dataEnd - found.dataBegin);
-        }
+        segments.push_back(SegmentOf(found));
     }
     return segments;
 }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "hexcodec/Cipher.h"
 #include "segment/SegmentList.h"
 
 class CMappedFile;
@@ -42,6 +43,12 @@ public:
     CSegmentScanner(std::shared_ptr<const CMappedFile> file, ProgressCallback onProgress,
                     CJoinedMarkers joined = {});
 
+    // Each segment goes to handler the moment it is found, in place of being
+    // kept for Segments(): for a reader that goes through a large file once.
+    void HandEachSegment(std::function<void(const CJpegSegment&)> handler) {
+        m_onSegment = std::move(handler);
+    }
+
     // Runs the scan. True when it reached its end, false when the callback
     // stopped it; either way Segments() gives what was found.
     bool Run();
@@ -66,9 +73,8 @@ private:
 
     enum class EStep { Continue, Stop, Cancelled };
 
-    CSegmentScanner(std::shared_ptr<const uint8_t> bytes, size_t length,
-                    const CMappedFile* mapping, ProgressCallback onProgress,
-                    CJoinedMarkers joined);
+    CSegmentScanner(std::shared_ptr<const uint8_t> bytes, size_t length, const CMappedFile* mapping,
+                    ProgressCallback onProgress, CJoinedMarkers joined);
 
     EStep TakeDataRun();
     EStep TakeMarker();
@@ -78,6 +84,8 @@ private:
     void AppendPending();
     void AppendEmpty(const CMarker& marker);
     bool JoinsPending(const CMarker& token) const;
+    void Found(const CFoundSegment& found);
+    CJpegSegment SegmentOf(const CFoundSegment& found) const;
     void ReleasePassed();
 
     std::shared_ptr<const uint8_t> m_file;
@@ -96,4 +104,6 @@ private:
     int m_nStarts = 0;
     int m_nEnds = 0;
     std::vector<CFoundSegment> m_found;
+    std::function<void(const CJpegSegment&)> m_onSegment;
+    CCipher m_cipher;
 };
