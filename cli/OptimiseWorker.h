@@ -14,7 +14,7 @@ struct COptimiseWorker {
         : work(scratch.WorkFiles()),
           exif(work.m_strExifInf, ""),
           batch(work, settings, keptCodes, exif) {
-        batch.KeepExifBlockInMemory();
+        batch.KeepNoWorkFiles();
     }
 
     CScratchFolder scratch;

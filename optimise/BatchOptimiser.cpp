@@ -1,5 +1,6 @@
 #include "optimise/BatchOptimiser.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "optimise/KeptTrailer.h"
@@ -60,7 +61,9 @@ CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& s
       m_exif(exif),
       m_pListener(listener) {}
 
-CBatchOptimiser::~CBatchOptimiser() = default;
+CBatchOptimiser::~CBatchOptimiser() {
+    DropWorkCopy();
+}
 
 bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     if (m_bScanning) {
@@ -393,8 +396,7 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
     // The lists of this file are not needed for the next one, nor its mapping.
     m_optimiser.reset();
     m_saving.reset();
-    m_HedThread.m_mappedFile.reset();
-    m_workCopy.reset();
+    DropWorkCopy();
     m_bExifCheckPending = false;
     m_bFileOpen = false;
     if (m_onFileEnded) {
@@ -429,6 +431,15 @@ void CBatchOptimiser::EndUndecodable() {
     m_saving.reset();
     m_bCheckPixels = false;
     EndFile(EFileOutcome::Failed, "not a JPEG file that decodes");
+}
+
+// The mapping goes with the file; the work copy too unless the work files stay.
+void CBatchOptimiser::DropWorkCopy() {
+    m_HedThread.m_mappedFile.reset();
+    m_workCopy.reset();
+    if (!m_bWorkFilesOnDisk) {
+        std::remove(m_work.m_strTempData.c_str());
+    }
 }
 
 void CBatchOptimiser::ReleaseReference() {

@@ -45,10 +45,11 @@ public:
                     IEngineListener* listener = nullptr) = delete;
     ~CBatchOptimiser();
 
-    // The cut Exif block stays in memory and is not written to its work
-    // file: for a driver whose work files nobody looks at, such as a
-    // command-line worker's. The work copy is a work file all the same.
-    void KeepExifBlockInMemory() { m_bWorkFilesOnDisk = false; }
+    // No work file outlasts its file: the cut Exif block stays in memory, and
+    // the work copy, which is a work file all the same, goes when its file
+    // ends. For a driver whose work files nobody looks at, such as a
+    // command-line worker's.
+    void KeepNoWorkFiles() { m_bWorkFilesOnDisk = false; }
     // Every file's pixel proof gets the SHA-256 digest of its samples, taken
     // as the original's bands pass in its first decode (about 1.6 GB of
     // samples a second).
@@ -107,6 +108,7 @@ private:
     void FinishOptimisation();
     void EndAfterSavingStopped();
     void ReleaseReference();
+    void DropWorkCopy();
     void EndFile(EFileOutcome outcome, const std::string& reason = "");
     void CompleteResult();
 
