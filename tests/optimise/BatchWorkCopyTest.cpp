@@ -1,10 +1,13 @@
-// The batch's scan joins the stuffed bytes and restart markers of a picture to
-// their start-of-scan segment. Whatever the optimisation makes of a joined
-// scan must be what it makes of the scan that keeps every piece apart.
+// The batch's work copy: a file of its own, read mapped, whose scan joins the
+// stuffed bytes and restart markers of a picture to their start-of-scan
+// segment. Whatever the optimisation makes of a joined scan must be what it
+// makes of the scan that keeps every piece apart.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "exif/ExifEngine.h"
+#include "optimise/BatchOptimiser.h"
 #include "optimise/Optimiser.h"
 #include "optimise/SegmentFilter.h"
 #include "segment/KeptHeaderList.h"
@@ -134,6 +137,33 @@ TEST_F(AJoinedScan, JoinsOnlyWhatTheKeptListKeepsBehindAKeptStartOfScan) {
     restarts.restartRows = 1;
     WriteFile(work.m_strTempData, MakeJpeg(restarts));
     EXPECT_LT(Optimise(defaults, true).segments, Optimise(defaults, false).segments);
+}
+
+// Larger than the blocks of the copy into the work file and than the steps
+// at which the scan and the writer give the mapping's pages back: the Exif
+// cut moves the whole picture, and every piece is read again after its pages went.
+TEST(ABatchOfALargeFile, GivesItsPictureBackWithoutTheExifBlock) {
+    CJpegRecipe recipe;
+    recipe.width = 2400;
+    recipe.height = 1800;
+    recipe.quality = 100;
+    recipe.restartRows = 1;
+    recipe.jfif = false;
+    const std::vector<uint8_t> plain = MakeJpeg(recipe);
+    ASSERT_GT(plain.size(), 5u << 20);
+    CTempDir folder;
+    const std::string input = folder.File("a.jpg");
+    WriteFile(input, InsertAfterStart(plain, {MakeCameraExifSegment(), MakeCommentSegment("x")}));
+    const CWorkFiles work = MakeWorkFiles(folder.File(""), folder.File(""));
+    CMemorySettingsStore settings;
+    const std::vector<std::string> kept = DefaultKeptHeaderCodes();
+    CExifEngine exif("/nonexistent/exif_inf.pdt");
+    CBatchOptimiser batch(work, settings, kept, exif);
+    batch.KeepNoWorkFiles();
+    const CFileResult result = batch.OptimiseFile(input);
+    ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;
+    EXPECT_EQ(ReadFile(result.m_strOutput), plain);
+    EXPECT_FALSE(std::filesystem::exists(work.m_strTempData));
 }
 
 }  // namespace
