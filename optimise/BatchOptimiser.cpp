@@ -1,6 +1,5 @@
 #include "optimise/BatchOptimiser.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "optimise/KeptTrailer.h"
@@ -15,6 +14,7 @@
 #include "util/FileHelpers.h"
 #include "util/MappedFile.h"
 #include "util/ShellNotify.h"
+#include "util/TemporaryFile.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -143,7 +143,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     // The cut changes the file under the mapping.
     m_workCopy.reset();
     uint64_t cutEnd = 0;
-    const EExifResult cut = CExifEngine::FindExifCut(m_work.m_strTempData, m_exifBlock, cutEnd);
+    const EExifResult cut = CExifEngine::FindExifCut(m_workFile->Path(), m_exifBlock, cutEnd);
     if (cut == EExifResult::FileNotOpened) {
         EndFile(EFileOutcome::Failed, "the work copy cannot be read");
         return false;
@@ -168,20 +168,19 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         sizes.after += m_cutOrientation.m_nKeptBytes;
     }
     if (m_bExifCut) {
-        ReplaceBehindStart(m_work.m_strTempData, cutEnd, keptBehindStart);
+        ReplaceBehindStart(m_workFile->Path(), cutEnd, keptBehindStart);
     }
-    m_workCopy = CMappedFile::Open(m_work.m_strTempData);
+    m_workCopy = CMappedFile::Open(m_workFile->Path());
     if (m_bExifCut && !exifStopsFile && extras.m_mpf) {
         // The copy without the Exif block keeps what lies behind its picture;
         // the index that points there counts from a place that moved.
-        RepointMpfIndexInFile(m_work.m_strTempData, *m_workCopy, extras);
+        RepointMpfIndexInFile(m_workFile->Path(), *m_workCopy, extras);
     }
-    if (m_bWorkFilesOnDisk &&
-        !WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size())) {
+    if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EFileOutcome::Failed, "the work files cannot be written");
         return false;
     }
-    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_work.m_strTempData, m_exifBlock,
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_workFile->Path(), m_exifBlock,
                                               m_settings, m_rule);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
@@ -255,7 +254,9 @@ bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
 // as the file ends) tells whether the original decodes; a name that is not a
 // JPEG's tells at once. False (logged) when this file ended here.
 bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
-    const std::optional<uint64_t> length = CopyToWorkFile(dropped, m_work.m_strTempData);
+    m_workFile = std::make_unique<CTemporaryFile>(m_work.m_strTempData);
+    const std::optional<uint64_t> length = CopyToWorkFile(dropped, m_workFile->File());
+    m_workFile->Close();
     if (!length) {
         if (checkPixels) {
             m_result.m_strLog += UnreadableLine(dropped);
@@ -268,7 +269,7 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
         EndUndecodable();
         return false;
     }
-    m_workCopy = CMappedFile::Open(m_work.m_strTempData);
+    m_workCopy = CMappedFile::Open(m_workFile->Path());
     if (checkPixels) {
         // The file on disk: the work copy loses its Exif block.
         m_reference =
@@ -276,6 +277,12 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
         m_reference.TakeFactsInNextCheck(m_bComputeDigests);
     }
     return true;
+}
+
+// The user may look at the work files; they hold what the batch works on.
+bool CBatchOptimiser::WriteWorkFiles() const {
+    return CopyFileBlocks(m_workFile->Path(), m_work.m_strTempData) &&
+           WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size());
 }
 
 void CBatchOptimiser::FinishScan(EHedStatus status) {
@@ -433,13 +440,10 @@ void CBatchOptimiser::EndUndecodable() {
     EndFile(EFileOutcome::Failed, "not a JPEG file that decodes");
 }
 
-// The mapping goes with the file; the work copy too unless the work files stay.
 void CBatchOptimiser::DropWorkCopy() {
     m_HedThread.m_mappedFile.reset();
     m_workCopy.reset();
-    if (!m_bWorkFilesOnDisk) {
-        std::remove(m_work.m_strTempData.c_str());
-    }
+    m_workFile.reset();
 }
 
 void CBatchOptimiser::ReleaseReference() {

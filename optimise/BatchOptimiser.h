@@ -29,7 +29,9 @@
 #include "optimise/Optimiser.h"
 #include "util/EngineListener.h"
 
+class CMappedFile;
 class CSettingsStore;
+class CTemporaryFile;
 
 enum class EPrepareResult { ReadyToScan, Skipped, QueueEmpty };
 
@@ -45,10 +47,9 @@ public:
                     IEngineListener* listener = nullptr) = delete;
     ~CBatchOptimiser();
 
-    // No work file outlasts its file: the cut Exif block stays in memory, and
-    // the work copy, which is a work file all the same, goes when its file
-    // ends. For a driver whose work files nobody looks at, such as a
-    // command-line worker's.
+    // The work copy and the cut Exif block are not written to the work files:
+    // for a driver whose work files nobody looks at, such as a command-line
+    // worker's.
     void KeepNoWorkFiles() { m_bWorkFilesOnDisk = false; }
     // Every file's pixel proof gets the SHA-256 digest of its samples, taken
     // as the original's bands pass in its first decode (about 1.6 GB of
@@ -100,6 +101,7 @@ public:
 private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
+    bool WriteWorkFiles() const;
     // The original's facts into the result; false when it does not decode.
     bool TakeOriginalFacts();
     void EndUndecodable();
@@ -126,10 +128,12 @@ private:
     // Whether the file under way is checked against its original, whose
     // decode is still to be proved (TakeOriginalFacts) before its result stands.
     bool m_bCheckPixels = false;
-    // The work file mapped: the dropped file's copy, then its Exif-free copy,
-    // on which every step of the file works. The scan's segments are views of
-    // it, so it does not change after the scan; the next file's copy is a
-    // file made anew.
+    // The dropped file's copy, then its Exif-free copy, on which every step
+    // of the file works: a temporary file beside the work files, and its
+    // mapping. The scan's segments are views of it, so it does not change
+    // after the scan; the next file's copy is a file of its own. The work
+    // files, when written, hold the same.
+    std::unique_ptr<CTemporaryFile> m_workFile;
     std::shared_ptr<const CMappedFile> m_workCopy;
     ByteVector m_exifBlock;
     bool m_bWorkFilesOnDisk = true;

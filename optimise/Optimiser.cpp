@@ -143,7 +143,9 @@ CPictureSource COptimiser::WorkFileSource() const {
 bool COptimiser::VerifyWorkCopy() const {
     m_bCheckRan = true;
     if (IsBatch()) {
-        return VerifyResult(CPictureSource::File(m_work.m_strTempData, false));
+        return VerifyResult(m_pWorkCopy != nullptr
+                                ? CPictureSource::File(m_pWorkCopy->Path(), false)
+                                : WorkFileSource());
     }
     return m_pReference != nullptr && m_pReference->IsShownBy(WorkFileSource());
 }

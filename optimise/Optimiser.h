@@ -75,8 +75,9 @@ public:
     void SetReference(const CPictureReference* reference) { m_pReference = reference; }
     // Batch form only: where results are saved.
     void SetSaving(IBatchSaving* saving) { m_pSaving = saving; }
-    // Batch form only: the work file that is scanned, mapped; the kept
-    // trailer is read from it, and the writer of the result gives its pages back.
+    // Batch form only: the work copy that is scanned, mapped. The Exif-free
+    // copy's check decodes its file, the kept trailer is read from it, and
+    // the writer of the result gives its pages back.
     void SetWorkCopy(const CMappedFile* workCopy) { m_pWorkCopy = workCopy; }
     // What became of the cut block's orientation: the orientation-only Exif
     // block behind the work copy's start marker is kept, and the Exif report

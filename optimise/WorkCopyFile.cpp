@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "util/ByteReader.h"
 #include "util/FileBytes.h"
@@ -19,15 +18,10 @@ constexpr size_t kCopyBlock = 1 << 20;
 
 }  // namespace
 
-std::optional<uint64_t> CopyToWorkFile(const std::string& dropped, const std::string& work) {
+std::optional<uint64_t> CopyToWorkFile(const std::string& dropped, const CFileHandle& work) {
     const CFileHandle source(dropped, O_RDONLY);
     if (!source.IsOpen()) {
         return std::nullopt;
-    }
-    std::remove(work.c_str());
-    CFileHandle target(work, O_WRONLY | O_CREAT | O_TRUNC);
-    if (!target.IsOpen()) {
-        throw CFileException(work, errno);
     }
     ByteVector block(kCopyBlock);
     uint64_t length = 0;
@@ -38,9 +32,8 @@ std::optional<uint64_t> CopyToWorkFile(const std::string& dropped, const std::st
             // Unreadable is unreadable, whenever the system says so.
             return std::nullopt;
         }
-        target.WriteAll(block.data(), got);
+        work.WriteAll(block.data(), got);
     }
-    target.CloseChecked();
     return length;
 }
 

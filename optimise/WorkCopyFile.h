@@ -1,7 +1,7 @@
-// The batch's work copy of a dropped file is a file of its own: the Exif cut
-// changes it where it lies, the scan and the writer of the result read it
-// mapped, and the saving copies it, so that a large file's bytes are never
-// held in memory.
+// The batch's work copy of a dropped file is a temporary file of its own,
+// which nobody else writes to: the Exif cut changes it where it lies, the
+// scan and the writer of the result read it mapped, and the saving copies
+// it, so that a large file's bytes are never held in memory.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +11,13 @@
 #include "exif/MpfIndex.h"
 #include "util/FileBytes.h"
 
+class CFileHandle;
 class CMappedFile;
 
-// Copies dropped into work, a block at a time; work is made anew, so that a
-// mapping of the one before keeps its bytes. The length copied; nothing when
-// dropped cannot be opened or read. A work file that cannot be made or
-// written throws CFileException.
-std::optional<uint64_t> CopyToWorkFile(const std::string& dropped, const std::string& work);
+// Copies dropped into work, a file just made and open for writing, a block at
+// a time. The length copied; nothing when dropped cannot be opened or read. A
+// write error throws CFileException.
+std::optional<uint64_t> CopyToWorkFile(const std::string& dropped, const CFileHandle& work);
 
 // Puts kept in place of the bytes [2, cutEnd) of the file at path, moving
 // what follows a block at a time. Errors throw CFileException.

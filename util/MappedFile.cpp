@@ -18,7 +18,7 @@ std::shared_ptr<const CMappedFile> CMappedFile::Open(const std::string& path) {
     }
     const auto size = static_cast<size_t>(status.st_size);
     if (size == 0) {
-        return std::shared_ptr<const CMappedFile>(new CMappedFile(nullptr, 0));
+        return std::shared_ptr<const CMappedFile>(new CMappedFile(path, nullptr, 0));
     }
     void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, file.Get(), 0);
     if (mapped == MAP_FAILED) {
@@ -27,7 +27,7 @@ std::shared_ptr<const CMappedFile> CMappedFile::Open(const std::string& path) {
     // The file is read from front to back: the kernel may read ahead.
     ::madvise(mapped, size, MADV_SEQUENTIAL);
     return std::shared_ptr<const CMappedFile>(
-        new CMappedFile(static_cast<const uint8_t*>(mapped), size));
+        new CMappedFile(path, static_cast<const uint8_t*>(mapped), size));
 }
 
 CMappedFile::~CMappedFile() {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 class CMappedFile {
 public:
@@ -24,6 +25,7 @@ public:
     CMappedFile& operator=(const CMappedFile&) = delete;
     ~CMappedFile();
 
+    const std::string& Path() const { return m_strPath; }
     const uint8_t* data() const { return m_pBytes; }
     size_t size() const { return m_nSize; }
     std::span<const uint8_t> Bytes() const { return {m_pBytes, m_nSize}; }
@@ -36,8 +38,10 @@ public:
     void Release(size_t offset, size_t length) const;
 
 private:
-    CMappedFile(const uint8_t* bytes, size_t size) : m_pBytes(bytes), m_nSize(size) {}
+    CMappedFile(std::string path, const uint8_t* bytes, size_t size)
+        : m_strPath(std::move(path)), m_pBytes(bytes), m_nSize(size) {}
 
+    std::string m_strPath;
     const uint8_t* m_pBytes;
     size_t m_nSize;
 };
