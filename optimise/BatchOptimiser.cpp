@@ -94,6 +94,7 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
         ReleaseReference();
+        DropWorkCopy();
         m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
