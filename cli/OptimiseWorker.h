@@ -1,5 +1,5 @@
 // One optimising worker of kestrin-cli: its own scratch files and engines.
-// Its work copies stay in memory: nobody looks at a worker's scratch files.
+// Its cut Exif blocks stay in memory: nobody looks at a worker's scratch files.
 #pragma once
 
 #include <string>
@@ -14,7 +14,7 @@ struct COptimiseWorker {
         : work(scratch.WorkFiles()),
           exif(work.m_strExifInf, ""),
           batch(work, settings, keptCodes, exif) {
-        batch.KeepWorkCopyInMemory();
+        batch.KeepNoWorkFiles();
     }
 
     CScratchFolder scratch;

@@ -1,12 +1,21 @@
 #include "cli/SegmentsCommand.h"
 
-#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "cli/BatchArguments.h"
 #include "cli/JsonLine.h"
 #include "cli/VerbParser.h"
 #include "segment/HedThread.h"
+#include "segment/SegmentScanner.h"
+#include "util/FileBytes.h"
+#include "util/FileHelpers.h"
+#include "util/MappedFile.h"
 #include "util/TextHelpers.h"
 
 namespace {
@@ -21,39 +30,83 @@ int64_t SegmentSize(const CJpegSegment& segment) {
     return (static_cast<int64_t>(segment.m_strData.size()) + 4) / 2;
 }
 
-void PrintLines(const CHedThread& record) {
-    for (const CJpegSegment& segment : record.m_Obj) {
-        std::printf("%s\t%lld\t%s\n", segment.m_strCode.c_str(),
-                    static_cast<long long>(SegmentSize(segment)),
-                    HexToDisplayText(segment.m_strData).c_str());
-    }
+QByteArray CompactJson(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-void PrintJson(const CHedThread& record) {
-    QJsonArray segments;
-    for (const CJpegSegment& segment : record.m_Obj) {
-        segments.append(QJsonObject{{"code", JsonText(segment.m_strCode)},
-                                    {"size", static_cast<qint64>(SegmentSize(segment))},
-                                    {"text", JsonText(HexToDisplayText(segment.m_strData))}});
-    }
-    PrintJsonLine(QJsonObject{{"file", JsonFileName(record.m_strFileName)},
-                              {"length", static_cast<qint64>(record.m_nThreadSize)},
-                              {"status", static_cast<int>(record.m_nStatus)},
-                              {"segments", segments}});
+void Print(const QByteArray& text) {
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
 }
 
-// Why the scan of a file lists no JPEG segments, or nothing when it does.
-const char* ProblemOf(const CHedThread& record) {
-    if (record.m_nStatus == EHedStatus::Cancelled) {
+// Prints the segments of a file as the scan hands them on, none of them kept:
+// a large picture has millions. The JSON form is the one object that
+// QJsonDocument makes of the whole list, written in pieces: its keys come
+// in order, so the status, known at the end, comes last.
+class CSegmentPrinter {
+public:
+    CSegmentPrinter(const CSegmentsOptions& options, int64_t length)
+        : m_options(options), m_nLength(length) {}
+
+    // Only a list that starts with the start marker is printed.
+    void Take(const CJpegSegment& segment) {
+        if (!m_bFirstSeen) {
+            m_bFirstSeen = true;
+            m_bPrinting = segment.m_strCode == "FFD8";
+            if (m_bPrinting && m_options.json) {
+                QByteArray head = CompactJson(QJsonObject{{"file", JsonFileName(m_options.file)},
+                                                          {"length", qint64{m_nLength}}});
+                head.chop(1);
+                Print(head + ",\"segments\":[");
+            }
+        }
+        if (!m_bPrinting) {
+            return;
+        }
+        const std::string text = HexToDisplayText(segment.m_strData);
+        if (m_options.json) {
+            Print((m_bAnyPrinted ? "," : "") +
+                  CompactJson(QJsonObject{{"code", JsonText(segment.m_strCode)},
+                                          {"size", static_cast<qint64>(SegmentSize(segment))},
+                                          {"text", JsonText(text)}}));
+        } else {
+            std::printf("%s\t%lld\t%s\n", segment.m_strCode.c_str(),
+                        static_cast<long long>(SegmentSize(segment)), text.c_str());
+        }
+        m_bAnyPrinted = true;
+    }
+
+    // False when the scan gave no list that starts with the start marker:
+    // nothing was printed.
+    bool Finish() {
+        if (m_bPrinting && m_options.json) {
+            const QByteArray status =
+                CompactJson(QJsonObject{{"status", static_cast<int>(EHedStatus::Finished)}});
+            Print("]," + status.mid(1) + "\n");
+        }
+        std::fflush(stdout);
+        return m_bPrinting;
+    }
+
+private:
+    const CSegmentsOptions& m_options;
+    int64_t m_nLength;
+    bool m_bFirstSeen = false;
+    bool m_bPrinting = false;
+    bool m_bAnyPrinted = false;
+};
+
+// Why the scan of the file cannot start, or nothing when it can: a file
+// longer than a scan record holds counts as unreadable, as in the window.
+const char* LengthProblem(const std::optional<uint64_t>& length) {
+    if (!length || *length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         return "cannot be read";
     }
-    if (record.m_nStatus == EHedStatus::EmptyFile) {
-        return "the file is empty";
-    }
-    if (record.m_Obj.empty() || record.m_Obj.front().m_strCode != "FFD8") {
-        return "not a JPEG file: it does not start with the start-of-image marker FF D8";
-    }
-    return nullptr;
+    return *length == 0 ? "the file is empty" : nullptr;
+}
+
+int Failed(const std::string& file, const char* problem) {
+    std::fprintf(stderr, "kestrin-cli: %s: %s\n", file.c_str(), problem);
+    return kExitFileFailed;
 }
 
 }  // namespace
@@ -73,17 +126,27 @@ int RunSegmentsCommand(const Arguments& arguments) {
     if (RefusesIrregularFile(options.file)) {
         return kExitFileFailed;
     }
-    CHedThread record;
-    record.m_strFileName = options.file;
-    ScanJpegHeaders(record);
-    if (const char* problem = ProblemOf(record)) {
-        std::fprintf(stderr, "kestrin-cli: %s: %s\n", options.file.c_str(), problem);
-        return kExitFileFailed;
+    // The file is scanned from a copy of ours, mapped: a mapping of a file
+    // that someone else shortened meanwhile would fail on access.
+    CScratchFolder scratch;
+    const std::string copy = scratch.WorkFiles().m_strTempData;
+    if (const char* problem = LengthProblem(FileLength(options.file))) {
+        return Failed(options.file, problem);
     }
-    if (options.json) {
-        PrintJson(record);
-    } else {
-        PrintLines(record);
+    if (!CopyFileBlocks(options.file, copy)) {
+        return Failed(options.file, "cannot be read");
+    }
+    const std::shared_ptr<const CMappedFile> mapped = CMappedFile::Open(copy);
+    if (const char* problem = LengthProblem(mapped->size())) {
+        return Failed(options.file, problem);
+    }
+    CSegmentPrinter printer(options, static_cast<int64_t>(mapped->size()));
+    CSegmentScanner scanner(mapped, nullptr);
+    scanner.HandEachSegment([&printer](const CJpegSegment& segment) { printer.Take(segment); });
+    scanner.Run();
+    if (!printer.Finish()) {
+        return Failed(options.file,
+                      "not a JPEG file: it does not start with the start-of-image marker FF D8");
     }
     return kExitSuccess;
 }

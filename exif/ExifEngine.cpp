@@ -109,6 +109,27 @@ std::optional<CExifSegmentPlace> FindExifSegmentInFile(const CFileHandle& file, 
     }
 }
 
+// The Exif segment FindExifSegmentInFile finds in the open file of size
+// bytes into block, and where the cut behind the start marker ends. Done,
+// NotFound, Unrestorable or FileNotOpened.
+EExifResult ReadExifCut(const CFileHandle& source, uint64_t size, ByteVector& block,
+                        uint64_t& cutEnd) {
+    const std::optional<CExifSegmentPlace> place = FindExifSegmentInFile(source, size);
+    if (!place) {
+        return EExifResult::NotFound;
+    }
+    block.resize(place->end - place->start);
+    source.SeekTo(place->start);
+    if (source.ReadUpTo(block.data(), block.size()) != block.size()) {
+        return EExifResult::FileNotOpened;
+    }
+    if (!HoldsExifTiff(block.data(), block.size())) {
+        return EExifResult::Unrestorable;
+    }
+    cutEnd = place->end;
+    return EExifResult::Done;
+}
+
 }  // namespace
 
 CExifEngine::CExifEngine(const std::string& dictionaryPath, const std::string& pluginFolder)
@@ -141,25 +162,33 @@ EExifResult CExifEngine::CutExifToFile(const std::string& sourcePath, const std:
     if (!size || !WriteWholeFile(blockPath, {})) {
         return EExifResult::FileNotOpened;
     }
-    const std::optional<CExifSegmentPlace> place = FindExifSegmentInFile(source, *size);
-    if (!place) {
-        return EExifResult::NotFound;
-    }
-    ByteVector block(place->end - place->start);
-    source.SeekTo(place->start);
-    if (source.ReadUpTo(block.data(), block.size()) != block.size()) {
-        return EExifResult::FileNotOpened;
-    }
-    if (!HoldsExifTiff(block.data(), block.size())) {
-        return EExifResult::Unrestorable;
+    ByteVector block;
+    uint64_t cutEnd = 0;
+    const EExifResult found = ReadExifCut(source, *size, block, cutEnd);
+    if (found != EExifResult::Done) {
+        return found;
     }
     if (!WriteWholeFile(blockPath, block.data(), block.size())) {
         return EExifResult::FileNotOpened;
     }
-    CloseFileGap(source, 2, place->end);
+    CloseFileGap(source, 2, cutEnd);
     sizes.before = static_cast<int64_t>(*size);
-    sizes.after = static_cast<int64_t>(2 + *size - place->end);
+    sizes.after = static_cast<int64_t>(2 + *size - cutEnd);
     return EExifResult::Done;
+}
+
+EExifResult CExifEngine::FindExifCut(const std::string& path, ByteVector& block, uint64_t& cutEnd) {
+    block.clear();
+    const CFileHandle source(path, O_RDONLY);
+    const std::optional<uint64_t> size = source.IsOpen() ? FileLength(path) : std::nullopt;
+    if (!size) {
+        return EExifResult::FileNotOpened;
+    }
+    const EExifResult found = ReadExifCut(source, *size, block, cutEnd);
+    if (found != EExifResult::Done) {
+        block.clear();
+    }
+    return found;
 }
 
 // The cut closes the gap in file's own buffer: a file of any size is never

@@ -68,6 +68,11 @@ public:
     // everything between the start marker and it, block receives them (empty
     // when none is cut). Done, NotFound or Unrestorable.
     static EExifResult CutExif(ByteVector& file, ByteVector& block, CExifCutSizes& sizes);
+    // What CutExif would cut from the file at path, found without changing
+    // the file or holding it: block receives the Exif segment, cutEnd where
+    // the cut [2, cutEnd) ends. Done, NotFound or Unrestorable (block then
+    // empty), FileNotOpened.
+    static EExifResult FindExifCut(const std::string& path, ByteVector& block, uint64_t& cutEnd);
 
     // Rewrites the JPEG hex file as "FFD8", the block hex file's text, and the
     // JPEG text after its first four characters. Done or FileNotOpened.

@@ -1,5 +1,8 @@
 #include "exif/MpfIndex.h"
 
+#include <algorithm>
+#include <array>
+
 #include <string_view>
 #include <utility>
 
@@ -53,11 +56,13 @@ std::optional<CMpfIndex> ReadMpfIndex(const CByteReader& file, const CHeaderSegm
 
 // Writes value into the four bytes at position of result in order; the
 // caller checked that they lie inside.
-void PutNumber(ByteVector& result, int64_t position, uint32_t value, EByteOrder order) {
+std::array<uint8_t, 4> NumberBytes(uint32_t value, EByteOrder order) {
+    std::array<uint8_t, 4> bytes{};
     for (int i = 0; i < 4; ++i) {
         const int shift = order == EByteOrder::LittleEndian ? 8 * i : 8 * (3 - i);
-        result[static_cast<size_t>(position + i)] = static_cast<uint8_t>((value >> shift) & 0xFF);
+        bytes[static_cast<size_t>(i)] = static_cast<uint8_t>((value >> shift) & 0xFF);
     }
+    return bytes;
 }
 
 }  // namespace
@@ -79,24 +84,25 @@ CMpfLayout FindMpfLayout(const ByteVector& file) {
                          [](const CHeaderSegment&) {});
 }
 
-bool RepointMpfIndex(ByteVector& result, const CMpfLayout& original) {
-    const CMpfLayout now = FindMpfLayout(result);
+std::optional<std::vector<CMpfPatch>> MpfIndexPatches(const CByteReader& result,
+                                                      const CMpfLayout& original) {
+    const CMpfLayout now = FindMpfLayout(result, [](const CHeaderSegment&) {});
     if (!original.m_mpf || !now.m_mpf || now.m_nPrimaryEnd == 0 ||
         now.m_mpf->m_entries.size() != original.m_mpf->m_entries.size()) {
-        return false;
+        return std::nullopt;
     }
     const int64_t base = now.m_mpf->m_nBase;
     // Where a piece behind the primary picture moved, seen from the index.
     const int64_t shift =
         (original.m_mpf->m_nBase - base) - (original.m_nPrimaryEnd - now.m_nPrimaryEnd);
-    const CTiffView tiff(result.data() + base, result.size() - static_cast<size_t>(base));
+    const CTiffView tiff(result.At(base), static_cast<size_t>(result.Size() - base));
     std::vector<std::pair<int64_t, uint32_t>> writes;
     for (const int64_t entryAt : now.m_mpf->m_entries) {
         const int64_t entry = entryAt - base;
         const std::optional<uint32_t> bytes = tiff.ReadNumber(entry + kEntrySizeField, 4);
         const std::optional<uint32_t> offset = tiff.ReadNumber(entry + kEntryOffsetField, 4);
         if (!bytes || !offset) {
-            return false;
+            return std::nullopt;
         }
         if (*offset == 0) {
             if (*bytes == original.m_nPrimaryEnd) {
@@ -107,12 +113,26 @@ bool RepointMpfIndex(ByteVector& result, const CMpfLayout& original) {
         }
         const int64_t moved = int64_t{*offset} + shift;
         if (moved <= 0 || !tiff.Holds(moved, *bytes) || base + moved < now.m_nPrimaryEnd) {
-            return false;
+            return std::nullopt;
         }
         writes.emplace_back(entryAt + kEntryOffsetField, static_cast<uint32_t>(moved));
     }
+    std::vector<CMpfPatch> patches;
     for (const auto& [position, value] : writes) {
-        PutNumber(result, position, value, tiff.Order());
+        patches.push_back({position, NumberBytes(value, tiff.Order())});
+    }
+    return patches;
+}
+
+bool RepointMpfIndex(ByteVector& result, const CMpfLayout& original) {
+    const std::optional<std::vector<CMpfPatch>> patches =
+        MpfIndexPatches(CByteReader(result.data(), result.size(), EByteOrder::BigEndian), original);
+    if (!patches) {
+        return false;
+    }
+    for (const CMpfPatch& patch : *patches) {
+        std::copy(patch.m_bytes.begin(), patch.m_bytes.end(),
+                  result.begin() + static_cast<long>(patch.m_nOffset));
     }
     return true;
 }

@@ -6,6 +6,7 @@
 // hostile: an index that does not fit inside its segment reads as none.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -49,3 +50,14 @@ CMpfLayout FindMpfLayout(const ByteVector& file);
 // result holds no index to rewrite or an entry would point outside it
 // (result is then left as it was).
 bool RepointMpfIndex(ByteVector& result, const CMpfLayout& original);
+
+// One change RepointMpfIndex makes: the four bytes at m_nOffset.
+struct CMpfPatch {
+    int64_t m_nOffset = 0;
+    std::array<uint8_t, 4> m_bytes{};
+};
+
+// The changes RepointMpfIndex makes of the bytes result reads, without
+// making them; nothing where it returns false.
+std::optional<std::vector<CMpfPatch>> MpfIndexPatches(const CByteReader& result,
+                                                      const CMpfLayout& original);

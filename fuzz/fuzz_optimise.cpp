@@ -39,7 +39,7 @@ struct COptimiseFiles : CFuzzWorkspace {
 
 void RunBatch(COptimiseFiles& files, const CSettingsStore& settings) {
     CBatchOptimiser batch(files.work, settings, files.kept, files.exif);
-    batch.KeepWorkCopyInMemory();
+    batch.KeepNoWorkFiles();
     batch.Drop({files.dropped});
     batch.RunQueue();
 }

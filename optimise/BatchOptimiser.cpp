@@ -5,19 +5,24 @@
 #include "optimise/KeptTrailer.h"
 #include "optimise/OrientationExif.h"
 #include "optimise/RemovedSegments.h"
+#include "optimise/SegmentFilter.h"
+#include "optimise/WorkCopyFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
 #include "util/DroppedFolders.h"
 #include "util/FileError.h"
 #include "util/FileHelpers.h"
+#include "util/MappedFile.h"
 #include "util/ShellNotify.h"
+#include "util/TemporaryFile.h"
 #include "util/TextHelpers.h"
 
 namespace {
 
 // The marker right behind the start marker, or 0 when bytes 2 and 3 are none.
-uint16_t MarkerAfterStart(const ByteVector& file) {
-    return file.size() >= 4 && file[2] == 0xFF ? static_cast<uint16_t>(0xFF00 | file[3]) : 0;
+uint16_t MarkerAfterStart(const CMappedFile& file) {
+    const uint8_t* bytes = file.data();
+    return file.size() >= 4 && bytes[2] == 0xFF ? static_cast<uint16_t>(0xFF00 | bytes[3]) : 0;
 }
 
 std::string UnreadableLine(const std::string& name) {
@@ -56,7 +61,9 @@ CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& s
       m_exif(exif),
       m_pListener(listener) {}
 
-CBatchOptimiser::~CBatchOptimiser() = default;
+CBatchOptimiser::~CBatchOptimiser() {
+    DropWorkCopy();
+}
 
 bool CBatchOptimiser::Drop(const std::vector<std::string>& paths) {
     if (m_bScanning) {
@@ -87,7 +94,7 @@ EPrepareResult CBatchOptimiser::PrepareNextFile() {
     if (m_queue.empty()) {
         // Kept from file to file for its memory; an idle window holds none.
         ReleaseReference();
-        m_workCopy.reset();
+        DropWorkCopy();
         m_exifBlock = ByteVector();
         NotifyFileManagerUnlessOff(m_settings, EShellNotice::FolderUpdated);
         return EPrepareResult::QueueEmpty;
@@ -134,9 +141,18 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     m_bCheckPixels = checkPixels;
     const uint16_t markerAfterStart = MarkerAfterStart(*m_workCopy);
     const CPhoneExtras extras = FindPhoneExtras(*m_workCopy);
-    CExifCutSizes sizes;
-    const EExifResult cut = m_exif.CutExif(*m_workCopy, m_exifBlock, sizes);
+    // The cut changes the file under the mapping.
+    m_workCopy.reset();
+    uint64_t cutEnd = 0;
+    const EExifResult cut = CExifEngine::FindExifCut(m_workFile->Path(), m_exifBlock, cutEnd);
+    if (cut == EExifResult::FileNotOpened) {
+        EndFile(EFileOutcome::Failed, "the work copy cannot be read");
+        return false;
+    }
     m_bExifCut = cut == EExifResult::Done;
+    CExifCutSizes sizes;
+    sizes.before = m_result.m_nInputBytes;
+    sizes.after = sizes.before - (m_bExifCut ? static_cast<int64_t>(cutEnd) - 2 : 0);
     const bool exifStopsFile =
         m_bExifCut && ExifReportModeFor(m_settings) != EExifReportMode::Removed;
     if (!exifStopsFile) {
@@ -146,20 +162,27 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
         m_result.m_strLog += UnrestorableExifLine(dropped);
     }
     const int64_t rawCut = sizes.before - sizes.after;
+    ByteVector keptBehindStart;
     if (m_bExifCut && !exifStopsFile) {
-        m_cutOrientation = KeepCutOrientation(*m_workCopy, m_exifBlock,
-                                              m_settings.Read(settings::kKeepOrientation) != 0);
+        m_cutOrientation = CutOrientation(
+            m_exifBlock, m_settings.Read(settings::kKeepOrientation) != 0, keptBehindStart);
         sizes.after += m_cutOrientation.m_nKeptBytes;
+    }
+    if (m_bExifCut) {
+        ReplaceBehindStart(m_workFile->Path(), cutEnd, keptBehindStart);
+    }
+    m_workCopy = CMappedFile::Open(m_workFile->Path());
+    if (m_bExifCut && !exifStopsFile && extras.m_mpf) {
         // The copy without the Exif block keeps what lies behind its picture;
         // the index that points there counts from a place that moved.
-        RepointMpfIndex(*m_workCopy, extras);
+        RepointMpfIndexInFile(m_workFile->Path(), *m_workCopy, extras);
     }
     if (m_bWorkFilesOnDisk && !WriteWorkFiles()) {
         EndFile(EFileOutcome::Failed, "the work files cannot be written");
         return false;
     }
-    m_saving = std::make_unique<CBatchSaving>(dropped, times, *m_workCopy, m_exifBlock, m_settings,
-                                              m_rule);
+    m_saving = std::make_unique<CBatchSaving>(dropped, times, m_workFile->Path(), m_exifBlock,
+                                              m_settings, m_rule);
     m_optimiser =
         std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
@@ -181,6 +204,8 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     }
     ClearSegments(m_HedThread.m_Obj);
     m_HedThread.m_strFileName = m_work.m_strTempData;
+    m_HedThread.m_mappedFile = m_workCopy;
+    m_HedThread.m_joined = PiecesJoinedBeforeFilter(m_keptCodes);
     m_HedThread.m_bCancel = 0;
     return true;
 }
@@ -225,33 +250,29 @@ bool CBatchOptimiser::ReportExifCut(const CExifCutSizes& sizes) {
     return false;
 }
 
-// Reads the dropped file once. With the pixel check, its first check (or,
-// where none runs, a decode of its own as the file ends) tells whether the
-// original decodes; a name that is not a JPEG's tells at once. False (logged)
-// when this file ended here.
+// Copies the dropped file once, into the work file, and maps the copy. With
+// the pixel check, its first check (or, where none runs, a decode of its own
+// as the file ends) tells whether the original decodes; a name that is not a
+// JPEG's tells at once. False (logged) when this file ended here.
 bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels) {
-    std::optional<ByteVector> bytes;
-    try {
-        bytes = ReadFileBytes(dropped);
-    } catch (const CFileException&) {
-        // Unreadable is unreadable, whenever the system says so.
-    }
-    if (!bytes) {
+    m_workFile = std::make_unique<CTemporaryFile>(m_work.m_strTempData);
+    const std::optional<uint64_t> length = CopyToWorkFile(dropped, m_workFile->File());
+    m_workFile->Close();
+    if (!length) {
         if (checkPixels) {
             m_result.m_strLog += UnreadableLine(dropped);
         }
         EndFile(EFileOutcome::Failed, "cannot be read");
         return false;
     }
-    m_result.m_nInputBytes = static_cast<int64_t>(bytes->size());
+    m_result.m_nInputBytes = static_cast<int64_t>(*length);
     if (checkPixels && !HasJpgName(dropped)) {
         EndUndecodable();
         return false;
     }
-    m_workCopy = std::make_shared<ByteVector>(std::move(*bytes));
+    m_workCopy = CMappedFile::Open(m_workFile->Path());
     if (checkPixels) {
-        // The file on disk, not a second copy of its bytes in memory: the
-        // work copy loses its Exif block, and large files are many megabytes.
+        // The file on disk: the work copy loses its Exif block.
         m_reference =
             CPictureReference(CPictureSource::File(dropped, false), m_reference.Threads());
         m_reference.TakeFactsInNextCheck(m_bComputeDigests);
@@ -259,10 +280,9 @@ bool CBatchOptimiser::TakeWorkCopy(const std::string& dropped, bool checkPixels)
     return true;
 }
 
-// The window's scanner reads the work copy from its file, and the user may
-// look at the work files; they hold what the batch holds in memory.
+// The user may look at the work files; they hold what the batch works on.
 bool CBatchOptimiser::WriteWorkFiles() const {
-    return WriteWholeFile(m_work.m_strTempData, m_workCopy->data(), m_workCopy->size()) &&
+    return CopyFileBlocks(m_workFile->Path(), m_work.m_strTempData) &&
            WriteWholeFile(m_work.m_strExifDat, m_exifBlock.data(), m_exifBlock.size());
 }
 
@@ -381,9 +401,10 @@ void CBatchOptimiser::EndFile(EFileOutcome outcome, const std::string& reason) {
     CompleteResult();
     m_nBytesBefore += m_result.m_nCountedBefore;
     m_nBytesAfter += m_result.m_nCountedAfter;
-    // The lists of this file are not needed for the next one.
+    // The lists of this file are not needed for the next one, nor its mapping.
     m_optimiser.reset();
     m_saving.reset();
+    DropWorkCopy();
     m_bExifCheckPending = false;
     m_bFileOpen = false;
     if (m_onFileEnded) {
@@ -420,13 +441,19 @@ void CBatchOptimiser::EndUndecodable() {
     EndFile(EFileOutcome::Failed, "not a JPEG file that decodes");
 }
 
+void CBatchOptimiser::DropWorkCopy() {
+    m_HedThread.m_mappedFile.reset();
+    m_workCopy.reset();
+    m_workFile.reset();
+}
+
 void CBatchOptimiser::ReleaseReference() {
     m_reference = CPictureReference(CPictureSource(), m_reference.Threads());
 }
 
 void CBatchOptimiser::RunQueue() {
     while (PrepareNextScan()) {
-        ScanJpegFileBytes(m_HedThread, m_workCopy);
+        ScanJpegHeaders(m_HedThread);
         FinishScan(m_HedThread.m_nStatus);
     }
 }

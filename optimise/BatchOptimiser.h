@@ -29,7 +29,9 @@
 #include "optimise/Optimiser.h"
 #include "util/EngineListener.h"
 
+class CMappedFile;
 class CSettingsStore;
+class CTemporaryFile;
 
 enum class EPrepareResult { ReadyToScan, Skipped, QueueEmpty };
 
@@ -45,10 +47,10 @@ public:
                     IEngineListener* listener = nullptr) = delete;
     ~CBatchOptimiser();
 
-    // The work copy and the cut Exif block stay in memory and are not written
-    // to the work files: for a driver that scans inline (RunQueue) and whose
-    // work files nobody looks at, such as a command-line worker's.
-    void KeepWorkCopyInMemory() { m_bWorkFilesOnDisk = false; }
+    // The work copy and the cut Exif block are not written to the work files:
+    // for a driver whose work files nobody looks at, such as a command-line
+    // worker's.
+    void KeepNoWorkFiles() { m_bWorkFilesOnDisk = false; }
     // Every file's pixel proof gets the SHA-256 digest of its samples, taken
     // as the original's bands pass in its first decode (about 1.6 GB of
     // samples a second).
@@ -99,15 +101,16 @@ public:
 private:
     bool PrepareFile(const std::string& dropped);
     bool TakeWorkCopy(const std::string& dropped, bool checkPixels);
+    bool WriteWorkFiles() const;
     // The original's facts into the result; false when it does not decode.
     bool TakeOriginalFacts();
     void EndUndecodable();
-    bool WriteWorkFiles() const;
     bool ReportExifCut(const CExifCutSizes& sizes);
     void NoteExifCut(uint16_t markerAfterStart, int64_t rawCut, const CExifCutSizes& sizes);
     void FinishOptimisation();
     void EndAfterSavingStopped();
     void ReleaseReference();
+    void DropWorkCopy();
     void EndFile(EFileOutcome outcome, const std::string& reason = "");
     void CompleteResult();
 
@@ -125,11 +128,13 @@ private:
     // Whether the file under way is checked against its original, whose
     // decode is still to be proved (TakeOriginalFacts) before its result stands.
     bool m_bCheckPixels = false;
-    // The dropped file once read, then its Exif-free copy: every step of the
-    // file works on these bytes; the work files, when written, hold the same.
-    // The scan's segments are views of it, so it does not change after the scan;
-    // the next file gets a buffer of its own.
-    std::shared_ptr<ByteVector> m_workCopy;
+    // The dropped file's copy, then its Exif-free copy, on which every step
+    // of the file works: a temporary file beside the work files, and its
+    // mapping. The scan's segments are views of it, so it does not change
+    // after the scan; the next file's copy is a file of its own. The work
+    // files, when written, hold the same.
+    std::unique_ptr<CTemporaryFile> m_workFile;
+    std::shared_ptr<const CMappedFile> m_workCopy;
     ByteVector m_exifBlock;
     bool m_bWorkFilesOnDisk = true;
     std::unique_ptr<CBatchSaving> m_saving;

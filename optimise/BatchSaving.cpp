@@ -29,11 +29,11 @@ void MakeFoldersFor(const std::string& path) {
 }  // namespace
 
 CBatchSaving::CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
-                           const ByteVector& workCopy, const ByteVector& exifBlock,
+                           const std::string& workCopy, const ByteVector& exifBlock,
                            const CSettingsStore& settings, const CSavingRule& rule)
     : m_strDropped(dropped),
       m_times(times),
-      m_workCopy(workCopy),
+      m_strWorkCopy(workCopy),
       m_exifBlock(exifBlock),
       m_settings(settings),
       m_rule(rule),
@@ -145,9 +145,8 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput,
         return false;
     }
     const std::string& target = overDropped ? OverwriteTarget() : m_strOutput;
-    const bool written =
-        resultFile != nullptr ? Copy(*resultFile, target, log) : Write(m_workCopy, target, log);
-    if (!written) {
+    const std::string& written = resultFile != nullptr ? *resultFile : m_strWorkCopy;
+    if (!Copy(written, target, log)) {
         return false;
     }
     // A result that takes the file's place keeps the file's dates.
@@ -155,8 +154,7 @@ bool CBatchSaving::SaveOutput(std::string& log, bool mayReplaceOutput,
         WriteFileTimes(target, *m_times);
     }
     m_strWrittenOutput = target;
-    m_nWrittenBytes = static_cast<int64_t>(
-        resultFile != nullptr ? FileLength(*resultFile).value_or(0) : m_workCopy.size());
+    m_nWrittenBytes = static_cast<int64_t>(FileLength(written).value_or(0));
     log += SavedLine();
     return true;
 }

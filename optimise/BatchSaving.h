@@ -34,9 +34,10 @@ struct CSavingRule {
 class CBatchSaving : public IBatchSaving {
 public:
     // times: D's times before the batch touched it, given back after an
-    // overwrite. workCopy and exifBlock must outlive the saving.
+    // overwrite. workCopy: the file of the Exif-free copy, saved when the
+    // optimised result is not. exifBlock must outlive the saving.
     CBatchSaving(const std::string& dropped, const std::optional<CFileTimes>& times,
-                 const ByteVector& workCopy, const ByteVector& exifBlock,
+                 const std::string& workCopy, const ByteVector& exifBlock,
                  const CSettingsStore& settings, const CSavingRule& rule = {});
 
     // True when SaveAfterExifRemoval would stop without writing anything
@@ -84,7 +85,7 @@ private:
 
     std::string m_strDropped;
     std::optional<CFileTimes> m_times;
-    const ByteVector& m_workCopy;
+    std::string m_strWorkCopy;
     const ByteVector& m_exifBlock;
     const CSettingsStore& m_settings;
     CSavingRule m_rule;

@@ -12,6 +12,7 @@
 #include "segment/SegmentFiles.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsValues.h"
+#include "util/MappedFile.h"
 #include "util/TemporaryFile.h"
 #include "util/TextHelpers.h"
 
@@ -141,11 +142,10 @@ CPictureSource COptimiser::WorkFileSource() const {
 // decodes when the setting damage lets damaged pictures through.
 bool COptimiser::VerifyWorkCopy() const {
     m_bCheckRan = true;
-    if (IsBatch() && m_pWorkCopy != nullptr) {
-        return VerifyResult(CPictureSource::Bytes(m_pWorkCopy->data(), m_pWorkCopy->size()));
-    }
-    if (IsBatch() && settings::LetsDamagedPicturesThrough(m_settings)) {
-        return DecodePicture(WorkFileSource(), ECheckThreads::One).has_value();
+    if (IsBatch()) {
+        return VerifyResult(m_pWorkCopy != nullptr
+                                ? CPictureSource::File(m_pWorkCopy->Path(), false)
+                                : WorkFileSource());
     }
     return m_pReference != nullptr && m_pReference->IsShownBy(WorkFileSource());
 }
@@ -162,7 +162,7 @@ bool COptimiser::MakeAndVerifyResult() {
                VerifyWorkCopy();
     }
     auto result = std::make_unique<CTemporaryFile>(m_work.m_strTempData);
-    const bool written = WriteSegmentsBinary(o_BackupJpg, result->File());
+    const bool written = WriteSegmentsBinary(o_BackupJpg, result->File(), m_pWorkCopy);
     const int64_t primaryEnd = PrimaryEndOf(o_BackupJpg);
     // The list is twice the size of its bytes; the check ahead needs the memory.
     CSegmentList().swap(o_BackupJpg);
@@ -292,12 +292,15 @@ void COptimiser::TakeKeptTrailer(int64_t scannedEnd) {
     if (m_extras.m_trailer.empty() || m_settings.Read(settings::kKeepMotion) == 0) {
         return;
     }
-    std::optional<ByteVector> read;
-    if (!IsBatch()) {
-        read = ReadFileBytes(m_work.m_strTempData);
+    if (IsBatch()) {
+        if (m_pWorkCopy != nullptr && scannedEnd <= static_cast<int64_t>(m_pWorkCopy->size())) {
+            m_keptTrailer = ByteVector(m_pWorkCopy->data() + scannedEnd,
+                                       m_pWorkCopy->data() + m_pWorkCopy->size());
+        }
+        return;
     }
-    const ByteVector* scanned = IsBatch() ? m_pWorkCopy : (read ? &*read : nullptr);
-    if (scanned != nullptr && scannedEnd <= static_cast<int64_t>(scanned->size())) {
+    const std::optional<ByteVector> scanned = ReadFileBytes(m_work.m_strTempData);
+    if (scanned && scannedEnd <= static_cast<int64_t>(scanned->size())) {
         m_keptTrailer = ByteVector(scanned->begin() + scannedEnd, scanned->end());
     }
 }

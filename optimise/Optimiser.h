@@ -19,6 +19,7 @@
 #include "util/FileBytes.h"
 #include "util/WorkFiles.h"
 
+class CMappedFile;
 class CSettingsStore;
 class CTemporaryFile;
 struct CDescribedSegment;
@@ -74,9 +75,10 @@ public:
     void SetReference(const CPictureReference* reference) { m_pReference = reference; }
     // Batch form only: where results are saved.
     void SetSaving(IBatchSaving* saving) { m_pSaving = saving; }
-    // Batch form only: the work copy as it is on disk, checked in place of the
-    // file so that the check need not read it back.
-    void SetWorkCopy(const ByteVector* workCopy) { m_pWorkCopy = workCopy; }
+    // Batch form only: the work copy that is scanned, mapped. The Exif-free
+    // copy's check decodes its file, the kept trailer is read from it, and
+    // the writer of the result gives its pages back.
+    void SetWorkCopy(const CMappedFile* workCopy) { m_pWorkCopy = workCopy; }
     // What became of the cut block's orientation: the orientation-only Exif
     // block behind the work copy's start marker is kept, and the Exif report
     // tells of it.
@@ -159,7 +161,7 @@ private:
     const std::vector<std::string>& m_keptCodes;
     const CPictureReference* m_pReference = nullptr;
     IBatchSaving* m_pSaving = nullptr;
-    const ByteVector* m_pWorkCopy = nullptr;
+    const CMappedFile* m_pWorkCopy = nullptr;
     bool m_bExifCheckFailed = false;
     EOrientationFate m_eOrientation = EOrientationFate::None;
     int64_t m_nKeptBehindStart = 0;

@@ -47,16 +47,26 @@ ByteVector OrientationOnlyExif(uint16_t orientation) {
     return block;
 }
 
-CCutOrientation KeepCutOrientation(ByteVector& workCopy, const ByteVector& block, bool keep) {
+CCutOrientation CutOrientation(const ByteVector& block, bool keep, ByteVector& kept) {
+    kept.clear();
     const std::optional<CExifOrientation> orientation = FindOrientation(block);
-    if (!orientation || workCopy.size() < 2) {
+    if (!orientation) {
         return {};
     }
     if (!keep) {
         // 1 is how the picture is stored: without it, viewers show the same.
         return {orientation->m_nValue != 1 ? EOrientationFate::Removed : EOrientationFate::None, 0};
     }
-    const ByteVector kept = OrientationOnlyExif(orientation->m_nValue);
-    workCopy.insert(workCopy.begin() + 2, kept.begin(), kept.end());
+    kept = OrientationOnlyExif(orientation->m_nValue);
     return {EOrientationFate::Kept, static_cast<int64_t>(kept.size())};
+}
+
+CCutOrientation KeepCutOrientation(ByteVector& workCopy, const ByteVector& block, bool keep) {
+    if (workCopy.size() < 2) {
+        return {};
+    }
+    ByteVector kept;
+    const CCutOrientation fate = CutOrientation(block, keep, kept);
+    workCopy.insert(workCopy.begin() + 2, kept.begin(), kept.end());
+    return fate;
 }

@@ -45,3 +45,6 @@ struct CCutOrientation {
 // keep, the orientation goes alone into a small Exif block right behind
 // workCopy's start marker, where the cut block stood.
 CCutOrientation KeepCutOrientation(ByteVector& workCopy, const ByteVector& block, bool keep);
+// The same for a work copy that is not in memory: kept receives the small
+// block to put behind its start marker (nothing unless Kept).
+CCutOrientation CutOrientation(const ByteVector& block, bool keep, ByteVector& kept);

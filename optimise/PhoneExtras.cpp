@@ -187,7 +187,14 @@ bool CPhoneExtras::Carries(ETrailerKind kind) const {
 }
 
 CPhoneExtras FindPhoneExtras(const uint8_t* bytes, size_t size) {
-    const CByteReader file(bytes, size, EByteOrder::BigEndian);
+    return FindPhoneExtras(CByteReader(bytes, size, EByteOrder::BigEndian));
+}
+
+CPhoneExtras FindPhoneExtras(const CMappedFile& file) {
+    return FindPhoneExtras(CByteReader(file, EByteOrder::BigEndian));
+}
+
+CPhoneExtras FindPhoneExtras(const CByteReader& file) {
     CPhoneExtras extras;
     std::vector<std::string_view> xmpTexts;
     static_cast<CMpfLayout&>(extras) = FindMpfLayout(file, [&](const CHeaderSegment& segment) {

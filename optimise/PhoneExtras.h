@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "exif/MpfIndex.h"
+#include "util/ByteReader.h"
 #include "util/FileBytes.h"
+#include "util/MappedFile.h"
 
 // What a piece behind the end marker is, as its announcement tells it.
 enum class ETrailerKind {
@@ -52,6 +54,9 @@ struct CPhoneExtras : CMpfLayout {
 // The extras of the JPEG file in bytes; nothing found for bytes that do not
 // start with a start marker.
 CPhoneExtras FindPhoneExtras(const uint8_t* bytes, size_t size);
+// The same for a mapped file, whose pages the walk through the picture gives back.
+CPhoneExtras FindPhoneExtras(const CMappedFile& file);
+CPhoneExtras FindPhoneExtras(const CByteReader& file);
 inline CPhoneExtras FindPhoneExtras(const ByteVector& file) {
     return FindPhoneExtras(file.data(), file.size());
 }

@@ -94,3 +94,17 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
            "JPEG終了ﾍｯﾀﾞFFD9が検出できません。正常なJPEGﾌｧｲﾙでないかもしれません。"
            "上級者ｳｨｻﾞｰﾄﾞで終了ﾍｯﾀﾞを書き込むか、[JPEG QUORVEL v2.1以降]で修復して下さい。\r\n";
 }
+
+CJoinedMarkers PiecesJoinedBeforeFilter(const std::vector<std::string>& keptCodes) {
+    CJoinedMarkers joined;
+    if (!IsKept(keptCodes, kStartOfScanCode)) {
+        return joined;
+    }
+    for (const char* code :
+         {"FF00", "FFD0", "FFD1", "FFD2", "FFD3", "FFD4", "FFD5", "FFD6", "FFD7"}) {
+        if (IsKept(keptCodes, code)) {
+            joined.set(std::stoul(code + 2, nullptr, 16));
+        }
+    }
+    return joined;
+}

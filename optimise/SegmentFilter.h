@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "segment/SegmentList.h"
+#include "segment/SegmentScanner.h"
 
 class CSettingsStore;
 
@@ -32,3 +33,14 @@ std::string FilterSegments(CSegmentList source, CSegmentList& destination,
                            const std::vector<std::string>& keptCodes,
                            const CSettingsStore& settings, CFilterDrops* drops = nullptr,
                            const std::vector<bool>& keptOnRequest = {});
+
+// The pieces a scan may join to their start-of-scan segment for keptCodes
+// without changing what FilterSegments makes of the list, its log or its
+// drops: the stuffed bytes and restart markers that keptCodes keep, when it
+// keeps the start-of-scan segment too (none otherwise). A kept start-of-scan
+// segment is kept whatever the settings, and a kept piece right behind a
+// kept segment is never taken for a piece of a dropped one, so the joined
+// bytes were kept unchanged and untold anyway. The joins stop at any other
+// marker: the end marker, the first APP0 and the segments the proprietary
+// removal copies never carry a joined piece.
+CJoinedMarkers PiecesJoinedBeforeFilter(const std::vector<std::string>& keptCodes);

@@ -10,6 +10,7 @@
 #include "segment/SegmentScanner.h"
 #include "settings/SettingsStore.h"
 #include "util/FileBytes.h"
+#include "util/MappedFile.h"
 
 namespace {
 
@@ -35,32 +36,55 @@ void ApplyToCurrentThread(EThreadPriority priority) {
     ::setpriority(PRIO_PROCESS, thread, current + step);
 }
 
-}  // namespace
+// The length checks of every scan; true when the scan goes ahead.
+bool Scannable(CHedThread& record, size_t length) {
+    ClearSegments(record.m_Obj);
+    if (length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
+        Finish(record, EHedStatus::Cancelled);
+        return false;
+    }
+    if (length == 0) {
+        Finish(record, EHedStatus::EmptyFile);
+    }
+    return length > 0;
+}
 
-namespace {
-
-bool ScanSharedBytes(CHedThread& record, std::shared_ptr<const ByteVector> file) {
+template <typename File>
+bool ScanShared(CHedThread& record, std::shared_ptr<const File> file) {
     record.m_nThreadSize = static_cast<int32_t>(file->size());
-    CSegmentScanner scanner(std::move(file), [&record](int percent) {
-        record.m_nPercent = percent;
-        if (record.m_hOwner != nullptr) {
-            record.m_hOwner->OnHedProgress(percent);
-        }
-        return record.m_bCancel.load() == 1;
-    });
+    CSegmentScanner scanner(
+        std::move(file),
+        [&record](int percent) {
+            record.m_nPercent = percent;
+            if (record.m_hOwner != nullptr) {
+                record.m_hOwner->OnHedProgress(percent);
+            }
+            return record.m_bCancel.load() == 1;
+        },
+        record.m_joined);
     const bool completed = scanner.Run();
     record.m_Obj = scanner.Segments();
     Finish(record, completed ? EHedStatus::Finished : EHedStatus::Cancelled);
     return completed;
 }
 
+// An empty file counts as scanned; one too long for the record as cancelled.
+template <typename File>
+bool ScanChecked(CHedThread& record, std::shared_ptr<const File> file) {
+    return Scannable(record, file->size()) ? ScanShared(record, std::move(file))
+                                           : record.m_nStatus == EHedStatus::EmptyFile;
+}
+
 }  // namespace
 
 bool ScanJpegBytes(CHedThread& record, const uint8_t* bytes, size_t length) {
-    return ScanSharedBytes(record, std::make_shared<const ByteVector>(bytes, bytes + length));
+    return ScanShared(record, std::make_shared<const ByteVector>(bytes, bytes + length));
 }
 
 bool ScanJpegHeaders(CHedThread& record) {
+    if (record.m_mappedFile) {
+        return ScanChecked(record, record.m_mappedFile);
+    }
     ClearSegments(record.m_Obj);
     const std::optional<uint64_t> length = FileLength(record.m_strFileName);
     if (!length || *length > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
@@ -86,16 +110,7 @@ bool ScanJpegHeaders(CHedThread& record) {
 }
 
 bool ScanJpegFileBytes(CHedThread& record, std::shared_ptr<const ByteVector> file) {
-    ClearSegments(record.m_Obj);
-    if (file->size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-        Finish(record, EHedStatus::Cancelled);
-        return false;
-    }
-    if (file->empty()) {
-        Finish(record, EHedStatus::EmptyFile);
-        return true;
-    }
-    return ScanSharedBytes(record, std::move(file));
+    return ScanChecked(record, std::move(file));
 }
 
 EThreadPriority ThreadPriorityForCpu(int cpu) {

@@ -15,8 +15,10 @@
 #include <thread>
 
 #include "segment/SegmentList.h"
+#include "segment/SegmentScanner.h"
 #include "util/FileBytes.h"
 
+class CMappedFile;
 class CSettingsStore;
 
 // How a scan ended. The numbers are those the logs and the JSON output show.
@@ -48,10 +50,16 @@ struct CHedThread {
     EHedStatus m_nStatus = EHedStatus::None;
     int32_t m_nPercent = 0;
     std::string m_strFileName;
+    // Set by an owner that mapped m_strFileName already (the batch's work
+    // copy): the scan reads the mapping instead of the file.
+    std::shared_ptr<const CMappedFile> m_mappedFile;
+    // The pieces the scan joins to their start-of-scan segment; none for an
+    // owner that shows or edits every piece.
+    CJoinedMarkers m_joined;
 };
 
-// Scans m_strFileName into m_Obj. True when the scan ran to its end or the file was
-// empty; false when it was cancelled, could not be opened, or is longer than the
+// Scans m_strFileName (or m_mappedFile, when set) into m_Obj. True when the scan ran to its end or
+// the file was empty; false when it was cancelled, could not be opened, or is longer than the
 // record's 32-bit size (never wrapped round). A read failure is no exception
 // but a cancelled scan: the scan runs on its own thread. Notifies m_hOwner when set.
 bool ScanJpegHeaders(CHedThread& record);

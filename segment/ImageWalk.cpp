@@ -5,11 +5,16 @@ namespace {
 constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kEndOfImage = 0xD9;
+// The walk tells the reader where it is at every multiple of these bytes.
+constexpr int64_t kPassedStep = 4 << 20;
 
 // From offset inside entropy-coded data to the next real marker: stuffed
 // bytes, restart markers and fill bytes are part of the data.
 std::optional<int64_t> SkipEntropyData(const CByteReader& file, int64_t offset) {
     for (int64_t i = offset; i + 1 < file.Size(); ++i) {
+        if ((i & (kPassedStep - 1)) == 0) {
+            file.Passed(i);
+        }
         if (!file.Is(i, 0xFF)) {
             continue;
         }

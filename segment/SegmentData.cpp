@@ -23,11 +23,18 @@ CSegmentData::CSegmentData(std::string text) {
 
 CSegmentData CSegmentData::OfBytes(std::shared_ptr<const ByteVector> file, size_t offset,
                                    size_t length) {
-    if (offset > file->size() || length > file->size() - offset || offset + length >= kText) {
+    const uint8_t* bytes = file->data();
+    const size_t size = file->size();
+    return OfBytes(std::shared_ptr<const uint8_t>(std::move(file), bytes), size, offset, length);
+}
+
+CSegmentData CSegmentData::OfBytes(std::shared_ptr<const uint8_t> bytes, size_t size, size_t offset,
+                                   size_t length) {
+    if (offset > size || length > size - offset || offset + length >= kText) {
         throw std::out_of_range("segment data outside its file");
     }
     CSegmentData data;
-    data.m_owner = std::move(file);
+    data.m_owner = std::move(bytes);
     data.m_nOffset = static_cast<uint32_t>(offset);
     data.m_nLength = static_cast<uint32_t>(length);
     return data;
@@ -39,7 +46,7 @@ const std::string& CSegmentData::TextHeld() const {
 }
 
 const uint8_t* CSegmentData::ViewBegin() const {
-    return static_cast<const ByteVector*>(m_owner.get())->data() + m_nOffset;
+    return static_cast<const uint8_t*>(m_owner.get()) + m_nOffset;
 }
 
 size_t CSegmentData::size() const {

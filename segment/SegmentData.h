@@ -24,6 +24,10 @@ public:
     // length bytes of file from offset, which the caller has checked lie inside it.
     static CSegmentData OfBytes(std::shared_ptr<const ByteVector> file, size_t offset,
                                 size_t length);
+    // The same for the size bytes at bytes, a pointer that keeps their owner
+    // (a buffer, a mapped file) alive.
+    static CSegmentData OfBytes(std::shared_ptr<const uint8_t> bytes, size_t size, size_t offset,
+                                size_t length);
 
     // Characters of the text, without making it.
     size_t size() const;
@@ -55,9 +59,9 @@ private:
     const uint8_t* ViewBegin() const;
 
     // A scan makes a record for every stuffed byte of a picture, millions of
-    // them: the record is kept to 24 bytes. The owner is the text, or the
-    // file a view shows; text never changes once made, so copies share it,
-    // and empty text has none.
+    // them: the record is kept to 24 bytes. The owner is the text, or points
+    // at the first byte of the file a view shows; text never changes once
+    // made, so copies share it, and empty text has none.
     std::shared_ptr<const void> m_owner;
     uint32_t m_nOffset = 0;
     uint32_t m_nLength = kText;

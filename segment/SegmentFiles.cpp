@@ -14,6 +14,7 @@
 #include "util/FileBytes.h"
 #include "util/FileError.h"
 #include "util/FileHandle.h"
+#include "util/MappedFile.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ constexpr size_t kHexSlice = 200;
 // the same as reading one slice at a time.
 constexpr size_t kHexReadChunk = kHexSlice * 512;
 constexpr size_t kWriteChunk = 64 * 1024;
+// Bytes of a mapped file written at once before their pages are given back.
+constexpr size_t kMappedWriteBlock = 4 << 20;
 
 // Converts whole slices of text into out; false at the first invalid slice.
 bool ConvertSlices(const CCipher& cipher, std::string& text, std::string& out) {
@@ -225,7 +228,24 @@ std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list) {
     return bytes;
 }
 
-bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file) {
+namespace {
+
+// Writes bytes of mapped in blocks, each given back once written, so that a
+// large piece never has all its pages in memory at once.
+void WriteMappedBytes(const CFileHandle& file, const CMappedFile& mapped, const uint8_t* data,
+                      size_t count) {
+    for (size_t done = 0; done < count;) {
+        const size_t block = std::min(kMappedWriteBlock, count - done);
+        file.WriteAll(data + done, block);
+        mapped.Release(static_cast<size_t>(data + done - mapped.data()), block);
+        done += block;
+    }
+}
+
+}  // namespace
+
+bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file,
+                         const CMappedFile* mapped) {
     // Small pieces are gathered, so that millions of stuffed bytes are not
     // written a few bytes at a time; large data goes out directly.
     ByteVector pending;
@@ -238,7 +258,9 @@ bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file) {
         if (pending.size() + count > kWriteChunk) {
             flush();
         }
-        if (count >= kWriteChunk) {
+        if (count >= kWriteChunk && mapped != nullptr && mapped->Holds(data, count)) {
+            WriteMappedBytes(file, *mapped, data, count);
+        } else if (count >= kWriteChunk) {
             file.WriteAll(data, count);
         } else {
             pending.insert(pending.end(), data, data + count);

@@ -11,6 +11,7 @@
 #include "util/FileBytes.h"
 
 class CFileHandle;
+class CMappedFile;
 
 // Writes every segment's marker and data text, in order, with nothing between
 // them. Returns the file length in characters. A file that cannot be created
@@ -37,8 +38,10 @@ std::optional<ByteVector> PlainSegmentsToBytes(const CSegmentList& list);
 // Writes the bytes SegmentsToBytes makes of list into file, a piece at a
 // time, never holding them whole. False where SegmentsToBytes gives nothing
 // (the file then holds some bytes of no use); a write error throws
-// CFileException.
-bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file);
+// CFileException. Large data that lies in mapped, when given, has its pages
+// given back once written.
+bool WriteSegmentsBinary(const CSegmentList& list, const CFileHandle& file,
+                         const CMappedFile* mapped = nullptr);
 
 // Reads a binary file into its hex text. False when it cannot be read.
 bool BinaryFileToHex(const std::string& path, std::string& hex);

@@ -3,31 +3,62 @@
 #include <cstring>
 #include <utility>
 
-#include "hexcodec/Cipher.h"
+#include "util/MappedFile.h"
 
 namespace {
 
 constexpr uint8_t kMarkerByte = 0xFF;
 constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kEndOfImage = 0xD9;
+constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint64_t kProgressReports = 21;
+// Bytes of a mapped file passed before the scan gives their pages back.
+constexpr size_t kReleaseStep = 4 << 20;
+
+std::shared_ptr<const uint8_t> SharedBytes(std::shared_ptr<const ByteVector> file) {
+    const uint8_t* bytes = file->data();
+    return std::shared_ptr<const uint8_t>(std::move(file), bytes);
+}
 
 }  // namespace
 
 CSegmentScanner::CSegmentScanner(std::shared_ptr<const ByteVector> file,
-                                 ProgressCallback onProgress)
-    : m_file(std::move(file)),
-      m_pBytes(m_file->data()),
-      m_nLength(m_file->size()),
+                                 ProgressCallback onProgress, CJoinedMarkers joined)
+    : CSegmentScanner(SharedBytes(file), file->size(), nullptr, std::move(onProgress), joined) {}
+
+CSegmentScanner::CSegmentScanner(std::shared_ptr<const CMappedFile> file,
+                                 ProgressCallback onProgress, CJoinedMarkers joined)
+    : CSegmentScanner(CMappedFile::Shared(file), file->size(), file.get(), std::move(onProgress),
+                      joined) {}
+
+CSegmentScanner::CSegmentScanner(std::shared_ptr<const uint8_t> bytes, size_t length,
+                                 const CMappedFile* mapping, ProgressCallback onProgress,
+                                 CJoinedMarkers joined)
+    : m_file(std::move(bytes)),
+      m_pBytes(m_file.get()),
+      m_nLength(length),
+      m_pMapping(mapping),
       m_onProgress(std::move(onProgress)),
+      m_joined(joined),
       m_nStep(m_nLength / kProgressReports > 0 ? m_nLength / kProgressReports : 1) {}
 
 bool CSegmentScanner::Run() {
     EStep step = EStep::Continue;
     while (step == EStep::Continue && m_nPos < m_nLength) {
         step = m_pBytes[m_nPos] == kMarkerByte ? TakeMarker() : TakeDataRun();
+        if (m_pMapping != nullptr && m_nPos - m_nReleased >= kReleaseStep) {
+            ReleasePassed();
+        }
+    }
+    if (m_pMapping != nullptr) {
+        ReleasePassed();
     }
     return step != EStep::Cancelled;
+}
+
+void CSegmentScanner::ReleasePassed() {
+    m_pMapping->Release(m_nReleased, m_nPos - m_nReleased);
+    m_nReleased = m_nPos;
 }
 
 // Every byte taken at the top of the loop is one pass; a report is due at each
@@ -102,7 +133,17 @@ void CSegmentScanner::TakeFillBytes(CMarker& token) {
     }
 }
 
+// A joined piece's marker and data run on in the pending segment's data.
+bool CSegmentScanner::JoinsPending(const CMarker& token) const {
+    return m_nStarts > 0 && token.length == 2 && m_joined[token.second] &&
+           m_code.Is(kStartOfScan) && m_nPos < m_nLength;
+}
+
 CSegmentScanner::EStep CSegmentScanner::AfterMarker(const CMarker& token) {
+    if (JoinsPending(token)) {
+        m_nDataEnd = m_nPos;
+        return EStep::Continue;
+    }
     if (m_nStarts > 0) {
         AppendPending();
     }
@@ -124,26 +165,38 @@ CSegmentScanner::EStep CSegmentScanner::AfterMarker(const CMarker& token) {
 }
 
 void CSegmentScanner::AppendPending() {
-    m_found.push_back(CFoundSegment{m_code, static_cast<uint32_t>(m_nDataBegin),
-                                    static_cast<uint32_t>(m_nDataEnd)});
+    Found(CFoundSegment{m_code, static_cast<uint32_t>(m_nDataBegin),
+                        static_cast<uint32_t>(m_nDataEnd)});
 }
 
 void CSegmentScanner::AppendEmpty(const CMarker& marker) {
-    m_found.push_back(CFoundSegment{marker, 0, 0});
+    Found(CFoundSegment{marker, 0, 0});
+}
+
+void CSegmentScanner::Found(const CFoundSegment& found) {
+    if (m_onSegment) {
+        m_onSegment(SegmentOf(found));
+    } else {
+        m_found.push_back(found);
+    }
+}
+
+CJpegSegment CSegmentScanner::SegmentOf(const CFoundSegment& found) const {
+    CJpegSegment segment;
+    const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
+    segment.m_strCode = m_cipher.Bin2CStringHex(markerBytes, found.marker.length);
+    if (found.dataEnd > found.dataBegin) {
+        segment.m_strData = CSegmentData::OfBytes(m_file, m_nLength, found.dataBegin,
+                                                  found.dataEnd - found.dataBegin);
+    }
+    return segment;
 }
 
 CSegmentList CSegmentScanner::Segments() const {
-    const CCipher cipher;
     CSegmentList segments;
     segments.reserve(m_found.size());
     for (const CFoundSegment& found : m_found) {
-        CJpegSegment& segment = segments.emplace_back();
-        const uint8_t markerBytes[2] = {found.marker.first, found.marker.second};
-        segment.m_strCode = cipher.Bin2CStringHex(markerBytes, found.marker.length);
-        if (found.dataEnd > found.dataBegin) {
-            segment.m_strData =
-                CSegmentData::OfBytes(m_file, found.dataBegin, found.dataEnd - found.dataBegin);
-        }
+        segments.push_back(SegmentOf(found));
     }
     return segments;
 }

@@ -10,13 +10,25 @@
 // segments it gives are views of the input, made text only when asked.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "hexcodec/Cipher.h"
 #include "segment/SegmentList.h"
+
+class CMappedFile;
+
+// The second bytes of the markers whose pieces a scan joins to the segment in
+// front of them while that is a start-of-scan segment, instead of making a
+// segment of each: the data of a start-of-scan segment then runs on over its
+// stuffed bytes and restart markers. The bytes are the same; a large picture
+// gives a few segments instead of millions. None by default: the editor
+// shows every piece.
+using CJoinedMarkers = std::bitset<256>;
 
 class CSegmentScanner {
 public:
@@ -25,7 +37,17 @@ public:
     using ProgressCallback = std::function<bool(int percent)>;
 
     // file's length below 2^32; the segments found keep it alive.
-    CSegmentScanner(std::shared_ptr<const ByteVector> file, ProgressCallback onProgress);
+    CSegmentScanner(std::shared_ptr<const ByteVector> file, ProgressCallback onProgress,
+                    CJoinedMarkers joined = {});
+    // The same over a mapped file, whose pages the scan gives back behind it.
+    CSegmentScanner(std::shared_ptr<const CMappedFile> file, ProgressCallback onProgress,
+                    CJoinedMarkers joined = {});
+
+    // Each segment goes to handler the moment it is found, in place of being
+    // kept for Segments(): for a reader that goes through a large file once.
+    void HandEachSegment(std::function<void(const CJpegSegment&)> handler) {
+        m_onSegment = std::move(handler);
+    }
 
     // Runs the scan. True when it reached its end, false when the callback
     // stopped it; either way Segments() gives what was found.
@@ -51,6 +73,9 @@ private:
 
     enum class EStep { Continue, Stop, Cancelled };
 
+    CSegmentScanner(std::shared_ptr<const uint8_t> bytes, size_t length, const CMappedFile* mapping,
+                    ProgressCallback onProgress, CJoinedMarkers joined);
+
     EStep TakeDataRun();
     EStep TakeMarker();
     void TakeFillBytes(CMarker& token);
@@ -58,11 +83,18 @@ private:
     bool ReportPassesUpTo(uint64_t passes);
     void AppendPending();
     void AppendEmpty(const CMarker& marker);
+    bool JoinsPending(const CMarker& token) const;
+    void Found(const CFoundSegment& found);
+    CJpegSegment SegmentOf(const CFoundSegment& found) const;
+    void ReleasePassed();
 
-    std::shared_ptr<const ByteVector> m_file;
+    std::shared_ptr<const uint8_t> m_file;
     const uint8_t* m_pBytes;
     size_t m_nLength;
+    const CMappedFile* m_pMapping;
+    size_t m_nReleased = 0;
     ProgressCallback m_onProgress;
+    CJoinedMarkers m_joined;
     uint64_t m_nStep;
     uint64_t m_nPasses = 0;
     size_t m_nPos = 0;
@@ -72,4 +104,6 @@ private:
     int m_nStarts = 0;
     int m_nEnds = 0;
     std::vector<CFoundSegment> m_found;
+    std::function<void(const CJpegSegment&)> m_onSegment;
+    CCipher m_cipher;
 };

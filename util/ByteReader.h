@@ -9,12 +9,30 @@
 #include <optional>
 #include <string_view>
 
+#include "util/MappedFile.h"
+
 enum class EByteOrder { BigEndian, LittleEndian };
 
 class CByteReader {
 public:
     CByteReader(const uint8_t* data, size_t size, EByteOrder order)
         : m_data(data), m_size(static_cast<int64_t>(size)), m_order(order) {}
+    // The bytes of a mapped file, whose pages a reader that walks through
+    // them gives back as it goes (Passed).
+    CByteReader(const CMappedFile& file, EByteOrder order)
+        : m_data(file.data()),
+          m_size(static_cast<int64_t>(file.size())),
+          m_order(order),
+          m_pMapped(&file) {}
+
+    // A reader going through the bytes from front to back is at position:
+    // the pages of a mapped file before it are given back. Nothing for bytes
+    // in memory.
+    void Passed(int64_t position) const {
+        if (m_pMapped != nullptr && Holds(0, position)) {
+            m_pMapped->Release(0, static_cast<size_t>(position));
+        }
+    }
 
     int64_t Size() const { return m_size; }
     EByteOrder Order() const { return m_order; }
@@ -61,4 +79,5 @@ private:
     const uint8_t* m_data;
     int64_t m_size;
     EByteOrder m_order;
+    const CMappedFile* m_pMapped = nullptr;
 };

@@ -313,7 +313,7 @@ TEST_F(ABatchOptimiser, EndsAnUndecodableOriginalAsUnreadableOnEveryPath) {
             rowSettings.WriteProfileString(settings::kSectionSettings, rows[i].key, rows[i].value);
         }
         CBatchOptimiser optimiser(work, rowSettings, keptCodes, *exif);
-        optimiser.KeepWorkCopyInMemory();
+        optimiser.KeepNoWorkFiles();
         if (rows[i].digests) {
             optimiser.ComputeDigests();
         }

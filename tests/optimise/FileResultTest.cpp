@@ -44,7 +44,7 @@ protected:
 
     CFileResult Optimise(const std::string& path, const CSavingRule& rule = {}) {
         CBatchOptimiser batch(work, settings, keptCodes, exif);
-        batch.KeepWorkCopyInMemory();
+        batch.KeepNoWorkFiles();
         batch.ComputeDigests();
         return batch.OptimiseFile(path, rule);
     }

@@ -86,7 +86,7 @@ class APhonePhotoInTheBatch : public CBatchFixture, public testing::WithParamInt
 protected:
     CFileResult Optimise(const Bytes& file, const std::string& name = "a.jpg") {
         CBatchOptimiser batch(work, settings, keptCodes, *exif);
-        batch.KeepWorkCopyInMemory();
+        batch.KeepNoWorkFiles();
         return batch.OptimiseFile(Place(name, file));
     }
 };
