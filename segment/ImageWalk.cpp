@@ -1,5 +1,8 @@
 #include "segment/ImageWalk.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr uint8_t kStartOfImage = 0xD8;
@@ -11,18 +14,24 @@ constexpr int64_t kPassedStep = 4 << 20;
 // From offset inside entropy-coded data to the next real marker: stuffed
 // bytes, restart markers and fill bytes are part of the data.
 std::optional<int64_t> SkipEntropyData(const CByteReader& file, int64_t offset) {
-    for (int64_t i = offset; i + 1 < file.Size(); ++i) {
-        if ((i & (kPassedStep - 1)) == 0) {
+    // The last byte cannot start a marker: its second byte is missing.
+    const int64_t end = file.Size() - 1;
+    for (int64_t i = offset; i < end;) {
+        const int64_t stepEnd = std::min(end, (i / kPassedStep + 1) * kPassedStep);
+        const auto* found = static_cast<const uint8_t*>(
+            std::memchr(file.At(i), 0xFF, static_cast<size_t>(stepEnd - i)));
+        if (found == nullptr) {
+            i = stepEnd;
             file.Passed(i);
-        }
-        if (!file.Is(i, 0xFF)) {
             continue;
         }
+        i = found - file.At(0);
         const uint8_t next = *file.At(i + 1);
         const bool inData = next == 0x00 || next == 0xFF || (next >= 0xD0 && next <= 0xD7);
         if (!inData) {
             return i;
         }
+        ++i;
     }
     return std::nullopt;
 }
