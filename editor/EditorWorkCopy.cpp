@@ -1,7 +1,7 @@
 #include "editor/EditorWorkCopy.h"
 
 #include "exif/ExifBlock.h"
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "segment/SegmentFiles.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
@@ -11,8 +11,12 @@ namespace {
 constexpr size_t kMarkerCharacters = 4;
 const char kExifCode[] = "FFE1";
 
+// The window waits for this answer, so the result decodes in two parts at
+// once where it can (see CPictureReference).
 bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) {
-    return reference != nullptr && ShowsSamePicture(*reference, bytes.data(), bytes.size());
+    return reference != nullptr &&
+           CPictureReference(*reference, ECheckThreads::Two)
+               .IsShownBy(CPictureSource::Bytes(bytes.data(), bytes.size()));
 }
 
 }  // namespace

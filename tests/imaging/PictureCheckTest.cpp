@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "imaging/JpegDecoder.h"
 #include "imaging/SampleDigest.h"
@@ -16,6 +18,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+const Bytes kStartOfScan = {0xFF, 0xDA};
 
 class AStreamingCheck : public ::testing::Test {
 protected:
@@ -198,6 +202,99 @@ TEST_F(AStreamingCheck, TakesTheReferencesFactsInItsFirstCheckWhateverTheResult)
     EXPECT_TRUE(undecodable.WasReadWhole() && !undecodable.Facts());
 }
 
+// Where the index-th restart marker of file is.
+size_t RestartMarker(const Bytes& file, int index) {
+    const auto scan =
+        std::search(file.begin(), file.end(), kStartOfScan.begin(), kStartOfScan.end());
+    for (auto at = scan; at + 1 < file.end(); ++at) {
+        if (at[0] == 0xFF && at[1] >= 0xD0 && at[1] <= 0xD7 && index-- == 0) {
+            return static_cast<size_t>(at - file.begin());
+        }
+    }
+    ADD_FAILURE() << "too few restart markers";
+    return 0;
+}
+
+// The decoder warns and resynchronises at a restart marker numbered far
+// from the one due, and discards bytes in front of a marker with a warning:
+// either way it shows the same pixels.
+Bytes Misnumbered(Bytes file, int index) {
+    const size_t at = RestartMarker(file, index);
+    file[at + 1] = static_cast<uint8_t>(0xD0 + ((file[at + 1] - 0xD0 + 4) & 7));
+    return file;
+}
+Bytes WithBytesBefore(Bytes file, int index) {
+    const size_t at = RestartMarker(file, index);
+    file.insert(file.begin() + static_cast<ptrdiff_t>(at), {0x12, 0x34});
+    return file;
+}
+
+// Against a held picture, a result of one scan decodes in two parts at once:
+// the lower part passes over the rows above, or starts at a restart marker
+// about halfway down. The verdict must stay the one decode's for every
+// layout, restart spacing and height, wherever a change, a failure or a
+// warning lies: above the split (where the lower part passes over it or
+// sees nothing of it) or below.
+TEST(ASplitCheck, GivesTheVerdictOfOneDecodeForEveryLayoutAndChange) {
+    const auto recipe = [](int width, int height, auto change) {
+        CJpegRecipe made;
+        made.width = width;
+        made.height = height;
+        made.restartRows = 1;
+        change(made);
+        return made;
+    };
+    const struct {
+        const char* name;
+        CJpegRecipe recipe;
+    } layouts[] = {
+        {"2x2", recipe(64, 301, [](CJpegRecipe&) {})},
+        {"2x1", recipe(37, 131, [](CJpegRecipe& r) { r.lumaHigh = 1; })},
+        {"1x1", recipe(50, 200, [](CJpegRecipe& r) { r.lumaWide = r.lumaHigh = 1; })},
+        {"grey", recipe(45, 171, [](CJpegRecipe& r) { r.grayscale = true; })},
+        {"CMYK", recipe(33, 157, [](CJpegRecipe& r) { r.cmyk = true; })},
+        {"2x2, restarts every 2 rows", recipe(40, 420, [](CJpegRecipe& r) { r.restartRows = 2; })},
+        {"2x1, restarts every 3 MCUs", recipe(70, 400,
+                                              [](CJpegRecipe& r) {
+                                                  r.lumaHigh = 1;
+                                                  r.restartRows = 0;
+                                                  r.restartMcus = 3;
+                                              })},
+        {"1x2, kept whole", recipe(40, 200, [](CJpegRecipe& r) { r.lumaWide = 1; })},
+        {"progressive, kept whole", recipe(48, 200, [](CJpegRecipe& r) { r.progressive = true; })},
+        {"arithmetic, kept whole", recipe(48, 200, [](CJpegRecipe& r) { r.arithmetic = true; })},
+    };
+    for (const auto& layout : layouts) {
+        const Bytes original = MakeJpeg(layout.recipe);
+        Bytes cutHigh = original;
+        cutHigh.resize(original.size() / 3);
+        const std::pair<std::string, Bytes> damaged[] = {
+            {"misnumbered high", Misnumbered(original, 1)},
+            {"misnumbered low", Misnumbered(original, 11)},
+            {"bytes before a marker high", WithBytesBefore(original, 1)},
+            {"bytes before a marker low", WithBytesBefore(original, 11)},
+            {"cut high", cutHigh},
+        };
+        std::vector<std::tuple<std::string, Bytes, Bytes>> checks;
+        for (const auto& [name, result] : ResultsFor(layout.recipe)) {
+            checks.emplace_back(name, original, result);
+        }
+        for (const auto& [name, file] : damaged) {
+            checks.emplace_back(name, original, file);
+            checks.emplace_back(name + " against itself", file, file);
+            checks.emplace_back("whole against " + name, file, original);
+        }
+        for (const auto& [name, reference, result] : checks) {
+            CPackedPicture held;
+            ASSERT_TRUE(DecodeJpegBytesToPacked(reference.data(), reference.size(), held));
+            const CPictureSource source = CPictureSource::Bytes(result.data(), result.size());
+            EXPECT_EQ(CPictureReference(held, ECheckThreads::Two).IsShownBy(source),
+                      CPictureReference(held).IsShownBy(source))
+                << layout.name << ": " << name;
+        }
+    }
+}
+
 TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
     for (const std::filesystem::path& sample : SampleJpegFiles()) {
         const CPictureSource source = CPictureSource::File(sample.string(), true);
@@ -206,6 +303,8 @@ TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
         EXPECT_EQ(decodes, DecodeJpegToPacked(sample.string(), picture)) << sample;
         for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
             EXPECT_EQ(ShowsSamePicture(source, source, threads), decodes) << sample;
+            EXPECT_EQ(decodes && CPictureReference(picture, threads).IsShownBy(source), decodes)
+                << sample;
         }
     }
 }
