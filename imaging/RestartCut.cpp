@@ -9,7 +9,8 @@ namespace {
 constexpr uint8_t kMarker = 0xFF;
 constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kEndOfImage = 0xD9;
-// Markers below have no segment (or are fill bytes and stuffing).
+// Markers below have no segment, nor do the restarts and the image's ends; a
+// second 0xFF is a fill byte.
 constexpr uint8_t kFirstSegment = 0xC0;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kFirstRestart = 0xD0;
@@ -47,13 +48,16 @@ std::optional<CHeaderPlaces> FindHeaderPlaces(const uint8_t* bytes, size_t lengt
     size_t at = 2;
     while (at + 4 <= length && bytes[at] == kMarker) {
         const uint8_t marker = bytes[at + 1];
-        if (marker < kFirstSegment || (marker >= kFirstRestart && marker <= kEndOfImage)) {
+        if (marker < kFirstSegment || marker == kMarker ||
+            (marker >= kFirstRestart && marker <= kEndOfImage)) {
             return std::nullopt;
         }
         const size_t segment = BigEndian16(bytes + at + 2);
         if (segment < 2 || length - at - 2 < segment) {
             return std::nullopt;
         }
+        // The frames are C0 to CF but for the Huffman tables (C4), a reserved
+        // code (C8) and arithmetic conditioning (CC).
         if ((marker & 0xF0) == 0xC0 && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             if (height || (marker != kBaselineFrame && marker != kExtendedFrame) ||
                 segment < kHeightInFrame + 2) {

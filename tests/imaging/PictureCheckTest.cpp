@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "imaging/JpegDecoder.h"
+#include "imaging/RestartCut.h"
 #include "imaging/SampleDigest.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
@@ -20,6 +21,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const Bytes kStartOfScan = {0xFF, 0xDA};
+const Bytes kBaselineFrame = {0xFF, 0xC0};
 
 class AStreamingCheck : public ::testing::Test {
 protected:
@@ -292,6 +294,72 @@ TEST(ASplitCheck, GivesTheVerdictOfOneDecodeForEveryLayoutAndChange) {
                       CPictureReference(held).IsShownBy(source))
                 << layout.name << ": " << name;
         }
+    }
+}
+
+// A lower part may start after every eighth restart marker that also ends a
+// row of MCUs, nearest the row asked for, and above the last row of MCUs.
+TEST(ARestartCut, FallsAfterAMarkerNumberedSevenAtTheEndOfARowOfMcus) {
+    const struct {
+        CMcuLayout layout;
+        uint32_t target;
+        uint32_t row;
+    } cases[] = {
+        {{301, 16, 4, 4}, 134, 128},  // a marker every row of MCUs
+        {{301, 16, 4, 4}, 10, 128},   // never at the top
+        {{144, 16, 4, 4}, 100, 0},    // no room for a row below the cut
+        {{400, 8, 5, 3}, 192, 192},   // every 3 MCUs, 5 a row: each 40th marker
+        {{400, 16, 4, 8}, 200, 256},  // every 2 rows
+        {{400, 16, 4, 0}, 200, 0},    // no markers
+    };
+    for (const auto& [layout, target, row] : cases) {
+        EXPECT_EQ(RestartCutRow(layout, target), row) << layout.height << " " << target;
+    }
+}
+
+// The cut of a plain file: the header told the part's height, and the data
+// right after the eighth marker. Anything that could lead the file's decoder
+// elsewhere than the part's, or bytes that are not there, gives none.
+TEST(ARestartCut, IsFoundInAPlainFileOnlyAndReadsNoByteBeyondIt) {
+    CJpegRecipe recipe;
+    recipe.height = 301;
+    recipe.restartRows = 1;
+    const Bytes file = MakeJpeg(recipe);
+    const CMcuLayout layout{301, 16, 4, 4};
+    const std::optional<CRestartCut> cut = FindRestartCut(file.data(), file.size(), layout, 128);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->dataStart, RestartMarker(file, 7) + 2);
+    const Bytes tail(file.begin() + static_cast<ptrdiff_t>(cut->dataStart), file.end());
+    Bytes part = cut->header;
+    part.insert(part.end(), tail.begin(), tail.end());
+    CPackedPicture whole;
+    CPackedPicture lower;
+    ASSERT_TRUE(DecodeJpegBytesToPacked(file.data(), file.size(), whole));
+    ASSERT_TRUE(DecodeJpegBytesToPacked(part.data(), part.size(), lower));
+    EXPECT_EQ(lower.m_nHeight, 301 - 128);
+    EXPECT_EQ(lower.m_nWarnings, 0);
+
+    const size_t frame = static_cast<size_t>(
+        std::search(file.begin(), file.end(), kBaselineFrame.begin(), kBaselineFrame.end()) -
+        file.begin());
+    const auto changed = [&file](auto change) {
+        Bytes copy = file;
+        change(copy);
+        return copy;
+    };
+    const std::pair<const char*, Bytes> refused[] = {
+        {"cut short before the marker",
+         Bytes(file.begin(), file.begin() + static_cast<ptrdiff_t>(RestartMarker(file, 7)))},
+        {"a marker misnumbered above", Misnumbered(file, 3)},
+        {"no start marker", changed([](Bytes& b) { b[1] = 0xD9; })},
+        {"a segment past the end", changed([](Bytes& b) { b[4] = b[5] = 0xFF; })},
+        {"a fill byte between segments",
+         changed([frame](Bytes& b) { b.insert(b.begin() + static_cast<ptrdiff_t>(frame), 0xFF); })},
+        {"a progressive frame", changed([frame](Bytes& b) { b[frame + 1] = 0xC2; })},
+        {"another height", changed([frame](Bytes& b) { b[frame + 6] ^= 1; })},
+    };
+    for (const auto& [name, bytes] : refused) {
+        EXPECT_FALSE(FindRestartCut(bytes.data(), bytes.size(), layout, 128)) << name;
     }
 }
 
