@@ -83,13 +83,15 @@ bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work)
     if (image.m_textList) {
         WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
     } else if (image.m_bytes) {
-        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
+        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size(),
+                         EFileWrite::OverOld);
     }
     if (!image.m_bytes) {
         HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
         return false;
     }
-    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
+    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size(),
+                          EFileWrite::OverOld);
 }
 
 bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference) {
