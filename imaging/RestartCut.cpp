@@ -4,6 +4,8 @@
 #include <cstring>
 #include <numeric>
 
+#include "util/ByteReader.h"
+
 namespace {
 
 constexpr uint8_t kMarker = 0xFF;
@@ -21,10 +23,6 @@ constexpr uint8_t kBaselineFrame = 0xC0;
 constexpr uint8_t kExtendedFrame = 0xC1;
 // In a frame segment, after its marker: length (2), precision (1), height.
 constexpr size_t kHeightInFrame = 5;
-
-uint32_t BigEndian16(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} << 8 | bytes[1];
-}
 
 // The restart intervals between two rows a lower part may start at.
 uint64_t IntervalsPerCut(const CMcuLayout& layout) {
@@ -46,13 +44,14 @@ std::optional<CHeaderPlaces> FindHeaderPlaces(const uint8_t* bytes, size_t lengt
     }
     std::optional<size_t> height;
     size_t at = 2;
+    const CByteReader reader(bytes, length, EByteOrder::BigEndian);
     while (at + 4 <= length && bytes[at] == kMarker) {
         const uint8_t marker = bytes[at + 1];
         if (marker < kFirstSegment || marker == kMarker ||
             (marker >= kFirstRestart && marker <= kEndOfImage)) {
             return std::nullopt;
         }
-        const size_t segment = BigEndian16(bytes + at + 2);
+        const size_t segment = reader.ReadNumber(static_cast<int64_t>(at) + 2, 2).value_or(0);
         if (segment < 2 || length - at - 2 < segment) {
             return std::nullopt;
         }
@@ -121,8 +120,11 @@ uint32_t RestartCutRow(const CMcuLayout& layout, uint32_t target) {
 std::optional<CRestartCut> FindRestartCut(const uint8_t* bytes, size_t length,
                                           const CMcuLayout& layout, uint32_t row) {
     const std::optional<CHeaderPlaces> places = FindHeaderPlaces(bytes, length);
-    if (!places || BigEndian16(bytes + places->height) != layout.height || row == 0 ||
-        row >= layout.height || layout.restartInterval == 0 || row % layout.rowHeight != 0) {
+    if (!places ||
+        CByteReader(bytes, length, EByteOrder::BigEndian)
+                .ReadNumber(static_cast<int64_t>(places->height), 2) != layout.height ||
+        row == 0 || row >= layout.height || layout.restartInterval == 0 ||
+        row % layout.rowHeight != 0) {
         return std::nullopt;
     }
     const uint64_t mcus = uint64_t{row} / layout.rowHeight * layout.mcusPerRow;
