@@ -16,7 +16,6 @@ constexpr uint8_t kEndOfImage = 0xD9;
 constexpr uint8_t kFirstSegment = 0xC0;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kFirstRestart = 0xD0;
-constexpr uint8_t kLastRestart = 0xD7;
 constexpr uint32_t kRestartNumbers = 8;
 // The frames whose scans the split decodes: baseline and extended Huffman.
 constexpr uint8_t kBaselineFrame = 0xC0;
