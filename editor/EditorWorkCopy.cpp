@@ -1,7 +1,7 @@
 #include "editor/EditorWorkCopy.h"
 
 #include "exif/ExifBlock.h"
-#include "imaging/JpegDecoder.h"
+#include "imaging/PictureCheck.h"
 #include "segment/SegmentFiles.h"
 #include "util/FileBytes.h"
 #include "util/FileHelpers.h"
@@ -11,8 +11,12 @@ namespace {
 constexpr size_t kMarkerCharacters = 4;
 const char kExifCode[] = "FFE1";
 
+// The window waits for this answer, so the result decodes in two parts at
+// once where it can (see CPictureReference).
 bool BytesShowPicture(const ByteVector& bytes, const CPackedPicture* reference) {
-    return reference != nullptr && ShowsSamePicture(*reference, bytes.data(), bytes.size());
+    return reference != nullptr &&
+           CPictureReference(*reference, ECheckThreads::Two)
+               .IsShownBy(CPictureSource::Bytes(bytes.data(), bytes.size()));
 }
 
 }  // namespace
@@ -79,13 +83,15 @@ bool WriteEditorWorkFiles(const CEditorListImage& image, const CWorkFiles& work)
     if (image.m_textList) {
         WriteSegmentsHex(*image.m_textList, work.m_strTempHexa);
     } else if (image.m_bytes) {
-        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size());
+        WriteHexTextFile(work.m_strTempHexa, image.m_bytes->data(), image.m_bytes->size(),
+                         EFileWrite::OverOld);
     }
     if (!image.m_bytes) {
         HexFileToBinary(work.m_strTempHexa, work.m_strTempData);
         return false;
     }
-    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size());
+    return WriteWholeFile(work.m_strTempData, image.m_bytes->data(), image.m_bytes->size(),
+                          EFileWrite::OverOld);
 }
 
 bool ListShowsPicture(const CEditorListImage& image, const CPackedPicture* reference) {

@@ -1,5 +1,6 @@
 #include "imaging/BandFeed.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "util/FileHandle.h"
@@ -20,14 +21,25 @@ bool CBandDecoder::Open(const CPictureSource& source) {
     return m_reader.Open(input, ESampleForm::PackedBgr);
 }
 
-JDIMENSION CBandDecoder::ReadBand(uint8_t* rows) {
-    const JDIMENSION count = std::min(kBandRows, m_reader.Height() - m_reader.NextRow());
+bool CBandDecoder::OpenPieces(const uint8_t* bytes, size_t length, const uint8_t* more,
+                              size_t moreLength) {
+    return m_reader.Open({nullptr, bytes, length, more, moreLength}, ESampleForm::PackedBgr);
+}
+
+JDIMENSION CBandDecoder::ReadBand(uint8_t* rows, JDIMENSION end) {
+    const JDIMENSION count =
+        std::min({kBandRows, m_reader.Height() - m_reader.NextRow(), end - m_reader.NextRow()});
     return m_reader.ReadRows(rows, m_reader.RowBytes(), count) ? count : 0;
 }
 
 CBandShape CBandDecoder::Shape() const {
     return {m_reader.Width(), m_reader.Height(), m_reader.FileComponents(),
             m_reader.MultipleScans()};
+}
+
+CMcuLayout CBandDecoder::Layout() const {
+    return {m_reader.Height(), m_reader.McuRowHeight(), m_reader.McusPerRow(),
+            m_reader.RestartInterval()};
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "imaging/BandHandOver.h"
 #include "imaging/JpegBandReader.h"
 #include "imaging/PictureCheck.h"
+#include "imaging/RestartCut.h"
 
 // Rows decoded at a time: two rows of 16-row blocks. Measured on a
 // 100-megapixel check, 16 and 32 rows cost the same processor time and 64
@@ -26,14 +27,26 @@ class CBandDecoder {
 public:
     // Opens source and starts the decode; false when either fails.
     bool Open(const CPictureSource& source);
-    // Decodes the next band (kBandRows rows or the rows left) into rows, room
-    // for BandBytes(); gives its row count, 0 when the decode fails.
-    JDIMENSION ReadBand(uint8_t* rows);
+    // The same for a file in memory in two pieces, more read after bytes.
+    bool OpenPieces(const uint8_t* bytes, size_t length, const uint8_t* more, size_t moreLength);
+    // Decodes the next band (kBandRows rows, or the rows left before end
+    // when fewer) into rows, room for BandBytes(); gives its row count, 0 when
+    // the decode fails.
+    JDIMENSION ReadBand(uint8_t* rows, JDIMENSION end = ~JDIMENSION{0});
+    // Passes over the next rows up to row (none when row is behind) without
+    // making pixels of them; a decode that skips exactly (SkipsExactly) goes
+    // on as a whole decode does from there. False when the decoder fails.
+    bool SkipTo(JDIMENSION row) { return m_reader.SkipRows(row > NextRow() ? row - NextRow() : 0); }
+    bool SkipsExactly() const { return m_reader.SkipsExactly(); }
     bool Finish() { return m_reader.Finish(); }
     bool RowsLeft() const { return m_reader.NextRow() < m_reader.Height(); }
+    JDIMENSION NextRow() const { return m_reader.NextRow(); }
     size_t BandBytes() const { return m_reader.RowBytes() * kBandRows; }
     CBandShape Shape() const;
+    // Its layout in MCUs; for a file of one scan decoded at full size.
+    CMcuLayout Layout() const;
     int Warnings() const { return m_reader.Warnings(); }
+    bool HoldsSteppedOverBytes() const { return m_reader.HoldsSteppedOverBytes(); }
 
 private:
     struct CFileCloser {

@@ -1,6 +1,10 @@
 #include "imaging/JpegBandReader.h"
 
+#include <jerror.h>
+#include <jpegint.h>
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -8,12 +12,54 @@ bool IsFourChannel(const jpeg_decompress_struct& info) {
     return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
 }
 
+// The second piece once the first is read, then what the library's memory
+// source gives past the end of its bytes: a warning and an end marker.
+boolean FillFromSecondPiece(j_decompress_ptr info) {
+    auto* pieces = reinterpret_cast<CTwoPieceSource*>(info->src);
+    if (pieces->more != nullptr && pieces->moreLength > 0) {
+        pieces->manager.next_input_byte = pieces->more;
+        pieces->manager.bytes_in_buffer = pieces->moreLength;
+        pieces->more = nullptr;
+        return TRUE;
+    }
+    static const JOCTET kEnd[] = {0xFF, JPEG_EOI};
+    WARNMS(info, JWRN_JPEG_EOF);
+    pieces->manager.next_input_byte = kEnd;
+    pieces->manager.bytes_in_buffer = sizeof kEnd;
+    return TRUE;
+}
+
+void SkipInPieces(j_decompress_ptr info, long count) {
+    jpeg_source_mgr& source = *info->src;
+    while (count > 0 && static_cast<size_t>(count) > source.bytes_in_buffer) {
+        count -= static_cast<long>(source.bytes_in_buffer);
+        FillFromSecondPiece(info);
+    }
+    if (count > 0) {
+        source.next_input_byte += count;
+        source.bytes_in_buffer -= static_cast<size_t>(count);
+    }
+}
+
+void NothingToDo(j_decompress_ptr) {}
+
 // Under the error trap only.
-void AttachInput(j_decompress_ptr info, const CJpegInput& input) {
+void AttachInput(j_decompress_ptr info, const CJpegInput& input, CTwoPieceSource& pieces) {
     if (input.file != nullptr) {
         jpeg_stdio_src(info, input.file);
-    } else {
+    } else if (input.more == nullptr) {
         jpeg_mem_src(info, input.bytes, input.length);
+    } else {
+        pieces.manager.init_source = NothingToDo;
+        pieces.manager.fill_input_buffer = FillFromSecondPiece;
+        pieces.manager.skip_input_data = SkipInPieces;
+        pieces.manager.resync_to_restart = jpeg_resync_to_restart;
+        pieces.manager.term_source = NothingToDo;
+        pieces.manager.next_input_byte = input.bytes;
+        pieces.manager.bytes_in_buffer = input.length;
+        pieces.more = input.more;
+        pieces.moreLength = input.moreLength;
+        info->src = &pieces.manager;
     }
 }
 
@@ -71,7 +117,7 @@ bool CJpegBandReader::Open(const CJpegInput& input, ESampleForm form, const CLea
     return m_decoder.Run([&] {
         jpeg_decompress_struct& info = m_decoder.Info();
         m_decoder.Create();
-        AttachInput(&info, input);
+        AttachInput(&info, input, m_pieces);
         jpeg_read_header(&info, TRUE);
         m_bMultipleScans = jpeg_has_multiple_scans(&info) != FALSE;
         if (form == ESampleForm::PackedBgr) {
@@ -119,6 +165,50 @@ bool CJpegBandReader::ReadFourChannelRows(uint8_t* rows, size_t stride, JDIMENSI
         ConvertFourChannelRow(m_rowPointers[i], rows + i * stride, Width(), inverted);
     }
     return true;
+}
+
+bool CJpegBandReader::SkipRows(JDIMENSION count) {
+    count = std::min(count, Height() - NextRow());
+    return m_decoder.Run([&] { return jpeg_skip_scanlines(&m_decoder.Info(), count) == count; });
+}
+
+// The library skips a file of one Huffman-coded scan by decoding only the
+// data of the rows of blocks it passes, which is where every warning of a
+// decode comes from. Its upsampling picks up again from kept rows of blocks,
+// and only the layouts whose rows after a skip were compared with a whole
+// decode are trusted: every component 1x1 (grey, colour unsampled, CMYK), or
+// colour whose luminance is 2x1 or 2x2 with the colour components 1x1. Their
+// rows of MCUs are 8 or 16 rows high.
+bool CJpegBandReader::SkipsExactly() const {
+    const jpeg_decompress_struct& info = m_decoder.Info();
+    if (m_bMultipleScans || info.arith_code || info.buffered_image ||
+        info.output_width != info.image_width || !info.do_fancy_upsampling) {
+        return false;
+    }
+    const auto factors = [&info](int index) {
+        return std::pair(info.comp_info[index].h_samp_factor, info.comp_info[index].v_samp_factor);
+    };
+    bool unsampled = true;
+    for (int index = 0; index < info.num_components; ++index) {
+        unsampled = unsampled && factors(index) == std::pair(1, 1);
+    }
+    if (unsampled) {
+        return true;
+    }
+    const bool luminanceSampled = factors(0) == std::pair(2, 1) || factors(0) == std::pair(2, 2);
+    return info.num_components == 3 && luminanceSampled && factors(1) == std::pair(1, 1) &&
+           factors(2) == std::pair(1, 1);
+}
+
+// The marker reader's state is the library's own, offered to applications
+// to read.
+bool CJpegBandReader::HoldsSteppedOverBytes() const {
+    const jpeg_decompress_struct& info = m_decoder.Info();
+    return info.marker != nullptr && info.marker->discarded_bytes != 0;
+}
+
+JDIMENSION CJpegBandReader::McuRowHeight() const {
+    return static_cast<JDIMENSION>(m_decoder.Info().max_v_samp_factor * DCTSIZE);
 }
 
 bool CJpegBandReader::Finish() {

@@ -34,7 +34,8 @@ enum class ECheckThreads {
     // For a batch whose other files keep the other cores busy.
     One,
     // The reference decodes on a thread of its own, so that one file takes
-    // about the time of one decode.
+    // about the time of one decode. Against a picture already held, a result
+    // of one scan decodes in two parts at once instead.
     Two,
 };
 
@@ -76,7 +77,9 @@ struct CReferenceFacts {
 // time: a check may note what it learnt of the reference.
 class CPictureReference {
 public:
-    explicit CPictureReference(const CPackedPicture& picture) : m_pPicture(&picture) {}
+    explicit CPictureReference(const CPackedPicture& picture,
+                               ECheckThreads threads = ECheckThreads::One)
+        : m_pPicture(&picture), m_eThreads(threads) {}
     CPictureReference(CPictureSource source, ECheckThreads threads)
         : m_source(std::move(source)), m_eThreads(threads) {}
 

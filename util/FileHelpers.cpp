@@ -53,12 +53,12 @@ bool IsSameFile(int first, int second) {
     return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && IsSameIdentity(a, b);
 }
 
-void TruncateRegularFile(const CFileHandle& file) {
+void TruncateRegularFile(const CFileHandle& file, size_t length = 0) {
     struct stat status {};
     if (::fstat(file.Get(), &status) != 0) {
         ThrowFileError(file.Path());
     }
-    if (S_ISREG(status.st_mode) && ::ftruncate(file.Get(), 0) != 0) {
+    if (S_ISREG(status.st_mode) && ::ftruncate(file.Get(), static_cast<off_t>(length)) != 0) {
         ThrowFileError(file.Path());
     }
 }
@@ -71,6 +71,18 @@ void CopyBlocks(const CFileHandle& source, const CFileHandle& destination) {
         if (got < block.size()) {
             return;
         }
+    }
+}
+
+int OpenFlagsFor(EFileWrite how) {
+    return O_WRONLY | O_CREAT | (how == EFileWrite::Anew ? O_TRUNC : 0);
+}
+
+// Cuts a regular file written over to the length written; the rest of its
+// old content goes.
+void EndWrittenOver(const CFileHandle& file, EFileWrite how, size_t length) {
+    if (how == EFileWrite::OverOld) {
+        TruncateRegularFile(file, length);
     }
 }
 
@@ -107,12 +119,13 @@ std::string HexTextOf(const ByteVector& bytes) {
     return hex;
 }
 
-void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size) {
-    CFileHandle output(path, O_WRONLY | O_CREAT | O_TRUNC);
+void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size, EFileWrite how) {
+    CFileHandle output(path, OpenFlagsFor(how));
     if (!output.IsOpen()) {
         ThrowFileError(path);
     }
     WriteHexPieces(output, bytes, size);
+    EndWrittenOver(output, how, 2 * size);
     output.CloseChecked();
 }
 
@@ -189,12 +202,13 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return WriteWholeFile(path, bytes.data(), bytes.size());
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
-    CFileHandle output(path, O_WRONLY | O_CREAT | O_TRUNC);
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, EFileWrite how) {
+    CFileHandle output(path, OpenFlagsFor(how));
     if (!output.IsOpen()) {
         return false;
     }
     output.WriteAll(data, size);
+    EndWrittenOver(output, how, size);
     output.CloseChecked();
     return true;
 }

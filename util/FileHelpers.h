@@ -29,10 +29,23 @@ void OpenFileGap(const CFileHandle& file, uint64_t from, uint64_t to, uint64_t s
 // The upper-case hex text of bytes: no terminator, no line breaks.
 std::string HexTextOf(const ByteVector& bytes);
 
-// Creates path anew holding the upper-case hex text of size bytes, made a
-// piece at a time, so the whole text is never held. A file that cannot be
-// created or written throws CFileException.
-void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size);
+// How a file that exists already is written.
+enum class EFileWrite {
+    // Emptied first.
+    Anew,
+    // Written over, then cut to its new length: a large work file rewritten
+    // again and again. Emptying it first frees every block and page of the
+    // old content only to take as many again, and waits for their write to
+    // disk: for 40 MB here 30 ms against 5 ms written over. A failure leaves
+    // new bytes in front of old ones, so only for files that need no care.
+    OverOld,
+};
+
+// Creates path holding the upper-case hex text of size bytes, made a piece
+// at a time, so the whole text is never held. A file that cannot be created
+// or written throws CFileException.
+void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size,
+                      EFileWrite how = EFileWrite::Anew);
 
 // Writes the upper-case hex text of the source's bytes to destination, a
 // piece at a time: no terminator, no line breaks. When the source cannot be read the destination
@@ -40,10 +53,11 @@ void WriteHexTextFile(const std::string& path, const uint8_t* bytes, size_t size
 // A read or write error throws CFileException.
 void BinaryFileToHexFile(const std::string& source, const std::string& destination);
 
-// Creates path anew holding exactly bytes. False when it cannot be created;
-// a write error throws CFileException.
+// Creates path holding exactly bytes. False when it cannot be created; a
+// write error throws CFileException.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
-bool WriteWholeFile(const std::string& path, const void* data, size_t size);
+bool WriteWholeFile(const std::string& path, const void* data, size_t size,
+                    EFileWrite how = EFileWrite::Anew);
 
 // True when path names something other than a folder that may be read.
 bool FileExists(const std::string& path);

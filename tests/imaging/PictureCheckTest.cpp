@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "imaging/JpegDecoder.h"
+#include "imaging/RestartCut.h"
 #include "imaging/SampleDigest.h"
 #include "tests/support/JpegMaker.h"
 #include "tests/support/TempDir.h"
@@ -16,6 +19,9 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+const Bytes kStartOfScan = {0xFF, 0xDA};
+const Bytes kBaselineFrame = {0xFF, 0xC0};
 
 class AStreamingCheck : public ::testing::Test {
 protected:
@@ -198,6 +204,165 @@ TEST_F(AStreamingCheck, TakesTheReferencesFactsInItsFirstCheckWhateverTheResult)
     EXPECT_TRUE(undecodable.WasReadWhole() && !undecodable.Facts());
 }
 
+// Where the index-th restart marker of file is.
+size_t RestartMarker(const Bytes& file, int index) {
+    const auto scan =
+        std::search(file.begin(), file.end(), kStartOfScan.begin(), kStartOfScan.end());
+    for (auto at = scan; at + 1 < file.end(); ++at) {
+        if (at[0] == 0xFF && at[1] >= 0xD0 && at[1] <= 0xD7 && index-- == 0) {
+            return static_cast<size_t>(at - file.begin());
+        }
+    }
+    ADD_FAILURE() << "too few restart markers";
+    return 0;
+}
+
+// The decoder warns and resynchronises at a restart marker numbered far
+// from the one due, and discards bytes in front of a marker with a warning:
+// either way it shows the same pixels.
+Bytes Misnumbered(Bytes file, int index) {
+    const size_t at = RestartMarker(file, index);
+    file[at + 1] = static_cast<uint8_t>(0xD0 + ((file[at + 1] - 0xD0 + 4) & 7));
+    return file;
+}
+Bytes WithBytesBefore(Bytes file, int index) {
+    const size_t at = RestartMarker(file, index);
+    file.insert(file.begin() + static_cast<ptrdiff_t>(at), {0x12, 0x34});
+    return file;
+}
+
+// Against a held picture, a result of one scan decodes in two parts at once:
+// the lower part passes over the rows above, or starts at a restart marker
+// about halfway down. The verdict must stay the one decode's for every
+// layout, restart spacing and height, wherever a change, a failure or a
+// warning lies: above the split (where the lower part passes over it or
+// sees nothing of it) or below.
+TEST(ASplitCheck, GivesTheVerdictOfOneDecodeForEveryLayoutAndChange) {
+    const auto recipe = [](int width, int height, auto change) {
+        CJpegRecipe made;
+        made.width = width;
+        made.height = height;
+        made.restartRows = 1;
+        change(made);
+        return made;
+    };
+    const struct {
+        const char* name;
+        CJpegRecipe recipe;
+    } layouts[] = {
+        {"2x2", recipe(64, 301, [](CJpegRecipe&) {})},
+        {"2x1", recipe(37, 131, [](CJpegRecipe& r) { r.lumaHigh = 1; })},
+        {"1x1", recipe(50, 200, [](CJpegRecipe& r) { r.lumaWide = r.lumaHigh = 1; })},
+        {"grey", recipe(45, 171, [](CJpegRecipe& r) { r.grayscale = true; })},
+        {"CMYK", recipe(33, 157, [](CJpegRecipe& r) { r.cmyk = true; })},
+        {"2x2, restarts every 2 rows", recipe(40, 420, [](CJpegRecipe& r) { r.restartRows = 2; })},
+        {"2x1, restarts every 3 MCUs", recipe(70, 400,
+                                              [](CJpegRecipe& r) {
+                                                  r.lumaHigh = 1;
+                                                  r.restartRows = 0;
+                                                  r.restartMcus = 3;
+                                              })},
+        {"1x2, kept whole", recipe(40, 200, [](CJpegRecipe& r) { r.lumaWide = 1; })},
+        {"progressive, kept whole", recipe(48, 200, [](CJpegRecipe& r) { r.progressive = true; })},
+        {"arithmetic, kept whole", recipe(48, 200, [](CJpegRecipe& r) { r.arithmetic = true; })},
+    };
+    for (const auto& layout : layouts) {
+        const Bytes original = MakeJpeg(layout.recipe);
+        Bytes cutHigh = original;
+        cutHigh.resize(original.size() / 3);
+        const std::pair<std::string, Bytes> damaged[] = {
+            {"misnumbered high", Misnumbered(original, 1)},
+            {"misnumbered low", Misnumbered(original, 11)},
+            {"bytes before a marker high", WithBytesBefore(original, 1)},
+            {"bytes before a marker low", WithBytesBefore(original, 11)},
+            {"cut high", cutHigh},
+        };
+        std::vector<std::tuple<std::string, Bytes, Bytes>> checks;
+        for (const auto& [name, result] : ResultsFor(layout.recipe)) {
+            checks.emplace_back(name, original, result);
+        }
+        for (const auto& [name, file] : damaged) {
+            checks.emplace_back(name, original, file);
+            checks.emplace_back(name + " against itself", file, file);
+            checks.emplace_back("whole against " + name, file, original);
+        }
+        for (const auto& [name, reference, result] : checks) {
+            CPackedPicture held;
+            ASSERT_TRUE(DecodeJpegBytesToPacked(reference.data(), reference.size(), held));
+            const CPictureSource source = CPictureSource::Bytes(result.data(), result.size());
+            EXPECT_EQ(CPictureReference(held, ECheckThreads::Two).IsShownBy(source),
+                      CPictureReference(held).IsShownBy(source))
+                << layout.name << ": " << name;
+        }
+    }
+}
+
+// A lower part may start after every eighth restart marker that also ends a
+// row of MCUs, nearest the row asked for, and above the last row of MCUs.
+TEST(ARestartCut, FallsAfterAMarkerNumberedSevenAtTheEndOfARowOfMcus) {
+    const struct {
+        CMcuLayout layout;
+        uint32_t target;
+        uint32_t row;
+    } cases[] = {
+        {{301, 16, 4, 4}, 134, 128},  // a marker every row of MCUs
+        {{301, 16, 4, 4}, 10, 128},   // never at the top
+        {{144, 16, 4, 4}, 100, 0},    // no room for a row below the cut
+        {{400, 8, 5, 3}, 192, 192},   // every 3 MCUs, 5 a row: each 40th marker
+        {{400, 16, 4, 8}, 200, 256},  // every 2 rows
+        {{400, 16, 4, 0}, 200, 0},    // no markers
+    };
+    for (const auto& [layout, target, row] : cases) {
+        EXPECT_EQ(RestartCutRow(layout, target), row) << layout.height << " " << target;
+    }
+}
+
+// The cut of a plain file: the header told the part's height, and the data
+// right after the eighth marker. Anything that could lead the file's decoder
+// elsewhere than the part's, or bytes that are not there, gives none.
+TEST(ARestartCut, IsFoundInAPlainFileOnlyAndReadsNoByteBeyondIt) {
+    CJpegRecipe recipe;
+    recipe.height = 301;
+    recipe.restartRows = 1;
+    const Bytes file = MakeJpeg(recipe);
+    const CMcuLayout layout{301, 16, 4, 4};
+    const std::optional<CRestartCut> cut = FindRestartCut(file.data(), file.size(), layout, 128);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->dataStart, RestartMarker(file, 7) + 2);
+    const Bytes tail(file.begin() + static_cast<ptrdiff_t>(cut->dataStart), file.end());
+    Bytes part = cut->header;
+    part.insert(part.end(), tail.begin(), tail.end());
+    CPackedPicture whole;
+    CPackedPicture lower;
+    ASSERT_TRUE(DecodeJpegBytesToPacked(file.data(), file.size(), whole));
+    ASSERT_TRUE(DecodeJpegBytesToPacked(part.data(), part.size(), lower));
+    EXPECT_EQ(lower.m_nHeight, 301 - 128);
+    EXPECT_EQ(lower.m_nWarnings, 0);
+
+    const size_t frame = static_cast<size_t>(
+        std::search(file.begin(), file.end(), kBaselineFrame.begin(), kBaselineFrame.end()) -
+        file.begin());
+    const auto changed = [&file](auto change) {
+        Bytes copy = file;
+        change(copy);
+        return copy;
+    };
+    const std::pair<const char*, Bytes> refused[] = {
+        {"cut short before the marker",
+         Bytes(file.begin(), file.begin() + static_cast<ptrdiff_t>(RestartMarker(file, 7)))},
+        {"a marker misnumbered above", Misnumbered(file, 3)},
+        {"no start marker", changed([](Bytes& b) { b[1] = 0xD9; })},
+        {"a segment past the end", changed([](Bytes& b) { b[4] = b[5] = 0xFF; })},
+        {"a fill byte between segments",
+         changed([frame](Bytes& b) { b.insert(b.begin() + static_cast<ptrdiff_t>(frame), 0xFF); })},
+        {"a progressive frame", changed([frame](Bytes& b) { b[frame + 1] = 0xC2; })},
+        {"another height", changed([frame](Bytes& b) { b[frame + 6] ^= 1; })},
+    };
+    for (const auto& [name, bytes] : refused) {
+        EXPECT_FALSE(FindRestartCut(bytes.data(), bytes.size(), layout, 128)) << name;
+    }
+}
+
 TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
     for (const std::filesystem::path& sample : SampleJpegFiles()) {
         const CPictureSource source = CPictureSource::File(sample.string(), true);
@@ -206,6 +371,8 @@ TEST(TheSampleFilesStreamed, PassTheCheckAgainstThemselvesWhereTheyDecode) {
         EXPECT_EQ(decodes, DecodeJpegToPacked(sample.string(), picture)) << sample;
         for (const ECheckThreads threads : {ECheckThreads::One, ECheckThreads::Two}) {
             EXPECT_EQ(ShowsSamePicture(source, source, threads), decodes) << sample;
+            EXPECT_EQ(decodes && CPictureReference(picture, threads).IsShownBy(source), decodes)
+                << sample;
         }
     }
 }

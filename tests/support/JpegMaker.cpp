@@ -52,6 +52,10 @@ void SetColourSpaces(const CJpegRecipe& recipe, jpeg_compress_struct& cinfo) {
     if (recipe.cmyk && recipe.ycck) {
         jpeg_set_colorspace(&cinfo, JCS_YCCK);
     }
+    if (!recipe.cmyk && !recipe.grayscale) {
+        cinfo.comp_info[0].h_samp_factor = recipe.lumaWide;
+        cinfo.comp_info[0].v_samp_factor = recipe.lumaHigh;
+    }
     if (!recipe.cmyk && !recipe.grayscale && recipe.storedRgb) {
         jpeg_set_colorspace(&cinfo, JCS_RGB);
         for (int i = 0; i < 3; ++i) {
@@ -69,6 +73,7 @@ void SetCoding(const CJpegRecipe& recipe, jpeg_compress_struct& cinfo) {
         cinfo.write_JFIF_header = FALSE;
     }
     cinfo.restart_in_rows = recipe.restartRows;
+    cinfo.restart_interval = static_cast<unsigned>(recipe.restartMcus);
     cinfo.arith_code = recipe.arithmetic ? TRUE : FALSE;
     if (recipe.progressive) {
         jpeg_simple_progression(&cinfo);

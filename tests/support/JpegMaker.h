@@ -20,10 +20,16 @@ struct CJpegRecipe {
     // false leaves out the Adobe segment the library writes for CMYK, YCCK
     // and stored RGB.
     bool adobeMarker = true;
+    // Sampling factors of the first component of three stored as YCbCr
+    // (the others are 1x1).
+    int lumaWide = 2;
+    int lumaHigh = 2;
     bool progressive = false;
     bool arithmetic = false;
     // Restart markers every this many MCU rows; 0 for none.
     int restartRows = 0;
+    // Restart markers every this many MCUs, where restartRows is 0.
+    int restartMcus = 0;
     // false leaves out the JFIF segment the library writes for one or three
     // components transformed to YCbCr.
     bool jfif = true;

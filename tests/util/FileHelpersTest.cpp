@@ -127,6 +127,29 @@ TEST(AWholeFileWrite, ReplacesTheContentOrReportsThatTheFileCannotBeCreated) {
     EXPECT_FALSE(WriteWholeFile(dir.File("missing/list"), "x"));
 }
 
+// Written over or anew, a file holds exactly what was written last, whatever
+// it held before: longer, shorter, or nothing at all.
+TEST(AWholeFileWrite, LeavesNothingOfTheOldContentEitherWay) {
+    const CTempDir dir;
+    const std::vector<uint8_t> bytes = CountingBytes(300);
+    for (const EFileWrite how : {EFileWrite::Anew, EFileWrite::OverOld}) {
+        for (const size_t before : {size_t{0}, size_t{100}, size_t{5000}}) {
+            const std::string binary = dir.File("binary");
+            const std::string hex = dir.File("hex");
+            std::filesystem::remove(binary);
+            std::filesystem::remove(hex);
+            if (before > 0) {
+                WriteFile(binary, CountingBytes(before));
+                WriteFile(hex, CountingBytes(before));
+            }
+            EXPECT_TRUE(WriteWholeFile(binary, bytes.data(), bytes.size(), how));
+            WriteHexTextFile(hex, bytes.data(), bytes.size(), how);
+            EXPECT_EQ(ReadFile(binary), bytes) << before;
+            EXPECT_EQ(ReadTextFile(hex), HexFromBytes(bytes)) << before;
+        }
+    }
+}
+
 TEST(AnExistenceTest, AnswersTrueOnlyForFilesThatCanBeOpened) {
     const CTempDir dir;
     WriteTextFile(dir.File("there"), "");
