@@ -9,11 +9,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The user's action that starts the work, timed by the benchmark itself.
 inline constexpr int kDropDelivery = -1;
 inline constexpr int kNextDelivery = -2;
+inline constexpr int kPreviewDelivery = -3;
+inline constexpr int kFinishDelivery = -4;
 
 struct CDelivery {
     qint64 nanoseconds;
@@ -35,12 +38,14 @@ public:
             return QApplication::notify(receiver, event);
         }
         const int type = event->type();
+        // Named first: a single-shot timer is gone once it has fired.
+        std::string name = Describe(receiver);
         QElapsedTimer clock;
         clock.start();
         ++m_nDepth;
         const bool handled = QApplication::notify(receiver, event);
         --m_nDepth;
-        Record({clock.nsecsElapsed(), type, Describe(receiver)});
+        Record({clock.nsecsElapsed(), type, std::move(name)});
         return handled;
     }
 
@@ -95,6 +100,10 @@ inline const char* EventName(int type) {
             return "the drop";
         case kNextDelivery:
             return "Next pressed";
+        case kPreviewDelivery:
+            return "修正結果を確認 pressed";
+        case kFinishDelivery:
+            return "Finish pressed";
         default:
             return "other";
     }
