@@ -6,16 +6,17 @@
 // Drops the files on the dialog, as the file manager would, and waits for the
 // batch to end; with --cancel, Cancel is pressed in the first scan's progress
 // window at its first report, which ends the batch. A file without anything
-// to remove, or a second run over the results with their names taken, times
-// the other ends of a file that no check read. Every event delivered by the loop is timed; the
-// program prints the longest ones with what received them, the longest gap between two turns of a 1
-// ms timer, and how often the progress bar was painted. The results are written beside the files
-// (the default output name), so give it copies.
+// to remove times the end of a file that no check read. Every event delivered
+// by the loop is timed; the program prints the longest ones with what
+// received them, the longest gap between two turns of a 1 ms timer, how often
+// the progress bar was painted, and the log's size and digest. The results
+// are written beside the files (the default output name), so give it copies.
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
         "progress bar painted %d times\n",
         argc - firstFile, static_cast<double>(total.elapsed()) / 1000.0, longestGap,
         app.BarPaints());
+    std::printf("log %s\n",
+                SizeAndDigest(dialog.findChild<QPlainTextEdit*>(QStringLiteral("IDC_1024"))
+                                  ->toPlainText()
+                                  .toStdString())
+                    .c_str());
     if (cancel) {
         SetHedProgressHook({});
         std::printf("Cancel %s\n", cancelPressed ? "pressed" : "never pressed: no scan reported");

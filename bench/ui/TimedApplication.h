@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -107,6 +108,19 @@ inline const char* EventName(int type) {
         default:
             return "other";
     }
+}
+
+// The size and a 64-bit FNV-1a digest of bytes, so that what two builds
+// wrote or logged can be told apart at a glance.
+inline std::string SizeAndDigest(const std::string& bytes) {
+    uint64_t digest = 14695981039346656037ULL;
+    for (const char byte : bytes) {
+        digest = (digest ^ static_cast<uint8_t>(byte)) * 1099511628211ULL;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%zu bytes, digest %016llx", bytes.size(),
+                  static_cast<unsigned long long>(digest));
+    return text;
 }
 
 inline void PrintSlowest(const CTimedApplication& app) {

@@ -27,11 +27,11 @@
 #include <QTimer>
 #include <QWizard>
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -78,22 +78,15 @@ bool WorkCopyPageDone(const QWizard& sheet) {
     return page != nullptr && !page->IsBusy() && page->isComplete();
 }
 
-// What the run saved, as its size and a 64-bit FNV-1a digest of its bytes,
-// so that two builds' results can be told apart; "nothing saved" without it.
+// What the run saved, so that two builds' results can be told apart.
 std::string SavedResult(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return "nothing saved";
     }
-    uint64_t digest = 14695981039346656037ULL;
-    uint64_t size = 0;
-    for (char byte = 0; file.get(byte); ++size) {
-        digest = (digest ^ static_cast<uint8_t>(byte)) * 1099511628211ULL;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "saved %llu bytes, digest %016llx",
-                  static_cast<unsigned long long>(size), static_cast<unsigned long long>(digest));
-    return text;
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    return "saved " + SizeAndDigest(bytes);
 }
 
 // The longest gap of the loop after each press, until the next press.
