@@ -7,13 +7,17 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The user's action that starts the work, timed by the benchmark itself.
 inline constexpr int kDropDelivery = -1;
 inline constexpr int kNextDelivery = -2;
+inline constexpr int kPreviewDelivery = -3;
+inline constexpr int kFinishDelivery = -4;
 
 struct CDelivery {
     qint64 nanoseconds;
@@ -35,12 +39,14 @@ public:
             return QApplication::notify(receiver, event);
         }
         const int type = event->type();
+        // Named first: a single-shot timer is gone once it has fired.
+        std::string name = Describe(receiver);
         QElapsedTimer clock;
         clock.start();
         ++m_nDepth;
         const bool handled = QApplication::notify(receiver, event);
         --m_nDepth;
-        Record({clock.nsecsElapsed(), type, Describe(receiver)});
+        Record({clock.nsecsElapsed(), type, std::move(name)});
         return handled;
     }
 
@@ -95,9 +101,26 @@ inline const char* EventName(int type) {
             return "the drop";
         case kNextDelivery:
             return "Next pressed";
+        case kPreviewDelivery:
+            return "修正結果を確認 pressed";
+        case kFinishDelivery:
+            return "Finish pressed";
         default:
             return "other";
     }
+}
+
+// The size and a 64-bit FNV-1a digest of bytes, so that what two builds
+// wrote or logged can be told apart at a glance.
+inline std::string SizeAndDigest(const std::string& bytes) {
+    uint64_t digest = 14695981039346656037ULL;
+    for (const char byte : bytes) {
+        digest = (digest ^ static_cast<uint8_t>(byte)) * 1099511628211ULL;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%zu bytes, digest %016llx", bytes.size(),
+                  static_cast<unsigned long long>(digest));
+    return text;
 }
 
 inline void PrintSlowest(const CTimedApplication& app) {

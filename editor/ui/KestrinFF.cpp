@@ -130,17 +130,33 @@ void CKestrinFF::initializePage() {
 }
 
 // A copy that cannot be made was told by the session, and the run only ends.
+// The copy of a large file and its hex text take long: they are made on the
+// wizard's check thread under the scan's progress window, shown at once.
 void CKestrinFF::StartScan() {
     WaitForCheck();
-    if (!Session().BeginEditorCopy()) {
+    CHedThread& record = Session().Record();
+    auto progress = std::make_unique<CProgressDlg>(record, this);
+    progress->EnableCancel(false);
+    progress->SetFirstLine(QStringLiteral("JPEGﾌｧｲﾙを解析中です..."));
+    progress->show();
+    // A sheet shown with this page first shows itself after it started.
+    const bool wasOpen = !SheetClosed();
+    bool copied = false;
+    m_copyRun.Run(
+        [&session = Session(), &copied, &position = m_nExifPosition] {
+            copied = session.BeginEditorCopy();
+            if (copied) {
+                position = PrepareCopiedEditorWorkCopy(session.WorkFiles());
+            }
+        },
+        nullptr);
+    // A sheet closed during the copy scans nothing.
+    if (!copied || (wasOpen && SheetClosed())) {
         return;
     }
-    const CWorkFiles& work = Session().WorkFiles();
-    m_nExifPosition = PrepareCopiedEditorWorkCopy(work);
-    CHedThread& record = Session().Record();
     m_bBusy = true;
-    m_pScan->Start(record, work.m_strTempData, Session().Settings(),
-                   std::make_unique<CProgressDlg>(record, this));
+    m_pScan->Start(record, Session().WorkFiles().m_strTempData, Session().Settings(),
+                   std::move(progress));
 }
 
 void CKestrinFF::WaitForCheck() {

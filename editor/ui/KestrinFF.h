@@ -4,18 +4,20 @@
 // still shows the document's picture. It works on the session's work copy
 // only; the wizard's finish page saves it from the hex work file.
 //
-// initializePage makes the work copy through the session and starts the
-// scan; leaving the page with Next hands the edited copy to the session. Every
-// command runs under the command guard: a file the system refuses to write
-// shows its message and the page goes on. The rebuild and check after each
-// edit runs on the editor's check thread; whatever reads or writes the work
-// files (Next, showing the result, a new scan, the page's end) waits for it.
+// initializePage makes the work copy through the session, on the wizard's
+// check thread, and starts the scan; leaving the page with Next hands the
+// edited copy to the session. Every command runs under the command guard: a
+// file the system refuses to write shows its message and the page goes on.
+// The rebuild and check after each edit runs on the editor's check thread;
+// whatever reads or writes the work files (Next, showing the result, a new
+// scan, the page's end) waits for it.
 #pragma once
 
 #include <memory>
 
 #include "editor/MarkerEditor.h"
 #include "widgets/KestrinPage.h"
+#include "widgets/WizardCheckRun.h"
 
 namespace Ui {
 class CKestrinFF;
@@ -35,7 +37,7 @@ public:
     CKestrinFF(CWizardSession& session, QWidget* parent);
     ~CKestrinFF() override;
 
-    bool IsBusy() const override { return m_bBusy; }
+    bool IsBusy() const override { return m_bBusy || m_copyRun.IsRunning(); }
     bool MayGoBack() const override { return false; }
     // The finish page follows even a stopped run: there Finish only ends it.
     int nextId() const override { return QWizardPage::nextId(); }
@@ -96,4 +98,6 @@ private:
     // From the start of the scan until its end was handled.
     bool m_bBusy = false;
     size_t m_nExifPosition = 0;
+    // Makes the work copy; goes first, waiting for a copy under way.
+    CWizardCheckRun m_copyRun;
 };

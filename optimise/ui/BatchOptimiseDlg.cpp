@@ -1,5 +1,8 @@
 #include "optimise/ui/BatchOptimiseDlg.h"
 
+#include <QThread>
+#include <utility>
+
 #include "ui_BatchOptimiseDlg.h"
 #include "widgets/CommandGuard.h"
 
@@ -14,7 +17,9 @@ CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStor
       m_scan([this](EHedStatus status) { OnScanFinished(status); }) {
     m_ui->setupUi(this);
     Attach(*m_ui->IDC_1024, *m_ui->IDC_1057, *m_ui->IDC_2);
-    m_batch.OnFileEnded([this](const CFileResult& result) { m_strEndedLog += result.m_strLog; });
+    m_batch.OnFileEnded([this](const CFileResult& result) {
+        OnWindowThread([this, &result] { m_strEndedLog += result.m_strLog; });
+    });
 }
 
 CBatchOptimiseDlg::~CBatchOptimiseDlg() = default;
@@ -29,7 +34,9 @@ void CBatchOptimiseDlg::StartNextFile() {
     EPrepareResult prepared = EPrepareResult::Skipped;
     // Busy until here: a message shown while the file is prepared runs the
     // event loop, and a drop taken then would start a second file.
-    RunCommandShowingError([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
+    RunCommandShowingError([this, &prepared] {
+        RunFileWork([this, &prepared] { prepared = m_batch.PrepareNextFile(); });
+    });
     m_bStartingNextFile = false;
     if (prepared == EPrepareResult::ReadyToScan) {
         CHedThread& record = m_batch.Record();
@@ -47,11 +54,24 @@ void CBatchOptimiseDlg::PostNextFile() {
 }
 
 void CBatchOptimiseDlg::OnScanFinished(EHedStatus status) {
-    RunCommandShowingError([this, status] { m_batch.FinishScan(status); });
+    RunCommandShowingError(
+        [this, status] { RunFileWork([this, status] { m_batch.FinishScan(status); }); });
     // A cancel ends the batch; every other end goes on with the next file,
     // once the scanner that is waiting for this handler has ended.
     if (status != EHedStatus::Cancelled) {
         PostNextFile();
+    }
+}
+
+void CBatchOptimiseDlg::RunFileWork(std::function<void()> work) {
+    m_fileWork.Run(std::move(work), this);
+}
+
+void CBatchOptimiseDlg::OnWindowThread(const std::function<void()>& show) {
+    if (QThread::currentThread() == thread()) {
+        show();
+    } else {
+        QMetaObject::invokeMethod(this, show, Qt::BlockingQueuedConnection);
     }
 }
 
@@ -61,11 +81,15 @@ void CBatchOptimiseDlg::ClearBatchLog() {
 }
 
 void CBatchOptimiseDlg::OnLogChanged() {
-    m_strShownLog = m_strEndedLog + m_batch.FileLog();
-    CBatchLogDlg::OnLogChanged();
+    OnWindowThread([this] {
+        m_strShownLog = m_strEndedLog + m_batch.FileLog();
+        CBatchLogDlg::OnLogChanged();
+    });
 }
 
 void CBatchOptimiseDlg::OnTotalsChanged() {
-    m_ui->IDC_1043->setText(QString::number(m_batch.BytesBefore()));
-    m_ui->IDC_1044->setText(QString::number(m_batch.BytesAfter()));
+    OnWindowThread([this] {
+        m_ui->IDC_1043->setText(QString::number(m_batch.BytesBefore()));
+        m_ui->IDC_1044->setText(QString::number(m_batch.BytesAfter()));
+    });
 }

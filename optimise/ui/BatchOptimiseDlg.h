@@ -1,8 +1,13 @@
 // The "連続JPEGﾍｯﾀﾞｰ最適化" dialog (resource 203): a modeless window that hands
 // the files dropped on it to a CBatchOptimiser, runs each file's scan on the
 // scanner thread with a progress window, and shows the log and the totals.
+// The file work before and after each scan (reading, cutting and writing the
+// file, the checks that decode it) runs on a check thread of its own while
+// the window waits for it, as the wizard waits for its checks; what the batch
+// tells meanwhile is shown on the window's thread while the batch waits.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +15,7 @@
 #include "optimise/BatchOptimiser.h"
 #include "widgets/BatchLogDlg.h"
 #include "widgets/HedScan.h"
+#include "widgets/WizardCheckRun.h"
 
 namespace Ui {
 class CBatchOptimiseDlg;
@@ -25,7 +31,9 @@ public:
                       QWidget* parent = nullptr);
     ~CBatchOptimiseDlg() override;
 
-    bool IsBusy() const override { return m_scan.IsRunning() || m_bStartingNextFile; }
+    bool IsBusy() const override {
+        return m_scan.IsRunning() || m_bStartingNextFile || m_fileWork.IsRunning();
+    }
 
 protected:
     void ProcessDrop(const std::vector<std::string>& paths) override;
@@ -40,6 +48,12 @@ private:
     void StartNextFile();
     void PostNextFile();
     void OnScanFinished(EHedStatus status);
+    // Runs work of the batch on the check thread and returns once it ended,
+    // throwing what it threw.
+    void RunFileWork(std::function<void()> work);
+    // Runs show on the window's thread; called from the check thread, it
+    // returns once the window has run it, so the batch holds still meanwhile.
+    void OnWindowThread(const std::function<void()>& show);
 
     std::unique_ptr<Ui::CBatchOptimiseDlg> m_ui;
     const CWorkFiles& m_work;
@@ -51,6 +65,7 @@ private:
     CBatchOptimiser m_batch;
     // From the drop or the end of a file until the next file's scan runs.
     bool m_bStartingNextFile = false;
-    // After the batch, so it goes first: its thread writes the batch's record.
+    // After the batch, so they go first: their threads use the batch.
+    CWizardCheckRun m_fileWork;
     CHedScan m_scan;
 };

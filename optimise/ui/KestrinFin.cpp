@@ -63,12 +63,23 @@ bool CKestrinFin::Save() {
         return true;
     }
     if (m_ui->IDC_1026->isChecked()) {
-        return MayReplaceDocument(Session().DocumentPath()) && Saved(Session().SaveOverDocument());
+        return MayReplaceDocument(Session().DocumentPath()) &&
+               SavedOnCheckThread(
+                   [](CWizardSession& session) { return session.SaveOverDocument(); });
     }
     const std::optional<std::string> path =
         AskSaveFileName(this, Session().DocumentPath(),
                         QStringLiteral("JPEGﾌｧｲﾙ(*.jpg);;全ﾌｧｲﾙ(*.*)"), QStringLiteral("jpg"));
-    return path && MayReplaceDocument(*path) && Saved(Session().SaveAs(*path));
+    return path && MayReplaceDocument(*path) &&
+           SavedOnCheckThread([&path](CWizardSession& session) { return session.SaveAs(*path); });
+}
+
+bool CKestrinFin::SavedOnCheckThread(const std::function<EWizardSave(CWizardSession&)>& save) {
+    EWizardSave result = EWizardSave::Refused;
+    m_check.Run([&session = Session(), &result, &save] { result = save(session); }, this);
+    // A sheet closed meanwhile tells and accepts nothing more; the file the
+    // save wrote whole, or did not write at all, stays as the save left it.
+    return !SheetClosed() && Saved(result);
 }
 
 // A result that shows no picture replaces the document, also when its name

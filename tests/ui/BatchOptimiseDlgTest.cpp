@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
@@ -23,6 +24,7 @@
 #include "widgets/HedScan.h"
 #include "widgets/ProgressDlg.h"
 #include "widgets/ScanWindowIds.h"
+#include "widgets/WizardCheckRun.h"
 
 namespace {
 
@@ -145,7 +147,10 @@ private:
 private slots:
     void init() { m_place.Renew(); }
 
-    void cleanup() { m_place.Release(); }
+    void cleanup() {
+        SetWizardCheckStartedHook({});
+        m_place.Release();
+    }
 
     void processesDropsInOrderAndRefusesToBeInterruptedWhileScanning() {
         const auto app = Start();
@@ -155,6 +160,11 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("連続JPEGﾍｯﾀﾞｰ最適化"));
         const std::vector<std::string> dropped = {CameraPicture("c.jpg"), CameraPicture("a.jpg"),
                                                   CameraPicture("b.jpg")};
+        // Each file's work before and after its scan, and the look at the
+        // empty queue, off the window's thread.
+        std::atomic<int> elsewhere = 0;
+        SetWizardCheckStartedHook(
+            [&elsewhere] { elsewhere += QThread::currentThread() != qApp->thread() ? 1 : 0; });
         Drop(*dialog, dropped);
 
         // The first scan runs now; its end waits for the event loop.
@@ -178,6 +188,7 @@ private slots:
         }
         QVERIFY2(!log.contains(QStringLiteral("late")), qPrintable(log));
         QVERIFY(!std::filesystem::exists(File("late_kestrin100.jpg")));
+        QCOMPARE(elsewhere.load(), 7);
 
         int64_t before = 0;
         int64_t after = 0;
