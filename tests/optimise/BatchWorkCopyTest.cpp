@@ -157,8 +157,7 @@ TEST(ABatchOfALargeFile, GivesItsPictureBackWithoutTheExifBlock) {
     const CWorkFiles work = MakeWorkFiles(folder.File(""), folder.File(""));
     CMemorySettingsStore settings;
     const std::vector<std::string> kept = DefaultKeptHeaderCodes();
-    CExifEngine exif("/nonexistent/exif_inf.pdt");
-    CBatchOptimiser batch(work, settings, kept, exif);
+    CBatchOptimiser batch(work, settings, kept);
     batch.KeepNoWorkFiles();
     const CFileResult result = batch.OptimiseFile(input);
     ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;
