@@ -6,19 +6,15 @@
 #include <vector>
 
 #include "cli/BatchArguments.h"
-#include "exif/ExifEngine.h"
 #include "optimise/BatchOptimiser.h"
 
 struct COptimiseWorker {
     COptimiseWorker(const CSettingsStore& settings, const std::vector<std::string>& keptCodes)
-        : work(scratch.WorkFiles()),
-          exif(work.m_strExifInf, ""),
-          batch(work, settings, keptCodes, exif) {
+        : work(scratch.WorkFiles()), batch(work, settings, keptCodes) {
         batch.KeepNoWorkFiles();
     }
 
     CScratchFolder scratch;
     CWorkFiles work;
-    CExifEngine exif;
     CBatchOptimiser batch;
 };

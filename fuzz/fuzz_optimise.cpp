@@ -38,7 +38,7 @@ struct COptimiseFiles : CFuzzWorkspace {
 };
 
 void RunBatch(COptimiseFiles& files, const CSettingsStore& settings) {
-    CBatchOptimiser batch(files.work, settings, files.kept, files.exif);
+    CBatchOptimiser batch(files.work, settings, files.kept);
     batch.KeepNoWorkFiles();
     batch.Drop({files.dropped});
     batch.RunQueue();

@@ -53,13 +53,9 @@ std::string RemovedExtrasWarning(const std::string& name, const CPhoneExtras& ex
 }  // namespace
 
 CBatchOptimiser::CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
-                                 const std::vector<std::string>& keptCodes, CExifEngine& exif,
+                                 const std::vector<std::string>& keptCodes,
                                  IEngineListener* listener)
-    : m_work(work),
-      m_settings(settings),
-      m_keptCodes(keptCodes),
-      m_exif(exif),
-      m_pListener(listener) {}
+    : m_work(work), m_settings(settings), m_keptCodes(keptCodes), m_pListener(listener) {}
 
 CBatchOptimiser::~CBatchOptimiser() {
     DropWorkCopy();

@@ -40,10 +40,9 @@ public:
     // keptCodes is read for every file, so a list changed meanwhile counts
     // from the next file on; it must outlive the batch.
     CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
-                    const std::vector<std::string>& keptCodes, CExifEngine& exif,
-                    IEngineListener* listener = nullptr);
+                    const std::vector<std::string>& keptCodes, IEngineListener* listener = nullptr);
     CBatchOptimiser(const CWorkFiles& work, const CSettingsStore& settings,
-                    std::vector<std::string>&& keptCodes, CExifEngine& exif,
+                    std::vector<std::string>&& keptCodes,
                     IEngineListener* listener = nullptr) = delete;
     ~CBatchOptimiser();
 
@@ -117,7 +116,6 @@ private:
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     const std::vector<std::string>& m_keptCodes;
-    CExifEngine& m_exif;
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;
     std::string m_strDropped;

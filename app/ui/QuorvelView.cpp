@@ -231,7 +231,7 @@ bool CQuorvelView::SaveCopyAs(const std::string& path) {
 
 void CQuorvelView::OnBatchOptimise() {
     ShowBatchDialog(m_pOptimiseDlg, this, m_doc.WorkFiles(), m_doc.Settings(),
-                    m_doc.KeptHeaderCodes(), m_doc.ExifEngine());
+                    m_doc.KeptHeaderCodes());
 }
 
 void CQuorvelView::OnBatchExifBackup() {

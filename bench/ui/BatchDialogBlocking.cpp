@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "bench/ui/TimedApplication.h"
-#include "exif/ExifEngine.h"
 #include "optimise/ui/BatchOptimiseDlg.h"
 #include "segment/KeptHeaderList.h"
 #include "settings/MemorySettingsStore.h"
@@ -47,8 +46,7 @@ int main(int argc, char** argv) {
     const CWorkFiles work = MakeWorkFiles(scratch.string() + "/", scratch.string() + "/");
     CMemorySettingsStore settings;
     const std::vector<std::string> kept = DefaultKeptHeaderCodes();
-    CExifEngine exif("", "");
-    CBatchOptimiseDlg dialog(work, settings, kept, exif);
+    CBatchOptimiseDlg dialog(work, settings, kept);
     dialog.show();
 
     QMimeData data;

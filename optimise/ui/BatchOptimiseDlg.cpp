@@ -4,13 +4,12 @@
 #include "widgets/CommandGuard.h"
 
 CBatchOptimiseDlg::CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStore& settings,
-                                     const std::vector<std::string>& keptCodes, CExifEngine& exif,
-                                     QWidget* parent)
+                                     const std::vector<std::string>& keptCodes, QWidget* parent)
     : CBatchLogDlg(parent),
       m_ui(std::make_unique<Ui::CBatchOptimiseDlg>()),
       m_work(work),
       m_settings(settings),
-      m_batch(work, settings, keptCodes, exif, this),
+      m_batch(work, settings, keptCodes, this),
       m_scan([this](EHedStatus status) { OnScanFinished(status); }) {
     m_ui->setupUi(this);
     Attach(*m_ui->IDC_1024, *m_ui->IDC_1057, *m_ui->IDC_2);

@@ -21,8 +21,7 @@ class CBatchOptimiseDlg : public CBatchLogDlg {
 public:
     // The batch works with these, which outlive the dialog.
     CBatchOptimiseDlg(const CWorkFiles& work, const CSettingsStore& settings,
-                      const std::vector<std::string>& keptCodes, CExifEngine& exif,
-                      QWidget* parent = nullptr);
+                      const std::vector<std::string>& keptCodes, QWidget* parent = nullptr);
     ~CBatchOptimiseDlg() override;
 
     bool IsBusy() const override { return m_scan.IsRunning() || m_bStartingNextFile; }

@@ -50,7 +50,7 @@ protected:
     }
 
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, *exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes);
         transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();
@@ -263,7 +263,7 @@ TEST_F(ABatchOptimiser, StopsTheWholeBatchWhenAScanIsCancelled) {
     const std::string a = Picture("i1.jpg", CameraRecipe());
     const std::string b = Picture("i2.jpg", CameraRecipe());
     const std::string c = Picture("i3.jpg", CameraRecipe());
-    CBatchOptimiser optimiser(work, settings, keptCodes, *exif);
+    CBatchOptimiser optimiser(work, settings, keptCodes);
     transcript.Follow(optimiser);
     optimiser.Drop({a, b, c});
     ASSERT_TRUE(optimiser.PrepareNextScan());
@@ -312,7 +312,7 @@ TEST_F(ABatchOptimiser, EndsAnUndecodableOriginalAsUnreadableOnEveryPath) {
         if (rows[i].key != nullptr) {
             rowSettings.WriteProfileString(settings::kSectionSettings, rows[i].key, rows[i].value);
         }
-        CBatchOptimiser optimiser(work, rowSettings, keptCodes, *exif);
+        CBatchOptimiser optimiser(work, rowSettings, keptCodes);
         optimiser.KeepNoWorkFiles();
         if (rows[i].digests) {
             optimiser.ComputeDigests();
@@ -334,7 +334,7 @@ TEST_F(ABatchOptimiser, EndsAnUndecodableOriginalAsUnreadableOnEveryPath) {
     }
     // The window shows a file's lines as it goes, but none that might not stand.
     const std::string shown = Place("w.jpg", Undecodable(MakeJpeg(CameraRecipe())));
-    CBatchOptimiser window(work, settings, keptCodes, *exif);
+    CBatchOptimiser window(work, settings, keptCodes);
     window.Drop({shown});
     ASSERT_TRUE(window.PrepareNextScan());
     EXPECT_EQ(window.FileLog(), "");
@@ -351,7 +351,7 @@ TEST_F(ABatchOptimiser, TakesTheOriginalsFactsInAFirstCheckThatFails) {
     CSampleDigest samples;
     ASSERT_TRUE(DecodePicture(CPictureSource::Bytes(bytes.data(), bytes.size()), ECheckThreads::One,
                               &samples));
-    CBatchOptimiser optimiser(work, settings, withoutTables, *exif);
+    CBatchOptimiser optimiser(work, settings, withoutTables);
     optimiser.ComputeDigests();
     const CFileResult result = optimiser.OptimiseFile(Place("v.jpg", bytes));
     EXPECT_EQ(result.m_eOutcome, EFileOutcome::CheckFailed);

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "exif/ExifEngine.h"
 #include "optimise/BatchOptimiser.h"
 #include "optimise/Optimiser.h"
 #include "optimise/SegmentFilter.h"
@@ -157,8 +156,7 @@ TEST(ABatchOfALargeFile, GivesItsPictureBackWithoutTheExifBlock) {
     const CWorkFiles work = MakeWorkFiles(folder.File(""), folder.File(""));
     CMemorySettingsStore settings;
     const std::vector<std::string> kept = DefaultKeptHeaderCodes();
-    CExifEngine exif("/nonexistent/exif_inf.pdt");
-    CBatchOptimiser batch(work, settings, kept, exif);
+    CBatchOptimiser batch(work, settings, kept);
     batch.KeepNoWorkFiles();
     const CFileResult result = batch.OptimiseFile(input);
     ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;

@@ -321,7 +321,7 @@ Bytes ExifSegmentByLengths(const Bytes& file) {
 class ABatchOverCameraFiles : public CBatchFixture {
 protected:
     CBatchOptimiser& Run(const std::vector<std::string>& paths) {
-        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes, *exif);
+        batch = std::make_unique<CBatchOptimiser>(work, settings, keptCodes);
         transcript.Follow(*batch);
         batch->Drop(paths);
         batch->RunQueue();

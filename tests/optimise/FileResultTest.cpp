@@ -43,7 +43,7 @@ protected:
     }
 
     CFileResult Optimise(const std::string& path, const CSavingRule& rule = {}) {
-        CBatchOptimiser batch(work, settings, keptCodes, exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         batch.KeepNoWorkFiles();
         batch.ComputeDigests();
         return batch.OptimiseFile(path, rule);
@@ -52,7 +52,6 @@ protected:
     CTempDir folder;
     CWorkFiles work;
     CMemorySettingsStore settings;
-    CExifEngine exif{"/nonexistent/exif_inf.pdt"};
     std::vector<std::string> keptCodes = DefaultKeptHeaderCodes();
 };
 

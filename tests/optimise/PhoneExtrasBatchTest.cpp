@@ -85,7 +85,7 @@ std::vector<CPhoneRow> Rows() {
 class APhonePhotoInTheBatch : public CBatchFixture, public testing::WithParamInterface<CPhoneRow> {
 protected:
     CFileResult Optimise(const Bytes& file, const std::string& name = "a.jpg") {
-        CBatchOptimiser batch(work, settings, keptCodes, *exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         batch.KeepNoWorkFiles();
         return batch.OptimiseFile(Place(name, file));
     }

@@ -286,8 +286,7 @@ protected:
             WriteTextFile(folder.File("a_kestrin100.jpg"), "someone else's picture");
         }
         EXPECT_TRUE(WriteFileTimes(dropped, OldTimes()));
-        CExifEngine exif("/nonexistent/exif_inf.pdt", "");
-        CBatchOptimiser batch(work, settings, keptCodes, exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         CBatchTranscript transcript;
         transcript.Follow(batch);
         const int notices = FileManagerNoticeCount(EShellNotice::FolderUpdated);

@@ -103,7 +103,7 @@ TEST_F(AWizardSession, SavesWhatTheBatchOptimiserWritesByteForByte) {
         SCOPED_TRACE(index);
         const std::string name = "f" + std::to_string(index++);
         const std::string path = Place(name + ".jpg", bytes);
-        CBatchOptimiser batch(work, settings, keptCodes, *exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         const CFileResult result = batch.OptimiseFile(path);
         const std::string batchResult = folder.File(name + "_kestrin100.jpg");
         ASSERT_TRUE(std::filesystem::exists(batchResult)) << result.m_strLog;
@@ -200,7 +200,7 @@ TEST_F(AWizardSession, KeepsProfilesVideosAndGainMapsOnRequestAsTheBatchDoes) {
     };
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string path = Place("k" + std::to_string(i) + ".jpg", files[i]);
-        CBatchOptimiser batch(work, settings, keptCodes, *exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         const CFileResult result = batch.OptimiseFile(path);
         ASSERT_EQ(result.m_eOutcome, EFileOutcome::Optimised) << result.m_strLog;
         Open(path);
@@ -512,7 +512,7 @@ class AnEmbeddingWizard : public AWizardSession {
 protected:
     void SetUp() override {
         original = Place("cam.jpg", CameraFile());
-        CBatchOptimiser batch(work, settings, keptCodes, *exif);
+        CBatchOptimiser batch(work, settings, keptCodes);
         batch.Drop({original});
         batch.RunQueue();
         backup = folder.File("cam_kestrin100.exif");

@@ -466,8 +466,7 @@ private slots:
         const std::vector<std::string> kept = DefaultKeptHeaderCodes();
         std::filesystem::create_directory(File("work"));
         const CWorkFiles work = MakeWorkFiles(File("work/"), File("work/"));
-        CExifEngine exif("", "");
-        CBatchOptimiser batch(work, settings, kept, exif);
+        CBatchOptimiser batch(work, settings, kept);
         batch.Drop({original});
         batch.RunQueue();
         const auto app = Start(File("cam_kestrin100.jpg"));
