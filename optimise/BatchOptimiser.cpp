@@ -179,8 +179,9 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     }
     m_saving = std::make_unique<CBatchSaving>(dropped, times, m_workFile->Path(), m_exifBlock,
                                               m_settings, m_rule);
+    m_fileKeptCodes = m_keptCodes;
     m_optimiser =
-        std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_keptCodes);
+        std::make_unique<COptimiser>(EOptimiseForm::Batch, m_work, m_settings, m_fileKeptCodes);
     m_optimiser->SetReference(checkPixels ? &m_reference : nullptr);
     m_optimiser->SetSaving(m_saving.get());
     m_optimiser->SetWorkCopy(m_workCopy.get());
@@ -201,7 +202,7 @@ bool CBatchOptimiser::PrepareFile(const std::string& dropped) {
     ClearSegments(m_HedThread.m_Obj);
     m_HedThread.m_strFileName = m_work.m_strTempData;
     m_HedThread.m_mappedFile = m_workCopy;
-    m_HedThread.m_joined = PiecesJoinedBeforeFilter(m_keptCodes);
+    m_HedThread.m_joined = PiecesJoinedBeforeFilter(m_fileKeptCodes);
     m_HedThread.m_bCancel = 0;
     return true;
 }

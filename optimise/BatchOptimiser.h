@@ -116,6 +116,9 @@ private:
     const CWorkFiles& m_work;
     const CSettingsStore& m_settings;
     const std::vector<std::string>& m_keptCodes;
+    // The list as the file under way found it: its scan joined pieces for
+    // this list, so its filter must keep by the same one.
+    std::vector<std::string> m_fileKeptCodes;
     IEngineListener* m_pListener;
     std::deque<std::string> m_queue;
     std::string m_strDropped;

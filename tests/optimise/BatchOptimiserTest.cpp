@@ -340,6 +340,38 @@ TEST_F(ABatchOptimiser, EndsAnUndecodableOriginalAsUnreadableOnEveryPath) {
     EXPECT_EQ(window.FileLog(), "");
 }
 
+// A list changed while a file is scanned counts from the next file on: the
+// file ends as it would have under the list it started with, whatever the
+// change (the scan already joined pieces for that list).
+TEST_F(ABatchOptimiser, EndsAFileByTheListItStartedWith) {
+    CJpegRecipe recipe;
+    recipe.comment = "to remove";
+    recipe.restartRows = 1;
+    const std::string dropped = Picture("r.jpg", recipe);
+    for (const char* change : {"FFDA", "FFD0", "FF00"}) {
+        std::vector<std::string> list = keptCodes;
+        CBatchOptimiser changed(work, settings, list);
+        CBatchTranscript seen;
+        seen.Follow(changed);
+        changed.Drop({dropped});
+        ASSERT_TRUE(changed.PrepareNextScan());
+        std::erase(list, change);
+        ScanJpegHeaders(changed.Record());
+        changed.FinishScan(changed.Record().m_nStatus);
+        ASSERT_EQ(seen.results.size(), 1U);
+        const std::string output = seen.results[0].m_strOutput;
+        const ByteVector written = output.empty() ? ByteVector() : ReadFile(output);
+        std::filesystem::remove(output);
+        const CFileResult unchanged =
+            CBatchOptimiser(work, settings, keptCodes).OptimiseFile(dropped);
+        EXPECT_EQ(seen.results[0].m_eOutcome, EFileOutcome::Optimised) << change;
+        EXPECT_EQ(seen.results[0].m_strLog, unchanged.m_strLog) << change;
+        EXPECT_EQ(seen.results[0].m_removed, unchanged.m_removed) << change;
+        EXPECT_EQ(written, ReadFile(unchanged.m_strOutput)) << change;
+        std::filesystem::remove(unchanged.m_strOutput);
+    }
+}
+
 // The first check reads the original to its end even when the result fails
 // it, so the record still tells the original's size and samples.
 TEST_F(ABatchOptimiser, TakesTheOriginalsFactsInAFirstCheckThatFails) {

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "exif/ExifEngine.h"
 #include "optimise/BatchOptimiser.h"
 #include "optimise/Optimiser.h"
 #include "optimise/SegmentFilter.h"
