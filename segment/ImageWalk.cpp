@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/MappedFile.h"
+
 namespace {
 
 constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kEndOfImage = 0xD9;
 // The walk tells the reader where it is at every multiple of these bytes.
-constexpr int64_t kPassedStep = 4 << 20;
+constexpr auto kPassedStep = static_cast<int64_t>(CMappedFile::kReleaseStep);
 
 // From offset inside entropy-coded data to the next real marker: stuffed
 // bytes, restart markers and fill bytes are part of the data.

@@ -24,8 +24,6 @@ constexpr size_t kHexSlice = 200;
 // the same as reading one slice at a time.
 constexpr size_t kHexReadChunk = kHexSlice * 512;
 constexpr size_t kWriteChunk = 64 * 1024;
-// Bytes of a mapped file written at once before their pages are given back.
-constexpr size_t kMappedWriteBlock = 4 << 20;
 
 // Converts whole slices of text into out; false at the first invalid slice.
 bool ConvertSlices(const CCipher& cipher, std::string& text, std::string& out) {
@@ -235,7 +233,7 @@ namespace {
 void WriteMappedBytes(const CFileHandle& file, const CMappedFile& mapped, const uint8_t* data,
                       size_t count) {
     for (size_t done = 0; done < count;) {
-        const size_t block = std::min(kMappedWriteBlock, count - done);
+        const size_t block = std::min(CMappedFile::kReleaseStep, count - done);
         file.WriteAll(data + done, block);
         mapped.Release(static_cast<size_t>(data + done - mapped.data()), block);
         done += block;

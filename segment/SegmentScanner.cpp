@@ -12,8 +12,6 @@ constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kEndOfImage = 0xD9;
 constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint64_t kProgressReports = 21;
-// Bytes of a mapped file passed before the scan gives their pages back.
-constexpr size_t kReleaseStep = 4 << 20;
 
 std::shared_ptr<const uint8_t> SharedBytes(std::shared_ptr<const ByteVector> file) {
     const uint8_t* bytes = file->data();
@@ -46,7 +44,7 @@ bool CSegmentScanner::Run() {
     EStep step = EStep::Continue;
     while (step == EStep::Continue && m_nPos < m_nLength) {
         step = m_pBytes[m_nPos] == kMarkerByte ? TakeMarker() : TakeDataRun();
-        if (m_pMapping != nullptr && m_nPos - m_nReleased >= kReleaseStep) {
+        if (m_pMapping != nullptr && m_nPos - m_nReleased >= CMappedFile::kReleaseStep) {
             ReleasePassed();
         }
     }

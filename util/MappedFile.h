@@ -36,6 +36,9 @@ public:
     bool Holds(const uint8_t* bytes, size_t length) const;
     // Gives back the pages that lie wholly inside [offset, offset + length).
     void Release(size_t offset, size_t length) const;
+    // Bytes a reader passes before it gives their pages back: few calls, and
+    // little of the file in memory at any time.
+    static constexpr size_t kReleaseStep = 4 << 20;
 
 private:
     CMappedFile(std::string path, const uint8_t* bytes, size_t size)
